@@ -1,0 +1,53 @@
+#include "textconv.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+constexpr UINT kGbk = 936;
+
+std::wstring AnsiToWide(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (n <= 0)
+        return {};
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+}  // namespace
+
+std::string WideToGbk(const std::wstring& text)
+{
+    std::printf("ws.size():%zu\n", text.size());
+    std::string out;
+    if (!text.empty()) {
+        // No best-fit: a character without an exact GBK form must fail, not turn into '?'.
+        BOOL usedDefault = FALSE;
+        int n = WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                                    nullptr, 0, nullptr, &usedDefault);
+        if (n > 0 && !usedDefault) {
+            out.resize(static_cast<size_t>(n));
+            WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), out.data(),
+                                n, nullptr, &usedDefault);
+            if (usedDefault)
+                out.clear();
+        }
+    }
+    std::printf("convertedChars:%zu\n", out.size() + 1);
+    std::fflush(stdout);
+    return out;
+}
+
+std::wstring GbkToWide(const std::string& text)
+{
+    return AnsiToWide(text);
+}
+
+std::wstring ResponseToDebugText(const std::string& response)
+{
+    return AnsiToWide(response);
+}
