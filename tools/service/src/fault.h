@@ -1,0 +1,55 @@
+#pragma once
+#include <mutex>
+#include <string>
+
+#include "json_writer.h"
+
+// Misbehaviour the service can be switched into so client tests can meet it.
+enum class FaultMode {
+  None,
+  NotFound,
+  ServerError,
+  NonJson,
+  WrongTypes,
+  EmptyData,
+  Slow,
+  Drop,
+  Endless
+};
+
+// How "wrongtypes" breaks an answer.
+enum class WrongTypesKind {
+  All,    // "code" as a string and "data" of the wrong kind
+  Code,   // only "code" as a string
+  Data,   // only "data" of the wrong kind
+  Fields, // every string inside "data" becomes the number 5
+};
+
+struct FaultSettings {
+  FaultMode mode = FaultMode::None;
+  int seconds = 5;  // delay of "slow"
+  std::string only; // endpoint name the fault is limited to; empty: every request
+  WrongTypesKind kind = WrongTypesKind::All;
+};
+
+// Parses the control request's values; false (settings unchanged) on an unknown value.
+bool ParseFaultMode(const std::string &text, FaultMode &mode);
+bool ParseWrongTypesKind(const std::string &text, WrongTypesKind &kind);
+const char *FaultModeName(FaultMode mode);
+
+// The current fault, shared by all server threads.
+class FaultState {
+public:
+  FaultSettings Get() const;
+  void Set(const FaultSettings &settings);
+  // The fault that applies to a request for `path` ("/Invoice_addFaiao"); None when
+  // the fault is limited to another endpoint.
+  FaultSettings For(const std::string &path) const;
+
+private:
+  mutable std::mutex mutex_;
+  FaultSettings settings_;
+};
+
+// Applies "wrongtypes" or "emptydata" to a JSON envelope {"code":..., "data":...}.
+JsonNode ApplyJsonFault(const FaultSettings &fault, const JsonNode &envelope);
