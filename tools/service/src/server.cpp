@@ -79,6 +79,9 @@ ServiceServer::ServiceServer(Database &db, ServerOptions options,
       }) {
   // Several workers, so /_control answers while slow or endless answers are running.
   http_->new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
+  // Headers and body go out in separate writes; with Nagle on, every answer waits
+  // for the client's delayed ACK (about 40 ms a request).
+  http_->set_tcp_nodelay(true);
   http_->set_logger([this](const httplib::Request &req, const httplib::Response &res) {
     if (log_line_)
       log_line_(req.method + " " + EscapeWireBytes(req.target) + " " + std::to_string(res.status));

@@ -1,0 +1,261 @@
+#include "httptransport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "net/filehandle.h"
+
+namespace {
+constexpr DWORD kReadChunk = 4096;
+constexpr DWORD kDownloadChunk = 1u << 20;
+
+// Set on every level: which handle WinINet consults for which timeout differs
+// between Windows versions and Wine.
+void ApplyTimeouts(HINTERNET handle, const HttpLimits& limits)
+{
+    DWORD connect = limits.connectTimeoutMs;
+    DWORD send = limits.sendTimeoutMs;
+    DWORD receive = limits.receiveTimeoutMs;
+    InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
+    InternetSetOptionW(handle, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof send);
+    InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
+    InternetSetOptionW(handle, INTERNET_OPTION_DATA_SEND_TIMEOUT, &send, sizeof send);
+    InternetSetOptionW(handle, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &receive, sizeof receive);
+}
+
+// Content-Length of the answer, or false when the server sent none (chunked, or close-delimited).
+bool QueryContentLength(HINTERNET request, std::uint64_t& length)
+{
+    char text[32] = {};
+    DWORD size = sizeof text - 1;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr))
+        return false;
+    char* end = nullptr;
+    unsigned long long value = std::strtoull(text, &end, 10);
+    if (end == text)
+        return false;
+    length = value;
+    return true;
+}
+
+bool QueryStatusNumber(HINTERNET request, DWORD& status)
+{
+    DWORD size = sizeof status;
+    return HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) != FALSE;
+}
+
+// Reads what has arrived, at most `size` bytes; 0 at the end of the body. Asking
+// first matters: a plain InternetReadFile waits until the whole size has come,
+// so a trickling answer would never reach the deadline check between reads.
+bool ReadArrived(HINTERNET request, char* buffer, DWORD size, DWORD& got)
+{
+    got = 0;
+    DWORD available = 0;
+    if (!InternetQueryDataAvailable(request, &available, 0, 0))
+        return false;
+    if (available == 0)
+        return true;
+    return InternetReadFile(request, buffer, available < size ? available : size, &got) != FALSE;
+}
+
+bool Expired(ULONGLONG start, DWORD budgetMs)
+{
+    return GetTickCount64() - start > budgetMs;
+}
+}  // namespace
+
+UrlParts CHttpTransport::SplitUrl(const std::string& url)
+{
+    UrlParts parts;
+    std::string rest = url;
+    const std::string scheme = "http://";
+    size_t at = rest.find(scheme);
+    if (at != std::string::npos)
+        rest.erase(0, at + scheme.size());
+
+    size_t slash = rest.find('/');
+    parts.host = slash == std::string::npos ? rest : rest.substr(0, slash);
+    size_t colon = parts.host.find(':');
+    if (colon != std::string::npos) {
+        // atoi's reading, without its undefined overflow.
+        long port = std::strtol(parts.host.c_str() + colon + 1, nullptr, 10);
+        parts.port = static_cast<std::uint16_t>(static_cast<unsigned long>(port));
+        parts.host.erase(colon);
+    }
+    if (slash != std::string::npos)
+        parts.page = rest.substr(slash);
+    return parts;
+}
+
+void CHttpTransport::CloseHandles()
+{
+    m_request.Reset();
+    m_connection.Reset();
+    m_internet.Reset();
+}
+
+HttpExchange CHttpTransport::Fail(HttpInterfaceError code)
+{
+    m_lastError = code;
+    // A half-read answer (an endless one included) must not keep its socket busy.
+    CloseHandles();
+    HttpExchange result;
+    result.error = code;
+    return result;
+}
+
+std::string CHttpTransport::Request(const std::string& url, bool post, const std::string& headers,
+                                    const std::string& body)
+{
+    return Exchange(url, post, headers, body).body;
+}
+
+HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const std::string& headers,
+                                      const std::string& body)
+{
+    if (url.empty())
+        return Fail(HttpErrorEmptyUrl);
+    CloseHandles();
+    const ULONGLONG start = GetTickCount64();
+
+    m_internet.Reset(InternetOpenW(L"Http-connect", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!m_internet)
+        return Fail(HttpErrorOpen);
+    ApplyTimeouts(m_internet.Get(), m_limits);
+
+    const UrlParts parts = SplitUrl(url);
+    std::printf("lpUrl:%s,\nstrHostName:%s,\nstrPageName:%s,\nport:%d\n", url.c_str(), parts.host.c_str(),
+                parts.page.c_str(), static_cast<int>(parts.port));
+
+    m_connection.Reset(InternetConnectA(m_internet.Get(), parts.host.c_str(), parts.port, nullptr, nullptr,
+                                        INTERNET_SERVICE_HTTP, 0, 0));
+    if (!m_connection)
+        return Fail(HttpErrorConnect);
+    ApplyTimeouts(m_connection.Get(), m_limits);
+
+    m_request.Reset(HttpOpenRequestA(m_connection.Get(), post ? "POST" : "GET", parts.page.c_str(), "HTTP/1.1",
+                                     nullptr, nullptr, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
+    if (!m_request)
+        return Fail(HttpErrorOpen);
+    ApplyTimeouts(m_request.Get(), m_limits);
+
+    const char* headerText = headers.empty() ? nullptr : headers.c_str();
+    void* bodyData = post && !body.empty() ? const_cast<char*>(body.data()) : nullptr;
+    const DWORD bodySize = bodyData ? static_cast<DWORD>(body.size()) : 0;
+    if (!HttpSendRequestA(m_request.Get(), headerText, static_cast<DWORD>(headers.size()), bodyData, bodySize))
+        return Fail(HttpErrorSend);
+
+    std::vector<char> statusText(4096, '\0');
+    DWORD statusSize = static_cast<DWORD>(statusText.size() - 1);
+    if (!HttpQueryInfoA(m_request.Get(), HTTP_QUERY_STATUS_CODE, statusText.data(), &statusSize, nullptr))
+        return Fail(HttpErrorQueryStatus);
+    if (std::string(statusText.data()).find("404") != std::string::npos)
+        return Fail(HttpErrorNotFound);
+
+    HttpExchange result;
+    result.status = static_cast<DWORD>(std::strtoul(statusText.data(), nullptr, 10));
+    // WinINet reports a connection closed before any status line as a request without status.
+    if (result.status < 100)
+        return Fail(HttpErrorSend);
+
+    std::uint64_t announced = 0;
+    const bool hasLength = QueryContentLength(m_request.Get(), announced);
+    if (hasLength && announced > m_limits.maxAnswerBytes)
+        return Fail(HttpErrorTooLarge);
+
+    char chunk[kReadChunk];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadArrived(m_request.Get(), chunk, kReadChunk, got))
+            return Fail(HttpErrorRead);
+        if (got == 0)
+            break;
+        if (result.body.size() + got > m_limits.maxAnswerBytes)
+            return Fail(HttpErrorTooLarge);
+        result.body.append(chunk, got);
+        if (Expired(start, m_limits.requestDeadlineMs))
+            return Fail(HttpErrorRead);
+    }
+    if (hasLength && result.body.size() != announced)
+        return Fail(HttpErrorRead);
+    return result;
+}
+
+bool CHttpTransport::DownloadToFile(const std::wstring& url, const std::wstring& path, bool failIfExists)
+{
+    const DWORD existing = GetFileAttributesW(path.c_str());
+    const bool exists = existing != INVALID_FILE_ATTRIBUTES;
+    if (exists && (existing & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    if (failIfExists && exists)
+        return false;
+
+    // Handles local to the call: the download runs on a worker thread of its own.
+    InternetHandle internet(InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!internet)
+        return false;
+    ApplyTimeouts(internet.Get(), m_limits);
+    InternetHandle request(InternetOpenUrlW(internet.Get(), url.c_str(), nullptr, 0,
+                                            INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                                                INTERNET_FLAG_TRANSFER_BINARY,
+                                            0));
+    if (!request)
+        return false;
+    DWORD status = 0;
+    if (!QueryStatusNumber(request.Get(), status) || status != HTTP_STATUS_OK)
+        return false;
+    std::uint64_t announced = 0;
+    const bool hasLength = QueryContentLength(request.Get(), announced);
+    if (hasLength && announced > m_limits.maxDownloadBytes)
+        return false;
+
+    const std::wstring partial = path + L".part";
+    FileHandle file(CreateFileW(partial.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+
+    const ULONGLONG start = GetTickCount64();
+    std::vector<char> buffer(kDownloadChunk, '\0');
+    DWORD filled = 0;
+    std::uint64_t total = 0;
+    bool ok = true;
+    auto flush = [&] {
+        DWORD written = 0;
+        const bool done = filled == 0 || (WriteFile(file.Get(), buffer.data(), filled, &written, nullptr) &&
+                                          written == filled);
+        filled = 0;
+        return done;
+    };
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadArrived(request.Get(), buffer.data() + filled, kDownloadChunk - filled, got)) {
+            ok = false;
+            break;
+        }
+        if (got == 0)
+            break;
+        filled += got;
+        total += got;
+        if (total > m_limits.maxDownloadBytes || Expired(start, m_limits.downloadDeadlineMs) ||
+            (filled == kDownloadChunk && !flush())) {
+            ok = false;
+            break;
+        }
+    }
+    if (ok && !flush())
+        ok = false;
+    if (hasLength && total != announced)
+        ok = false;
+    if (!file.Close())
+        ok = false;
+    if (ok) {
+        // Without REPLACE_EXISTING a file that appeared meanwhile still wins.
+        const DWORD flags = failIfExists ? 0 : MOVEFILE_REPLACE_EXISTING;
+        ok = MoveFileExW(partial.c_str(), path.c_str(), flags) != FALSE;
+    }
+    if (!ok)
+        DeleteFileW(partial.c_str());
+    return ok;
+}

@@ -1,0 +1,38 @@
+#include <gtest/gtest.h>
+
+#include "app/singleinstance.h"
+#include "app/workfolder.h"
+
+TEST(startup_workfolder, folder_moravel_beside_the_exe_folder)
+{
+    struct Case {
+        const wchar_t* exe;
+        const wchar_t* folder;
+    } cases[] = {
+        {L"C:\\Program Files\\Lumora\\bin\\Moravel.exe", L"C:\\Program Files\\Lumora\\bin\\..\\Moravel"},
+        {L"C:\\Moravel.exe", L"C:\\..\\Moravel"},
+        {L"\\\\server\\share\\a.b\\x.exe", L"\\\\server\\share\\a.b\\..\\Moravel"},
+        // forward slashes are not separators for this rule
+        {L"C:\\dir/sub/Moravel.exe", L"C:\\..\\Moravel"},
+        // nothing to replace: no folder at all
+        {L"Moravel.exe", L""},
+        {L"", L""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(WorkingFolderFor(c.exe), c.folder);
+}
+
+TEST(startup_single_instance, second_holder_of_a_name_is_refused_until_the_first_goes)
+{
+    const wchar_t* name = L"MoravelTest-single-instance";
+    {
+        SingleInstance first(name);
+        ASSERT_TRUE(first.IsFirst());
+        SingleInstance second(name);
+        EXPECT_FALSE(second.IsFirst());
+        SingleInstance other(L"MoravelTest-another-name");
+        EXPECT_TRUE(other.IsFirst());
+    }
+    SingleInstance again(name);
+    EXPECT_TRUE(again.IsFirst()) << "the refused holder must not have kept the mutex";
+}

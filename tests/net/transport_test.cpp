@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "net/httptransport.h"
+#include "rawserver.h"
+#include "tempdir.h"
+
+namespace {
+using Reply = RawHttpServer::Reply;
+
+// Short bounds so that stalls end quickly; the defaults are seconds.
+HttpLimits QuickLimits()
+{
+    HttpLimits limits;
+    limits.connectTimeoutMs = 2000;
+    limits.sendTimeoutMs = 2000;
+    limits.receiveTimeoutMs = 700;
+    limits.requestDeadlineMs = 5000;
+    return limits;
+}
+
+std::string Head(const std::string& request)
+{
+    return request.substr(0, request.find("\r\n\r\n") + 2);
+}
+
+bool HasLine(const std::string& request, const std::string& line)
+{
+    return ("\r\n" + Head(request)).find("\r\n" + line + "\r\n") != std::string::npos;
+}
+}  // namespace
+
+// Where the host, port and path come from.
+TEST(transport_split_url, cases)
+{
+    struct Case {
+        const char* url;
+        const char* host;
+        const char* page;
+        unsigned port;
+    } cases[] = {
+        {"http://127.0.0.1:8080/a/b?x=1&y=2", "127.0.0.1", "/a/b?x=1&y=2", 8080},
+        {"http://example.test/Invoice_addFaiao", "example.test", "/Invoice_addFaiao", 80},
+        {"http://example.test", "example.test", "", 80},                 // no '/' after the host: empty path
+        {"http://example.test:81", "example.test", "", 81},
+        {"example.test/x", "example.test", "/x", 80},                    // no scheme: taken as it is
+        {"see http://h:9/p", "h", "/p", 9},                              // the scheme is found anywhere
+        {"http://h:70000/", "h", "/", 70000 & 0xFFFF},                   // kept in 16 bits
+        {"http://h:/p", "h", "/p", 0},                                   // atoi of nothing
+    };
+    for (const Case& c : cases) {
+        UrlParts parts = CHttpTransport::SplitUrl(c.url);
+        EXPECT_EQ(parts.host, c.host) << c.url;
+        EXPECT_EQ(parts.page, c.page) << c.url;
+        EXPECT_EQ(parts.port, c.port) << c.url;
+    }
+}
+
+TEST(transport_request, post_goes_out_unchanged)
+{
+    RawHttpServer server({{RawHttpServer::Answer("HTTP/1.1 200 OK", "{\"code\":200}")}});
+    ASSERT_TRUE(server.Listening());
+    CHttpTransport transport(QuickLimits());
+    const std::string body = "phone=13800000000&code=\xB0\xA2 1";
+    EXPECT_EQ(transport.Request(server.Url("/svc/Invoice_loginbyverify"), true,
+                                "Content-Type:application/x-www-form-urlencoded", body),
+              "{\"code\":200}");
+    EXPECT_EQ(transport.LastError(), HttpErrorNone);
+
+    auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const std::string& r = requests[0];
+    EXPECT_EQ(r.substr(0, r.find("\r\n")), "POST /svc/Invoice_loginbyverify HTTP/1.1");
+    EXPECT_TRUE(HasLine(r, "User-Agent: Http-connect")) << Head(r);
+    EXPECT_TRUE(HasLine(r, "Host: 127.0.0.1:" + std::to_string(server.Port()))) << Head(r);
+    EXPECT_NE(Head(r).find("Content-Type:"), std::string::npos) << Head(r);
+    EXPECT_NE(Head(r).find("application/x-www-form-urlencoded"), std::string::npos) << Head(r);
+    EXPECT_EQ(r.substr(r.find("\r\n\r\n") + 4), body);  // GBK bytes and the space as passed
+}
+
+TEST(transport_request, get_sends_no_body_and_keeps_the_query)
+{
+    RawHttpServer server({{RawHttpServer::Answer("HTTP/1.1 200 OK", "ok")}});
+    CHttpTransport transport(QuickLimits());
+    EXPECT_EQ(transport.Request(server.Url("/Invoice_getCompanyInfo?KeyNo=ab%26c"), false, "", ""), "ok");
+    auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].substr(0, requests[0].find("\r\n")), "GET /Invoice_getCompanyInfo?KeyNo=ab%26c HTTP/1.1");
+    EXPECT_EQ(requests[0].substr(requests[0].find("\r\n\r\n") + 4), "");
+    EXPECT_EQ(Head(requests[0]).find("Content-Type"), std::string::npos);
+}
+
+TEST(transport_request, empty_url_fails_with_14_and_sends_nothing)
+{
+    RawHttpServer server({{RawHttpServer::Answer("HTTP/1.1 200 OK", "x")}});
+    CHttpTransport transport(QuickLimits());
+    EXPECT_EQ(transport.Request("", true, "Content-Type:application/x-www-form-urlencoded", "a=1"), "");
+    EXPECT_EQ(transport.LastError(), HttpErrorEmptyUrl);
+    Sleep(100);
+    EXPECT_TRUE(server.Requests().empty());
+}
+
+// What each kind of answer turns into: the body, or empty with the failure code.
+TEST(transport_request, answers)
+{
+    const std::string nul("a\0b", 3);
+    HttpLimits small = QuickLimits();
+    small.maxAnswerBytes = 1000;
+    struct Case {
+        const char* what;
+        std::string reply;
+        std::string body;
+        HttpInterfaceError error;
+    } cases[] = {
+        {"200", RawHttpServer::Answer("HTTP/1.1 200 OK", "{\"code\":200}"), "{\"code\":200}", HttpErrorNone},
+        {"500 keeps its body", RawHttpServer::Answer("HTTP/1.1 500 Internal Server Error", "{\"code\":500}"),
+         "{\"code\":500}", HttpErrorNone},
+        {"404 drops its body", RawHttpServer::Answer("HTTP/1.1 404 Not Found", "{\"code\":404}"), "",
+         HttpErrorNotFound},
+        {"a NUL byte is data", RawHttpServer::Answer("HTTP/1.1 200 OK", nul), nul, HttpErrorNone},
+        {"body without length, ended by close", "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\nabc", "abc",
+         HttpErrorNone},
+        // The service died mid-answer: a cut JSON text must not pass for a whole one.
+        {"shorter than Content-Length", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\nConnection: close\r\n\r\n{\"co",
+         "", HttpErrorRead},
+        {"announced over the cap", "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\nConnection: close\r\n\r\n", "",
+         HttpErrorTooLarge},
+        {"over the cap without length",
+         "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + std::string(3000, 'x'), "", HttpErrorTooLarge},
+        {"closed without an answer", "", "", HttpErrorSend},
+    };
+    for (const Case& c : cases) {
+        RawHttpServer server({{c.reply}});
+        CHttpTransport transport(small);
+        EXPECT_EQ(transport.Request(server.Url("/x"), false, "", ""), c.body) << c.what;
+        EXPECT_EQ(transport.LastError(), c.error) << c.what;
+    }
+}
+
+TEST(transport_request, last_error_survives_a_success)
+{
+    RawHttpServer server({{RawHttpServer::Answer("HTTP/1.1 404 Not Found", "")},
+                          {RawHttpServer::Answer("HTTP/1.1 200 OK", "ok")}});
+    CHttpTransport transport(QuickLimits());
+    EXPECT_EQ(transport.Request(server.Url("/a"), false, "", ""), "");
+    EXPECT_EQ(transport.Request(server.Url("/b"), false, "", ""), "ok");
+    EXPECT_EQ(transport.LastError(), HttpErrorNotFound);
+}
+
+// A dead or silent service ends in a failure after the receive timeout, not never.
+TEST(transport_request, stalls_end_in_failure)
+{
+    struct Case {
+        const char* what;
+        Reply reply;
+    } cases[] = {
+        {"no status line", {"", 4000}},
+        {"head but no body", {"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n{\"c", 4000}},
+    };
+    for (const Case& c : cases) {
+        RawHttpServer server({c.reply});
+        CHttpTransport transport(QuickLimits());
+        const ULONGLONG start = GetTickCount64();
+        EXPECT_EQ(transport.Request(server.Url("/slow"), false, "", ""), "") << c.what;
+        EXPECT_NE(transport.LastError(), HttpErrorNone) << c.what;
+        EXPECT_LT(GetTickCount64() - start, 3500u) << c.what << ": the timeout was not applied";
+    }
+}
+
+// A service that keeps sending a byte now and then never trips the receive
+// timeout; the whole exchange still has an end.
+TEST(transport_request, trickling_answer_hits_the_deadline)
+{
+    RawHttpServer server({{RawHttpServer::Answer("HTTP/1.1 200 OK", std::string(200, 'x')), 0, 100}});
+    HttpLimits limits = QuickLimits();
+    limits.requestDeadlineMs = 1500;
+    CHttpTransport transport(limits);
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(transport.Request(server.Url("/x"), false, "", ""), "");
+    EXPECT_EQ(transport.LastError(), HttpErrorRead);
+    EXPECT_LT(GetTickCount64() - start, 10000u);
+}
+
+TEST(transport_request, nobody_listening)
+{
+    unsigned short port;
+    {
+        RawHttpServer closed;
+        port = closed.Port();
+    }
+    CHttpTransport transport(QuickLimits());
+    EXPECT_EQ(transport.Request("http://127.0.0.1:" + std::to_string(port) + "/x", false, "", ""), "");
+    EXPECT_NE(transport.LastError(), HttpErrorNone);
+}
+
+class transport_download : public ::testing::Test {
+protected:
+    ScopedWorkDir dir;
+    CHttpTransport transport{QuickLimits()};
+    std::wstring Target() const { return dir.File(L"MoravelUpgrade_2.0.exe"); }
+    static std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+};
+
+TEST_F(transport_download, complete_answer_replaces_the_target)
+{
+    const std::string payload = std::string("MZ\0\x01", 4) + std::string(3u << 20, 'p');  // over one 1 MiB read
+    RawHttpServer server({{RawHttpServer::Answer("HTTP/1.1 200 OK", payload)}});
+    ASSERT_TRUE(WriteFileBytes(Target(), "old"));
+    EXPECT_TRUE(transport.DownloadToFile(Wide(server.Url("/download/setup.exe")), Target(), false));
+    EXPECT_EQ(ReadFileBytes(Target()), payload);
+    EXPECT_EQ(GetFileAttributesW((Target() + L".part").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A failed download must never leave something that looks like an installer.
+TEST_F(transport_download, failures_leave_no_file)
+{
+    const std::string cut = "HTTP/1.1 200 OK\r\nContent-Length: 100\r\nConnection: close\r\n\r\nMZ";
+    struct Case {
+        const char* what;
+        std::string reply;
+    } cases[] = {
+        {"404 page", RawHttpServer::Answer("HTTP/1.1 404 Not Found", "<html>missing</html>")},
+        {"500 page", RawHttpServer::Answer("HTTP/1.1 500 Internal Server Error", "oops")},
+        {"cut short", cut},
+    };
+    for (const Case& c : cases) {
+        RawHttpServer server({{c.reply}});
+        EXPECT_FALSE(transport.DownloadToFile(Wide(server.Url("/download/setup.exe")), Target(), false)) << c.what;
+        EXPECT_EQ(GetFileAttributesW(Target().c_str()), INVALID_FILE_ATTRIBUTES) << c.what;
+        EXPECT_EQ(GetFileAttributesW((Target() + L".part").c_str()), INVALID_FILE_ATTRIBUTES) << c.what;
+    }
+    // Nobody there at all.
+    EXPECT_FALSE(transport.DownloadToFile(L"http://127.0.0.1:1/x", Target(), false));
+    EXPECT_EQ(GetFileAttributesW(Target().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(transport_download, trickling_download_hits_the_deadline)
+{
+    RawHttpServer server({{RawHttpServer::Answer("HTTP/1.1 200 OK", std::string(200, 'x')), 0, 100}});
+    HttpLimits limits = QuickLimits();
+    limits.downloadDeadlineMs = 1500;
+    transport.SetLimits(limits);
+    EXPECT_FALSE(transport.DownloadToFile(Wide(server.Url("/x")), Target(), false));
+    EXPECT_EQ(GetFileAttributesW(Target().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(transport_download, failure_keeps_an_existing_target)
+{
+    RawHttpServer server({{RawHttpServer::Answer("HTTP/1.1 500 Internal Server Error", "oops")}});
+    ASSERT_TRUE(WriteFileBytes(Target(), "old"));
+    EXPECT_FALSE(transport.DownloadToFile(Wide(server.Url("/x")), Target(), false));
+    EXPECT_EQ(ReadFileBytes(Target()), "old");
+}
+
+TEST_F(transport_download, fail_if_exists_touches_nothing)
+{
+    RawHttpServer server({{RawHttpServer::Answer("HTTP/1.1 200 OK", "new")}});
+    ASSERT_TRUE(WriteFileBytes(Target(), "old"));
+    EXPECT_FALSE(transport.DownloadToFile(Wide(server.Url("/x")), Target(), true));
+    EXPECT_EQ(ReadFileBytes(Target()), "old");
+    Sleep(100);
+    EXPECT_TRUE(server.Requests().empty());
+    // With no file there, the flag does not stand in the way.
+    ASSERT_TRUE(DeleteFileW(Target().c_str()));
+    EXPECT_TRUE(transport.DownloadToFile(Wide(server.Url("/x")), Target(), true));
+    EXPECT_EQ(ReadFileBytes(Target()), "new");
+}

@@ -1,0 +1,24 @@
+#pragma once
+#include <string>
+
+// Helpers for tests that run against the substitute service started by a
+// moravel_service_test fixture (tests/support/CMakeLists.txt). The fixture's
+// base URL reaches the test as a file named by MORAVEL_SERVICE_URL_FILE.
+
+// "http://127.0.0.1:PORT/" of the fixture's service; empty without a fixture.
+std::string FixtureServiceUrl();
+
+// Points ServiceBaseUrl() of this process, and every process it starts, at the
+// fixture's service (sets MORAVEL_SERVICE_URL). Must run before the first
+// request; false without a fixture.
+bool UseFixtureService();
+
+// GET of "_control/<command>" (for example "fault?mode=slow&seconds=3") over a
+// WinINet path of its own, so a fault in the code under test cannot hide here.
+// Returns true for status 200; `answer` gets the body.
+bool ServiceControl(const std::string& command, std::string* answer = nullptr);
+
+// Requests the service received since the last call, one line each:
+// "METHOD TARGET body=... content-type=... user-agent=...", bytes outside
+// 0x21-0x7E as \xHH and '\' doubled.
+std::string TakeServiceRequests();
