@@ -1,0 +1,217 @@
+// Prints the cost of the bridge's calls against stand-in invoicing programs, each
+// beside a bare inline loop doing the same Win32 work in the same run. Run with
+// everything on one CPU (taskset -c 0, wineserver included) for steady figures.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bridge/buyerfill.h"
+#include "bridge/handles.h"
+#include "bridge/targets.h"
+#include "standinclient.h"
+
+namespace {
+
+KernelHandle g_out;
+
+std::wstring g_tracePath;
+
+// The text conversion traces every call to the standard output; keep the figures
+// apart. The traces go to a scratch file: Wine's NUL device costs ~250 us a line,
+// which would swamp what is measured.
+void KeepStdoutForFigures() {
+    HANDLE copy = nullptr;
+    DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_OUTPUT_HANDLE), GetCurrentProcess(), &copy, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    g_out = KernelHandle(copy);
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    g_tracePath = std::wstring(folder) + L"bridge_bench_trace.txt";
+    _wfreopen(g_tracePath.c_str(), L"w", stdout);
+}
+
+void Say(const char* format, ...) {
+    char line[512];
+    va_list args;
+    va_start(args, format);
+    int length = std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    DWORD written = 0;
+    if (length > 0) WriteFile(g_out.get(), line, static_cast<DWORD>(std::min<int>(length, sizeof line - 1)), &written, nullptr);
+}
+
+double MedianMicroseconds(int runs, const std::function<void()>& body) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    std::vector<double> times;
+    times.reserve(static_cast<size_t>(runs));
+    body();  // warm-up
+    for (int i = 0; i < runs; ++i) {
+        LARGE_INTEGER start, end;
+        QueryPerformanceCounter(&start);
+        body();
+        QueryPerformanceCounter(&end);
+        times.push_back(1e6 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
+    }
+    std::nth_element(times.begin(), times.begin() + runs / 2, times.end());
+    return times[static_cast<size_t>(runs / 2)];
+}
+
+// The bare loop: process check, exact titles, anchor, two first children, the
+// four containers and four bounded writes, all inline.
+bool BareHtFill(const std::wstring* texts) {
+    bool running = false;
+    {
+        KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+            if (wcscmp(entry.szExeFile, L"Aisino.Framework.Startup.exe") != 0) continue;
+            KernelHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID));
+            running = process.valid();
+            break;
+        }
+    }
+    if (!running) return false;
+    HWND issuing = FindWindowW(nullptr, L"开具增值税普通发票");
+    if (!issuing) issuing = FindWindowW(nullptr, L"开具增值税专用发票");
+    HWND anchor = FindWindowExW(issuing, nullptr, nullptr, L"FPtiankai_new");
+    HWND target = GetTopWindow(GetTopWindow(anchor));
+    if (!target) return false;
+    HWND children[22] = {};
+    HWND child = GetTopWindow(target);
+    for (int i = 0; child && i < 22; ++i, child = GetWindow(child, GW_HWNDNEXT)) children[i] = child;
+    const int order[4] = {21, 19, 20, 18};
+    for (int k = 0; k < 4; ++k) {
+        HWND first = GetTopWindow(children[order[k]]);
+        HWND second = first ? GetWindow(first, GW_HWNDNEXT) : nullptr;
+        HWND field = second ? second : first;
+        DWORD_PTR reply = 0;
+        if (field && !SendMessageTimeoutW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(texts[k].c_str()),
+                                          SMTO_ABORTIFHUNG, 2000, &reply))
+            return false;
+    }
+    return true;
+}
+
+struct TitleWalk {
+    const char* phrase;  // GBK bytes
+    int windows = 0;
+    HWND found = nullptr;
+};
+
+// One title search done inline: read each title, convert to GBK, look for the phrase.
+BOOL CALLBACK MatchTitle(HWND window, LPARAM param) {
+    auto* walk = reinterpret_cast<TitleWalk*>(param);
+    wchar_t title[256];
+    int length = GetWindowTextW(window, title, 256);
+    if (length <= 0) return TRUE;
+    ++walk->windows;
+    char bytes[512];
+    BOOL lossy = FALSE;
+    int size = WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, title, length, bytes, sizeof bytes - 1, nullptr, &lossy);
+    if (size <= 0 || lossy) return TRUE;
+    bytes[size] = '\0';
+    if (!std::strstr(bytes, walk->phrase)) return TRUE;
+    walk->found = window;
+    return FALSE;
+}
+
+std::string Gbk(const wchar_t* text) {
+    char bytes[256] = {};
+    WideCharToMultiByte(936, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
+    return bytes;
+}
+
+LRESULT CALLBACK Quiet(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Hidden top-level windows of this process that every title search has to pass.
+class OtherWindows {
+public:
+    explicit OtherWindows(int count) {
+        WNDCLASSW cls = {};
+        cls.lpfnWndProc = Quiet;
+        cls.hInstance = GetModuleHandleW(nullptr);
+        cls.lpszClassName = L"BridgeBenchOther";
+        RegisterClassW(&cls);
+        for (int i = 0; i < count; ++i) {
+            std::wstring title = L"其他程序的窗口 " + std::to_wstring(i);
+            windows_.push_back(CreateWindowExW(0, cls.lpszClassName, title.c_str(), WS_POPUP, 0, 0, 10, 10, nullptr,
+                                               nullptr, cls.hInstance, nullptr));
+        }
+    }
+    ~OtherWindows() {
+        for (HWND window : windows_) DestroyWindow(window);
+    }
+    OtherWindows(const OtherWindows&) = delete;
+    OtherWindows& operator=(const OtherWindows&) = delete;
+
+private:
+    std::vector<HWND> windows_;
+};
+
+}  // namespace
+
+int main() {
+    KeepStdoutForFigures();
+    const int runs = 200;
+    CompanyRecord buyer;
+    buyer.Name = L"上海示例贸易有限公司";
+    buyer.CreditCode = L"91310115MA1K3YJ77Q";
+    buyer.Address = L"上海市浦东新区世纪大道100号";
+    buyer.PhoneNumber = L"021-58880000";
+    buyer.Bank = L"中国建设银行上海浦东分行";
+    buyer.Bankaccount = L"31050161393600001234";
+    const std::wstring texts[4] = {buyer.Name, buyer.CreditCode, buyer.Address + L" " + buyer.PhoneNumber,
+                                   buyer.Bank + L" " + buyer.Bankaccount};
+
+    Say("bridge benchmark: median of %d runs, microseconds\n", runs);
+    {
+        auto ht = StandInProcess::Start(L"Aisino.Framework.Startup.exe", L"--hidden", L"");
+        if (!ht) {
+            Say("could not start the HT stand-in\n");
+            return 1;
+        }
+        bool ok = true;
+        double bare = MedianMicroseconds(runs, [&] { ok = BareHtFill(texts) && ok; });
+        double fill = MedianMicroseconds(runs, [&] { ok = FillBuyerBlock(buyer) && ok; });
+        Say("FillBuyerBlock (HT stand-in)      %9.1f   bare inline loop %9.1f   ratio %.2f (target <= 1.2)%s\n", fill,
+            bare, fill / bare, ok ? "" : "   [a fill FAILED]");
+    }
+    {
+        auto bw = StandInProcess::Start(L"kp.exe", L"--hidden", L"");
+        if (!bw) {
+            Say("could not start the BW stand-in\n");
+            return 1;
+        }
+        OtherWindows others(100);
+        const std::string special = Gbk(L"增值税专用发票开具"), ordinary = Gbk(L"增值税普通发票开具");
+        TitleWalk walk;
+        double bare = MedianMicroseconds(runs, [&] {
+            walk = TitleWalk{special.c_str()};
+            EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&walk));
+            if (walk.found) return;
+            walk = TitleWalk{ordinary.c_str()};
+            EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&walk));
+        });
+        bool open = true;
+        double check = MedianMicroseconds(runs, [&] { open = IsIssuingWindowOpen() && open; });
+        Say("IsIssuingWindowOpen (BW, %d titled top-level windows) %9.1f   bare two-phrase search %9.1f   ratio %.2f%s\n",
+            walk.windows, check, bare, check / bare, open && walk.found ? "" : "   [window NOT found]");
+        double fill = MedianMicroseconds(runs, [&] { open = FillBuyerBlock(buyer) && open; });
+        Say("FillBuyerBlock (BW, same windows) %9.1f\n", fill);
+    }
+    std::fclose(stdout);
+    DeleteFileW(g_tracePath.c_str());
+    return 0;
+}

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include "bridge/buyerfill.h"
+#include "standins.h"
+
+namespace {
+
+CompanyRecord Buyer() {
+    CompanyRecord buyer;
+    buyer.Name = L"上海示例贸易有限公司";
+    buyer.CreditCode = L"91310115MA1K3YJ77Q";
+    buyer.Address = L"上海市浦东新区世纪大道100号";
+    buyer.PhoneNumber = L"021-58880000";
+    buyer.Bank = L"中国建设银行上海浦东分行";
+    buyer.Bankaccount = L"31050161393600001234";
+    return buyer;
+}
+
+FieldLog AllFour(const CompanyRecord& buyer) {
+    return {{"buyer.name", buyer.Name},
+            {"buyer.tax", buyer.CreditCode},
+            {"buyer.address", buyer.Address + L" " + buyer.PhoneNumber},
+            {"buyer.bank", buyer.Bank + L" " + buyer.Bankaccount}};
+}
+
+struct RecordCase {
+    const char* why;
+    CompanyRecord buyer;
+};
+
+std::vector<RecordCase> RecordCases() {
+    CompanyRecord noPhone = Buyer();
+    noPhone.PhoneNumber.clear();
+    CompanyRecord quoted = Buyer();
+    quoted.Name = L"\"引号\" & <尖括号> \\ 反斜杠";
+    return {
+        {"every field set", Buyer()},
+        // The space goes in even when a part is missing.
+        {"history record without phone", noPhone},
+        {"all empty: name and tax cleared, combined fields a single space", CompanyRecord()},
+        {"text passes unchanged", quoted},
+    };
+}
+
+}  // namespace
+
+// Exactly four writes reach the program, in the order name, tax number, address
+// and phone, bank and account, each to its field and nowhere else.
+TEST(buyer_fill, ht_writes_four_fields_in_order) {
+    ASSERT_TRUE(StandIns::Require(true, false));
+    ASSERT_TRUE(StandIns::Ht()->Open(L""));
+    for (const RecordCase& c : RecordCases()) {
+        SCOPED_TRACE(c.why);
+        EXPECT_TRUE(FillBuyerBlock(c.buyer));
+        EXPECT_EQ(AllFour(c.buyer), StandIns::Ht()->TakeLog());
+    }
+}
+
+TEST(buyer_fill, bw_writes_four_fields_in_order) {
+    ASSERT_TRUE(StandIns::Require(false, true));
+    ASSERT_TRUE(StandIns::Bw()->Open(L""));
+    for (const RecordCase& c : RecordCases()) {
+        SCOPED_TRACE(c.why);
+        EXPECT_TRUE(FillBuyerBlock(c.buyer));
+        EXPECT_EQ(AllFour(c.buyer), StandIns::Bw()->TakeLog());
+    }
+}
+
+// Missing HT field containers are skipped; what exists is still written.
+TEST(buyer_fill, ht_target_with_20_children_writes_tax_number_and_bank_only) {
+    ASSERT_TRUE(StandIns::Require(true, false));
+    ASSERT_TRUE(StandIns::Ht()->Open(L"--target-children 20"));
+    EXPECT_TRUE(FillBuyerBlock(Buyer()));
+    FieldLog expected = {{"buyer.tax", Buyer().CreditCode}, {"buyer.bank", Buyer().Bank + L" " + Buyer().Bankaccount}};
+    EXPECT_EQ(expected, StandIns::Ht()->TakeLog());
+}
+
+// A container holding only the field gets the text in that field.
+TEST(buyer_fill, ht_container_with_one_child_writes_that_child) {
+    ASSERT_TRUE(StandIns::Require(true, false));
+    ASSERT_TRUE(StandIns::Ht()->Open(L"--single-child-fields"));
+    EXPECT_TRUE(FillBuyerBlock(Buyer()));
+    EXPECT_EQ(AllFour(Buyer()), StandIns::Ht()->TakeLog());
+}
+
+TEST(buyer_fill, both_variants_open_writes_only_ht) {
+    ASSERT_TRUE(StandIns::Require(true, true));
+    ASSERT_TRUE(StandIns::Bw()->Open(L""));
+    ASSERT_TRUE(StandIns::Ht()->Open(L""));
+    EXPECT_TRUE(FillBuyerBlock(Buyer()));
+    EXPECT_EQ(AllFour(Buyer()), StandIns::Ht()->TakeLog());
+    EXPECT_EQ(FieldLog(), StandIns::Bw()->TakeLog());
+}
+
+// The HT program without an issuing window does not stop a BW window from being filled.
+TEST(buyer_fill, bw_filled_while_ht_program_has_no_issuing_window) {
+    ASSERT_TRUE(StandIns::Require(true, true));
+    ASSERT_TRUE(StandIns::Bw()->Open(L""));
+    EXPECT_TRUE(FillBuyerBlock(Buyer()));
+    EXPECT_EQ(AllFour(Buyer()), StandIns::Bw()->TakeLog());
+}
+
+TEST(buyer_fill, no_fill_target_sends_nothing_and_fails) {
+    ASSERT_TRUE(StandIns::Require(true, true));
+    ASSERT_TRUE(StandIns::Ht()->Open(L"--no-anchor"));
+    ASSERT_TRUE(StandIns::Bw()->Open(L"--short-tree"));
+    EXPECT_FALSE(FillBuyerBlock(Buyer()));
+    EXPECT_EQ(FieldLog(), StandIns::Ht()->TakeLog());
+    EXPECT_EQ(FieldLog(), StandIns::Bw()->TakeLog());
+}
+
+// A program that stops answering costs one bounded wait, not a hang, and the
+// fill is reported as not done so no use of it gets recorded. Were any call
+// to wait for the program, the writes would go through and the fill succeed.
+TEST(buyer_fill, hung_program_fails_after_bounded_wait) {
+    for (bool ht : {true, false}) {
+        SCOPED_TRACE(ht ? "HT" : "BW");
+        ASSERT_TRUE(StandIns::Require(ht, !ht));
+        StandInProcess* program = ht ? StandIns::Ht() : StandIns::Bw();
+        ASSERT_TRUE(program->Open(L""));
+        ASSERT_TRUE(program->Hang(4000));
+        EXPECT_FALSE(FillBuyerBlock(Buyer()));
+        ASSERT_TRUE(program->WaitResponsive(20000));
+        // Only the one write that timed out may arrive late; the rest were never sent.
+        EXPECT_LE(program->TakeLog().size(), 1u);
+    }
+}
