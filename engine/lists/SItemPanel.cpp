@@ -1,0 +1,64 @@
+#include "engine/lists/SItemPanel.h"
+#include "engine/SHostWnd.h"
+#include "engine/lists/SListView.h"
+
+namespace SOUI {
+
+SItemPanel::SItemPanel(SListView* list) : m_list(list)
+{
+    m_parent = list;
+    SetHostWnd(list->GetHostWnd());
+}
+
+HRESULT SItemPanel::SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading)
+{
+    static const wchar_t* const kListOwned[] = {L"itemHeight", L"colorNormal", L"colorSelected", L"colorHover"};
+    for (const wchar_t* n : kListOwned)
+        if (_wcsicmp(n, name.c_str()) == 0) return S_FALSE;
+    return Base::SetAttribute(name, value, loading);
+}
+
+SWindow* SItemPanel::SwndFromPoint(POINT pt)
+{
+    SWindow* hit = Base::SwndFromPoint(pt);
+    if (!hit) return nullptr;
+    for (SWindow* w = hit; w && w != this; w = w->GetParent())
+        if (w->IsClass(L"button") || w->IsClass(L"check") || w->IsClass(L"edit")) return w;
+    // The row stands in for its inner widgets, so it shows their tooltip too.
+    m_tip.clear();
+    for (SWindow* w = hit; w && w != this; w = w->GetParent())
+        if (!w->GetToolTipText().empty()) {
+            m_tip = w->GetToolTipText();
+            break;
+        }
+    return this;
+}
+
+void SItemPanel::OnLButtonDown(POINT) {}
+
+void SItemPanel::OnLButtonUp(POINT pt)
+{
+    if (PtInRect(&m_rc, pt)) m_list->OnItemClick(m_index);
+}
+
+void SItemPanel::OnMouseLeave()
+{
+    // The host says "left" also when the mouse only moved onto a button of this row.
+    SHostWnd* host = GetHostWnd();
+    POINT screen;
+    if (host && host->m_hWnd && GetCursorPos(&screen) && WindowFromPoint(screen) == host->m_hWnd) {
+        POINT pt = screen;
+        ScreenToClient(host->m_hWnd, &pt);
+        if (PtInRect(&m_rc, pt)) return;
+    }
+    if (m_list->GetHoverItem() == m_index) m_list->SetHoverItem(-1);
+}
+
+void SItemPanel::OnPaint(IRenderTarget* rt)
+{
+    COLORREF cr = m_list->GetRowColor(m_index);
+    if (cr != CR_INVALID) rt->FillSolidRect(m_rc, cr);
+    Base::OnPaint(rt);
+}
+
+} // namespace SOUI

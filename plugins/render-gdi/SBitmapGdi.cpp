@@ -1,0 +1,35 @@
+#include "SBitmapGdi.h"
+
+namespace SOUI {
+
+SBitmapGdi* SBitmapGdi::Create(int cx, int cy)
+{
+    if (cx <= 0 || cy <= 0) return nullptr;
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = cx;
+    bi.bmiHeader.biHeight = -cy;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP h = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!h || !bits) {
+        if (h) DeleteObject(h);
+        return nullptr;
+    }
+    auto* b = new SBitmapGdi;
+    b->m_hbmp = h;
+    b->m_bits = static_cast<BYTE*>(bits);
+    b->m_cx = cx;
+    b->m_cy = cy;
+    ZeroMemory(bits, size_t(cx) * cy * 4);
+    return b;
+}
+
+SBitmapGdi::~SBitmapGdi()
+{
+    if (m_hbmp) DeleteObject(m_hbmp);
+}
+
+} // namespace SOUI

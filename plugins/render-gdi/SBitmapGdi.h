@@ -1,0 +1,23 @@
+#pragma once
+#include "engine/IRender.h"
+
+namespace SOUI {
+
+// A top-down 32-bit DIB section; its pixels are premultiplied BGRA.
+class SBitmapGdi : public TObjRefImpl<IBitmap> {
+public:
+    static SBitmapGdi* Create(int cx, int cy); // nullptr when the DIB cannot be made
+    int Width() const override { return m_cx; }
+    int Height() const override { return m_cy; }
+    BYTE* GetPixelBits() override { return m_bits; }
+    HBITMAP GetHBitmap() const { return m_hbmp; }
+
+private:
+    SBitmapGdi() = default;
+    ~SBitmapGdi() override;
+    HBITMAP m_hbmp = nullptr;
+    BYTE* m_bits = nullptr;
+    int m_cx = 0, m_cy = 0;
+};
+
+} // namespace SOUI
