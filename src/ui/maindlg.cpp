@@ -1,0 +1,3 @@
+#include "ui/maindlg.h"
+
+CMainDlg::CMainDlg() : SOUI::SHostWnd(L"LAYOUT:XML_MAINWND") {}
