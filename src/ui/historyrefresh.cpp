@@ -1,0 +1,53 @@
+#include "ui/historyrefresh.h"
+
+#include "net/invoiceendpoints.h"
+#include "net/textconv.h"
+
+namespace {
+
+// Clears the busy flag and restarts the timer however the refresh ends.
+class BusyScope {
+public:
+    BusyScope(bool& busy, const HistoryHooks& hooks) : m_busy(busy), m_hooks(hooks)
+    {
+        m_busy = true;
+        if (m_hooks.stopTimer)
+            m_hooks.stopTimer();
+    }
+    ~BusyScope()
+    {
+        m_busy = false;
+        if (m_hooks.startTimer)
+            m_hooks.startTimer();
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool& m_busy;
+    const HistoryHooks& m_hooks;
+};
+
+}  // namespace
+
+RefreshOutcome CHistoryRefresh::Run(CHttpTransport& transport, MerchantCompany& merchant,
+                                    const MerchantPrompts& prompts, const HistoryHooks& hooks)
+{
+    if (m_busy)
+        return RefreshOutcome::Busy;
+    BusyScope scope(m_busy, hooks);
+
+    EnsureMerchantCompany(transport, merchant, prompts, false);
+
+    std::vector<InvoiceRecord> records;
+    const CompanyRecord& record = merchant.record;
+    if (!record.KeyNo.empty())
+        GetInvoiceRecordList(transport, WideToGbk(record.KeyNo), WideToGbk(record.UserId), records);
+    if (records.empty())
+        return RefreshOutcome::Kept;
+
+    m_rows = std::move(records);
+    if (hooks.rowsReplaced)
+        hooks.rowsReplaced(m_rows);
+    return RefreshOutcome::Replaced;
+}

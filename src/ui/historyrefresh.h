@@ -1,0 +1,41 @@
+#pragma once
+#include <functional>
+#include <vector>
+
+#include "net/invoicerecord.h"
+#include "ui/merchantcompany.h"
+
+class CHttpTransport;
+
+// What the main window lends the refresh: timer 1500 and the list on screen.
+struct HistoryHooks {
+    std::function<void()> stopTimer;
+    std::function<void()> startTimer;
+    // The rows changed; the list shows `rows` from now on.
+    std::function<void(const std::vector<InvoiceRecord>& rows)> rowsReplaced;
+};
+
+enum class RefreshOutcome {
+    Busy,      // a refresh further up the call chain is running; nothing done
+    Kept,      // no key number, a failed request or an empty answer: rows unchanged
+    Replaced,  // the rows now hold the service's answer
+};
+
+// The data side of the history page: the rows of the last non-empty answer and
+// the guard that keeps a refresh from running inside another one (for example
+// while the company input window of the merchant resolution is open).
+class CHistoryRefresh {
+public:
+    // Completes the merchant (without messages), then reloads the rows by the
+    // merchant's key number. The timer is stopped while it runs and started again
+    // at the end, except by a refresh that found another one running.
+    RefreshOutcome Run(CHttpTransport& transport, MerchantCompany& merchant, const MerchantPrompts& prompts,
+                       const HistoryHooks& hooks);
+
+    const std::vector<InvoiceRecord>& Rows() const { return m_rows; }
+    bool IsBusy() const { return m_busy; }
+
+private:
+    bool m_busy = false;
+    std::vector<InvoiceRecord> m_rows;
+};

@@ -1,0 +1,93 @@
+#include "ui/merchantcompany.h"
+
+#include <windows.h>
+
+#include "bridge/selleridentity.h"
+#include "bridge/targets.h"
+#include "net/companyendpoints.h"
+#include "net/textconv.h"
+#include "profile/profile.h"
+
+const wchar_t kOpenIssuingWindowMessage[] = L"请打开开具增值税普通或专用开票界面！";
+
+namespace {
+
+bool SameIdentity(const std::wstring& a, const std::wstring& b)
+{
+    if (a.size() != b.size())
+        return false;
+    if (a.empty())
+        return true;
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+void CompleteFromIssuingWindow(CHttpTransport& transport, MerchantCompany& merchant, const MerchantPrompts& prompts)
+{
+    CompanyRecord& record = merchant.record;
+    ReadSellerIdentity(record);
+
+    if (!record.Identity.empty() && !SameIdentity(record.Identity, merchant.lastIdentity)) {
+        WriteCompanyId(record.Identity);
+        std::string keyNo, taxCode, name;
+        ReadCompanyProfile(record.Identity, keyNo, taxCode, name);
+        // The profile wins over what the seller fields just showed, even when empty.
+        record.Name = GbkToWide(name);
+        record.KeyNo = GbkToWide(keyNo);
+        record.CreditCode = GbkToWide(taxCode);
+        // Creates the section and its keys for an identity met the first time.
+        WriteCompanyNameAndTaxCode(record.Identity, name, taxCode);
+    }
+    merchant.lastIdentity = record.Identity;
+
+    if (!merchant.lastIdentity.empty() && record.Name.empty() && prompts.askCompany) {
+        std::wstring name, taxCode;
+        if (prompts.askCompany(name, taxCode)) {
+            record.Name = name;
+            record.CreditCode = taxCode;
+            WriteCompanyNameAndTaxCode(merchant.lastIdentity, WideToGbk(name), WideToGbk(taxCode));
+        }
+    }
+
+    if (record.KeyNo.empty()) {
+        std::wstring keyNo;
+        if (GetCompanyKeyNo(transport, WideToGbk(record.Name), keyNo) && !keyNo.empty()) {
+            record.KeyNo = keyNo;
+            WriteCompanyKeyNo(merchant.lastIdentity, WideToGbk(keyNo));
+        }
+    }
+}
+
+}  // namespace
+
+MerchantCompany LoadMerchantCompany()
+{
+    MerchantCompany merchant;
+    merchant.lastIdentity = ReadCompanyId();
+    std::string keyNo, taxCode, name;
+    ReadCompanyProfile(merchant.lastIdentity, keyNo, taxCode, name);
+    merchant.record.KeyNo = GbkToWide(keyNo);
+    merchant.record.CreditCode = GbkToWide(taxCode);
+    merchant.record.Name = GbkToWide(name);
+    merchant.record.UserId = GbkToWide(ReadStoredUser());
+    return merchant;
+}
+
+bool EnsureMerchantCompany(CHttpTransport& transport, MerchantCompany& merchant, const MerchantPrompts& prompts,
+                           bool showMessage)
+{
+    CompanyRecord& record = merchant.record;
+    if (record.Name.empty() || record.CreditCode.empty() || record.KeyNo.empty()) {
+        if (IsIssuingWindowOpen()) {
+            CompleteFromIssuingWindow(transport, merchant, prompts);
+        } else if (showMessage) {
+            if (prompts.showMessage)
+                prompts.showMessage(kOpenIssuingWindowMessage);
+            return false;
+        }
+    }
+    // The bank tells whether the service's company information was fetched yet.
+    if (record.Bank.empty())
+        GetCompanyInfo(transport, WideToGbk(record.KeyNo), record);
+    return true;
+}
