@@ -66,8 +66,10 @@ SDropDownWnd::~SDropDownWnd()
 {
     if (auto* app = SApplication::getSingletonPtr()) app->RemoveMessageFilter(this);
     if (m_hWnd && ::IsWindow(m_hWnd)) {
-        // Deleted under a live window: the owner still hears of it, as a cancel.
+        // Deleted under a live window: the owner still hears of it, as a cancel, since the
+        // parts of a derived pop-up that a choice would be read from are gone already.
         m_ended = true;
+        m_exitCode = IDCANCEL;
         NotifyOwnerDestroyed();
     }
 }

@@ -176,10 +176,14 @@ void SListView::UpdatePanels(bool refill)
             fill = true;
         }
         p->SetItemIndex(i);
-        if (p->GetHostWnd() != GetHostWnd()) p->SetHostWnd(GetHostWnd());
+        // Detached while it is filled and moved: every widget would invalidate its old and new
+        // place one by one (a round trip to the window system each), where the list repaints
+        // itself once.
+        p->SetHostWnd(nullptr);
         if (fill) m_adapter->getView(i, p, tpl);
         int top = rc.top + m_locator.Item2Position(i) - m_scrollY;
         p->Move(RECT{rc.left, top, rc.right, top + h});
+        p->SetHostWnd(GetHostWnd());
         m_panels.push_back(p);
     }
     for (SItemPanel* p : m_spare) p->SetItemIndex(-1);
@@ -207,6 +211,7 @@ void SListView::onInvalidated()
 void SListView::OnPlacementChanged()
 {
     UpdatePanels(false);
+    Invalidate();
 }
 
 SItemPanel* SListView::GetItemPanel(int index) const

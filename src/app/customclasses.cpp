@@ -2,20 +2,10 @@
 
 #include "engine/SApplication.h"
 #include "engine/SObjectFactoryMgr.h"
-
-// The classes land one by one; each is registered from the moment its header exists.
-#if __has_include("extend.ctrls/ssearchdropdownlist.h")
-#include "extend.ctrls/ssearchdropdownlist.h"
-#define MORAVEL_HAS_SEARCH_DROPDOWN 1
-#endif
-#if __has_include("extend.ctrls/sbuttonex.h")
+#include "engine/lists/SListView.h"
 #include "extend.ctrls/sbuttonex.h"
-#define MORAVEL_HAS_BUTTONEX 1
-#endif
-#if __has_include("extend.ctrls/scolormask.h")
 #include "extend.ctrls/scolormask.h"
-#define MORAVEL_HAS_COLORMASK 1
-#endif
+#include "extend.ctrls/ssearchdropdownlist.h"
 
 namespace {
 
@@ -32,14 +22,10 @@ void RegisterAs(SOUI::SObjectFactoryMgr& factories, int type)
 
 void RegisterCustomClasses(SOUI::SApplication& app)
 {
-    [[maybe_unused]] SOUI::SObjectFactoryMgr& factories = app;
-#ifdef MORAVEL_HAS_SEARCH_DROPDOWN
+    SOUI::SObjectFactoryMgr& factories = app;
     RegisterAs<SSearchDropdownList>(factories, SOUI::Window);
-#endif
-#ifdef MORAVEL_HAS_BUTTONEX
     RegisterAs<SButtonEx>(factories, SOUI::Window);
-#endif
-#ifdef MORAVEL_HAS_COLORMASK
     RegisterAs<SColorMask>(factories, SOUI::Skin);
-#endif
+    // The list view lives beside the engine core, which cannot register it itself.
+    RegisterAs<SOUI::SListView>(factories, SOUI::Window);
 }

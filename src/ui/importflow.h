@@ -15,6 +15,8 @@ constexpr WPARAM IMPORT_BEGIN = 130;
 constexpr WPARAM IMPORT_SEARCH_HIT = 110;
 constexpr WPARAM IMPORT_NO_WINDOW = 111;
 constexpr WPARAM IMPORT_HISTORY_DONE = 120;
+// An import click that ended without importing: only timer 1500 starts again.
+constexpr WPARAM IMPORT_RESUME = 131;
 
 // What the main window does once an import has run. Every import click stops
 // timer 1500 first; every outcome starts it again, so the history keeps polling.

@@ -1,0 +1,134 @@
+#include "extend.ctrls/ssearchdropdownlist.h"
+#include "engine/SAttrParse.h"
+#include "engine/SDebug.h"
+#include "engine/SHostWnd.h"
+
+using namespace SOUI;
+
+namespace {
+// A value that does not parse gives 0, with a line saying so.
+HRESULT SetInt(SSearchDropdownList& c, int& out, const wchar_t* attr, const std::wstring& v)
+{
+    if (!ParseInt(v, out)) {
+        out = 0;
+        c.LogBadValue(attr, v);
+    }
+    return S_FALSE;
+}
+} // namespace
+
+SSearchDropdownList::SSearchDropdownList()
+{
+    m_evtSet.addEvent(EventFillSearchDropdownList::EventID, EventFillSearchDropdownList::EventName());
+}
+
+SSearchDropdownList::~SSearchDropdownList()
+{
+    if (m_pDropDownWnd) m_pDropDownWnd->EndDropDown(IDCANCEL);
+}
+
+HRESULT SSearchDropdownList::SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading)
+{
+    static const SAttrEntry<SSearchDropdownList> kAttrs[] = {
+        {L"dropAlign", [](SSearchDropdownList& c, const std::wstring& v) {
+             return SetInt(c, c.m_dropAlign, L"dropAlign", v);
+         }},
+        {L"maxDropHeight", [](SSearchDropdownList& c, const std::wstring& v) {
+             return SetInt(c, c.m_maxDropHeight, L"maxDropHeight", v);
+         }},
+    };
+    HRESULT hr = ApplyAttr(kAttrs, *this, name, value);
+    return hr != E_NOTIMPL ? hr : Base::SetAttribute(name, value, loading);
+}
+
+BOOL SSearchDropdownList::CreateChildren(pugi::xml_node node)
+{
+    // "popupStyle" is the pop-up's template, not a widget of this tree.
+    pugi::xml_document widgets;
+    pugi::xml_node copy = widgets.append_copy(node);
+    copy.remove_child("popupStyle");
+    if (!Base::CreateChildren(copy)) return FALSE;
+    m_pEdit = FindChildByName2<SEdit>(L"edit_input");
+    if (!m_pEdit) {
+        SLog(Describe() + L" has no edit \"edit_input\"");
+        return FALSE;
+    }
+    m_pEdit->SSendMessage(EM_SETEVENTMASK, 0, ENM_CHANGE);
+    m_pEdit->GetEventSet()->subscribeEvent(EventRENotify::EventID, &SSearchDropdownList::OnEditNotify, this);
+    m_popupTemplate.reset();
+    if (pugi::xml_node tpl = node.child("popupStyle")) m_popupTemplate.append_copy(tpl);
+    else SLog(Describe() + L" has no \"popupStyle\": its pop-up would stay empty");
+    return TRUE;
+}
+
+bool SSearchDropdownList::OnEditNotify(EventArgs* evt)
+{
+    if (static_cast<EventRENotify*>(evt)->iNotify != EN_CHANGE) return false;
+    if (!m_pDropDownWnd) {
+        m_pDropDownWnd = new SDropdownList(this);
+        m_pDropDownWnd->CreateFromTemplate(m_popupTemplate.child("popupStyle"));
+        // Without its list the pop-up has nothing to fill, size or choose from.
+        if (m_pDropDownWnd && !m_pDropDownWnd->GetListView()) {
+            SLog(Describe() + L": the pop-up has no list \"lv_dropdown\"; closed");
+            m_pDropDownWnd->EndDropDown(IDCANCEL);
+            return false;
+        }
+    }
+    EventFillSearchDropdownList fill(this);
+    fill.strKey = m_pEdit ? m_pEdit->GetWindowTextW() : GetWindowTextW();
+    fill.pDropdownList = m_pDropDownWnd;
+    fill.bPopup = false;
+    FireEvent(&fill);
+    // The handler may have closed the pop-up itself.
+    if (!m_pDropDownWnd || m_pDropDownWnd != fill.pDropdownList) return false;
+    if (fill.bPopup) ShowDropDown();
+    else m_pDropDownWnd->EndDropDown(IDCANCEL);
+    return false;
+}
+
+void SSearchDropdownList::ShowDropDown()
+{
+    SHostWnd* host = GetHostWnd();
+    if (!m_pDropDownWnd || !host || !host->m_hWnd) return;
+    RECT rc = GetWindowRect();
+    POINT tl = {rc.left, rc.top}, br = {rc.right, rc.bottom};
+    ClientToScreen(host->m_hWnd, &tl);
+    ClientToScreen(host->m_hWnd, &br);
+
+    RECT bounds = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (HMONITOR mon = MonitorFromWindow(host->m_hWnd, MONITOR_DEFAULTTONULL)) {
+        MONITORINFO mi = {};
+        mi.cbSize = sizeof(mi);
+        if (GetMonitorInfoW(mon, &mi)) bounds = mi.rcMonitor; // the whole monitor: the taskbar does not count
+    }
+
+    SIZE sz = m_pDropDownWnd->GetDropSize();
+    if (sz.cy > m_maxDropHeight) sz.cy = m_maxDropHeight;
+    int x = m_dropAlign == 0 ? tl.x : br.x - sz.cx;
+    int y = br.y;
+    if (br.y + sz.cy > bounds.bottom) y = tl.y - sz.cy;
+    m_pDropDownWnd->SetWindowPos(HWND_TOPMOST, x, y, sz.cx, sz.cy, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    m_pDropDownWnd->SetCapture();
+}
+
+BOOL SSearchDropdownList::FireEvent(EventArgs* evt)
+{
+    if (evt && evt->GetID() == EVT_CMD && evt->nameFrom == L"lv_dropdown") {
+        if (m_pDropDownWnd) m_pDropDownWnd->EndDropDown(IDOK);
+        return TRUE;
+    }
+    return Base::FireEvent(evt);
+}
+
+void SSearchDropdownList::OnDestroyDropDown(SDropDownWnd* pDropDown)
+{
+    auto* list = static_cast<SDropdownList*>(pDropDown);
+    // Forgotten before the event: a handler that changes the text then opens a new pop-up
+    // instead of refilling the one that is going.
+    if (list == m_pDropDownWnd) m_pDropDownWnd = nullptr;
+    if (pDropDown->GetExitCode() != IDOK) return;
+    EventDropdownListSelected sel(this);
+    sel.pDropdownList = list;
+    sel.nSelIndex = list->GetCurSel();
+    FireEvent(&sel);
+}

@@ -1,0 +1,45 @@
+#pragma once
+#include <pugixml.hpp>
+#include "engine/SEdit.h"
+#include "engine/lists/SDropDownWnd.h"
+#include "extend.ctrls/sdropdownlist.h"
+#include "extend.ctrls/searchevents.h"
+
+// A search box: the child edit "edit_input" and, under it, a pop-up list built from the child
+// element "popupStyle" (whose "root" must hold a list "lv_dropdown"). Every change of the
+// text raises EventFillSearchDropdownList; choosing a row closes the pop-up and raises
+// EventDropdownListSelected. Attributes: "dropAlign" (0: left edges aligned, otherwise right
+// edges; default 1) and "maxDropHeight" (pixels, default 150).
+class SSearchDropdownList : public SOUI::SWindow, public SOUI::ISDropDownOwner {
+public:
+    using Base = SOUI::SWindow;
+    SOUI_CLASS_NAME(SSearchDropdownList, L"searchDropdownList")
+    SSearchDropdownList();
+    // An open pop-up is closed first, as cancelled.
+    ~SSearchDropdownList() override;
+
+    HRESULT SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading) override;
+    // FALSE when the children cannot be built or there is no edit "edit_input".
+    BOOL CreateChildren(pugi::xml_node node) override;
+    // A command of the list "lv_dropdown" closes the pop-up with IDOK and goes no further.
+    BOOL FireEvent(SOUI::EventArgs* evt) override;
+
+    SOUI::SWindow* GetDropDownOwner() override { return this; }
+    void OnCreateDropDown(SOUI::SDropDownWnd*) override {}
+    void OnDestroyDropDown(SOUI::SDropDownWnd* pDropDown) override;
+
+    // nullptr while no pop-up exists.
+    SDropdownList* GetDropDownWnd() const { return m_pDropDownWnd; }
+    int GetDropAlign() const { return m_dropAlign; }
+    int GetMaxDropHeight() const { return m_maxDropHeight; }
+
+private:
+    bool OnEditNotify(SOUI::EventArgs* evt);
+    void ShowDropDown();
+
+    SDropdownList* m_pDropDownWnd = nullptr;
+    int m_dropAlign = 1;
+    int m_maxDropHeight = 150;
+    pugi::xml_document m_popupTemplate;
+    SOUI::SEdit* m_pEdit = nullptr;
+};

@@ -1,0 +1,23 @@
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+// One notification-area icon. Removed again when the holder goes.
+class SShellNotifyIcon {
+public:
+    SShellNotifyIcon();
+    ~SShellNotifyIcon() { Hide(); }
+    SShellNotifyIcon(const SShellNotifyIcon&) = delete;
+    SShellNotifyIcon& operator=(const SShellNotifyIcon&) = delete;
+
+    void Create(HWND window, HICON icon, UINT flags, UINT callbackMessage, UINT id, const std::wstring& tip);
+    // Adds the icon; nothing before Create. Also the way back after Explorer restarts.
+    BOOL Show();
+    BOOL Hide();
+
+private:
+    NOTIFYICONDATAW m_data;
+    bool m_shown = false;
+};

@@ -1,0 +1,364 @@
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+#include "ctrlstestenv.h"
+#include "extend.ctrls/ssearchdropdownlist.h"
+#include "rowsadapter.h"
+
+using namespace SOUI;
+using ctrlstest::PumpUntil;
+
+namespace {
+
+// The main window's search box, cut down to what the control relies on.
+std::string Layout(const char* popupRoot)
+{
+    return std::string(R"(<SOUI width="460" height="120"><root colorBkgnd="#FFFFFF">
+  <searchDropdownList name="edit_search" pos="10,40,-10,@44" maxDropHeight="400" colorBkgnd="#FFFFFF"
+                      margin="1" colorBorder="@color/border">
+    <edit name="edit_input" pos="0,0,-0,-0"/>
+    <popupStyle translucent="1" resizable="0" sendWheel2Hover="1">)") +
+           popupRoot + R"(</popupStyle>
+  </searchDropdownList>
+</root></SOUI>)";
+}
+
+const char kPopupRoot[] = R"xml(
+      <root colorBorder="@color/border" margin="0" colorBkgnd="@color/gray">
+        <listview name="lv_dropdown" pos="0,0,-0,-0" margin="1">
+          <template itemHeight="47" colorNormal="#FFFFFF" colorSelected="#e4f0fc" colorHover="#e4f0fc">
+            <window name="line_wrapper" pos="0,0,-0,-0">
+              <text name="txt_key" pos="12,0,-72,-1" valign="center"/>
+              <button name="btn_import" skin="skin.flat" pos="-64,11,@52,@24"/>
+            </window>
+            <window pos="0,-1,-0,-0" colorBkgnd="rgb(238,238,238)"/>
+          </template>
+        </listview>
+      </root>)xml";
+
+RECT ScreenRect(HWND hwnd)
+{
+    RECT rc = {};
+    GetWindowRect(hwnd, &rc);
+    return rc;
+}
+
+void SendMouse(DWORD flags, POINT screen)
+{
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = LONG(screen.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
+    in.mi.dy = LONG(screen.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
+    // Every event carries its point: a press must not land where the cursor was before.
+    in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof(in));
+}
+
+// A real click at a screen point, with the messages it causes handled.
+void RealClick(POINT screen)
+{
+    SendMouse(0, screen);
+    ctrlstest::PumpFor(30);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, screen);
+    ctrlstest::PumpFor(30);
+    SendMouse(MOUSEEVENTF_LEFTUP, screen);
+    ctrlstest::PumpFor(50);
+}
+
+void RealType(wchar_t c)
+{
+    INPUT in[2] = {};
+    for (auto& i : in) {
+        i.type = INPUT_KEYBOARD;
+        i.ki.wScan = c;
+        i.ki.dwFlags = KEYEVENTF_UNICODE;
+    }
+    in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+}
+
+class SearchTest : public ::testing::Test {
+protected:
+    // Builds the host at a screen position; rows is what the fill handler shows, or -1 to decline.
+    void Open(int x, int y, const char* popupRoot = kPopupRoot)
+    {
+        host = std::make_unique<SHostWnd>();
+        ASSERT_TRUE(host->SetLayoutXml(Layout(popupRoot).c_str()));
+        ASSERT_TRUE(host->Create(nullptr, 0, 0, x, y));
+        host->ShowWindow(SW_SHOW);
+        SetForegroundWindow(host->m_hWnd);
+        control = host->FindChildByName2<SSearchDropdownList>(L"edit_search");
+        ASSERT_TRUE(control);
+        edit = control->FindChildByName2<SEdit>(L"edit_input");
+        ASSERT_TRUE(edit);
+        edit->SetFocus();
+        // Wine raises an activated window on the display a moment later; a pop-up shown
+        // before that works but is drawn under the host.
+        ctrlstest::PumpFor(300);
+        host->AddEventHandler(EventFillSearchDropdownList::EventID, L"edit_search", [this](EventArgs* e) {
+            auto* fill = static_cast<EventFillSearchDropdownList*>(e);
+            keys.push_back(fill->strKey);
+            pops.push_back(fill->pDropdownList);
+            if (rows < 0 || !fill->pDropdownList) return true;
+            auto* lv = fill->pDropdownList->FindChildByName2<SListView>(L"lv_dropdown");
+            if (!lv) return true;
+            if (auto* a = static_cast<RowsAdapter*>(lv->GetAdapter())) {
+                a->SetRows(rows, L"hit ");
+                a->notifyDataSetChanged();
+            } else {
+                lv->SetAdapter(RowsAdapter::Make(rows));
+            }
+            fill->bPopup = true;
+            return true;
+        });
+        host->AddEventHandler(EventDropdownListSelected::EventID, L"edit_search", [this](EventArgs* e) {
+            selected.push_back(static_cast<EventDropdownListSelected*>(e)->nSelIndex);
+            return true;
+        });
+        host->AddEventHandler(EVT_CMD, L"btn_import", [this](EventArgs*) {
+            ++importCommands;
+            return true;
+        });
+        host->AddEventHandler(EVT_CMD, L"lv_dropdown", [this](EventArgs*) {
+            ++listCommandsAtHost;
+            return true;
+        });
+    }
+    void TearDown() override
+    {
+        host.reset();
+        ctrlstest::PumpFor(20); // lets pop-ups that ended inside their own messages go
+    }
+
+    // A character typed into the native edit, through the application's loop.
+    void Type(wchar_t c)
+    {
+        // The fill runs inside the edit's change notification, so a changed text means it ran.
+        size_t before = edit->GetWindowTextW().size();
+        PostMessageW(edit->GetNativeWnd(), WM_CHAR, c, 0);
+        PumpUntil([&] { return edit->GetWindowTextW().size() > before; }, 2000);
+    }
+    // A key pressed while the edit has the focus: down, then up.
+    void Key(UINT vk)
+    {
+        PostMessageW(edit->GetNativeWnd(), WM_KEYDOWN, vk, 1);
+        PostMessageW(edit->GetNativeWnd(), WM_KEYUP, vk, 0xC0000001);
+        ctrlstest::PumpFor(30);
+    }
+    HWND PopupHwnd() const { return control->GetDropDownWnd() ? control->GetDropDownWnd()->m_hWnd : nullptr; }
+    RECT ControlOnScreen() const
+    {
+        RECT rc = control->GetWindowRect();
+        MapWindowPoints(host->m_hWnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+        return rc;
+    }
+    POINT OnScreen(SWindow* w) const
+    {
+        RECT rc = w->GetWindowRect();
+        POINT pt = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+        ClientToScreen(w->GetHostWnd()->m_hWnd, &pt);
+        return pt;
+    }
+    SListView* PopupList() const { return control->GetDropDownWnd()->GetListView(); }
+
+    std::unique_ptr<SHostWnd> host;
+    SSearchDropdownList* control = nullptr;
+    SEdit* edit = nullptr;
+    int rows = 3;
+    std::vector<std::wstring> keys;
+    std::vector<SDropdownList*> pops;
+    std::vector<int> selected;
+    int importCommands = 0;
+    int listCommandsAtHost = 0;
+};
+
+TEST_F(SearchTest, declined_fill_leaves_no_popup)
+{
+    Open(100, 100);
+    rows = -1;
+    Type(L'a');
+    ASSERT_EQ(1u, keys.size());
+    EXPECT_EQ(L"a", keys[0]);
+    EXPECT_NE(nullptr, pops[0]) << "the fill event always carries a pop-up";
+    EXPECT_EQ(nullptr, control->GetDropDownWnd());
+    // Every change asks again, each time with a new pop-up.
+    Type(L'b');
+    ASSERT_EQ(2u, keys.size());
+    EXPECT_EQ(L"ab", keys[1]);
+    EXPECT_NE(nullptr, pops[1]);
+    EXPECT_EQ(nullptr, control->GetDropDownWnd());
+    EXPECT_TRUE(selected.empty());
+}
+
+TEST_F(SearchTest, popup_sits_under_the_box_and_its_height_is_capped)
+{
+    Open(100, 100);
+    // rows of 47 px + 2: eight fit under 400, nine are capped, none leaves the border.
+    struct Case {
+        int rows, height;
+    } cases[] = {{3, 143}, {8, 378}, {9, 400}, {0, 2}};
+    for (const auto& c : cases) {
+        rows = c.rows;
+        Type(L'x');
+        HWND popup = PopupHwnd();
+        ASSERT_TRUE(popup) << c.rows << " rows";
+        EXPECT_TRUE(IsWindowVisible(popup));
+        RECT box = ControlOnScreen(), rc = ScreenRect(popup);
+        EXPECT_EQ(box.left, rc.left);
+        EXPECT_EQ(box.right, rc.right);
+        EXPECT_EQ(box.bottom, rc.top);
+        EXPECT_EQ(c.height, rc.bottom - rc.top) << c.rows << " rows";
+        EXPECT_EQ(popup, PopupHwnd()) << "refilled, not created again";
+    }
+    EXPECT_EQ(pops.front(), pops.back());
+    // The pop-up is never the active window, and the edit keeps the keyboard.
+    EXPECT_NE(PopupHwnd(), GetActiveWindow());
+    EXPECT_EQ(edit->GetNativeWnd(), GetFocus());
+}
+
+TEST_F(SearchTest, popup_opens_upwards_near_the_bottom_of_the_monitor)
+{
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof(mi);
+    GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &mi);
+    // The box ends 40 px above the monitor's bottom; three rows need 143.
+    Open(100, mi.rcMonitor.bottom - 124);
+    Type(L'x');
+    ASSERT_TRUE(PopupHwnd());
+    RECT box = ControlOnScreen(), rc = ScreenRect(PopupHwnd());
+    EXPECT_EQ(box.top, rc.bottom);
+    EXPECT_EQ(143, rc.bottom - rc.top);
+}
+
+TEST_F(SearchTest, keys_in_the_edit_choose_a_row)
+{
+    Open(100, 100);
+    struct Case {
+        std::vector<UINT> keys;
+        std::vector<int> selected;
+    } cases[] = {
+        {{VK_DOWN, VK_RETURN}, {0}},
+        {{VK_DOWN, VK_DOWN, VK_DOWN, VK_UP, VK_RETURN}, {1}},
+        {{VK_RETURN}, {-1}},
+        {{VK_DOWN, VK_ESCAPE}, {}},
+    };
+    for (const auto& c : cases) {
+        selected.clear();
+        Type(L'k');
+        ASSERT_TRUE(PopupHwnd());
+        int caret = -1;
+        for (UINT vk : c.keys) Key(vk);
+        SendMessageW(edit->GetNativeWnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
+        EXPECT_EQ(c.selected, selected);
+        EXPECT_EQ(nullptr, control->GetDropDownWnd());
+        EXPECT_EQ(int(edit->GetWindowTextW().size()), caret) << "the arrows never reached the edit";
+    }
+    EXPECT_EQ(0, listCommandsAtHost);
+
+    // The wheel over the edit scrolls the list of a pop-up taller than its cap.
+    rows = 20;
+    Type(L'w');
+    ASSERT_TRUE(PopupHwnd());
+    PostMessageW(edit->GetNativeWnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA)), 0);
+    ctrlstest::PumpFor(30);
+    EXPECT_GT(PopupList()->GetScrollPos(), 0);
+    EXPECT_TRUE(selected.empty());
+}
+
+TEST_F(SearchTest, real_clicks_on_a_row_button_and_on_a_row)
+{
+    Open(100, 100);
+    RealType(L'q');
+    ASSERT_TRUE(PumpUntil([&] { return PopupHwnd() != nullptr; }));
+    SDropdownList* popup = control->GetDropDownWnd();
+
+    // The row's button: its command reaches the host; the pop-up stays and is not activated.
+    RealClick(OnScreen(PopupList()->GetItemPanel(1)->FindChildByName(L"btn_import")));
+    EXPECT_EQ(1, importCommands);
+    EXPECT_EQ(popup, control->GetDropDownWnd());
+    EXPECT_TRUE(selected.empty());
+    EXPECT_NE(PopupHwnd(), GetActiveWindow());
+    EXPECT_EQ(edit->GetNativeWnd(), GetFocus());
+    // The same without the mouse captured (another window took it): a click never activates it.
+    ReleaseCapture();
+    RealClick(OnScreen(PopupList()->GetItemPanel(0)->FindChildByName(L"btn_import")));
+    EXPECT_EQ(2, importCommands);
+    EXPECT_EQ(popup, control->GetDropDownWnd());
+    EXPECT_NE(PopupHwnd(), GetActiveWindow());
+    EXPECT_EQ(edit->GetNativeWnd(), GetFocus());
+    EXPECT_EQ(PopupHwnd(), GetCapture()) << "the pop-up takes the mouse back after a click";
+
+    // Typing goes on in the edit and refills the same pop-up.
+    RealType(L'w');
+    ASSERT_TRUE(PumpUntil([&] { return keys.size() == 2; }));
+    EXPECT_EQ(L"qw", keys[1]);
+    EXPECT_EQ(popup, control->GetDropDownWnd());
+
+    // A click on a row's text chooses that row; the list's command stops at the control.
+    RealClick(OnScreen(PopupList()->GetItemPanel(2)->FindChildByName(L"txt_key")));
+    EXPECT_EQ(std::vector<int>{2}, selected);
+    EXPECT_EQ(nullptr, control->GetDropDownWnd());
+    EXPECT_EQ(0, listCommandsAtHost);
+
+    // A click outside closes without a choice; the next character opens a new pop-up.
+    RealType(L'e');
+    ASSERT_TRUE(PumpUntil([&] { return PopupHwnd() != nullptr; }));
+    RECT hostRc = ScreenRect(host->m_hWnd);
+    RealClick(POINT{hostRc.left + 5, hostRc.top + 5});
+    EXPECT_EQ(nullptr, control->GetDropDownWnd());
+    EXPECT_EQ(std::vector<int>{2}, selected);
+}
+
+TEST_F(SearchTest, bad_templates_and_early_destruction)
+{
+    // No list in the template: nothing to fill, so no fill event and no pop-up left.
+    {
+        ctrlstest::LogCapture log;
+        Open(100, 100, R"(<root><text name="not_a_list"/></root>)");
+        Type(L'a');
+        EXPECT_TRUE(keys.empty());
+        EXPECT_EQ(nullptr, control->GetDropDownWnd());
+        EXPECT_TRUE(log.Contains(L"lv_dropdown"));
+    }
+
+    // Destroyed while its pop-up is open: the pop-up goes too, as cancelled.
+    Open(100, 100);
+    Type(L'a');
+    HWND popup = PopupHwnd();
+    ASSERT_TRUE(popup);
+    Key(VK_DOWN);
+    ASSERT_TRUE(control->GetParent()->DestroyChild(control));
+    control = nullptr;
+    EXPECT_FALSE(IsWindow(popup));
+    ctrlstest::PumpFor(30);
+    EXPECT_TRUE(selected.empty());
+
+    // No edit "edit_input": the control refuses its children.
+    ctrlstest::LogCapture log;
+    pugi::xml_document doc;
+    doc.load_string(R"(<searchDropdownList><text name="x"/></searchDropdownList>)");
+    SSearchDropdownList bare;
+    EXPECT_FALSE(bare.CreateChildren(doc.first_child()));
+    EXPECT_TRUE(log.Contains(L"edit_input"));
+}
+
+TEST_F(SearchTest, attributes)
+{
+    struct Case {
+        const wchar_t* name;
+        const wchar_t* value;
+        int align, maxHeight;
+    } cases[] = {
+        {L"dropAlign", L"0", 0, 150},   {L"dropAlign", L"0x2", 2, 150},    {L"dropAlign", L"left", 0, 150},
+        {L"maxDropHeight", L"400", 1, 400}, {L"maxDropHeight", L"0x100", 1, 256},
+    };
+    for (const auto& c : cases) {
+        SSearchDropdownList s;
+        EXPECT_EQ(S_FALSE, s.SetAttribute(c.name, c.value, FALSE)) << c.name << "=" << c.value;
+        EXPECT_EQ(c.align, s.GetDropAlign()) << c.value;
+        EXPECT_EQ(c.maxHeight, s.GetMaxDropHeight()) << c.value;
+    }
+}
+
+} // namespace
