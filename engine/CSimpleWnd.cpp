@@ -4,6 +4,7 @@ namespace SOUI {
 
 CSimpleWnd::~CSimpleWnd()
 {
+    for (Frame* f = m_frames; f; f = f->outer) f->alive = false;
     // The object is going away under a live window: detach it so no message reaches it.
     if (m_hWnd && ::IsWindow(m_hWnd)) {
         SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
@@ -84,13 +85,25 @@ LRESULT CALLBACK CSimpleWnd::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         self = reinterpret_cast<CSimpleWnd*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
     if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    Frame frame = {self->m_frames, true};
+    self->m_frames = &frame;
     BOOL savedHandled = self->m_msgHandled;
     LRESULT r = self->HandleMessage(msg, wp, lp);
+    // The handler may have deleted the object (its owner did, say): then nothing more here.
+    if (!frame.alive) return r;
+    self->m_frames = frame.outer;
     self->m_msgHandled = savedHandled;
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->m_hWnd = nullptr;
-        self->OnFinalMessage(hwnd);
+        self->m_finalHwnd = hwnd;
+    }
+    // Destroyed inside one of its own messages: the outer ones still use the object, so it
+    // is told (and may free itself) only when the outermost returns.
+    if (self->m_finalHwnd && !self->m_frames) {
+        HWND gone = self->m_finalHwnd;
+        self->m_finalHwnd = nullptr;
+        self->OnFinalMessage(gone);
     }
     return r;
 }

@@ -45,11 +45,22 @@ public:
 
 protected:
     virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-    // After WM_NCDESTROY; the window handle is gone.
+    // After WM_NCDESTROY, once every message of this object on the stack has returned; the
+    // window handle is gone. The object may delete itself here.
     virtual void OnFinalMessage(HWND) {}
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
     BOOL m_msgHandled = FALSE;
+
+private:
+    // One per WndProc call running for this object, innermost first; the destructor clears
+    // `alive` in each so that the outer calls leave a deleted object alone.
+    struct Frame {
+        Frame* outer;
+        bool alive;
+    };
+    Frame* m_frames = nullptr;
+    HWND m_finalHwnd = nullptr; // set by WM_NCDESTROY until OnFinalMessage runs
 };
 
 } // namespace SOUI

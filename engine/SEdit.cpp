@@ -122,6 +122,13 @@ void SEdit::OnPlacementChanged()
                    SWP_NOZORDER | SWP_NOACTIVATE | (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 }
 
+void SEdit::RaiseAboveHost()
+{
+    if (!m_popup || !m_hEdit || !m_host || !m_host->m_hWnd) return;
+    HWND after = (GetWindowLongW(m_host->m_hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) ? HWND_TOPMOST : HWND_TOP;
+    ::SetWindowPos(m_hEdit, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
 std::wstring SEdit::GetWindowTextW() const
 {
     if (!m_hEdit) return m_text;
@@ -211,7 +218,14 @@ LRESULT CALLBACK SEdit::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
         RemoveWindowSubclass(hwnd, &SEdit::SubclassProc, kSubclassId);
         return DefSubclassProc(hwnd, msg, wp, lp);
     }
+    // A one-line edit has nothing to scroll: the wheel belongs to whatever is under the mouse.
+    if (msg == WM_MOUSEWHEEL && !self->m_multiLine && self->m_host && self->m_host->m_hWnd)
+        return ::SendMessageW(self->m_host->m_hWnd, msg, wp, lp);
+    // Clicked into or tabbed to: the host's focus widget follows the native focus.
+    if (msg == WM_SETFOCUS && self->m_host) self->m_host->SetFocusedWidget(self);
     LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+    // Activating a pop-up edit can restack its host over it.
+    if ((msg == WM_SETFOCUS || msg == WM_ACTIVATE) && self->m_popup && self->m_host) self->m_host->RaiseNativeEditsLater();
     if (msg == WM_PAINT && self->m_paintCue) self->PaintCue(hwnd);
     if ((msg == WM_SETFOCUS || msg == WM_KILLFOCUS) && self->m_paintCue) ::InvalidateRect(hwnd, nullptr, TRUE);
     return r;

@@ -30,6 +30,9 @@ public:
     void OnNativeCommand(UINT code);
     HBRUSH OnCtlColor(HDC hdc);
     void OnNativeDestroyed();
+    // Puts a pop-up edit back above its host; Wine raises a host over its own pop-ups
+    // when a click activates it, and the edit then vanishes behind.
+    void RaiseAboveHost();
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);

@@ -16,6 +16,13 @@ bool SEventSet::isEventPresent(int id) const
 bool SEventSet::subscribeEvent(int id, EventHandler handler, const void* owner)
 {
     if (!handler) return false;
+    // Reused rows subscribe again on every fill; one handler per owner keeps a click one call.
+    if (owner)
+        for (auto& s : m_slots)
+            if (s.id == id && s.owner == owner) {
+                s.handler = std::move(handler);
+                return true;
+            }
     m_slots.push_back(Slot{id, std::move(handler), owner});
     return true;
 }

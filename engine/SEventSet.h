@@ -20,7 +20,8 @@ public:
     // Declares an event the object raises; subscribing does not require it.
     void addEvent(int id, const wchar_t* name = nullptr);
     bool isEventPresent(int id) const;
-    // owner lets unsubscribeEvent remove the handler again.
+    // owner lets unsubscribeEvent remove the handler again; a second subscription with the same
+    // id and non-null owner replaces the first (it keeps its place in the calling order).
     bool subscribeEvent(int id, EventHandler handler, const void* owner = nullptr);
     template <class E>
     bool subscribeEvent(EventHandler handler, const void* owner = nullptr)

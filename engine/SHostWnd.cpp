@@ -12,6 +12,7 @@ namespace SOUI {
 namespace {
 // Private message: repaint a layered window once for all invalidations queued so far.
 constexpr UINT UM_UPDATE_LAYERED = WM_APP + 0x3F01;
+constexpr UINT UM_RAISE_EDITS = WM_APP + 0x3F02;
 constexpr int kResizeBand = 4;
 
 RECT UnionRect2(const RECT& a, const RECT& b)
@@ -145,7 +146,7 @@ BOOL SHostWnd::InitFromXml(pugi::xml_node soui)
 
 void SHostWnd::BuildTree(pugi::xml_node soui)
 {
-    m_hover = m_capture = m_tipOwner = nullptr;
+    m_hover = m_capture = m_tipOwner = m_focus = nullptr;
     delete m_root;
     m_root = new SWindow;
     m_root->SetHostWnd(this);
@@ -265,6 +266,11 @@ void SHostWnd::Render(const RECT& rcIn)
     m_rt->PopClip();
 }
 
+void SHostWnd::RaiseNativeEditsLater()
+{
+    if (m_hWnd && !m_edits.empty()) ::PostMessageW(m_hWnd, UM_RAISE_EDITS, 0, 0);
+}
+
 void SHostWnd::UpdateLayered()
 {
     m_updatePosted = false;
@@ -282,6 +288,7 @@ void SHostWnd::OnWidgetDestroyed(SWindow* w)
     if (m_hover == w) m_hover = nullptr;
     if (m_capture == w) m_capture = nullptr;
     if (m_tipOwner == w) m_tipOwner = nullptr;
+    if (m_focus == w) m_focus = nullptr;
 }
 
 void SHostWnd::OnWidgetHidden(SWindow* w)
@@ -295,6 +302,11 @@ void SHostWnd::OnWidgetHidden(SWindow* w)
     for (SWindow* p = m_capture; p; p = p->GetParent())
         if (p == w) {
             m_capture = nullptr;
+            break;
+        }
+    for (SWindow* p = m_focus; p; p = p->GetParent())
+        if (p == w) {
+            m_focus = nullptr;
             break;
         }
 }
@@ -401,6 +413,24 @@ void SHostWnd::OnMouseMessage(UINT msg, POINT pt)
     }
 }
 
+BOOL SHostWnd::RouteWheel(int delta, POINT screenPt)
+{
+    if (!m_root) return FALSE;
+    POINT pt = screenPt;
+    ::ScreenToClient(m_hWnd, &pt);
+    // A widget that holds the mouse (a dragged thumb) keeps the wheel too.
+    SWindow* w = m_capture ? m_capture : m_root->SwndFromPoint(pt);
+    for (; w; w = w->GetParent())
+        if (!w->IsDisabled() && w->OnMouseWheel(delta)) return TRUE;
+    return FALSE;
+}
+
+BOOL SHostWnd::RouteKey(UINT vk)
+{
+    if (!m_focus || !m_focus->IsVisible(TRUE) || m_focus->IsDisabled(TRUE)) return FALSE;
+    return m_focus->OnKeyDown(vk);
+}
+
 LRESULT SHostWnd::HitTestFrame(POINT screen)
 {
     RECT rc;
@@ -469,6 +499,13 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
     case UM_UPDATE_LAYERED:
         UpdateLayered();
         return 0;
+    case UM_RAISE_EDITS:
+        for (SEdit* e : m_edits) e->RaiseAboveHost();
+        return 0;
+    case WM_ACTIVATE:
+        // After the activation is over, or the raise is undone by it.
+        if (LOWORD(wp) != WA_INACTIVE) RaiseNativeEditsLater();
+        break;
     case WM_SIZE: {
         int cx = LOWORD(lp), cy = HIWORD(lp);
         if (wp != SIZE_MINIMIZED && cx > 0 && cy > 0 && m_root) {
@@ -492,6 +529,7 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
     case WM_WINDOWPOSCHANGED: {
         LRESULT d = DefWindowProcW(m_hWnd, msg, wp, lp);
         for (SEdit* e : m_edits) e->OnPlacementChanged();
+        if (!(reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_NOZORDER)) RaiseNativeEditsLater();
         return d;
     }
     case WM_MOUSEMOVE:
@@ -500,6 +538,12 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
     case WM_LBUTTONDBLCLK:
         OnMouseMessage(msg, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
         return 0;
+    case WM_MOUSEWHEEL:
+        if (RouteWheel(GET_WHEEL_DELTA_WPARAM(wp), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)})) return 0;
+        break;
+    case WM_KEYDOWN:
+        if (RouteKey(UINT(wp))) return 0;
+        break;
     case WM_MOUSELEAVE:
         m_trackingLeave = false;
         if (!m_capture) SetHover(nullptr);

@@ -67,10 +67,21 @@ public:
     void UpdateNow();
     IRenderTarget* GetRenderTarget() const { return m_rt; }
 
+    // The widget under the mouse. While a widget's OnMouseLeave runs it is already the one the
+    // mouse moved onto (nullptr: none), so a row can tell "onto my button" from "out of me".
+    SWindow* GetHoverWidget() const { return m_hover; }
+
+    // The widget that gets the keys while this window has the native focus; nullptr: none.
+    // Only records it: SWindow::SetFocus also moves the native focus.
+    void SetFocusedWidget(SWindow* w) { m_focus = w; }
+    SWindow* GetFocusedWidget() const { return m_focus; }
+
     // Bookkeeping for widgets.
     void OnWidgetDestroyed(SWindow* w);
     void OnWidgetHidden(SWindow* w);
     void AddNativeEdit(SEdit* e);
+    // Pop-up edits of a translucent host back on top, once the current message is over.
+    void RaiseNativeEditsLater();
     void RemoveNativeEdit(SEdit* e);
 
 protected:
@@ -81,6 +92,8 @@ protected:
     void SetHover(SWindow* w);
     void UpdateTooltip();
     void OnMouseMessage(UINT msg, POINT pt);
+    BOOL RouteWheel(int delta, POINT screenPt);
+    BOOL RouteKey(UINT vk);
     LRESULT HitTestFrame(POINT screenPt);
 
     std::wstring m_layoutId;
@@ -91,6 +104,7 @@ protected:
     bool m_updatePosted = false;
     SWindow* m_hover = nullptr;
     SWindow* m_capture = nullptr;
+    SWindow* m_focus = nullptr;
     bool m_trackingLeave = false;
     HWND m_tooltip = nullptr;
     SWindow* m_tipOwner = nullptr;

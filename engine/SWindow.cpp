@@ -117,8 +117,12 @@ BOOL SWindow::CreateChildren(pugi::xml_node node)
             continue;
         }
         auto* child = static_cast<SWindow*>(obj);
+        // In the tree before it reads its layout: a widget may look at its parent and host.
         InsertChild(child);
-        child->InitFromXml(e);
+        if (!child->InitFromXml(e)) {
+            SLog(child->Describe() + L" inside " + Describe() + L" refused its layout (removed)");
+            DestroyChild(child);
+        }
     }
     return TRUE;
 }
@@ -494,6 +498,8 @@ void SWindow::OnMouseHover() { ModifyState(WndState_Hover, 0, TRUE); }
 void SWindow::OnMouseLeave() { ModifyState(0, WndState_Hover | WndState_PushDown, TRUE); }
 void SWindow::OnLButtonDown(POINT) { ModifyState(WndState_PushDown, 0, TRUE); }
 void SWindow::OnLButtonUp(POINT) { ModifyState(0, WndState_PushDown, TRUE); }
+BOOL SWindow::OnMouseWheel(int) { return FALSE; }
+BOOL SWindow::OnKeyDown(UINT) { return FALSE; }
 
 HCURSOR SWindow::GetCursor() const { return m_handCursor ? LoadCursorW(nullptr, IDC_HAND) : nullptr; }
 
@@ -501,7 +507,9 @@ LRESULT SWindow::SSendMessage(UINT, WPARAM, LPARAM) { return 0; }
 
 void SWindow::SetFocus()
 {
-    if (m_host && m_host->m_hWnd) ::SetFocus(m_host->m_hWnd);
+    if (!m_host) return;
+    m_host->SetFocusedWidget(this);
+    if (m_host->m_hWnd && ::GetFocus() != m_host->m_hWnd) ::SetFocus(m_host->m_hWnd);
 }
 
 void SWindow::NotifyPlacement()

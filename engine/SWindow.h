@@ -107,13 +107,20 @@ public:
     // The deepest visible widget under pt (host client coordinates), or nullptr.
     virtual SWindow* SwndFromPoint(POINT pt);
     virtual void OnMouseHover();
+    // Also when the mouse moved onto a child: the host's GetHoverWidget() says where it went.
     virtual void OnMouseLeave();
     virtual void OnLButtonDown(POINT pt);
     virtual void OnLButtonUp(POINT pt);
     virtual void OnMouseMove(POINT) {}
+    // delta as in WM_MOUSEWHEEL (positive: away from the user). FALSE passes the wheel on to
+    // the parent; the host starts at the widget under the mouse.
+    virtual BOOL OnMouseWheel(int delta);
+    // A key pressed while this widget is its host's focus widget; FALSE: not used.
+    virtual BOOL OnKeyDown(UINT vk);
     // nullptr: the host's arrow.
     virtual HCURSOR GetCursor() const;
     virtual LRESULT SSendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0);
+    // Makes this the host's focus widget (it gets OnKeyDown) and gives the host the native focus.
     virtual void SetFocus();
 
     // Hooks for widgets with native parts (the edit).

@@ -43,14 +43,10 @@ void SItemPanel::OnLButtonUp(POINT pt)
 
 void SItemPanel::OnMouseLeave()
 {
-    // The host says "left" also when the mouse only moved onto a button of this row.
+    // Onto a button of this row is not out of the row.
     SHostWnd* host = GetHostWnd();
-    POINT screen;
-    if (host && host->m_hWnd && GetCursorPos(&screen) && WindowFromPoint(screen) == host->m_hWnd) {
-        POINT pt = screen;
-        ScreenToClient(host->m_hWnd, &pt);
-        if (PtInRect(&m_rc, pt)) return;
-    }
+    for (SWindow* w = host ? host->GetHoverWidget() : nullptr; w; w = w->GetParent())
+        if (w == this) return;
     if (m_list->GetHoverItem() == m_index) m_list->SetHoverItem(-1);
 }
 

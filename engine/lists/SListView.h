@@ -40,9 +40,9 @@ public:
     int GetPanelCount() const { return int(m_panels.size() + m_spare.size()); }
 
     // Up, Down, Home, End, PageUp, PageDown move the selection; TRUE when the key was used.
-    BOOL OnKeyDown(UINT vk);
+    BOOL OnKeyDown(UINT vk) override;
     // Scrolls by the system's wheel lines, one row each; TRUE when the list could scroll.
-    BOOL OnMouseWheel(int delta);
+    BOOL OnMouseWheel(int delta) override;
 
     BOOL CreateChildren(pugi::xml_node node) override;
     HRESULT SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading) override;

@@ -205,3 +205,55 @@ TEST(notify_center, async_events_from_a_worker_arrive_on_the_ui_thread_in_order)
     enginetest::PumpUntil([] { return g_liveEvents.load() == 0; }, 1000);
     EXPECT_EQ(g_liveEvents.load(), 0);
 }
+
+// Rows are reused and refilled: subscribing again with the same owner must not add a second
+// call. Without an owner nothing can be recognised, so both stay.
+TEST(event_set, one_handler_per_event_id_and_owner)
+{
+    int ownerA = 0, ownerB = 0;
+    struct Sub {
+        int id;
+        const void* owner;
+        const wchar_t* tag;
+    };
+    struct Case {
+        const char* why;
+        std::vector<Sub> subs;
+        std::vector<std::wstring> calls; // what one EVT_CMD runs, in order
+    };
+    const Case cases[] = {
+        {"same owner twice: the second replaces the first",
+         {{EVT_CMD, &ownerA, L"a1"}, {EVT_CMD, &ownerA, L"a2"}}, {L"a2"}},
+        {"replacing keeps the first one's place",
+         {{EVT_CMD, &ownerA, L"a1"}, {EVT_CMD, &ownerB, L"b"}, {EVT_CMD, &ownerA, L"a2"}}, {L"a2", L"b"}},
+        {"no owner: both run", {{EVT_CMD, nullptr, L"n1"}, {EVT_CMD, nullptr, L"n2"}}, {L"n1", L"n2"}},
+        {"another event id of the same owner is not touched",
+         {{EVT_CMD, &ownerA, L"cmd"}, {EVT_TAB_SELCHANGED, &ownerA, L"tab"}}, {L"cmd"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        SEventSet set;
+        std::vector<std::wstring> calls;
+        for (const Sub& s : c.subs) {
+            const wchar_t* tag = s.tag;
+            EXPECT_TRUE(set.subscribeEvent(s.id, [&calls, tag](EventArgs*) { calls.push_back(tag); return false; },
+                                           s.owner));
+        }
+        EventCmd evt(nullptr);
+        set.FireEvent(&evt);
+        EXPECT_EQ(calls, c.calls);
+    }
+
+    // After a replacement one unsubscribe leaves nothing behind.
+    SEventSet set;
+    int runs = 0;
+    for (int fill = 0; fill < 3; ++fill)
+        set.subscribeEvent(EVT_CMD, [&runs](EventArgs*) { ++runs; return true; }, &ownerA);
+    EventCmd once(nullptr);
+    set.FireEvent(&once);
+    EXPECT_EQ(runs, 1);
+    set.unsubscribeEvent(EVT_CMD, &ownerA);
+    EventCmd none(nullptr);
+    set.FireEvent(&none);
+    EXPECT_EQ(runs, 1);
+}

@@ -117,6 +117,47 @@ TEST(layout, bad_input_is_reported_with_the_widget_and_skipped)
     host.Pixel(0, 0); // paints without the missing pictures
 }
 
+namespace {
+// Refuses a layout without a child named "needed", as a composite widget does without its parts.
+class SRefuser : public SWindow {
+public:
+    using Base = SWindow;
+    SOUI_CLASS_NAME(SRefuser, L"refuser")
+    BOOL CreateChildren(pugi::xml_node node) override
+    {
+        return Base::CreateChildren(node) && FindChildByName(L"needed", 1) != nullptr;
+    }
+};
+} // namespace
+
+TEST(layout, a_child_that_refuses_its_layout_is_removed_with_a_line)
+{
+    ASSERT_TRUE(SApplication::getSingleton().Register<SRefuser>(true));
+    LogCapture log;
+    ProbeHost host(R"(<SOUI width="100" height="100"><root>
+        <refuser name="bad" pos="0,0,-0,-0"><button name="bad_btn" pos="0,0,-0,-0"/></refuser>
+        <window name="holder"><refuser name="nested_bad"/></window>
+        <refuser name="good"><window name="needed"/></refuser>
+        <text name="after">x</text>
+      </root></SOUI>)");
+    ASSERT_NE(host.m_hWnd, nullptr);
+    EXPECT_EQ(host.FindChildByName(L"bad"), nullptr);
+    EXPECT_EQ(host.FindChildByName(L"bad_btn"), nullptr);
+    EXPECT_EQ(host.FindChildByName(L"nested_bad"), nullptr);
+    // Only the refusing widget goes: its parent and siblings stay.
+    EXPECT_NE(host.FindChildByName(L"holder"), nullptr);
+    EXPECT_NE(host.FindChildByName(L"good"), nullptr);
+    EXPECT_NE(host.FindChildByName(L"after"), nullptr);
+    EXPECT_TRUE(log.Contains(L"refuser 'bad' inside window '' refused its layout"));
+    EXPECT_TRUE(log.Contains(L"refuser 'nested_bad' inside window 'holder' refused its layout"));
+    EXPECT_FALSE(log.Contains(L"'good'"));
+    // Nothing left behind answers the mouse where the removed widget was.
+    host.MouseMove(50, 50);
+    host.SendMessageW(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
+    host.SendMessageW(WM_LBUTTONUP, 0, MAKELPARAM(50, 50));
+    host.Pixel(0, 0);
+}
+
 TEST(layout, broken_or_missing_layout_creates_no_window)
 {
     LogCapture log;
