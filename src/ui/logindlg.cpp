@@ -1,6 +1,42 @@
 #include "ui/logindlg.h"
 
+#include <cwchar>
+
+#include "net/accountendpoints.h"
+#include "net/serviceaccess.h"
+#include "net/textconv.h"
+#include "profile/profile.h"
+#include "ui/inputtext.h"
+
+namespace {
+
+std::string WideToAnsi(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? size_t(n) : 0, '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring CountdownText(int secondsLeft)
+{
+    wchar_t buf[32] = {};
+    swprintf(buf, 32, L"已发送(%ds)", secondsLeft);
+    return buf;
+}
+
+}  // namespace
+
 CLoginDlg::CLoginDlg() : SOUI::SHostWnd(L"LAYOUT:LOGIN_FRAME") {}
+
+CLoginDlg::~CLoginDlg()
+{
+    if (IsWindow())
+        KillTimer(kCountdownTimer);
+}
 
 BOOL CLoginDlg::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
 {
@@ -13,12 +49,81 @@ BOOL CLoginDlg::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
         OnClose();
         result = 0;
         return TRUE;
+    case WM_TIMER:
+        if (wp == kCountdownTimer)
+            OnCountdownTick();
+        break;
     default:
-        return Base::ProcessWindowMessage(hwnd, msg, wp, lp, result);
+        break;
     }
+    return Base::ProcessWindowMessage(hwnd, msg, wp, lp, result);
 }
 
 void CLoginDlg::OnClose()
 {
+    ::DestroyWindow(m_hWnd);
+}
+
+std::string CLoginDlg::ReadNumber(const wchar_t* editName) const
+{
+    SOUI::SWindow* edit = FindChildByName(editName);
+    return edit ? WideToGbk(TrimSpaces(edit->GetWindowTextW())) : std::string();
+}
+
+void CLoginDlg::ShowError(const wchar_t* text)
+{
+    MessageBoxW(m_hWnd, text, L"错误", MB_SYSTEMMODAL | MB_ICONHAND);
+}
+
+void CLoginDlg::SetFetchButton(bool enabled, const std::wstring& text)
+{
+    if (SOUI::SWindow* button = FindChildByName(L"btn_fetchvcode")) {
+        button->EnableWindow(enabled ? TRUE : FALSE);
+        button->SetWindowTextW(text);
+    }
+}
+
+void CLoginDlg::OnFetchCode()
+{
+    m_countdown = 0;
+    const std::string mobile = ReadNumber(L"edit_input_mobile");
+    if (!IsMobileNumber(mobile)) {
+        ShowError(L"请输入正确的手机号！");
+        return;
+    }
+    // A refused or failed request still starts the countdown: the merchant simply asks again.
+    RequestVerifyCode(LoginTransport(), mobile);
+    SetTimer(kCountdownTimer, 1000);
+    SetFetchButton(false, CountdownText(kCountdownSeconds));
+}
+
+void CLoginDlg::OnCountdownTick()
+{
+    ++m_countdown;
+    if (m_countdown > kCountdownSeconds) {
+        SetFetchButton(true, L"重新获取");
+        KillTimer(kCountdownTimer);
+        return;
+    }
+    SetFetchButton(false, CountdownText(kCountdownSeconds - m_countdown));
+}
+
+void CLoginDlg::OnLogin()
+{
+    const std::string mobile = ReadNumber(L"edit_input_mobile");
+    if (!IsMobileNumber(mobile)) {
+        ShowError(L"请输入正确的手机号！");
+        return;
+    }
+    // The code is the service's to judge; an empty one is sent as well.
+    const std::string code = ReadNumber(L"edit_input_vcode");
+    std::wstring userId;
+    // Without a stored user the next start would ask again, so a failed write is a failed login.
+    if (!LoginByVerifyCode(LoginTransport(), mobile, code, userId) || userId.empty() ||
+        !WriteStoredUser(WideToAnsi(userId))) {
+        ShowError(L"登录失败！");
+        return;
+    }
+    m_loginResult = 0;
     ::DestroyWindow(m_hWnd);
 }

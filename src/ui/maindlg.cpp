@@ -15,9 +15,13 @@
 #include "net/diag.h"
 #include "net/serviceaccess.h"
 #include "net/textconv.h"
+#include "ui/bizcarddlg.h"
+#include "ui/companyprompt.h"
 #include "ui/companysearchadapter.h"
 #include "ui/importflow.h"
 #include "ui/invoicehistoryadapter.h"
+#include "ui/threadevents.h"
+#include "ui/upgradeflow.h"
 
 using namespace SOUI;
 
@@ -30,13 +34,31 @@ constexpr UINT kStopStyle = MB_SYSTEMMODAL | MB_ICONHAND;           // 0x1010
 
 CMainDlg::CMainDlg() : SHostWnd(L"LAYOUT:XML_MAINWND")
 {
-    SetID(kObjectId);
     if (SNotifyCenter* center = SNotifyCenter::getSingletonPtr())
         center->RegisterEventMap(this);
+
+    UpgradeHooks hooks;
+    hooks.downloadStarting = [this] {
+        if (SNotifyCenter* center = SNotifyCenter::getSingletonPtr()) {
+            SAutoRefPtr<EventThreadStart> start;
+            start.Attach(new EventThreadStart(this));
+            center->FireEventSync(start);
+        }
+    };
+    hooks.report = NotifyCenterReporter(this);
+    hooks.ask = [this](const std::wstring& text, UINT style) {
+        return SMessageBox(m_hWnd, text.c_str(), L"\u63D0\u793A", style);
+    };
+    hooks.runInstaller = [this](const std::wstring& installer) {
+        OpenInstaller(installer);
+        ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+    };
+    m_upgrade = std::make_unique<CUpgradeFlow>(std::move(hooks));
 }
 
 CMainDlg::~CMainDlg()
 {
+    StopDownload();
     m_tray.Hide();
     if (SNotifyCenter* center = SNotifyCenter::getSingletonPtr())
         center->UnregisterEventMap(this);
@@ -91,7 +113,9 @@ void CMainDlg::OnInit()
         SApplication::getSingleton().LoadXmlDocument(msgBox, L"LAYOUT:XML_MSGBOX"))
         SetMsgTemplate(msgBox.child("SOUI"));
 
-    // Version check and upgrade come here, before the tray icon.
+    // Before the tray icon: an installer already on disk is offered right away.
+    if (SApplication::getSingletonPtr())
+        m_upgrade->Check(MainTransport(), SApplication::getSingleton().GetString(L"@string/ver"));
 
     HICON icon = SApplication::getSingletonPtr() ? SApplication::getSingleton().LoadIconW(L"ICON_LOGO", 16) : nullptr;
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
@@ -119,6 +143,9 @@ void CMainDlg::ShowNotice(const std::wstring& text, UINT style)
 MerchantPrompts CMainDlg::Prompts()
 {
     MerchantPrompts prompts;
+    prompts.askCompany = [this](std::wstring& name, std::wstring& taxCode) {
+        return AskCompanyWithInputDlg(m_hWnd, name, taxCode);
+    };
     prompts.showMessage = [this](const std::wstring& text) { ShowNotice(text, kStopStyle); };
     return prompts;
 }
@@ -250,7 +277,8 @@ void CMainDlg::OnBizcard()
 {
     if (!EnsureMerchantCompany(MainTransport(), m_merchant, Prompts(), true))
         return;
-    // The business card window comes with its own work.
+    CBizcardDlg card(m_merchant.record);
+    card.DoModal(m_hWnd);
 }
 
 void CMainDlg::OnBizcenter()
@@ -271,9 +299,25 @@ void CMainDlg::OnThreadStart(EventArgs*)
 
 void CMainDlg::OnThreadStop(EventArgs*) {}
 
-void CMainDlg::OnThread(EventArgs*) {}
+void CMainDlg::OnThread(EventArgs* evt)
+{
+    auto* progress = static_cast<EventThread*>(evt);
+    DownloadReport report;
+    report.progress = progress->nProgress;
+    report.message = progress->pszMessage;
+    report.succeeded = progress->succeeded;
+    m_upgrade->OnDownloadReport(report);
+}
+
+void CMainDlg::StopDownload()
+{
+    // The download has bounded waits of its own, so this wait ends.
+    if (m_upgrade && m_upgrade->Download().IsRunning())
+        m_upgrade->Download().Stop(INFINITE);
+}
 
 void CMainDlg::OnClose()
 {
+    StopDownload();
     ::DestroyWindow(m_hWnd);
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include <memory>
+
 #include "engine/SHostWnd.h"
 #include "engine/SObjRef.h"
 #include "ui/historyrefresh.h"
@@ -6,6 +8,7 @@
 #include "ui/shellnotifyicon.h"
 
 class SCompanySearchAdapter;
+class CUpgradeFlow;
 
 // The main window: the narrow always-on-top panel built from "LAYOUT:XML_MAINWND",
 // with the search box, the history page, the tray icon and the bottom buttons.
@@ -19,6 +22,9 @@ public:
 
     CMainDlg();
     ~CMainDlg() override;
+
+    // Whatever the layout says: the worker's events are matched by this sender id.
+    int GetID() const override { return kObjectId; }
 
     // Completes the merchant (without messages) and reloads the history rows.
     void Refresh();
@@ -59,6 +65,7 @@ private:
     void OnTrayNotify(LPARAM lp);
     void OnImportNotify(WPARAM code, LPARAM row);
     void OnClose();
+    void StopDownload();
     void StartRefreshTimer();
     void ShowNotice(const std::wstring& text, UINT style);
     MerchantPrompts Prompts();
@@ -67,5 +74,6 @@ private:
     CHistoryRefresh m_history;
     SOUI::SAutoRefPtr<SCompanySearchAdapter> m_searchAdapter;
     SShellNotifyIcon m_tray;
+    std::unique_ptr<CUpgradeFlow> m_upgrade;
     UINT m_taskbarCreated = 0;
 };

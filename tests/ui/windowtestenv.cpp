@@ -1,0 +1,71 @@
+#include "windowtestenv.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/uiengine.h"
+#include "engine/SHostWnd.h"
+#include "engine/SNotifyCenter.h"
+#include "servicefixture.h"
+
+namespace {
+
+bool g_ready = false;
+
+class WindowTestEnv : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        UseFixtureService();
+        m_engine = std::make_unique<UiEngine>();
+        g_ready = m_engine->Init(GetModuleHandleW(nullptr));
+        if (g_ready)
+            m_centre = std::make_unique<SOUI::SNotifyCenter>();
+    }
+    void TearDown() override
+    {
+        m_centre.reset();
+        m_engine.reset();
+        g_ready = false;
+    }
+
+private:
+    std::unique_ptr<UiEngine> m_engine;
+    std::unique_ptr<SOUI::SNotifyCenter> m_centre;
+};
+
+[[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new WindowTestEnv);
+
+}  // namespace
+
+bool WindowTestEnvReady()
+{
+    return g_ready;
+}
+
+std::wstring WidgetText(const SOUI::SHostWnd& wnd, const wchar_t* name)
+{
+    SOUI::SWindow* w = wnd.FindChildByName(name);
+    return w ? w->GetWindowTextW() : std::wstring();
+}
+
+bool WidgetEnabled(const SOUI::SHostWnd& wnd, const wchar_t* name)
+{
+    SOUI::SWindow* w = wnd.FindChildByName(name);
+    return w && !w->IsDisabled();
+}
+
+void SetWidgetText(SOUI::SHostWnd& wnd, const wchar_t* name, const std::wstring& text)
+{
+    SOUI::SWindow* w = wnd.FindChildByName(name);
+    ASSERT_NE(w, nullptr) << "no widget";
+    w->SetWindowTextW(text);
+}
+
+void Click(SOUI::SHostWnd& wnd, const wchar_t* name)
+{
+    SOUI::SWindow* w = wnd.FindChildByName(name);
+    ASSERT_NE(w, nullptr) << "no widget";
+    w->FireCommand();
+}

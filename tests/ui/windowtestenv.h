@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+
+// The program's engine (plug-ins, resources of this executable, custom classes) and a
+// notify centre, set up once for the whole test executable; the fixture's service is
+// the one the windows talk to.
+bool WindowTestEnvReady();
+
+// The widget's text and enabled state, by name; empty and false when it is missing.
+namespace SOUI {
+class SHostWnd;
+}
+std::wstring WidgetText(const SOUI::SHostWnd& wnd, const wchar_t* name);
+bool WidgetEnabled(const SOUI::SHostWnd& wnd, const wchar_t* name);
+void SetWidgetText(SOUI::SHostWnd& wnd, const wchar_t* name, const std::wstring& text);
+// Raises the widget's command event, as a click does.
+void Click(SOUI::SHostWnd& wnd, const wchar_t* name);
