@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "net/textconv.h"
+
 namespace {
 const char kHex[] = "0123456789ABCDEF";
 
@@ -21,18 +23,6 @@ std::string WideToUtf8(const std::wstring& text)
         return {};
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::wstring AnsiToWide(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (n <= 0)
-        return {};
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
     return out;
 }
 
@@ -60,7 +50,7 @@ std::string Utf8PercentEncode(const std::wstring& text)
 
 std::string Utf8PercentEncode(const std::string& ansi)
 {
-    return Utf8PercentEncode(AnsiToWide(ansi));
+    return Utf8PercentEncode(GbkToWide(ansi));
 }
 
 std::string EscapeRawValue(const std::string& raw)
