@@ -176,8 +176,10 @@ void CMainDlg::Refresh()
 
 void CMainDlg::OnHide()
 {
-    ShowWindow(SW_HIDE);
+    // Minimised first: minimising shows a hidden window again (as an iconic one),
+    // and the tray click restores only an iconic window.
     ::SendMessageW(m_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ShowWindow(SW_HIDE);
 }
 
 void CMainDlg::OnMaximize()

@@ -1,0 +1,417 @@
+// Prints what the main window costs beside the bare cost of the same requests and
+// writes, measured in the same run (interleaved rounds, medians):
+//   service mode (ui_bench.exe service): against the substitute service named by
+//     MORAVEL_SERVICE_URL and the HT stand-in with an issuing window open:
+//     keystroke to pop-up shown, import click to fields written (and to done),
+//     one refresh of the history as the service returns it;
+//   lists mode (ui_bench.exe lists): one refresh with 10, 1,000 and 10,000 records,
+//     served byte for byte in the service's format by an in-process loopback server
+//     (the substitute service returns at most 100 records).
+// Figures go to stderr; stdout carries the transport's trace lines (run.sh sends
+// them to a file).
+#include <winsock2.h>
+#include <windows.h>
+#include <wininet.h>
+
+#include <json/json.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/uiengine.h"
+#include "bridge/buyerfill.h"
+#include "engine/SEdit.h"
+#include "engine/SNotifyCenter.h"
+#include "engine/lists/SItemPanel.h"
+#include "engine/lists/SListView.h"
+#include "extend.ctrls/ssearchdropdownlist.h"
+#include "net/companyendpoints.h"
+#include "net/diag.h"
+#include "net/httptransport.h"
+#include "net/serviceaccess.h"
+#include "net/textconv.h"
+#include "net/wireencoding.h"
+#include "profile/profile.h"
+#include "rawserver.h"
+#include "standinclient.h"
+#include "ui/maindlg.h"
+
+using namespace SOUI;
+
+namespace {
+
+const char kMerchantKey[] = "6c756d6f72612d6d65726368616e7431";
+const char kUser[] = "10000001";
+const wchar_t kIdentity[] = L"_HT91350100M000100Y43";
+const char kSearchKey[] = "%E8%AA%A0%E9%81%8B";  // 誠運 as the search box sends it
+
+double NowMs()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Bare and measured runs alternate, so drift in the machine's load hits both alike.
+// `prepare` runs untimed before each call.
+struct Pair {
+    double bare;
+    double ours;
+};
+Pair Interleaved(int runs, const std::function<void()>& prepare, const std::function<void()>& bare,
+                 const std::function<void()>& ours)
+{
+    std::vector<double> b, o;
+    for (int i = 0; i < runs + 2; ++i) {
+        for (int which = 0; which < 2; ++which) {
+            if (prepare)
+                prepare();
+            const double start = NowMs();
+            (which ? ours : bare)();
+            const double took = NowMs() - start;
+            if (i >= 2)  // the first two rounds warm up
+                (which ? o : b).push_back(took);
+        }
+    }
+    return {Median(b), Median(o)};
+}
+
+struct Url {
+    std::string host;
+    INTERNET_PORT port = 0;
+};
+
+Url Split(const std::string& base)
+{
+    const UrlParts parts = CHttpTransport::SplitUrl(base);
+    return {parts.host, parts.port};
+}
+
+// One exchange with nothing around it.
+std::string BareRequest(const Url& url, const std::string& page, const std::string& body = std::string(),
+                        bool post = false)
+{
+    std::string answer;
+    HINTERNET internet = InternetOpenW(L"Http-connect", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    HINTERNET connection =
+        InternetConnectA(internet, url.host.c_str(), url.port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+    HINTERNET request = HttpOpenRequestA(connection, post ? "POST" : "GET", page.c_str(), "HTTP/1.1", nullptr,
+                                         nullptr, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+    const char* headers = "Content-Type: application/x-www-form-urlencoded\r\n";
+    if (request && HttpSendRequestA(request, post ? headers : nullptr, post ? DWORD(-1) : 0,
+                                    post ? const_cast<char*>(body.data()) : nullptr,
+                                    post ? static_cast<DWORD>(body.size()) : 0)) {
+        char chunk[4096];
+        DWORD got = 0;
+        while (InternetReadFile(request, chunk, sizeof chunk, &got) && got > 0)
+            answer.append(chunk, got);
+    }
+    InternetCloseHandle(request);
+    InternetCloseHandle(connection);
+    InternetCloseHandle(internet);
+    return answer;
+}
+
+Json::Value Parse(const std::string& bytes)
+{
+    Json::CharReaderBuilder builder;
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    Json::Value root;
+    reader->parse(bytes.data(), bytes.data() + bytes.size(), &root, nullptr);
+    return root;
+}
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void Print(const char* what, const Pair& p, const char* target = "target <= 1.50")
+{
+    std::fprintf(stderr, "  %-44s bare %8.3f ms   window %8.3f ms   ratio %5.2f (%s)\n", what, p.bare, p.ours,
+                 p.ours / p.bare, target);
+}
+
+// A working folder of its own whose profile holds the seeded user and merchant.
+bool EnterBenchFolder()
+{
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring dir = std::wstring(temp) + L"ui_bench_" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(dir.c_str(), nullptr);
+    DeleteFileW((dir + L"\\ops.dat").c_str());
+    return SetCurrentDirectoryW(dir.c_str()) && WriteStoredUser(kUser) && WriteCompanyId(kIdentity) &&
+           WriteCompanyNameAndTaxCode(kIdentity, WideToGbk(L"福州路明信息技术有限公司"), "91350100M000100Y43") &&
+           WriteCompanyKeyNo(kIdentity, kMerchantKey);
+}
+
+// The main window as start-up makes it.
+std::unique_ptr<CMainDlg> OpenMainWindow()
+{
+    auto dlg = std::make_unique<CMainDlg>();
+    if (!dlg->Create(nullptr))
+        return nullptr;
+    dlg->SendMessageW(WM_INITDIALOG, 0, 0);
+    dlg->ShowWindow(SW_SHOWNORMAL);
+    Pump();
+    // Measured calls are not interrupted by the poll; each refresh starts it again,
+    // and it only fires while messages are pumped.
+    dlg->KillTimer(CMainDlg::kRefreshTimer);
+    return dlg;
+}
+
+int HistoryRows(CMainDlg& dlg)
+{
+    auto* list = dlg.FindChildByID2<SListView>(65543);
+    return list && list->GetAdapter() ? list->GetAdapter()->getCount() : 0;
+}
+
+int ServiceMode(const std::string& base)
+{
+    const Url url = Split(base);
+    auto standIn = StandInProcess::Start(L"Aisino.Framework.Startup.exe", L"--hidden", L"");
+    if (!standIn || !standIn->Open(L"--hidden")) {
+        std::fprintf(stderr, "the HT stand-in did not start\n");
+        return 1;
+    }
+    std::unique_ptr<CMainDlg> dlg = OpenMainWindow();
+    if (!dlg)
+        return 1;
+    auto* search = dlg->FindChildByName2<SSearchDropdownList>(L"edit_search");
+    auto* edit = dlg->FindChildByName2<SEdit>(L"edit_input");
+    if (!search || !edit)
+        return 1;
+    const HWND editWnd = edit->GetNativeWnd();
+    auto closePopup = [&] {
+        if (search->GetDropDownWnd())
+            search->GetDropDownWnd()->EndDropDown(IDCANCEL);
+        Pump();
+    };
+    const int runs = 30;
+    std::fprintf(stderr, "service mode: %s, HT stand-in with an issuing window; medians of %d\n", base.c_str(), runs);
+
+    // 1. The second character: one search request, the rows attached, the pop-up shown.
+    const std::string searchPage = "/Invoice_getCompanyList?key=" + std::string(kSearchKey) + "&user_id=" + kUser;
+    bool shown = true;
+    const Pair key = Interleaved(
+        runs,
+        [&] {
+            closePopup();
+            ::SetWindowTextW(editWnd, L"誠");  // one character: no request
+            Pump();
+        },
+        [&] { Parse(BareRequest(url, searchPage)); },
+        [&] {
+            ::SendMessageW(editWnd, WM_CHAR, L'運', 1);
+            shown = shown && search->GetDropDownWnd() && ::IsWindowVisible(search->GetDropDownWnd()->m_hWnd);
+        });
+    Print("keystroke to pop-up shown", key);
+    if (!shown)
+        std::fprintf(stderr, "  (the pop-up did not show every time!)\n");
+
+    // 2. A hit's import button. The bare side does the same exchanges and writes.
+    std::vector<CompanyRecord> hits;
+    CHttpTransport transport;
+    GetCompanyList(transport, WideToGbk(L"誠運"), kUser, hits);
+    const std::optional<BuyerFields> fields = FindBuyerFields();
+    if (hits.size() < 2 || !fields) {
+        std::fprintf(stderr, "no hits or no buyer fields\n");
+        return 1;
+    }
+    CompanyRecord buyer = hits[1];
+    GetCompanyInfo(transport, WideToGbk(buyer.KeyNo), buyer);
+    const std::string infoPage = "/Invoice_getCompanyInfo?KeyNo=" + WideToGbk(buyer.KeyNo);
+    const std::string listPage =
+        "/Invoice_getFaiaoList?business_keyno=" + std::string(kMerchantKey) + "&business_userid=" + kUser;
+    const std::string addBody = "business_keyno=" + std::string(kMerchantKey) + "&business_userid=" + kUser +
+                                "&company_name=" + Utf8PercentEncode(buyer.Name) + "&company_keyno=" +
+                                WideToGbk(buyer.KeyNo) + "&company_taxid=" + WideToGbk(buyer.CreditCode) +
+                                "&company_address=" + Utf8PercentEncode(buyer.Address) + "&company_phone=" +
+                                WideToGbk(buyer.PhoneNumber) + "&bank_name=" + Utf8PercentEncode(buyer.Bank) +
+                                "&bank_accounts=" + WideToGbk(buyer.Bankaccount);
+    const std::wstring texts[4] = {buyer.Name, buyer.CreditCode, buyer.Address + L" " + buyer.PhoneNumber,
+                                   buyer.Bank + L" " + buyer.Bankaccount};
+    const HWND targets[4] = {fields->name, fields->taxNumber, fields->addressPhone, fields->bankAccount};
+    auto bareWrites = [&] {
+        for (int i = 0; i < 4; ++i) {
+            DWORD_PTR reply = 0;
+            SendMessageTimeoutW(targets[i], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(texts[i].c_str()),
+                                SMTO_ABORTIFHUNG, 5000, &reply);
+        }
+    };
+    SWindow* button = nullptr;
+    auto RowButton = [&]() -> SWindow* {
+        SDropdownList* popup = search->GetDropDownWnd();
+        SItemPanel* panel = popup && popup->GetListView() ? popup->GetListView()->GetItemPanel(1) : nullptr;
+        return panel ? panel->FindChildByName(L"btn_import") : nullptr;
+    };
+    auto findButton = [&] { button = RowButton(); };
+    auto openHits = [&] {
+        closePopup();
+        ::SetWindowTextW(editWnd, L"誠");
+        ::SendMessageW(editWnd, WM_CHAR, L'運', 1);
+        // The pop-up lays its rows out once shown.
+        for (int i = 0; i < 100 && !RowButton(); ++i) {
+            Pump();
+            Sleep(5);
+        }
+        standIn->TakeLog();
+    };
+    size_t written = 4;
+    const Pair click = Interleaved(
+        runs, [&] { openHits(); findButton(); },
+        [&] {
+            Parse(BareRequest(url, infoPage));
+            bareWrites();
+            Parse(BareRequest(url, "/Invoice_addFaiao", addBody, true));
+            Parse(BareRequest(url, listPage));
+        },
+        [&] {
+            if (button)
+                button->FireCommand();
+            written = std::min(written, standIn->TakeLog().size());
+        });
+    closePopup();
+    if (button && written == 4)
+        Print("import click to done (fetch, 4 fields, record, reload)", click);
+    else
+        std::fprintf(stderr, "  import click to done: the row's button was not reached; not measured\n");
+    const Pair fill = Interleaved(runs, nullptr, bareWrites, [&] { FillBuyerBlock(buyer); });
+    Print("the fill step alone: 4 fields written", fill);
+    const Pair toFields = Interleaved(
+        runs, nullptr, [&] { Parse(BareRequest(url, infoPage)); bareWrites(); },
+        [&] {
+            CompanyRecord copy = hits[1];
+            GetCompanyInfo(transport, WideToGbk(copy.KeyNo), copy);
+            FillBuyerBlock(copy);
+        });
+    Print("click to the 4 fields written (fetch + fill)", toFields);
+
+    // 3. One refresh as the service answers it (it returns at most 100 records).
+    const Pair refresh = Interleaved(
+        runs, nullptr, [&] { Parse(BareRequest(url, listPage)); }, [&] { dlg->Refresh(); });
+    char what[96];
+    std::snprintf(what, sizeof what, "refresh, %d rows from the service", HistoryRows(*dlg));
+    Print(what, refresh);
+    return 0;
+}
+
+std::string HistoryAnswer(int records)
+{
+    // GBK text as the service sends it: names, addresses and banks in Chinese.
+    const std::string name = "\xB8\xA3\xD6\xDD\xC3\xF6\xBD\xAD\xCE\xEF\xC1\xF7\xD3\xD0\xCF\xDE\xB9\xAB\xCB\xBE";
+    const std::string address = "\xB8\xA3\xD6\xDD\xCA\xD0\xB9\xC4\xC2\xA5\xC7\xF8\xCE\xE5\xCB\xC4\xC2\xB7" "158\xBA\xC5";
+    const std::string bank = "\xD6\xD0\xB9\xFA\xB9\xA4\xC9\xCC\xD2\xF8\xD0\xD0\xB8\xA3\xD6\xDD\xB7\xD6\xD0\xD0";
+    std::string json = "{\"code\":200,\"msg\":\"ok\",\"data\":[";
+    for (int i = 0; i < records; ++i) {
+        const std::string id = std::to_string(100000 + i);
+        if (i)
+            json += ',';
+        json += "{\"apply_id\":\"" + id + "\",\"business_keyno\":\"" + kMerchantKey + "\","
+                "\"fapiao_code\":\"044001900111\",\"user_id\":\"10000001\","
+                "\"company_keyno\":\"f8961a89ab1f64e17f4035d9fa14" + id.substr(2) + "\","
+                "\"company_name\":\"" + name + id + "\",\"company_taxid\":\"91350100M000100Y43\","
+                "\"company_address\":\"" + address + "\",\"company_phone\":\"0591-87110000\","
+                "\"bank_name\":\"" + bank + "\",\"bank_accounts\":\"1402023109600012345\","
+                "\"apply_mark\":\"\",\"apply_from\":\"" + std::string(i % 3 ? "pc" : "wx") + "\","
+                "\"create_time\":\"1700000000\",\"update_time\":\"" + std::to_string(1700003600 + i) + "\"}";
+    }
+    return json + "]}";
+}
+
+int ListsMode(RawHttpServer& local)
+{
+    const std::string ok = "HTTP/1.1 200 OK";
+    // Start-up asks for the version, the merchant's company information, then the list.
+    local.Push({RawHttpServer::Answer(ok, "{\"code\":404,\"data\":null,\"msg\":\"none\"}")});
+    local.Push({RawHttpServer::Answer(
+        ok, std::string("{\"code\":200,\"data\":{\"KeyNo\":\"") + kMerchantKey +
+                "\",\"Name\":\"M\",\"CreditCode\":\"91350100M000100Y43\",\"Address\":\"A\",\"PhoneNumber\":\"1\","
+                "\"Bank\":\"B\",\"Bankaccount\":\"2\"},\"msg\":\"ok\"}")});
+    local.Push({RawHttpServer::Answer(ok, HistoryAnswer(10))});
+    // Found by FindProcess only; no issuing window is needed.
+    auto standIn = StandInProcess::Start(L"Aisino.Framework.Startup.exe", L"--hidden", L"");
+    std::unique_ptr<CMainDlg> dlg = OpenMainWindow();
+    if (!dlg || !standIn)
+        return 1;
+    const Url url = Split(local.Url("/"));
+    const std::string listPage =
+        "/Invoice_getFaiaoList?business_keyno=" + std::string(kMerchantKey) + "&business_userid=" + kUser;
+    std::fprintf(stderr, "lists mode: in-process loopback server, answers in the service's format; medians\n");
+    for (int count : {10, 1000, 10000}) {
+        const std::string reply = RawHttpServer::Answer(ok, HistoryAnswer(count));
+        const int runs = count >= 10000 ? 9 : count >= 1000 ? 21 : 41;
+        bool allRows = true;
+        const Pair refresh = Interleaved(
+            runs, [&] { local.Push({reply}); }, [&] { Parse(BareRequest(url, listPage)); },
+            [&] {
+                dlg->Refresh();
+                allRows = allRows && HistoryRows(*dlg) == count;
+            });
+        const Pair paint = Interleaved(
+            runs, [&] { local.Push({reply}); },
+            [&] { Parse(BareRequest(url, listPage)); },
+            [&] {
+                dlg->Refresh();
+                ::UpdateWindow(dlg->m_hWnd);
+            });
+        char what[96];
+        std::snprintf(what, sizeof what, "refresh, %5d records%s", count, allRows ? "" : " (rows lost!)");
+        Print(what, refresh);
+        std::snprintf(what, sizeof what, "refresh + repaint, %5d records", count);
+        Print(what, paint, count == 1000 ? "target: window < 20 ms" : "");
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    SetDebugSink(nullptr);
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode != "service" && mode != "lists") {
+        std::fprintf(stderr, "usage: ui_bench.exe service|lists   (service: MORAVEL_SERVICE_URL names it)\n");
+        return 2;
+    }
+    // Before anything reads the base URL.
+    std::unique_ptr<RawHttpServer> local;
+    if (mode == "lists") {
+        local = std::make_unique<RawHttpServer>();
+        const std::string base = local->Url("/");
+        SetEnvironmentVariableW(L"MORAVEL_SERVICE_URL", std::wstring(base.begin(), base.end()).c_str());
+    }
+    if (!EnterBenchFolder()) {
+        std::fprintf(stderr, "cannot prepare the working folder\n");
+        return 1;
+    }
+    UiEngine engine;
+    if (!engine.Init(GetModuleHandleW(nullptr))) {
+        std::fprintf(stderr, "the engine did not start (plug-ins beside the exe?)\n");
+        return 1;
+    }
+    SNotifyCenter centre;
+    const int rc = mode == "lists" ? ListsMode(*local) : ServiceMode(ServiceBaseUrl());
+    Pump();
+    return rc;
+}

@@ -1,0 +1,426 @@
+// The main window on the program's real engine and resources, against the fixture's
+// service and the HT stand-in. Every modal window it opens is answered here.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <utility>
+
+#include "engine/SApplication.h"
+#include "engine/SEdit.h"
+#include "engine/SMessageBoxWnd.h"
+#include "engine/lists/SItemPanel.h"
+#include "engine/lists/SListView.h"
+#include "extend.ctrls/ssearchdropdownlist.h"
+#include "flowtest.h"
+#include "net/companyendpoints.h"
+#include "net/textconv.h"
+#include "profile/profile.h"
+#include "ui/bizcarddlg.h"
+#include "ui/invoicehistoryadapter.h"
+#include "ui/maindlg.h"
+#include "windowtestenv.h"
+
+using namespace SOUI;
+
+namespace {
+
+using Paths = std::vector<std::string>;
+
+const wchar_t kNoIssuingWindow[] = L"请打开开具增值税普通或专用开票界面！";
+const std::wstring kHtIdentity = std::wstring(L"_HT") + kMerchantTax;
+const char kUser[] = "10000001";
+constexpr int kListId = 65543;
+
+// A modal window that came up, and how it was ended.
+struct ModalSeen {
+    std::string kind;  // "box", "card" or "dialog"
+    std::wstring caption;
+    std::wstring text;
+};
+
+// Answers the engine's modal windows of this thread from inside their loops: a
+// message box gets its first button, any other dialog is cancelled. Once the main
+// window has installed its template, message boxes are engine windows, not "#32770".
+class EngineModals {
+public:
+    EngineModals()
+    {
+        s_current = this;
+        m_timer = SetTimer(nullptr, 0, 30, &EngineModals::OnTimer);
+    }
+    ~EngineModals()
+    {
+        KillTimer(nullptr, m_timer);
+        s_current = nullptr;
+    }
+    EngineModals(const EngineModals&) = delete;
+    EngineModals& operator=(const EngineModals&) = delete;
+
+    std::vector<ModalSeen> Take() { return std::exchange(m_seen, {}); }
+
+private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD)
+    {
+        if (s_current)
+            s_current->Tick();
+    }
+    void Tick()
+    {
+        for (auto it = m_answered.begin(); it != m_answered.end();)
+            it = IsWindow(*it) ? std::next(it) : m_answered.erase(it);
+        std::vector<HWND> windows;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND hwnd, LPARAM lp) -> BOOL {
+                reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&windows));
+        for (HWND hwnd : windows) {
+            if (m_answered.count(hwnd) || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd))
+                continue;
+            auto* dialog = dynamic_cast<SHostDialog*>(CSimpleWnd::FromHwnd(hwnd));
+            if (!dialog)
+                continue;
+            m_answered.insert(hwnd);
+            ModalSeen seen;
+            wchar_t caption[256] = {};
+            GetWindowTextW(hwnd, caption, 256);
+            seen.caption = caption;
+            if (dynamic_cast<SMessageBoxWnd*>(dialog)) {
+                seen.kind = "box";
+                if (SWindow* text = dialog->FindChildByName(L"msgtext"))
+                    seen.text = text->GetWindowTextW();
+                dialog->EndDialog(IDOK);
+            } else {
+                seen.kind = dynamic_cast<CBizcardDlg*>(dialog) ? "card" : "dialog";
+                dialog->EndDialog(IDCANCEL);
+            }
+            m_seen.push_back(seen);
+            return;
+        }
+    }
+
+    static EngineModals* s_current;
+    UINT_PTR m_timer = 0;
+    std::set<HWND> m_answered;
+    std::vector<ModalSeen> m_seen;
+};
+EngineModals* EngineModals::s_current = nullptr;
+
+// Runs the engine's own message loop (its filters see every message, as in the
+// program) until `done` holds or `ms` have passed; returns `done()`.
+bool RunLoopUntil(const std::function<bool()>& done, DWORD ms)
+{
+    static bool stop;
+    static std::function<bool()> check;
+    static DWORD deadline;
+    if (done())
+        return true;
+    stop = false;
+    check = done;
+    deadline = GetTickCount() + ms;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (check() || static_cast<LONG>(GetTickCount() - deadline) >= 0)
+            stop = true;
+    });
+    SApplication::getSingleton().RunModalLoop(stop);
+    KillTimer(nullptr, timer);
+    check = nullptr;
+    return done();
+}
+
+bool Saw(const std::string& path)
+{
+    for (const std::string& p : TakeRequestPaths())
+        if (p == path)
+            return true;
+    return false;
+}
+
+// Whether timer 1500 runs: a refresh asks for the list by itself within two periods.
+bool RefreshTimerRuns()
+{
+    TakeRequestPaths();
+    bool seen = false;
+    RunLoopUntil([&] { return seen || (seen = Saw("GET /Invoice_getFaiaoList")); }, 3500);
+    return seen;
+}
+
+// A main window as start-up makes it, in a working folder whose profile holds the
+// seeded user and, for a known merchant, the merchant's complete company section.
+class MainDlgTest : public FlowTest {
+protected:
+    void SetUp() override
+    {
+        FlowTest::SetUp();
+        ASSERT_TRUE(WindowTestEnvReady());
+        // The stand-in runs, so start-up does not warn that the invoicing program is missing.
+        ASSERT_TRUE(StandIns::Require(true, false));
+    }
+    void TearDown() override
+    {
+        if (StandIns::Ht())
+            StandIns::Ht()->CloseAll();
+        m_dlg.reset();
+        // The window is the application's: its end posted WM_QUIT, which must not
+        // end the next case's loops.
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        FlowTest::TearDown();
+    }
+
+    void Open(bool knownMerchant)
+    {
+        ASSERT_TRUE(WriteStoredUser(kUser));
+        if (knownMerchant) {
+            ASSERT_TRUE(WriteCompanyId(kHtIdentity));
+            ASSERT_TRUE(WriteCompanyNameAndTaxCode(kHtIdentity, WideToGbk(kMerchantName), WideToGbk(kMerchantTax)));
+            ASSERT_TRUE(WriteCompanyKeyNo(kHtIdentity, WideToGbk(kMerchantKey)));
+        }
+        m_dlg = std::make_unique<CMainDlg>();
+        ASSERT_NE(m_dlg->Create(nullptr), nullptr);
+        m_dlg->SendMessageW(WM_INITDIALOG, 0, 0);
+        m_dlg->ShowWindow(SW_SHOWNORMAL);
+        EXPECT_TRUE(m_modals.Take().empty());
+        TakeRequestLines();
+    }
+
+    HWND SearchEdit() const
+    {
+        auto* edit = m_dlg->FindChildByName2<SEdit>(L"edit_input");
+        return edit ? edit->GetNativeWnd() : nullptr;
+    }
+    SSearchDropdownList* Search() const { return m_dlg->FindChildByName2<SSearchDropdownList>(L"edit_search"); }
+    SListView* PopupList() const
+    {
+        SDropdownList* popup = Search() ? Search()->GetDropDownWnd() : nullptr;
+        return popup ? popup->GetListView() : nullptr;
+    }
+    SListView* HistoryList() const { return m_dlg->FindChildByID2<SListView>(kListId); }
+    int HistoryRows() const
+    {
+        SListView* list = HistoryList();
+        return list && list->GetAdapter() ? list->GetAdapter()->getCount() : 0;
+    }
+
+    void Type(wchar_t c) { SendMessageW(SearchEdit(), WM_CHAR, c, 1); }
+    // Types two characters: the pop-up opens with the hits of "誠運".
+    void OpenHits()
+    {
+        Type(L'誠');
+        Type(L'運');
+        ASSERT_NE(PopupList(), nullptr);
+        ASSERT_GE(PopupList()->GetAdapter()->getCount(), 2);
+        // The pop-up lays its rows out when it is shown.
+        RunLoopUntil([&] { return PopupList() && PopupList()->GetItemPanel(1); }, 2000);
+        TakeRequestLines();
+    }
+    static void ClickImport(SListView* list, int row)
+    {
+        ASSERT_NE(list, nullptr);
+        SItemPanel* panel = list->GetItemPanel(row);
+        ASSERT_NE(panel, nullptr) << "row " << row << " is not on screen";
+        SWindow* button = panel->FindChildByName(L"btn_import");
+        ASSERT_NE(button, nullptr);
+        button->FireCommand();
+    }
+
+    EngineModals m_modals;
+    std::unique_ptr<CMainDlg> m_dlg;
+};
+
+FieldLog AllFour(const CompanyRecord& buyer)
+{
+    return {{"buyer.name", buyer.Name},
+            {"buyer.tax", buyer.CreditCode},
+            {"buyer.address", buyer.Address + L" " + buyer.PhoneNumber},
+            {"buyer.bank", buyer.Bank + L" " + buyer.Bankaccount}};
+}
+
+}  // namespace
+
+// The first character asks nothing; the second asks once, with both characters
+// as the key, and the pop-up shows the hits.
+TEST_F(MainDlgTest, search_asks_from_the_second_character)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(true));
+    Type(L'誠');
+    EXPECT_EQ(Paths{}, TakeRequestPaths());
+    Type(L'運');
+    const std::vector<std::string> lines = TakeRequestLines();
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_EQ(0u, lines[0].find("GET /Invoice_getCompanyList?key=%E8%AA%A0%E9%81%8B&user_id=10000001 ")) << lines[0];
+
+    ASSERT_NE(PopupList(), nullptr);
+    std::vector<CompanyRecord> hits;
+    ASSERT_TRUE(GetCompanyList(m_transport, WideToGbk(L"誠運"), kUser, hits));
+    EXPECT_EQ(static_cast<int>(hits.size()), PopupList()->GetAdapter()->getCount());
+    EXPECT_TRUE(IsWindowVisible(Search()->GetDropDownWnd()->m_hWnd));
+}
+
+// A hit's import button writes the company's four fields, then records the buyer,
+// reloads the history, and the poll goes on.
+TEST_F(MainDlgTest, search_row_import_fills_records_and_reloads)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(true));
+    ASSERT_TRUE(StandIns::Ht()->Open(L"--hidden"));
+    ASSERT_NO_FATAL_FAILURE(OpenHits());
+    std::vector<CompanyRecord> hits;
+    ASSERT_TRUE(GetCompanyList(m_transport, WideToGbk(L"誠運"), kUser, hits));
+    CompanyRecord expected = hits[1];
+    ASSERT_TRUE(GetCompanyInfo(m_transport, WideToGbk(expected.KeyNo), expected));
+    TakeRequestLines();
+
+    ASSERT_NO_FATAL_FAILURE(ClickImport(PopupList(), 1));
+    EXPECT_EQ(AllFour(expected), StandIns::Ht()->TakeLog());
+    const Paths paths = TakeRequestPaths();
+    ASSERT_GE(paths.size(), 3u);
+    EXPECT_EQ((Paths{"GET /Invoice_getCompanyInfo", "POST /Invoice_addFaiao", "GET /Invoice_getFaiaoList"}),
+              Paths(paths.begin(), paths.begin() + 3));
+    EXPECT_TRUE(RefreshTimerRuns());
+    EXPECT_TRUE(m_modals.Take().empty());
+}
+
+// Enter in the search box with no row chosen: the pop-up closes and nothing is
+// fetched, written or said.
+TEST_F(MainDlgTest, enter_without_a_selection_imports_nothing)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(true));
+    ASSERT_TRUE(StandIns::Ht()->Open(L"--hidden"));
+    ASSERT_NO_FATAL_FAILURE(OpenHits());
+    ASSERT_EQ(-1, PopupList()->GetSel());
+    PostMessageW(SearchEdit(), WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_TRUE(RunLoopUntil([&] { return !Search()->GetDropDownWnd(); }, 2000));
+    for (const std::string& path : TakeRequestPaths())
+        EXPECT_EQ("GET /Invoice_getFaiaoList", path) << "only the poll may ask";
+    EXPECT_TRUE(StandIns::Ht()->TakeLog().empty());
+    EXPECT_TRUE(m_modals.Take().empty());
+}
+
+// With no issuing window a search row says nothing and a history row asks for the
+// window; neither asks the service, and the poll goes on after both.
+TEST_F(MainDlgTest, import_without_issuing_window)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(true));
+    ASSERT_GE(HistoryRows(), 1);
+    struct Case {
+        const char* what;
+        bool history;
+        std::vector<std::wstring> messages;
+    } cases[] = {
+        {"search row: silent", false, {}},
+        {"history row: asks for the window", true, {kNoIssuingWindow}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.history) {
+            ASSERT_NO_FATAL_FAILURE(OpenHits());
+        }
+        TakeRequestLines();
+        ASSERT_NO_FATAL_FAILURE(ClickImport(c.history ? HistoryList() : PopupList(), 0));
+        std::vector<std::wstring> messages;
+        for (const ModalSeen& seen : m_modals.Take())
+            messages.push_back(seen.text);
+        EXPECT_EQ(c.messages, messages);
+        EXPECT_EQ(Paths{}, TakeRequestPaths());
+        EXPECT_TRUE(StandIns::Ht()->TakeLog().empty());
+        EXPECT_TRUE(RefreshTimerRuns());
+        if (Search()->GetDropDownWnd())
+            Search()->GetDropDownWnd()->EndDropDown(IDCANCEL);
+    }
+}
+
+// A history row goes in as recorded (no telephone: the address and one space),
+// the record is marked as used, and the list is reloaded.
+TEST_F(MainDlgTest, history_row_import_fills_and_updates_the_date)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(true));
+    ASSERT_TRUE(StandIns::Ht()->Open(L"--hidden"));
+    auto* adapter = dynamic_cast<SInvoiceHistoryAdapter*>(HistoryList()->GetAdapter());
+    ASSERT_NE(adapter, nullptr);
+    const InvoiceRecord chosen = adapter->Records().at(1);
+    TakeRequestLines();
+
+    ASSERT_NO_FATAL_FAILURE(ClickImport(HistoryList(), 1));
+    const FieldLog written = StandIns::Ht()->TakeLog();
+    ASSERT_EQ(4u, written.size());
+    EXPECT_EQ(chosen.company_name, written[0].second);
+    EXPECT_EQ(chosen.company_address + L" ", written[2].second);
+    const Paths paths = TakeRequestPaths();
+    ASSERT_GE(paths.size(), 2u);
+    EXPECT_EQ((Paths{"POST /Invoice_updateFaiaoDate", "GET /Invoice_getFaiaoList"}),
+              Paths(paths.begin(), paths.begin() + 2));
+    // The service lists the used record first now, and so does the window.
+    EXPECT_EQ(chosen.apply_id, adapter->Records().front().apply_id);
+    EXPECT_TRUE(m_modals.Take().empty());
+}
+
+// Failed or empty answers leave the rows of the last good one on screen.
+TEST_F(MainDlgTest, refresh_keeps_rows_unless_the_answer_has_some)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(true));
+    const int shown = HistoryRows();
+    ASSERT_GE(shown, 2);
+    auto* adapter = dynamic_cast<SInvoiceHistoryAdapter*>(HistoryList()->GetAdapter());
+    ASSERT_NE(adapter, nullptr);
+    const std::wstring first = adapter->Records().front().apply_id;
+    for (const char* mode : {"emptydata", "500", "nonjson", "drop"}) {
+        SCOPED_TRACE(mode);
+        ASSERT_TRUE(ServiceControl(std::string("fault?mode=") + mode));
+        TakeRequestPaths();
+        m_dlg->Refresh();
+        for (const std::string& path : TakeRequestPaths())
+            EXPECT_EQ("GET /Invoice_getFaiaoList", path);
+        EXPECT_EQ(shown, HistoryRows());
+        EXPECT_EQ(first, adapter->Records().front().apply_id);
+        ASSERT_NE(HistoryList()->GetItemPanel(0), nullptr);
+        EXPECT_FALSE(HistoryList()->GetItemPanel(0)->FindChildByID(65545)->GetWindowTextW().empty());
+    }
+    EXPECT_TRUE(m_modals.Take().empty());
+}
+
+// Closing only hides the window; the tray icon's left click brings it back, and
+// the tray menu's "退出" ends it.
+TEST_F(MainDlgTest, close_hides_tray_restores_and_exit_destroys)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(true));
+    const HWND hwnd = m_dlg->m_hWnd;
+    ASSERT_NO_FATAL_FAILURE(Click(*m_dlg, L"btn_close"));
+    RunLoopUntil([] { return false; }, 200);
+    EXPECT_TRUE(IsWindow(hwnd));
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    EXPECT_TRUE(IsIconic(hwnd));
+
+    SendMessageW(hwnd, CMainDlg::kTrayMessage, 100, WM_LBUTTONDOWN);
+    RunLoopUntil([&] { return IsWindowVisible(hwnd) != FALSE; }, 1000);
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_FALSE(IsIconic(hwnd));
+
+    // "btn_min" is the same action.
+    ASSERT_NO_FATAL_FAILURE(Click(*m_dlg, L"btn_min"));
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    SendMessageW(hwnd, CMainDlg::kTrayMessage, 100, WM_LBUTTONDOWN);
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+
+    SendMessageW(hwnd, WM_COMMAND, 6, 0);
+    EXPECT_TRUE(RunLoopUntil([&] { return !IsWindow(hwnd); }, 2000));
+    EXPECT_TRUE(m_modals.Take().empty());
+}
+
+// The business card needs the merchant's company: with no issuing window and an
+// incomplete record the merchant is told to open one, and no card opens.
+TEST_F(MainDlgTest, bizcard_without_issuing_window_tells_and_opens_nothing)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(false));
+    ASSERT_NO_FATAL_FAILURE(Click(*m_dlg, L"btn_bizcard"));
+    const std::vector<ModalSeen> seen = m_modals.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("box", seen[0].kind);
+    EXPECT_EQ(L"提示", seen[0].caption);
+    EXPECT_EQ(kNoIssuingWindow, seen[0].text);
+    EXPECT_TRUE(IsWindow(m_dlg->m_hWnd));
+}
