@@ -1,0 +1,379 @@
+// The merchant's sessions with the real Moravel.exe, driven from outside through its
+// windows, against the substitute service and the stand-in invoicing programs. Each
+// case checks where its work lands: the stand-in's fields, the service's request log,
+// the profile, files on disk.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commdlg.h>
+#include <dlgs.h>
+
+#include <memory>
+#include <string>
+
+#include "driver.h"
+#include "servicefixture.h"
+#include "standinclient.h"
+
+namespace {
+
+const SIZE kLogin = {500, 338}, kMain = {462, 730}, kInput = {550, 320}, kCard = {750, 320};
+const wchar_t kMerchantName[] = L"福州路明信息技术有限公司";
+const wchar_t kMerchantTax[] = L"91350100M000100Y43";
+const wchar_t kMerchantKey[] = L"6c756d6f72612d6d65726368616e7431";
+const wchar_t kHtIdentity[] = L"_HT91350100M000100Y43";
+// What the BW stand-in's default seller bank line makes of the merchant.
+const wchar_t kBwIdentity[] = L"_BW351eb1065a5d8a6f6d7f331e049d6175";
+const std::wstring kHtSeller = std::wstring(L"--seller-name ") + kMerchantName + L" --seller-tax " + kMerchantTax;
+
+// Client points taken from the layouts (every host has a 6 px shadow margin).
+const POINT kLoginFetchCode = {371, 199}, kLoginButton = {256, 289};
+const POINT kMainBizcard = {80, 698}, kMainFirstHistoryImport = {404, 149};
+const POINT kInputDone = {477, 281}, kCardDownload = {677, 281};
+
+std::string ToUtf8(const std::wstring& text)
+{
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+class e2e : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(UseFixtureService());
+        ASSERT_TRUE(ServiceControl("reset"));
+        ASSERT_TRUE(ServiceControl("version?no=1.1&force=0&installer=MoravelUpgrade_1.1.exe"));
+        TakeServiceRequests();
+    }
+
+    static void StoreUser(const Installation& inst) { ASSERT_TRUE(inst.SetProfileValue(L"User", L"Id", L"10000001")); }
+
+    // The merchant as a finished first session leaves it behind.
+    static void StoreMerchant(const Installation& inst, const std::wstring& identity)
+    {
+        StoreUser(inst);
+        const std::wstring section = L"Com" + identity;
+        ASSERT_TRUE(inst.SetProfileValue(L"Com", L"Id", identity));
+        ASSERT_TRUE(inst.SetProfileValue(section, L"CN", kMerchantName));
+        ASSERT_TRUE(inst.SetProfileValue(section, L"TC", kMerchantTax));
+        ASSERT_TRUE(inst.SetProfileValue(section, L"KN", kMerchantKey));
+    }
+
+    static std::unique_ptr<StandInProcess> StartStandIn(const std::wstring& exe, const std::wstring& flags,
+                                                        const Installation& inst)
+    {
+        return StandInProcess::Start(exe, flags, inst.File(L"fields.log"));
+    }
+
+    // The buyer fields as the dump tool reads them from the open issuing window.
+    static std::string Dump() { return RunAndRead(L"invoicing_dump.exe", 20000); }
+
+    // Waits for the main window. The notice it shows before it appears when no
+    // invoicing program runs is answered only when asked for: elsewhere it is a fault.
+    static HWND MainWindow(const Process& app, bool dismissNotice = false)
+    {
+        HWND main = nullptr;
+        WaitUntil(
+            [&] {
+                if (HWND box = dismissNotice ? FindHost(app.Pid(), kMessageBox) : nullptr)
+                    Click(box, kBoxOkOfOne);
+                return (main = FindHost(app.Pid(), kMain)) != nullptr;
+            },
+            30000);
+        EXPECT_NE(main, nullptr) << "no main window";
+        return main;
+    }
+
+    static bool Logged(const std::string& requests, const std::string& line)
+    {
+        return requests.find(line) != std::string::npos;
+    }
+};
+
+}  // namespace
+
+TEST_F(e2e, login_first_start_then_main_window_in_the_same_process)
+{
+    Installation inst;
+    ASSERT_TRUE(inst.Ok());
+    Process app(inst.Exe(), L"", inst.Bin());
+    ASSERT_TRUE(app.Started());
+    HWND login = WaitHost(app.Pid(), kLogin, 30000);
+    ASSERT_NE(login, nullptr) << "no login window";
+
+    std::vector<HWND> edits;
+    WaitUntil([&] { return (edits = EditsWithin(app.Pid(), ScreenRect(login))).size() == 2; }, 5000);
+    ASSERT_EQ(edits.size(), 2u);
+    Type(edits[0], L"13800138000");
+    Click(login, kLoginFetchCode);
+    std::string code;
+    ASSERT_TRUE(WaitUntil([&] { return ServiceControl("last-sms?phone=13800138000", &code); }, 10000))
+        << "no code was requested";
+    Type(edits[1], std::wstring(code.begin(), code.end()));
+    Click(login, kLoginButton);
+
+    // No invoicing program runs here: the main window's notice is answered.
+    HWND main = MainWindow(app, true);
+    ASSERT_NE(main, nullptr) << "the main window did not follow the login";
+    EXPECT_EQ(app.WaitExit(0), STILL_ACTIVE);
+    EXPECT_FALSE(IsWindowVisible(login));
+    EXPECT_EQ(inst.ProfileValue(L"User", L"Id"), L"10000001");
+    const std::string requests = TakeServiceRequests();
+    EXPECT_TRUE(Logged(requests, "POST /Invoice_regmobileCode body=phone=13800138000"));
+    EXPECT_TRUE(Logged(requests, "POST /Invoice_loginbyverify body=phone=13800138000&code=" + code)) << requests;
+}
+
+// A search hit imported writes all four buyer fields of either variant's issuing
+// window and is recorded for the merchant.
+TEST_F(e2e, import_search_hit_into_ht_and_bw)
+{
+    struct Case {
+        const wchar_t* exe;
+        std::wstring flags;
+        const wchar_t* identity;
+        const char* variant;
+    } cases[] = {
+        {L"Aisino.Framework.Startup.exe", kHtSeller, kHtIdentity, "HT"},
+        {L"kp.exe", L"--variant bw", kBwIdentity, "BW"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.variant);
+        Installation inst;
+        ASSERT_TRUE(inst.Ok());
+        StoreMerchant(inst, c.identity);
+        auto standIn = StartStandIn(c.exe, c.flags, inst);
+        ASSERT_NE(standIn, nullptr);
+        Process app(inst.Exe(), L"", inst.Bin());
+        HWND main = MainWindow(app);
+        ASSERT_NE(main, nullptr);
+        TakeServiceRequests();
+
+        std::vector<HWND> edits = EditsWithin(app.Pid(), ScreenRect(main));
+        ASSERT_FALSE(edits.empty()) << "no search box";
+        Type(edits.front(), L"abc");
+        HWND popup = nullptr;
+        WaitUntil(
+            [&] {
+                for (HWND wnd : TopWindows(app.Pid(), L"SOUIHOST"))
+                    if (wnd != main && WindowSize(wnd).cy != kMessageBox.cy)
+                        popup = wnd;
+                return popup != nullptr;
+            },
+            10000);
+        ASSERT_NE(popup, nullptr) << "no search pop-up";
+        // The first row's import button, right of the row, left of any scroll bar.
+        Click(popup, POINT{WindowSize(popup).cx - 47, 24});
+
+        std::string dump;
+        WaitUntil([&] { return JsonValue(dump = Dump(), "buyer", "name") == L"上海ABC国际贸易有限公司"; }, 15000);
+        EXPECT_NE(dump.find(std::string("\"variant\":\"") + c.variant + "\""), std::string::npos) << dump;
+        const std::wstring tax = JsonValue(dump, "buyer", "taxNumber");
+        EXPECT_EQ(JsonValue(dump, "buyer", "name"), L"上海ABC国际贸易有限公司") << dump;
+        EXPECT_FALSE(tax.empty()) << dump;
+        EXPECT_FALSE(JsonValue(dump, "buyer", "addressPhone").empty()) << dump;
+        EXPECT_FALSE(JsonValue(dump, "buyer", "bankAccount").empty()) << dump;
+
+        std::string requests;
+        WaitUntil([&] { return Logged(requests += TakeServiceRequests(), "POST /Invoice_addFaiao"); }, 5000);
+        const size_t add = requests.find("POST /Invoice_addFaiao");
+        ASSERT_NE(add, std::string::npos) << requests;
+        const std::string record = requests.substr(add, requests.find('\n', add) - add);
+        EXPECT_TRUE(Logged(record, "business_keyno=" + ToUtf8(kMerchantKey))) << record;
+        EXPECT_TRUE(Logged(record, "company_taxid=" + ToUtf8(tax))) << record;
+        EXPECT_EQ(FindHost(app.Pid(), kMessageBox), nullptr) << "a message box is open";
+    }
+}
+
+// A history row imported again: its address goes in followed by one space, and the
+// record's date is renewed at the service.
+TEST_F(e2e, import_history_row_again)
+{
+    Installation inst;
+    ASSERT_TRUE(inst.Ok());
+    StoreMerchant(inst, kHtIdentity);
+    auto standIn = StartStandIn(L"Aisino.Framework.Startup.exe", kHtSeller, inst);
+    ASSERT_NE(standIn, nullptr);
+    Process app(inst.Exe(), L"", inst.Bin());
+    HWND main = MainWindow(app);
+    ASSERT_NE(main, nullptr);
+    std::string requests;
+    ASSERT_TRUE(WaitUntil([&] { return Logged(requests += TakeServiceRequests(), "GET /Invoice_getFaiaoList"); }, 10000));
+    Sleep(500);  // the rows are drawn after the answer
+
+    Click(main, kMainFirstHistoryImport);
+    requests.clear();
+    ASSERT_TRUE(WaitUntil([&] { return Logged(requests += TakeServiceRequests(), "POST /Invoice_updateFaiaoDate"); },
+                          15000))
+        << requests;
+    EXPECT_TRUE(Logged(requests, "POST /Invoice_updateFaiaoDate body=business_keyno=" + ToUtf8(kMerchantKey) +
+                                     "&apply_id="))
+        << requests;
+    const std::string dump = Dump();
+    const std::wstring address = JsonValue(dump, "buyer", "addressPhone");
+    EXPECT_FALSE(JsonValue(dump, "buyer", "name").empty()) << dump;
+    EXPECT_FALSE(JsonValue(dump, "buyer", "taxNumber").empty()) << dump;
+    ASSERT_GE(address.size(), 2u) << dump;
+    EXPECT_EQ(address.back(), L' ') << dump;
+    EXPECT_NE(address[address.size() - 2], L' ') << dump;
+}
+
+// A known user meets a seller the profile does not know: the company input window
+// asks, and what the merchant confirms lands in the profile with its key number.
+TEST_F(e2e, merchant_unknown_seller_asked_in_the_input_window)
+{
+    Installation inst;
+    ASSERT_TRUE(inst.Ok());
+    StoreUser(inst);
+    auto standIn = StartStandIn(L"Aisino.Framework.Startup.exe", kHtSeller, inst);
+    ASSERT_NE(standIn, nullptr);
+    Process app(inst.Exe(), L"", inst.Bin());
+    HWND input = WaitHost(app.Pid(), kInput, 30000);
+    ASSERT_NE(input, nullptr) << "no company input window";
+
+    std::vector<HWND> edits;
+    WaitUntil([&] { return (edits = EditsWithin(app.Pid(), ScreenRect(input))).size() == 2; }, 5000);
+    ASSERT_EQ(edits.size(), 2u);
+    Type(edits[0], kMerchantName);
+    Type(edits[1], kMerchantTax);
+    Click(input, kInputDone);
+
+    HWND question = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (question = FindBox(app.Pid())) != nullptr; }, 10000)) << "no question";
+    EXPECT_NE(BoxText(question).find(L"确定输入信息准确无误吗？"), std::wstring::npos) << BoxText(question).size();
+    PostMessageW(question, WM_COMMAND, IDOK, 0);
+
+    const std::wstring section = std::wstring(L"Com") + kHtIdentity;
+    EXPECT_TRUE(WaitUntil([&] { return !inst.ProfileValue(section, L"KN").empty(); }, 15000));
+    EXPECT_EQ(inst.ProfileValue(L"Com", L"Id"), kHtIdentity);
+    EXPECT_EQ(inst.ProfileValue(section, L"CN"), kMerchantName);
+    EXPECT_EQ(inst.ProfileValue(section, L"TC"), kMerchantTax);
+    EXPECT_EQ(inst.ProfileValue(section, L"KN"), kMerchantKey);
+    EXPECT_EQ(inst.ProfileValue(L"User", L"Id"), L"10000001");
+    EXPECT_NE(WaitHost(app.Pid(), kMain, 10000), nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(input); }, 5000));
+}
+
+TEST_F(e2e, bizcard_saved_as_png)
+{
+    Installation inst;
+    ASSERT_TRUE(inst.Ok());
+    StoreMerchant(inst, kHtIdentity);
+    auto standIn = StartStandIn(L"Aisino.Framework.Startup.exe", kHtSeller, inst);
+    ASSERT_NE(standIn, nullptr);
+    Process app(inst.Exe(), L"", inst.Bin());
+    HWND main = MainWindow(app);
+    ASSERT_NE(main, nullptr);
+
+    Click(main, kMainBizcard);
+    HWND card = WaitHost(app.Pid(), kCard, 15000);
+    ASSERT_NE(card, nullptr) << "no card window";
+    Sleep(500);
+    Click(card, kCardDownload);
+
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (dialog = FindBox(app.Pid())) != nullptr; }, 15000)) << "no save dialog";
+    const int nameBox = GetDlgItem(dialog, cmb13) ? cmb13 : edt1;
+    ASSERT_NE(GetDlgItem(dialog, nameBox), nullptr) << "not the save dialog";
+    const std::wstring target = inst.File(L"card.png");
+    SetDlgItemTextW(dialog, nameBox, target.c_str());
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+
+    HWND done = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            done = FindBox(app.Pid());
+            return done && done != dialog && !BoxText(done).empty();
+        },
+        15000))
+        << "no message after saving";
+    EXPECT_NE(BoxText(done).find(L"下载成功！"), std::wstring::npos);
+    PostMessageW(done, WM_COMMAND, IDOK, 0);
+
+    const std::string png = ReadFileBytes(target);
+    ASSERT_GE(png.size(), 24u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    auto be32 = [&](size_t at) {
+        return (static_cast<unsigned char>(png[at]) << 24) | (static_cast<unsigned char>(png[at + 1]) << 16) |
+               (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
+    };
+    EXPECT_EQ(be32(16), 683);
+    EXPECT_EQ(be32(20), 1024);
+    EXPECT_TRUE(WaitUntil([&] { return FindBox(app.Pid()) == nullptr; }, 5000)) << "a box stayed open";
+    PostMessageW(card, WM_CLOSE, 0, 0);
+}
+
+// The service publishes 1.2: the merchant accepts, our installer runs from the working
+// folder and the program ends to make way for it.
+TEST_F(e2e, upgrade_accepted_runs_the_installer_and_ends)
+{
+    const std::wstring files = FolderOf(FromHostPath(L"MORAVEL_SERVICE_URL_PATH")) + L"\\files";
+    ASSERT_TRUE(CopyFileW(FromHostPath(L"E2E_FAKE_INSTALLER").c_str(), (files + L"\\MoravelUpgrade_1.2.exe").c_str(),
+                          FALSE));
+    ASSERT_TRUE(ServiceControl("version?no=1.2&force=0&installer=MoravelUpgrade_1.2.exe"));
+    Installation inst;
+    ASSERT_TRUE(inst.Ok());
+    StoreMerchant(inst, kHtIdentity);
+    // With an invoicing program running no notice comes, so the only box is the question,
+    // asked once the installer is down; its OK is the left of two buttons.
+    auto standIn = StartStandIn(L"Aisino.Framework.Startup.exe", kHtSeller, inst);
+    ASSERT_NE(standIn, nullptr);
+    Process app(inst.Exe(), L"", inst.Bin());
+    std::string requests;
+    ASSERT_TRUE(WaitUntil(
+        [&] { return Logged(requests += TakeServiceRequests(), "GET /download/MoravelUpgrade_1.2.exe"); }, 30000))
+        << requests;
+    HWND prompt = WaitHost(app.Pid(), kMessageBox, 30000);
+    ASSERT_NE(prompt, nullptr) << "no upgrade question";
+    Click(prompt, kBoxOkOfTwo);
+
+    const std::wstring marker = inst.Work() + L"\\installer-ran.txt";
+    EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 20000))
+        << "the installer did not run";
+    EXPECT_NE(app.WaitExit(15000), STILL_ACTIVE) << "the program did not end";
+}
+
+TEST_F(e2e, startup_second_copy_refused)
+{
+    Installation inst;
+    ASSERT_TRUE(inst.Ok());
+    Process first(inst.Exe(), L"", inst.Bin());
+    ASSERT_NE(WaitHost(first.Pid(), kLogin, 30000), nullptr);
+    Process second(inst.Exe(), L"", inst.Bin());
+    ASSERT_TRUE(second.Started());
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (box = FindBox(second.Pid())) != nullptr; }, 20000)) << "no refusal";
+    EXPECT_EQ(WindowText(box), L"提示");
+    EXPECT_NE(BoxText(box).find(L"已经有一个程序在运行,您不能同时运行两个及以上本程序!！"), std::wstring::npos);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(second.WaitExit(10000), 0u);
+    EXPECT_EQ(first.WaitExit(0), STILL_ACTIVE);
+}
+
+TEST_F(e2e, tray_menu_exit_ends_the_process)
+{
+    Installation inst;
+    ASSERT_TRUE(inst.Ok());
+    StoreUser(inst);
+    Process app(inst.Exe(), L"", inst.Bin());
+    HWND main = MainWindow(app, true);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return FindHost(app.Pid(), kMessageBox) == nullptr; }, 5000));
+
+    PostMessageW(main, 2125, 0, WM_RBUTTONDOWN);
+    HWND menu = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            std::vector<HWND> menus = TopWindows(app.Pid(), L"#32768");
+            menu = menus.empty() ? nullptr : menus.front();
+            return menu != nullptr;
+        },
+        10000))
+        << "no tray menu";
+    // "退出" is the menu's only item.
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_NE(app.WaitExit(15000), STILL_ACTIVE) << "the program is still running";
+}
