@@ -9,101 +9,7 @@ const SIZE kMessageBox = {380, 210};
 const POINT kBoxOkOfTwo = {205, 175};
 const POINT kBoxOkOfOne = {307, 175};
 
-std::wstring FromHostPath(const wchar_t* variable)
-{
-    wchar_t buf[MAX_PATH] = {};
-    DWORD n = GetEnvironmentVariableW(variable, buf, MAX_PATH);
-    std::wstring path(buf, n < MAX_PATH ? n : 0);
-    if (!path.empty() && path[0] == L'/') {
-        std::replace(path.begin(), path.end(), L'/', L'\\');
-        path = L"Z:" + path;
-    }
-    return path;
-}
-
-std::wstring FolderOf(const std::wstring& path)
-{
-    return path.substr(0, path.rfind(L'\\'));
-}
-
-Process::Process(const std::wstring& exe, const std::wstring& args, const std::wstring& startDir)
-{
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    std::wstring cmd = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
-    PROCESS_INFORMATION pi = {};
-    if (CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       startDir.empty() ? nullptr : startDir.c_str(), &si, &pi)) {
-        KernelHandle thread(pi.hThread);
-        m_process = KernelHandle(pi.hProcess);
-        m_pid = pi.dwProcessId;
-    }
-}
-
-Process::~Process()
-{
-    if (m_process.valid()) {
-        TerminateProcess(m_process.get(), 1);
-        WaitForSingleObject(m_process.get(), 10000);
-    }
-}
-
-DWORD Process::WaitExit(DWORD ms) const
-{
-    DWORD code = STILL_ACTIVE;
-    if (m_process.valid() && WaitForSingleObject(m_process.get(), ms) == WAIT_OBJECT_0)
-        GetExitCodeProcess(m_process.get(), &code);
-    return code;
-}
-
-Installation::Installation()
-{
-    const std::wstring exe = FromHostPath(L"MORAVEL_EXE");
-    m_bin = m_root.File(L"bin");
-    m_work = m_root.File(L"Moravel");
-    m_ok = !exe.empty() && CreateDirectoryW(m_bin.c_str(), nullptr) && CreateDirectoryW(m_work.c_str(), nullptr);
-    for (const wchar_t* file : {L"Moravel.exe", L"render-gdid.dll", L"imgdecoder-gdipd.dll"})
-        m_ok = m_ok && CopyFileW((FolderOf(exe) + L"\\" + file).c_str(), (m_bin + L"\\" + file).c_str(), FALSE);
-}
-
-std::wstring Installation::ProfileValue(const std::wstring& section, const std::wstring& key) const
-{
-    wchar_t buf[512] = {};
-    GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buf, 512, Profile().c_str());
-    return buf;
-}
-
-bool Installation::SetProfileValue(const std::wstring& section, const std::wstring& key,
-                                   const std::wstring& value) const
-{
-    return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), Profile().c_str()) != FALSE;
-}
-
-bool WaitUntil(const std::function<bool()>& done, DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start >= ms)
-            return done();
-        Sleep(50);
-    }
-    return true;
-}
-
 namespace {
-
-struct TopArgs {
-    DWORD pid;
-    const wchar_t* className;
-    std::vector<HWND> found;
-};
-
-bool ClassIs(HWND hwnd, const wchar_t* className)
-{
-    wchar_t cls[64] = {};
-    GetClassNameW(hwnd, cls, 64);
-    return _wcsicmp(cls, className) == 0;
-}
 
 POINT Centre(const RECT& rc)
 {
@@ -111,59 +17,6 @@ POINT Centre(const RECT& rc)
 }
 
 }  // namespace
-
-std::vector<HWND> TopWindows(DWORD pid, const wchar_t* className)
-{
-    TopArgs args = {pid, className, {}};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto* a = reinterpret_cast<TopArgs*>(lp);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(hwnd, &owner);
-            if (owner == a->pid && IsWindowVisible(hwnd) && (!*a->className || ClassIs(hwnd, a->className)))
-                a->found.push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&args));
-    return args.found;
-}
-
-RECT ScreenRect(HWND hwnd)
-{
-    RECT rc = {};
-    GetWindowRect(hwnd, &rc);
-    return rc;
-}
-
-SIZE WindowSize(HWND hwnd)
-{
-    RECT rc = ScreenRect(hwnd);
-    return SIZE{rc.right - rc.left, rc.bottom - rc.top};
-}
-
-std::wstring WindowText(HWND hwnd)
-{
-    wchar_t buf[512] = {};
-    GetWindowTextW(hwnd, buf, 512);
-    return buf;
-}
-
-HWND FindHost(DWORD pid, SIZE size)
-{
-    for (HWND hwnd : TopWindows(pid, L"SOUIHOST")) {
-        SIZE s = WindowSize(hwnd);
-        if (s.cx == size.cx && s.cy == size.cy)
-            return hwnd;
-    }
-    return nullptr;
-}
-
-HWND WaitHost(DWORD pid, SIZE size, DWORD ms)
-{
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = FindHost(pid, size)) != nullptr; }, ms);
-    return found;
-}
 
 std::vector<HWND> EditsWithin(DWORD pid, const RECT& area)
 {
@@ -201,26 +54,6 @@ void Type(HWND edit, const std::wstring& text)
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
     for (wchar_t c : text)
         SendMessageW(edit, WM_CHAR, c, 1);
-}
-
-HWND FindBox(DWORD pid)
-{
-    std::vector<HWND> boxes = TopWindows(pid, L"#32770");
-    return boxes.empty() ? nullptr : boxes.front();
-}
-
-std::wstring BoxText(HWND box)
-{
-    std::wstring text;
-    EnumChildWindows(
-        box,
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            if (ClassIs(hwnd, L"Static"))
-                *reinterpret_cast<std::wstring*>(lp) += WindowText(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&text));
-    return text;
 }
 
 std::string RunAndRead(const std::wstring& exe, DWORD ms)

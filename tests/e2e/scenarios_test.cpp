@@ -49,10 +49,13 @@ protected:
         TakeServiceRequests();
     }
 
-    static void StoreUser(const Installation& inst) { ASSERT_TRUE(inst.SetProfileValue(L"User", L"Id", L"10000001")); }
+    static void StoreUser(const AppInstallation& inst)
+    {
+        ASSERT_TRUE(inst.SetProfileValue(L"User", L"Id", L"10000001"));
+    }
 
     // The merchant as a finished first session leaves it behind.
-    static void StoreMerchant(const Installation& inst, const std::wstring& identity)
+    static void StoreMerchant(const AppInstallation& inst, const std::wstring& identity)
     {
         StoreUser(inst);
         const std::wstring section = L"Com" + identity;
@@ -63,7 +66,7 @@ protected:
     }
 
     static std::unique_ptr<StandInProcess> StartStandIn(const std::wstring& exe, const std::wstring& flags,
-                                                        const Installation& inst)
+                                                        const AppInstallation& inst)
     {
         return StandInProcess::Start(exe, flags, inst.File(L"fields.log"));
     }
@@ -73,7 +76,7 @@ protected:
 
     // Waits for the main window. The notice it shows before it appears when no
     // invoicing program runs is answered only when asked for: elsewhere it is a fault.
-    static HWND MainWindow(const Process& app, bool dismissNotice = false)
+    static HWND MainWindow(const AppProcess& app, bool dismissNotice = false)
     {
         HWND main = nullptr;
         WaitUntil(
@@ -97,9 +100,9 @@ protected:
 
 TEST_F(e2e, login_first_start_then_main_window_in_the_same_process)
 {
-    Installation inst;
+    AppInstallation inst;
     ASSERT_TRUE(inst.Ok());
-    Process app(inst.Exe(), L"", inst.Bin());
+    AppProcess app(inst.Exe(), inst.Bin());
     ASSERT_TRUE(app.Started());
     HWND login = WaitHost(app.Pid(), kLogin, 30000);
     ASSERT_NE(login, nullptr) << "no login window";
@@ -141,12 +144,12 @@ TEST_F(e2e, import_search_hit_into_ht_and_bw)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.variant);
-        Installation inst;
+        AppInstallation inst;
         ASSERT_TRUE(inst.Ok());
         StoreMerchant(inst, c.identity);
         auto standIn = StartStandIn(c.exe, c.flags, inst);
         ASSERT_NE(standIn, nullptr);
-        Process app(inst.Exe(), L"", inst.Bin());
+        AppProcess app(inst.Exe(), inst.Bin());
         HWND main = MainWindow(app);
         ASSERT_NE(main, nullptr);
         TakeServiceRequests();
@@ -191,12 +194,12 @@ TEST_F(e2e, import_search_hit_into_ht_and_bw)
 // record's date is renewed at the service.
 TEST_F(e2e, import_history_row_again)
 {
-    Installation inst;
+    AppInstallation inst;
     ASSERT_TRUE(inst.Ok());
     StoreMerchant(inst, kHtIdentity);
     auto standIn = StartStandIn(L"Aisino.Framework.Startup.exe", kHtSeller, inst);
     ASSERT_NE(standIn, nullptr);
-    Process app(inst.Exe(), L"", inst.Bin());
+    AppProcess app(inst.Exe(), inst.Bin());
     HWND main = MainWindow(app);
     ASSERT_NE(main, nullptr);
     std::string requests;
@@ -224,12 +227,12 @@ TEST_F(e2e, import_history_row_again)
 // asks, and what the merchant confirms lands in the profile with its key number.
 TEST_F(e2e, merchant_unknown_seller_asked_in_the_input_window)
 {
-    Installation inst;
+    AppInstallation inst;
     ASSERT_TRUE(inst.Ok());
     StoreUser(inst);
     auto standIn = StartStandIn(L"Aisino.Framework.Startup.exe", kHtSeller, inst);
     ASSERT_NE(standIn, nullptr);
-    Process app(inst.Exe(), L"", inst.Bin());
+    AppProcess app(inst.Exe(), inst.Bin());
     HWND input = WaitHost(app.Pid(), kInput, 30000);
     ASSERT_NE(input, nullptr) << "no company input window";
 
@@ -258,12 +261,12 @@ TEST_F(e2e, merchant_unknown_seller_asked_in_the_input_window)
 
 TEST_F(e2e, bizcard_saved_as_png)
 {
-    Installation inst;
+    AppInstallation inst;
     ASSERT_TRUE(inst.Ok());
     StoreMerchant(inst, kHtIdentity);
     auto standIn = StartStandIn(L"Aisino.Framework.Startup.exe", kHtSeller, inst);
     ASSERT_NE(standIn, nullptr);
-    Process app(inst.Exe(), L"", inst.Bin());
+    AppProcess app(inst.Exe(), inst.Bin());
     HWND main = MainWindow(app);
     ASSERT_NE(main, nullptr);
 
@@ -313,14 +316,14 @@ TEST_F(e2e, upgrade_accepted_runs_the_installer_and_ends)
     ASSERT_TRUE(CopyFileW(FromHostPath(L"E2E_FAKE_INSTALLER").c_str(), (files + L"\\MoravelUpgrade_1.2.exe").c_str(),
                           FALSE));
     ASSERT_TRUE(ServiceControl("version?no=1.2&force=0&installer=MoravelUpgrade_1.2.exe"));
-    Installation inst;
+    AppInstallation inst;
     ASSERT_TRUE(inst.Ok());
     StoreMerchant(inst, kHtIdentity);
     // With an invoicing program running no notice comes, so the only box is the question,
     // asked once the installer is down; its OK is the left of two buttons.
     auto standIn = StartStandIn(L"Aisino.Framework.Startup.exe", kHtSeller, inst);
     ASSERT_NE(standIn, nullptr);
-    Process app(inst.Exe(), L"", inst.Bin());
+    AppProcess app(inst.Exe(), inst.Bin());
     std::string requests;
     ASSERT_TRUE(WaitUntil(
         [&] { return Logged(requests += TakeServiceRequests(), "GET /download/MoravelUpgrade_1.2.exe"); }, 30000))
@@ -329,7 +332,7 @@ TEST_F(e2e, upgrade_accepted_runs_the_installer_and_ends)
     ASSERT_NE(prompt, nullptr) << "no upgrade question";
     Click(prompt, kBoxOkOfTwo);
 
-    const std::wstring marker = inst.Work() + L"\\installer-ran.txt";
+    const std::wstring marker = inst.WorkingDir() + L"\\installer-ran.txt";
     EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 20000))
         << "the installer did not run";
     EXPECT_NE(app.WaitExit(15000), STILL_ACTIVE) << "the program did not end";
@@ -337,11 +340,11 @@ TEST_F(e2e, upgrade_accepted_runs_the_installer_and_ends)
 
 TEST_F(e2e, startup_second_copy_refused)
 {
-    Installation inst;
+    AppInstallation inst;
     ASSERT_TRUE(inst.Ok());
-    Process first(inst.Exe(), L"", inst.Bin());
+    AppProcess first(inst.Exe(), inst.Bin());
     ASSERT_NE(WaitHost(first.Pid(), kLogin, 30000), nullptr);
-    Process second(inst.Exe(), L"", inst.Bin());
+    AppProcess second(inst.Exe(), inst.Bin());
     ASSERT_TRUE(second.Started());
     HWND box = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (box = FindBox(second.Pid())) != nullptr; }, 20000)) << "no refusal";
@@ -354,10 +357,10 @@ TEST_F(e2e, startup_second_copy_refused)
 
 TEST_F(e2e, tray_menu_exit_ends_the_process)
 {
-    Installation inst;
+    AppInstallation inst;
     ASSERT_TRUE(inst.Ok());
     StoreUser(inst);
-    Process app(inst.Exe(), L"", inst.Bin());
+    AppProcess app(inst.Exe(), inst.Bin());
     HWND main = MainWindow(app, true);
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return FindHost(app.Pid(), kMessageBox) == nullptr; }, 5000));

@@ -103,18 +103,4 @@ void Click(SOUI::SHostWnd& host, SOUI::SWindow* w)
     host.SendMessageW(WM_LBUTTONUP, 0, at);
 }
 
-LogCapture::LogCapture()
-{
-    SOUI::SetLogSink([this](const std::wstring& l) { lines.push_back(l); });
-}
-
-LogCapture::~LogCapture() { SOUI::SetLogSink(nullptr); }
-
-bool LogCapture::Contains(const std::wstring& part) const
-{
-    for (const auto& l : lines)
-        if (l.find(part) != std::wstring::npos) return true;
-    return false;
-}
-
 } // namespace enginetest

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 #include "engine/SEngine.h"
+#include "logcapture.h"
 
 // The engine set up once per test program, as start-up does: plug-ins, application object with
 // the exe's resources plus in-memory fixtures, named ids, notify centre.
@@ -13,13 +14,5 @@ SOUI::SResProviderMem* Mem();
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000);
 // Moves onto, presses and releases the mouse over the widget's centre.
 void Click(SOUI::SHostWnd& host, SOUI::SWindow* w);
-// Collects diagnostic lines while alive.
-class LogCapture {
-public:
-    LogCapture();
-    ~LogCapture();
-    bool Contains(const std::wstring& part) const;
-    std::vector<std::wstring> lines;
-};
 
 } // namespace enginetest

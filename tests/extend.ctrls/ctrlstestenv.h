@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 #include "engine/SEngine.h"
+#include "logcapture.h"
 
 // The engine set up once per test program as start-up does (plug-ins, application object,
 // in-memory resources, the custom classes), and helpers that run the message loop through the
@@ -20,13 +21,7 @@ std::string SolidBmp(int w, int h, BYTE b, BYTE g, BYTE r);
 // Bytes of a file below the source tree, "" when it cannot be read.
 std::string SourceFile(const std::wstring& relative);
 
-// Collects diagnostic lines while alive.
-class LogCapture {
-public:
-    LogCapture();
-    ~LogCapture();
-    bool Contains(const std::wstring& part) const;
-    std::vector<std::wstring> lines;
-};
+// The engine tests' collector of diagnostic lines, the same for the custom controls.
+using enginetest::LogCapture;
 
 } // namespace ctrlstest

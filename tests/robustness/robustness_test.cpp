@@ -14,9 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "appinstance.h"
 #include "servicefixture.h"
 #include "standinclient.h"
-#include "tempdir.h"
+#include "topwindows.h"
 
 namespace {
 
@@ -29,20 +30,6 @@ const wchar_t kSellerName[] = L"福州路明信息技术有限公司";
 const wchar_t kSellerTax[] = L"91350100M000100Y43";
 const wchar_t kSellerKeyNo[] = L"6c756d6f72612d6d65726368616e7431";
 const wchar_t kIdentity[] = L"_HT91350100M000100Y43";
-
-std::wstring FromHostPath(const wchar_t* variable)
-{
-    wchar_t buf[MAX_PATH] = {};
-    DWORD n = GetEnvironmentVariableW(variable, buf, MAX_PATH);
-    std::wstring path(buf, n < MAX_PATH ? n : 0);
-    if (!path.empty() && path[0] == L'/') {
-        for (wchar_t& c : path)
-            if (c == L'/')
-                c = L'\\';
-        path = L"Z:" + path;
-    }
-    return path;
-}
 
 std::string ToGbk(const std::wstring& text)
 {
@@ -80,75 +67,6 @@ std::wstring DeadServiceUrl()
     return url;
 }
 
-// A started process; ended by its handle when the holder goes.
-class Child {
-public:
-    Child(const std::wstring& exe, const std::wstring& startDir)
-    {
-        STARTUPINFOW si = {};
-        si.cb = sizeof(si);
-        std::wstring cmd = L"\"" + exe + L"\"";
-        if (CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, startDir.c_str(), &si,
-                           &m_pi)) {
-            CloseHandle(m_pi.hThread);
-            m_pi.hThread = nullptr;
-        }
-    }
-    ~Child()
-    {
-        if (m_pi.hProcess) {
-            TerminateProcess(m_pi.hProcess, 1);
-            WaitForSingleObject(m_pi.hProcess, 10000);
-            CloseHandle(m_pi.hProcess);
-        }
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-
-    bool Started() const { return m_pi.hProcess != nullptr; }
-    DWORD Pid() const { return m_pi.dwProcessId; }
-    // The exit code, or STILL_ACTIVE when it has not ended within the wait.
-    DWORD WaitExit(DWORD ms) const
-    {
-        DWORD code = STILL_ACTIVE;
-        if (WaitForSingleObject(m_pi.hProcess, ms) == WAIT_OBJECT_0)
-            GetExitCodeProcess(m_pi.hProcess, &code);
-        return code;
-    }
-
-private:
-    PROCESS_INFORMATION m_pi = {};
-};
-
-std::wstring WindowText(HWND hwnd)
-{
-    wchar_t buf[256] = {};
-    GetWindowTextW(hwnd, buf, 256);
-    return buf;
-}
-
-struct WindowsOf {
-    DWORD pid;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM lp)
-{
-    auto* args = reinterpret_cast<WindowsOf*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == args->pid && IsWindowVisible(hwnd))
-        args->found.push_back(hwnd);
-    return TRUE;
-}
-
-std::vector<HWND> VisibleWindows(DWORD pid)
-{
-    WindowsOf args = {pid, {}};
-    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&args));
-    return args.found;
-}
-
 bool IsMainWindow(HWND hwnd)
 {
     RECT rc = {};
@@ -171,7 +89,7 @@ bool IsPartOfMainWindow(HWND hwnd)
 // noted by its title and closed, so no modal loop outlives the case.
 void CloseOtherWindows(DWORD pid, HWND main, std::vector<std::wstring>& shown)
 {
-    for (HWND wnd : VisibleWindows(pid)) {
+    for (HWND wnd : TopWindows(pid, L"")) {
         if (wnd == main || IsMainWindow(wnd) || IsPartOfMainWindow(wnd))
             continue;
         std::wstring title = WindowText(wnd);
@@ -186,13 +104,6 @@ struct ProfileValue {
     const wchar_t* key;
     std::wstring value;
 };
-
-std::wstring ReadValue(const std::wstring& file, const std::wstring& section, const std::wstring& key)
-{
-    wchar_t buf[512] = {};
-    GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buf, 512, file.c_str());
-    return buf;
-}
 
 enum class Profile { Complete, WithoutKeyNo, GarbageAround, Huge, ReadOnly };
 
@@ -239,54 +150,24 @@ std::string ProfileBytes(Profile kind)
     return "";
 }
 
-// bin\Moravel.exe with its plug-ins and the working folder Moravel\ beside bin\ holding ops.dat.
-class Installation {
-public:
-    explicit Installation(Profile profile)
-    {
-        std::wstring exe = FromHostPath(L"MORAVEL_EXE");
-        std::wstring from = exe.substr(0, exe.rfind(L'\\'));
-        std::wstring bin = m_root.File(L"bin");
-        CreateDirectoryW(bin.c_str(), nullptr);
-        CreateDirectoryW(m_root.File(L"Moravel").c_str(), nullptr);
-        m_exe = bin + L"\\Moravel.exe";
-        m_ok = CopyFileW(exe.c_str(), m_exe.c_str(), FALSE) != FALSE;
-        for (const wchar_t* plugin : {L"render-gdid.dll", L"imgdecoder-gdipd.dll"})
-            m_ok = m_ok && CopyFileW((from + L"\\" + plugin).c_str(), (bin + L"\\" + plugin).c_str(), FALSE);
-        m_profile = m_root.File(L"Moravel\\ops.dat");
-        m_ok = m_ok && WriteFileBytes(m_profile, ProfileBytes(profile));
-        if (profile == Profile::ReadOnly)
-            m_ok = m_ok && SetFileAttributesW(m_profile.c_str(), FILE_ATTRIBUTE_READONLY);
-        SetEnvironmentVariableW(L"MORAVEL_DEBUG_LOG", m_root.File(L"debug.log").c_str());
-    }
-    ~Installation()
-    {
-        SetEnvironmentVariableW(L"MORAVEL_DEBUG_LOG", nullptr);
-        SetFileAttributesW(m_profile.c_str(), FILE_ATTRIBUTE_NORMAL);  // or the folder cannot go
-    }
-    Installation(const Installation&) = delete;
-    Installation& operator=(const Installation&) = delete;
+// The installation's ops.dat written as `kind` asks; false when it could not be.
+bool WriteProfile(const AppInstallation& inst, Profile kind)
+{
+    const std::wstring path = inst.Profile();
+    return WriteFileBytes(path, ProfileBytes(kind)) &&
+           (kind != Profile::ReadOnly || SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+}
 
-    bool Ok() const { return m_ok; }
-    const std::wstring& Exe() const { return m_exe; }
-    std::wstring BinDir() const { return m_root.File(L"bin"); }
-    const std::wstring& ProfilePath() const { return m_profile; }
-
-    std::vector<ProfileValue> ReadProfile() const
-    {
-        std::vector<ProfileValue> values = {
-            {L"User", L"Id", {}}, {L"Com", L"Id", {}}, {L"Com_HT91350100M000100Y43", L"CN", {}},
-            {L"Com_HT91350100M000100Y43", L"TC", {}}, {L"Com_HT91350100M000100Y43", L"KN", {}}};
-        for (ProfileValue& v : values)
-            v.value = ReadValue(m_profile, v.section, v.key);
-        return values;
-    }
-
-private:
-    ScopedWorkDir m_root;
-    std::wstring m_exe, m_profile;
-    bool m_ok = false;
-};
+// The values the program must keep, as the installation's ops.dat holds them now.
+std::vector<ProfileValue> ReadProfile(const AppInstallation& inst)
+{
+    std::vector<ProfileValue> values = {
+        {L"User", L"Id", {}}, {L"Com", L"Id", {}}, {L"Com_HT91350100M000100Y43", L"CN", {}},
+        {L"Com_HT91350100M000100Y43", L"TC", {}}, {L"Com_HT91350100M000100Y43", L"KN", {}}};
+    for (ProfileValue& v : values)
+        v.value = inst.ProfileValue(v.section, v.key);
+    return values;
+}
 
 enum class Trouble { Service, DeadPort, SilentAfterStart, InvoicingVanishes, InvoicingHangs };
 
@@ -315,13 +196,14 @@ Outcome RunCase(const Case& c)
 {
     Outcome out;
     ServiceControl("reset");
-    Installation inst(c.profile);
-    if (!inst.Ok()) {
+    AppInstallation inst;
+    inst.KeepDebugLog();
+    if (!inst.Ok() || !WriteProfile(inst, c.profile)) {
         out.note = "installation failed";
         out.crashed = true;
         return out;
     }
-    const std::vector<ProfileValue> before = inst.ReadProfile();
+    const std::vector<ProfileValue> before = ReadProfile(inst);
 
     // The profile names the stand-in's seller, so with a complete profile it is only
     // looked at for being there; without the key number every tick reads its fields.
@@ -337,7 +219,7 @@ Outcome RunCase(const Case& c)
         ServiceControl(c.fault);
     if (c.trouble == Trouble::DeadPort)
         SetEnvironmentVariableW(L"MORAVEL_SERVICE_URL", DeadServiceUrl().c_str());
-    Child app(inst.Exe(), inst.BinDir());
+    AppProcess app(inst.Exe(), inst.Bin());
     if (c.trouble == Trouble::DeadPort)
         UseFixtureService();
     if (!app.Started()) {
@@ -348,7 +230,7 @@ Outcome RunCase(const Case& c)
 
     HWND main = nullptr;
     for (int i = 0; i < 400 && !main; ++i) {
-        for (HWND wnd : VisibleWindows(app.Pid()))
+        for (HWND wnd : TopWindows(app.Pid(), L""))
             if (IsMainWindow(wnd))
                 main = wnd;
         if (!main)
@@ -413,14 +295,14 @@ Outcome RunCase(const Case& c)
     }
     standIn.reset();
 
-    const std::vector<ProfileValue> after = inst.ReadProfile();
+    const std::vector<ProfileValue> after = ReadProfile(inst);
     for (size_t i = 0; i < before.size(); ++i)
         if (!before[i].value.empty() && after[i].value != before[i].value) {
             out.profileLost = true;
             out.note += " lost " + Narrow(before[i].section) + "/" + Narrow(before[i].key);
         }
     if (c.profile == Profile::ReadOnly &&
-        !(GetFileAttributesW(inst.ProfilePath().c_str()) & FILE_ATTRIBUTE_READONLY)) {
+        !(GetFileAttributesW(inst.Profile().c_str()) & FILE_ATTRIBUTE_READONLY)) {
         out.profileLost = true;
         out.note += " read-only attribute gone";
     }
