@@ -380,3 +380,62 @@ TEST_F(e2e, tray_menu_exit_ends_the_process)
     PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_NE(app.WaitExit(15000), STILL_ACTIVE) << "the program is still running";
 }
+
+// Search and import while the service misbehaves, and with the invoicing program gone
+// between the pop-up and the import click: the program stays alive and answering,
+// shows nothing, writes nothing into the issuing window and records nothing.
+TEST_F(e2e, search_and_import_survive_service_faults_and_a_vanished_invoicing_program)
+{
+    AppInstallation inst;
+    ASSERT_TRUE(inst.Ok());
+    StoreMerchant(inst, kHtIdentity);
+    auto standIn = StartStandIn(L"Aisino.Framework.Startup.exe", kHtSeller, inst);
+    ASSERT_NE(standIn, nullptr);
+    AppProcess app(inst.Exe(), inst.Bin());
+    HWND main = MainWindow(app);
+    ASSERT_NE(main, nullptr);
+    std::vector<HWND> edits = EditsWithin(app.Pid(), ScreenRect(main));
+    ASSERT_FALSE(edits.empty()) << "no search box";
+    const std::string before = Dump();
+
+    auto popup = [&] {
+        for (HWND wnd : TopWindows(app.Pid(), L"SOUIHOST"))
+            if (wnd != main && WindowSize(wnd).cy != kMessageBox.cy)
+                return wnd;
+        return HWND(nullptr);
+    };
+    auto answers = [&] {
+        DWORD_PTR ignored = 0;
+        // The client gives up on a silent service after 10 s; a second more is a hang.
+        return SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 11000, &ignored) != 0;
+    };
+
+    const char* faults[] = {"404", "500", "nonjson", "wrongtypes", "emptydata", "drop", "endless"};
+    for (const char* fault : faults) {
+        SCOPED_TRACE(fault);
+        ASSERT_TRUE(ServiceControl(std::string("fault?mode=") + fault));
+        Type(edits.front(), L"abc");
+        if (HWND list = popup())
+            Click(list, POINT{WindowSize(list).cx - 47, 24});
+        Sleep(300);
+        EXPECT_TRUE(answers()) << "the main window stopped answering";
+        EXPECT_EQ(app.WaitExit(0), STILL_ACTIVE);
+        EXPECT_EQ(FindHost(app.Pid(), kMessageBox), nullptr) << "a message box is open";
+        EXPECT_EQ(Dump(), before) << "the buyer block changed";
+        Type(edits.front(), L"");
+    }
+    ASSERT_TRUE(ServiceControl("reset"));
+    TakeServiceRequests();
+
+    Type(edits.front(), L"abc");
+    HWND list = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (list = popup()) != nullptr; }, 10000)) << "no search pop-up";
+    standIn.reset();
+    Click(list, POINT{WindowSize(list).cx - 47, 24});
+    Sleep(1500);
+    EXPECT_TRUE(answers());
+    EXPECT_EQ(app.WaitExit(0), STILL_ACTIVE);
+    EXPECT_EQ(FindHost(app.Pid(), kMessageBox), nullptr) << "a search row says nothing without a window";
+    EXPECT_FALSE(Logged(TakeServiceRequests(), "POST /Invoice_addFaiao")) << "a use was recorded that never happened";
+    EXPECT_EQ(inst.ProfileValue(L"Com" + std::wstring(kHtIdentity), L"KN"), kMerchantKey) << "profile lost";
+}
