@@ -439,3 +439,36 @@ TEST_F(e2e, search_and_import_survive_service_faults_and_a_vanished_invoicing_pr
     EXPECT_FALSE(Logged(TakeServiceRequests(), "POST /Invoice_addFaiao")) << "a use was recorded that never happened";
     EXPECT_EQ(inst.ProfileValue(L"Com" + std::wstring(kHtIdentity), L"KN"), kMerchantKey) << "profile lost";
 }
+
+// Logging in while the service misbehaves: every fault ends in "登录失败！", the
+// window stays usable and no user is stored.
+TEST_F(e2e, login_under_service_faults_says_it_failed_and_stores_nothing)
+{
+    AppInstallation inst;
+    ASSERT_TRUE(inst.Ok());
+    AppProcess app(inst.Exe(), inst.Bin());
+    HWND login = WaitHost(app.Pid(), kLogin, 30000);
+    ASSERT_NE(login, nullptr) << "no login window";
+    std::vector<HWND> edits;
+    WaitUntil([&] { return (edits = EditsWithin(app.Pid(), ScreenRect(login))).size() == 2; }, 5000);
+    ASSERT_EQ(edits.size(), 2u);
+    Type(edits[0], L"13800138000");
+    Type(edits[1], L"123456");
+
+    const char* faults[] = {"404", "500", "nonjson", "wrongtypes", "emptydata", "drop", "endless"};
+    for (const char* fault : faults) {
+        SCOPED_TRACE(fault);
+        ASSERT_TRUE(ServiceControl(std::string("fault?mode=") + fault));
+        Click(login, kLoginButton);
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (box = FindBox(app.Pid())) != nullptr && !BoxText(box).empty(); }, 15000))
+            << "no message";
+        EXPECT_NE(BoxText(box).find(L"登录失败！"), std::wstring::npos) << BoxText(box).size();
+        EXPECT_EQ(WindowText(box), L"错误");
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        WaitUntil([&] { return FindBox(app.Pid()) == nullptr; }, 5000);
+        EXPECT_EQ(app.WaitExit(0), STILL_ACTIVE);
+        EXPECT_TRUE(IsWindowVisible(login)) << "the login window must stay";
+        EXPECT_EQ(inst.ProfileValue(L"User", L"Id"), L"") << "a user was stored";
+    }
+}
