@@ -16,6 +16,8 @@ paste_text() {
   printf '%s' "$1" | xclip -selection clipboard
   xdotool key ctrl+v
   sleep 0.3
+  # xclip stays to serve the selection; it is not needed after the paste.
+  pkill -x xclip 2>/dev/null || true
 }
 
 buyer_fields() {
@@ -46,7 +48,8 @@ play_demo_session() {
   xdotool key Return; sleep 4
   echo "==> 3. the main window with the merchant's history"
   shot 06-main-window
-  tr -d '\r' < "$RUN/Moravel/ops.dat" | sed 's/^/    ops.dat: /'
+  # The profile is text in code page 936, as on a Chinese Windows.
+  iconv -f GBK -t UTF-8 "$RUN/Moravel/ops.dat" | tr -d '\r' | sed 's/^/    ops.dat: /'
 
   echo "==> 4. search a buyer"
   # Main window 462 × 730 at (409, 147): search box under the caption.
