@@ -20,28 +20,10 @@
 #include "net/diag.h"
 #include "net/httptransport.h"
 #include "net/invoiceendpoints.h"
+#include "benchclock.h"
 #include "rawserver.h"
 
 namespace {
-double NowMs()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 // Median of `runs` timed calls after `warmup` untimed ones.
 double MedianMs(int warmup, int runs, const std::function<void()>& call)
 {

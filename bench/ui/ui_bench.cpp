@@ -36,6 +36,7 @@
 #include "net/textconv.h"
 #include "net/wireencoding.h"
 #include "profile/profile.h"
+#include "benchclock.h"
 #include "rawserver.h"
 #include "standinclient.h"
 #include "ui/maindlg.h"
@@ -48,25 +49,6 @@ const char kMerchantKey[] = "6c756d6f72612d6d65726368616e7431";
 const char kUser[] = "10000001";
 const wchar_t kIdentity[] = L"_HT91350100M000100Y43";
 const char kSearchKey[] = "%E8%AA%A0%E9%81%8B";  // 誠運 as the search box sends it
-
-double NowMs()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 // Bare and measured runs alternate, so drift in the machine's load hits both alike.
 // `prepare` runs untimed before each call.
