@@ -456,6 +456,32 @@ def icons():
         os.remove(p)
 
 
+def msgbox_icons():
+    """Message box icons, 32 × 32 each: information, question, warning, error."""
+    frames = []
+    for kind in ("info", "question", "warning", "error"):
+        c = Canvas(32, 32)
+        if kind == "warning":
+            c.poly([(16, 2.5), (30.5, 28.5), (1.5, 28.5)], rgba((240, 160, 32)))
+            c.line([(16, 11), (16, 19.5)], rgba(WHITE), 3.0)
+            c.ellipse((14.3, 22.3, 17.7, 25.7), fill=rgba(WHITE))
+        else:
+            colour = (224, 72, 60) if kind == "error" else BLUE
+            c.ellipse((1, 1, 31, 31), fill=rgba(colour))
+            if kind == "info":
+                c.ellipse((14.2, 7.2, 17.8, 10.8), fill=rgba(WHITE))
+                c.line([(16, 14.5), (16, 24)], rgba(WHITE), 3.2)
+            elif kind == "question":
+                c.arc((10.5, 6.5, 21.5, 17.5), 180, 60, rgba(WHITE), 3.0)
+                c.line([(19.3, 15.8), (16, 18.5), (16, 20.5)], rgba(WHITE), 3.0)
+                c.ellipse((14.3, 23, 17.7, 26.4), fill=rgba(WHITE))
+            else:
+                c.line([(10.5, 10.5), (21.5, 21.5)], rgba(WHITE), 3.2)
+                c.line([(21.5, 10.5), (10.5, 21.5)], rgba(WHITE), 3.2)
+        frames.append(c.done())
+    return strip(frames)
+
+
 def main():
     os.makedirs(IMG, exist_ok=True)
     save(traymenu_icons(), "traymenu_icons.png")
@@ -476,6 +502,7 @@ def main():
     save(logo_caption(), "img_logo24.png")
     save(caption_button("close"), "sys_btn_close.png")
     save(caption_button("minimize"), "sys_btn_minimize.png")
+    save(msgbox_icons(), "msgbox_icons.png")
     icons()
     return 0
 
