@@ -182,7 +182,7 @@ TEST(resources_skins, pictures_divide_into_their_states)
         }
         ++checked;
     }
-    EXPECT_EQ(checked, 14);
+    EXPECT_EQ(checked, 15);
 }
 
 TEST(resources_skins, colour_mask_builds_from_everything_before_it)
