@@ -51,10 +51,6 @@ BOOL CBizcardDlg::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
         OnInit();
         result = TRUE;
         return TRUE;
-    case WM_CLOSE:
-        OnCancel();
-        result = 0;
-        return TRUE;
     default:
         return Base::ProcessWindowMessage(hwnd, msg, wp, lp, result);
     }

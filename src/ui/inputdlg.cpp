@@ -18,10 +18,6 @@ BOOL CInputDlg::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
     case WM_INITDIALOG:
         result = TRUE;
         return TRUE;
-    case WM_CLOSE:
-        OnCancel();
-        result = 0;
-        return TRUE;
     default:
         return Base::ProcessWindowMessage(hwnd, msg, wp, lp, result);
     }
