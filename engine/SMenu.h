@@ -1,11 +1,13 @@
 #pragma once
+#include <vector>
 #include <pugixml.hpp>
 #include "engine/SHandles.h"
 
 namespace SOUI {
 
 // A native pop-up menu built from XML: <menu><item id="6">退出</item><sep/>...</menu>; an item
-// holding items is a submenu; "disable" and "check" mark items.
+// holding items is a submenu; "disable" and "check" mark items. An item's "icon" is a state of
+// the "iconSkin" named on the item or, inherited, on a menu or submenu above it.
 class SMenu {
 public:
     // "SMENU:menu_tray", or a name with its resource type.
@@ -17,6 +19,11 @@ public:
     HMENU GetHMenu() const { return m_menu.get(); }
 
 private:
+    bool Fill(HMENU menu, pugi::xml_node node, const std::wstring& iconSkin);
+    HBITMAP MakeIcon(const std::wstring& skinName, int index);
+
+    // The menu does not own item bitmaps; they outlive it (destroyed after m_menu).
+    std::vector<SGdiObject<HBITMAP>> m_icons;
     SMenuHandle m_menu;
 };
 

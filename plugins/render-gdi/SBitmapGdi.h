@@ -11,6 +11,8 @@ public:
     int Height() const override { return m_cy; }
     BYTE* GetPixelBits() override { return m_bits; }
     HBITMAP GetHBitmap() const { return m_hbmp; }
+    // Windows refuses to delete a bitmap that a DC still holds; the render target says when.
+    void SetSelected(bool selected) { m_selected = selected; }
 
 private:
     SBitmapGdi() = default;
@@ -18,6 +20,7 @@ private:
     HBITMAP m_hbmp = nullptr;
     BYTE* m_bits = nullptr;
     int m_cx = 0, m_cy = 0;
+    bool m_selected = false;
 };
 
 } // namespace SOUI
