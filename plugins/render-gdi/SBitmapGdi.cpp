@@ -33,7 +33,7 @@ SBitmapGdi::~SBitmapGdi()
 {
     if (!m_hbmp) return;
     // Windows would fail this delete and leak the bitmap (Wine defers it): count it as leaked.
-    if (m_selected) {
+    if (m_dc && GetCurrentObject(m_dc, OBJ_BITMAP) == m_hbmp) {
         OutputDebugStringW(L"render-gdi: a bitmap was deleted while still selected into a DC");
         DeleteObject(m_hbmp);
         return;

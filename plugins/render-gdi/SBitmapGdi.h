@@ -11,8 +11,9 @@ public:
     int Height() const override { return m_cy; }
     BYTE* GetPixelBits() override { return m_bits; }
     HBITMAP GetHBitmap() const { return m_hbmp; }
-    // Windows refuses to delete a bitmap that a DC still holds; the render target says when.
-    void SetSelected(bool selected) { m_selected = selected; }
+    // The DC it was last selected into: Windows refuses to delete a bitmap that a DC still
+    // holds, so the destructor looks there first.
+    void SetDC(HDC dc) { m_dc = dc; }
 
 private:
     SBitmapGdi() = default;
@@ -20,7 +21,7 @@ private:
     HBITMAP m_hbmp = nullptr;
     BYTE* m_bits = nullptr;
     int m_cx = 0, m_cy = 0;
-    bool m_selected = false;
+    HDC m_dc = nullptr;
 };
 
 } // namespace SOUI

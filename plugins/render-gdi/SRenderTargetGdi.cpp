@@ -54,7 +54,6 @@ SRenderTargetGdi::~SRenderTargetGdi()
     if (m_hdc) {
         // The bitmaps leave the DC before the members release them.
         if (m_oldBmp) SelectObject(m_hdc, m_oldBmp);
-        if (m_cur) m_cur->SetSelected(false);
         if (DeleteDC(m_hdc)) GdiCountDeleted(GdiKind_DC);
     }
 }
@@ -86,16 +85,13 @@ void SRenderTargetGdi::Select(SBitmapGdi* bmp)
     m_graphics.reset();
     m_gdipBmp.reset();
     m_clips.clear();
-    // Out of the DC first: releasing m_cur below may delete it, and Windows refuses to delete
-    // a bitmap that is still selected.
-    if (m_cur) m_cur->SetSelected(false);
-    if (bmp) {
-        HGDIOBJ old = SelectObject(m_hdc, bmp->GetHBitmap());
+    // Into the DC before m_cur lets the old one go: releasing it may delete it, and Windows
+    // refuses to delete a bitmap that is still selected.
+    if (HGDIOBJ next = bmp ? bmp->GetHBitmap() : m_oldBmp) {
+        HGDIOBJ old = SelectObject(m_hdc, next);
         if (!m_oldBmp) m_oldBmp = old;
-        bmp->SetSelected(true);
-    } else if (m_oldBmp) {
-        SelectObject(m_hdc, m_oldBmp);
     }
+    if (bmp) bmp->SetDC(m_hdc);
     m_cur = bmp;
     if (!bmp) return;
     m_gdipBmp = std::make_unique<Gdiplus::Bitmap>(bmp->Width(), bmp->Height(), bmp->Width() * 4,
