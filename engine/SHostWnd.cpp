@@ -5,6 +5,7 @@
 #include "engine/SApplication.h"
 #include "engine/SDebug.h"
 #include "engine/SEdit.h"
+#include "engine/SMenu.h"
 #include "engine/SStringUtil.h"
 
 namespace SOUI {
@@ -475,6 +476,12 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_MEASUREITEM:
+        if (SMenu::OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lp))) return TRUE;
+        break;
+    case WM_DRAWITEM:
+        if (SMenu::OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lp))) return TRUE;
+        break;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC hdc = BeginPaint(m_hWnd, &ps);

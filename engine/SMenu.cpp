@@ -1,4 +1,5 @@
 #include "engine/SMenu.h"
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include "engine/SApplication.h"
@@ -8,6 +9,49 @@
 #include "engine/SStringUtil.h"
 
 namespace SOUI {
+
+namespace {
+// Menus that hold icons now; a menu's owner-draw messages are checked against them.
+std::vector<const SMenu*> g_liveMenus;
+} // namespace
+
+SMenu::~SMenu()
+{
+    m_menu.reset();
+    g_liveMenus.erase(std::remove(g_liveMenus.begin(), g_liveMenus.end(), this), g_liveMenus.end());
+}
+
+SMenu::Icon* SMenu::FindIcon(ULONG_PTR itemData)
+{
+    for (const SMenu* m : g_liveMenus)
+        for (const auto& icon : m->m_icons)
+            if (ULONG_PTR(icon.get()) == itemData) return icon.get();
+    return nullptr;
+}
+
+BOOL SMenu::OnMeasureItem(MEASUREITEMSTRUCT* mis)
+{
+    Icon* icon = mis && mis->CtlType == ODT_MENU ? FindIcon(mis->itemData) : nullptr;
+    if (!icon) return FALSE;
+    mis->itemWidth = UINT(icon->size.cx);
+    mis->itemHeight = UINT(icon->size.cy);
+    return TRUE;
+}
+
+BOOL SMenu::OnDrawItem(const DRAWITEMSTRUCT* dis)
+{
+    Icon* icon = dis && dis->CtlType == ODT_MENU ? FindIcon(dis->itemData) : nullptr;
+    if (!icon) return FALSE;
+    const RECT& rc = dis->rcItem;
+    int x = rc.left + (rc.right - rc.left - icon->size.cx) / 2;
+    int y = rc.top + (rc.bottom - rc.top - icon->size.cy) / 2;
+    SMemoryDC mem(dis->hDC);
+    if (!mem.get()) return TRUE;
+    SSelectObject sel(mem.get(), icon->bmp.get());
+    BLENDFUNCTION bf = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    GdiAlphaBlend(dis->hDC, x, y, icon->size.cx, icon->size.cy, mem.get(), 0, 0, icon->size.cx, icon->size.cy, bf);
+    return TRUE;
+}
 
 bool SMenu::Fill(HMENU menu, pugi::xml_node node, const std::wstring& inheritedSkin)
 {
@@ -41,18 +85,19 @@ bool SMenu::Fill(HMENU menu, pugi::xml_node node, const std::wstring& inheritedS
         if (!icon) continue;
         std::wstring skin = iconSkin;
         if (auto a = e.attribute("iconSkin")) skin = Utf8ToWide(a.value());
-        HBITMAP bmp = MakeIcon(skin, icon.as_int(-1));
-        if (!bmp) continue;
+        Icon* made = MakeIcon(skin, icon.as_int(-1));
+        if (!made) continue;
         MENUITEMINFOW mii = {};
         mii.cbSize = sizeof(mii);
-        mii.fMask = MIIM_BITMAP;
-        mii.hbmpItem = bmp;
+        mii.fMask = MIIM_BITMAP | MIIM_DATA;
+        mii.hbmpItem = HBMMENU_CALLBACK;
+        mii.dwItemData = ULONG_PTR(made);
         SetMenuItemInfoW(menu, UINT(GetMenuItemCount(menu) - 1), TRUE, &mii);
     }
     return true;
 }
 
-HBITMAP SMenu::MakeIcon(const std::wstring& skinName, int index)
+SMenu::Icon* SMenu::MakeIcon(const std::wstring& skinName, int index)
 {
     auto* pool = SSkinPoolMgr::getSingletonPtr();
     ISkinObj* skin = pool && !skinName.empty() ? pool->GetSkin(skinName) : nullptr;
@@ -69,7 +114,7 @@ HBITMAP SMenu::MakeIcon(const std::wstring& skinName, int index)
     RECT rc = {0, 0, sz.cx, sz.cy};
     rt->ClearRect(rc, RGBA(0, 0, 0, 0));
     skin->DrawByIndex(rt, rc, index);
-    // Menus draw a 32-bit item bitmap with its premultiplied alpha, which is what the target holds.
+    // GdiAlphaBlend takes premultiplied pixels, which is what the target holds.
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = sz.cx;
@@ -81,7 +126,11 @@ HBITMAP SMenu::MakeIcon(const std::wstring& skinName, int index)
     SGdiObject<HBITMAP> bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bmp.get() || !bits) return nullptr;
     memcpy(bits, rt->GetCurrentBitmap()->GetPixelBits(), size_t(sz.cx) * sz.cy * 4);
-    m_icons.push_back(std::move(bmp));
+    auto made = std::make_unique<Icon>();
+    made->bmp = std::move(bmp);
+    made->size = sz;
+    m_icons.push_back(std::move(made));
+    if (std::find(g_liveMenus.begin(), g_liveMenus.end(), this) == g_liveMenus.end()) g_liveMenus.push_back(this);
     return m_icons.back().get();
 }
 

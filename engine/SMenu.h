@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <vector>
 #include <pugixml.hpp>
 #include "engine/SHandles.h"
@@ -17,13 +18,25 @@ public:
     // otherwise. The chosen item arrives at owner as WM_COMMAND (or is returned with TPM_RETURNCMD).
     UINT TrackPopupMenu(UINT flags, int x, int y, HWND owner, const RECT* rcExclude = nullptr);
     HMENU GetHMenu() const { return m_menu.get(); }
+    ~SMenu();
+
+    // Icons are drawn by the menu's owner window (HBMMENU_CALLBACK), as a plain item bitmap
+    // loses its alpha on some systems; host windows pass WM_MEASUREITEM / WM_DRAWITEM of
+    // menus here. FALSE: not an icon of a live SMenu.
+    static BOOL OnMeasureItem(MEASUREITEMSTRUCT* mis);
+    static BOOL OnDrawItem(const DRAWITEMSTRUCT* dis);
 
 private:
+    struct Icon {
+        SGdiObject<HBITMAP> bmp; // 32-bit premultiplied
+        SIZE size;
+    };
     bool Fill(HMENU menu, pugi::xml_node node, const std::wstring& iconSkin);
-    HBITMAP MakeIcon(const std::wstring& skinName, int index);
+    Icon* MakeIcon(const std::wstring& skinName, int index);
+    static Icon* FindIcon(ULONG_PTR itemData);
 
-    // The menu does not own item bitmaps; they outlive it (destroyed after m_menu).
-    std::vector<SGdiObject<HBITMAP>> m_icons;
+    // The menu's items point at these; they outlive it (destroyed after m_menu).
+    std::vector<std::unique_ptr<Icon>> m_icons;
     SMenuHandle m_menu;
 };
 
