@@ -181,7 +181,8 @@ bool CHttpTransport::DownloadToFile(const std::wstring& url, const std::wstring&
         return false;
     ApplyTimeouts(internet.Get(), m_limits);
     // Closed after the answer, like every request (see Exchange).
-    InternetHandle request(InternetOpenUrlW(internet.Get(), url.c_str(), L"Connection: close\r\n", static_cast<DWORD>(-1),
+    InternetHandle request(InternetOpenUrlW(internet.Get(), url.c_str(), L"Connection: close\r\n",
+                                            static_cast<DWORD>(-1),
                                             INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                                                 INTERNET_FLAG_TRANSFER_BINARY,
                                             0));

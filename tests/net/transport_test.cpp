@@ -344,3 +344,20 @@ TEST_F(transport_download, fail_if_exists_touches_nothing)
     EXPECT_TRUE(transport.DownloadToFile(Wide(server.Url("/x")), Target(), true));
     EXPECT_EQ(ReadFileBytes(Target()), "new");
 }
+
+// The download is no exception: dropped once, asked for once.
+TEST_F(transport_download, a_dropped_download_is_asked_for_once)
+{
+    RawHttpServer server({{RawHttpServer::KeepAliveAnswer("HTTP/1.1 200 OK", "MZ"), 0, 0, true},
+                          {""},
+                          {RawHttpServer::KeepAliveAnswer("HTTP/1.1 200 OK", "MZ"), 0, 0, true}});
+    EXPECT_TRUE(transport.DownloadToFile(Wide(server.Url("/download/old.exe")), dir.File(L"old.exe"), false));
+    EXPECT_FALSE(transport.DownloadToFile(Wide(server.Url("/download/setup.exe")), Target(), false));
+    int arrived = 0;
+    for (const RawHttpServer::Arrival& a : server.Arrivals()) {
+        arrived += a.bytes.compare(0, 24, "GET /download/setup.exe ") == 0;
+        EXPECT_FALSE(a.reused) << "sent on a reused connection";
+    }
+    EXPECT_EQ(arrived, 1);
+    EXPECT_EQ(GetFileAttributesW(Target().c_str()), INVALID_FILE_ATTRIBUTES);
+}
