@@ -43,10 +43,11 @@ TEST(e2e_once, a_dropped_login_reaches_the_service_once)
     WaitUntil([&] { return (edits = EditsWithin(app.Pid(), ScreenRect(login))).size() == 2; }, 5000);
     ASSERT_EQ(edits.size(), 2u);
 
-    Type(edits[0], L"13800138000");
+    // A phone of its own: the code it leaves unused must not meet other tests' logins.
+    Type(edits[0], L"13900139000");
     Click(login, kLoginFetchCode);
     std::string code;
-    ASSERT_TRUE(WaitUntil([&] { return ServiceControl("last-sms?phone=13800138000", &code); }, 10000))
+    ASSERT_TRUE(WaitUntil([&] { return ServiceControl("last-sms?phone=13900139000", &code); }, 10000))
         << "no code was requested";
     // At once: the service closes a connection that stays idle for seconds.
     ASSERT_TRUE(ServiceControl("fault?mode=drop&only=Invoice_loginbyverify"));
@@ -60,6 +61,7 @@ TEST(e2e_once, a_dropped_login_reaches_the_service_once)
     PostMessageW(box, WM_COMMAND, IDOK, 0);
 
     const std::string requests = TakeServiceRequests();
+    ServiceControl("reset");
     EXPECT_EQ(Count(requests, "POST /Invoice_regmobileCode "), 1u) << requests;
     EXPECT_EQ(Count(requests, "POST /Invoice_loginbyverify "), 1u) << requests;
     EXPECT_EQ(inst.ProfileValue(L"User", L"Id"), L"");
