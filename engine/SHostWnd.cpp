@@ -3,6 +3,7 @@
 #include <windowsx.h>
 #include <algorithm>
 #include "engine/SApplication.h"
+#include "engine/SButton.h"
 #include "engine/SDebug.h"
 #include "engine/SEdit.h"
 #include "engine/SStringUtil.h"
@@ -147,6 +148,8 @@ BOOL SHostWnd::InitFromXml(pugi::xml_node soui)
 void SHostWnd::BuildTree(pugi::xml_node soui)
 {
     m_hover = m_capture = m_tipOwner = m_focus = nullptr;
+    m_defaultButton = m_cancelButton = nullptr;
+    m_defaultSet = m_cancelSet = false;
     delete m_root;
     m_root = new SWindow;
     m_root->SetHostWnd(this);
@@ -289,6 +292,8 @@ void SHostWnd::OnWidgetDestroyed(SWindow* w)
     if (m_capture == w) m_capture = nullptr;
     if (m_tipOwner == w) m_tipOwner = nullptr;
     if (m_focus == w) m_focus = nullptr;
+    if (m_defaultButton == w) m_defaultButton = nullptr;
+    if (m_cancelButton == w) m_cancelButton = nullptr;
 }
 
 void SHostWnd::OnWidgetHidden(SWindow* w)
@@ -309,6 +314,108 @@ void SHostWnd::OnWidgetHidden(SWindow* w)
             m_focus = nullptr;
             break;
         }
+}
+
+void SHostWnd::SetFocusedWidget(SWindow* w)
+{
+    if (w == m_focus) return;
+    // The focus cue moves with it.
+    if (m_focus) m_focus->Invalidate();
+    m_focus = w;
+    if (w) w->Invalidate();
+}
+
+void SHostWnd::SetDefaultButton(SWindow* w)
+{
+    m_defaultButton = w;
+    m_defaultSet = true;
+}
+
+void SHostWnd::SetCancelButton(SWindow* w)
+{
+    m_cancelButton = w;
+    m_cancelSet = true;
+}
+
+SWindow* SHostWnd::GetDefaultButton() const { return m_defaultSet ? m_defaultButton : FindChildByID(IDOK); }
+
+SWindow* SHostWnd::GetCancelButton() const { return m_cancelSet ? m_cancelButton : FindChildByID(IDCANCEL); }
+
+std::vector<SWindow*> SHostWnd::GetTabOrder() const
+{
+    std::vector<SWindow*> order;
+    if (!m_root) return order;
+    // Depth first, children in layout order; a hidden or disabled branch has no stops.
+    std::vector<SWindow*> stack = {m_root};
+    while (!stack.empty()) {
+        SWindow* w = stack.back();
+        stack.pop_back();
+        if (!w->IsVisible() || w->IsDisabled()) continue;
+        if (w->IsFocusable()) order.push_back(w);
+        const auto& kids = w->GetChildren();
+        for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.push_back(*it);
+    }
+    return order;
+}
+
+BOOL SHostWnd::MoveFocus(bool backwards)
+{
+    std::vector<SWindow*> order = GetTabOrder();
+    if (order.empty()) return FALSE;
+    auto at = std::find(order.begin(), order.end(), m_focus);
+    size_t n = order.size(), next;
+    if (at == order.end()) next = backwards ? n - 1 : 0;
+    else next = (size_t(at - order.begin()) + (backwards ? n - 1 : 1)) % n;
+    order[next]->SetFocus();
+    return TRUE;
+}
+
+void SHostWnd::RestoreFocus()
+{
+    SWindow* w = m_focus;
+    if (w && (!w->IsVisible(TRUE) || w->IsDisabled(TRUE))) w = nullptr;
+    if (!w) {
+        std::vector<SWindow*> order = GetTabOrder();
+        if (!order.empty()) w = order.front();
+    }
+    if (w) w->SetFocus();
+    else if (m_hWnd) ::SetFocus(m_hWnd);
+}
+
+namespace {
+// A button that may be pressed now; the command may end the window, so nothing of it is
+// touched afterwards.
+BOOL Press(SWindow* w)
+{
+    if (!w || !w->IsVisible(TRUE) || w->IsDisabled(TRUE)) return FALSE;
+    w->FireCommand();
+    return TRUE;
+}
+} // namespace
+
+BOOL SHostWnd::OnDialogKey(UINT vk, bool repeat)
+{
+    bool ctrlOrAlt = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+    SButton* focusedButton = dynamic_cast<SButton*>(m_focus);
+    if (focusedButton && !focusedButton->HasKeyboardFocus()) focusedButton = nullptr;
+    switch (vk) {
+    case VK_TAB:
+        if (ctrlOrAlt) return FALSE;
+        MoveFocus(GetKeyState(VK_SHIFT) < 0);
+        return TRUE;
+    case VK_RETURN:
+        if (ctrlOrAlt) return FALSE;
+        return Press(focusedButton ? focusedButton : GetDefaultButton());
+    case VK_ESCAPE:
+        return Press(GetCancelButton());
+    case VK_SPACE:
+        // Held down, it presses once.
+        if (!focusedButton) return FALSE;
+        if (!repeat) Press(focusedButton);
+        return TRUE;
+    default:
+        return FALSE;
+    }
 }
 
 void SHostWnd::AddNativeEdit(SEdit* e)
@@ -503,8 +610,15 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         for (SEdit* e : m_edits) e->RaiseAboveHost();
         return 0;
     case WM_ACTIVATE:
+        if (LOWORD(wp) == WA_INACTIVE || HIWORD(wp)) break;
         // After the activation is over, or the raise is undone by it.
-        if (LOWORD(wp) != WA_INACTIVE) RaiseNativeEditsLater();
+        RaiseNativeEditsLater();
+        // Back from a message box, a dialog or the tray: the keyboard goes where it was.
+        RestoreFocus();
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        if (m_focus) m_focus->Invalidate();
         break;
     case WM_SIZE: {
         int cx = LOWORD(lp), cy = HIWORD(lp);
@@ -543,6 +657,7 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         break;
     case WM_KEYDOWN:
         if (RouteKey(UINT(wp))) return 0;
+        if (OnDialogKey(UINT(wp), (lp & 0x40000000) != 0)) return 0;
         break;
     case WM_MOUSELEAVE:
         m_trackingLeave = false;
