@@ -629,6 +629,12 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
             InvalidateRect(RECT{0, 0, cx, cy});
         }
         for (SEdit* e : m_edits) e->OnPlacementChanged();
+        // Activated while still minimised (a restore from the tray): the keyboard comes now.
+        if (wp == SIZE_MINIMIZED) m_restoreFocusOnSize = true;
+        else if (m_restoreFocusOnSize) {
+            m_restoreFocusOnSize = false;
+            if (::GetActiveWindow() == m_hWnd) RestoreFocus();
+        }
         return 0;
     }
     case WM_SHOWWINDOW:
@@ -643,7 +649,14 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
     case WM_WINDOWPOSCHANGED: {
         LRESULT d = DefWindowProcW(m_hWnd, msg, wp, lp);
         for (SEdit* e : m_edits) e->OnPlacementChanged();
-        if (!(reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_NOZORDER)) RaiseNativeEditsLater();
+        UINT flags = reinterpret_cast<const WINDOWPOS*>(lp)->flags;
+        if (!(flags & SWP_NOZORDER)) RaiseNativeEditsLater();
+        // Activated while hidden (during its set-up), it gets no activation when shown:
+        // the keyboard goes to its widget now that the edits can take it.
+        if (flags & SWP_SHOWWINDOW) {
+            HWND active = ::GetActiveWindow();
+            if (active && (active == m_hWnd || ::GetWindow(active, GW_OWNER) == m_hWnd)) RestoreFocus();
+        }
         return d;
     }
     case WM_MOUSEMOVE:

@@ -126,6 +126,7 @@ protected:
     SWindow* m_defaultButton = nullptr;
     SWindow* m_cancelButton = nullptr;
     bool m_defaultSet = false, m_cancelSet = false;
+    bool m_restoreFocusOnSize = false;
     bool m_trackingLeave = false;
     HWND m_tooltip = nullptr;
     SWindow* m_tipOwner = nullptr;

@@ -11,7 +11,7 @@ const char kForm[] = R"(<SOUI width="320" height="220" %s><root colorBkgnd="#FFF
     <edit name="first" pos="10,10,@120,@30"/>
     <button name="skipped" pos="140,10,@60,@30" focusable="0"/>
     <window name="box" pos="10,50,-10,@40">
-      <button name="ok" id="1" pos="0,0,@60,@30"/>
+      <button name="ok" id="1" pos="0,0,@60,@30">OK</button>
       <button name="hidden" pos="70,0,@60,@30"/>
     </window>
     <button name="disabled" pos="10,100,@60,@30"/>
@@ -178,26 +178,30 @@ TEST(keyboard, activation_gives_the_keyboard_back)
 TEST(keyboard, focused_button_shows_a_cue)
 {
     FormHost host;
+    SWindow* ok = host.FindChildByName(L"ok");
+    const RECT rc = ok->GetWindowRect();
     auto pixel = [&](int x, int y) {
         host.UpdateNow();
         return GetPixel(host.GetRenderTarget()->GetDC(), x, y) & 0xFFFFFF;
     };
-    SWindow* ok = host.FindChildByName(L"ok");
-    RECT rc = ok->GetWindowRect();
-    POINT mid = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-    const COLORREF plain = pixel(mid.x, mid.y), corner = pixel(rc.left + 3, rc.top + 3);
+    auto face = [&] {
+        std::vector<COLORREF> all;
+        for (int y = rc.top; y < rc.bottom; ++y)
+            for (int x = rc.left; x < rc.right; ++x) all.push_back(pixel(x, y));
+        return all;
+    };
+    const std::vector<COLORREF> plain = face();
 
     ok->SetFocus();
-    EXPECT_NE(pixel(mid.x, mid.y), plain) << "no hover look";
+    EXPECT_NE(face(), plain) << "no hover look";
     EXPECT_EQ(pixel(rc.left + 3, rc.top + 3), RGB(0, 0, 0)) << "no dotted frame";
+    EXPECT_NE(pixel(rc.left + 4, rc.top + 3), RGB(0, 0, 0)) << "not dotted";
 
     ok->SetAttribute(L"drawFocusRect", L"0", FALSE);
     ok->Invalidate();
-    EXPECT_NE(pixel(mid.x, mid.y), plain);
+    EXPECT_NE(face(), plain) << "no cue left without the frame";
     EXPECT_EQ(pixel(rc.left + 3, rc.top + 3), pixel(rc.left + 4, rc.top + 3)) << "a frame where none is wanted";
 
     host.Edit(L"first")->SetFocus();
-    host.InvalidateRect(rc);
-    EXPECT_EQ(pixel(mid.x, mid.y), plain) << "the cue stayed behind";
-    EXPECT_EQ(pixel(rc.left + 3, rc.top + 3), corner);
+    EXPECT_EQ(face(), plain) << "the cue stayed behind";
 }

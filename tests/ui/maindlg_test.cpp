@@ -397,6 +397,8 @@ TEST_F(MainDlgTest, close_hides_tray_restores_and_exit_destroys)
 {
     ASSERT_NO_FATAL_FAILURE(Open(true));
     const HWND hwnd = m_dlg->m_hWnd;
+    // Shown, the window hands the keyboard to the search box; so it does back from the tray.
+    EXPECT_TRUE(RunLoopUntil([&] { return GetFocus() == SearchEdit(); }, 1000)) << "not in the search box at start";
     ASSERT_NO_FATAL_FAILURE(Click(*m_dlg, L"btn_close"));
     RunLoopUntil([] { return false; }, 200);
     EXPECT_TRUE(IsWindow(hwnd));
@@ -407,6 +409,7 @@ TEST_F(MainDlgTest, close_hides_tray_restores_and_exit_destroys)
     RunLoopUntil([&] { return IsWindowVisible(hwnd) != FALSE; }, 1000);
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_FALSE(IsIconic(hwnd));
+    EXPECT_TRUE(RunLoopUntil([&] { return GetFocus() == SearchEdit(); }, 1000)) << "not back in the search box";
 
     // "btn_min" is the same action.
     ASSERT_NO_FATAL_FAILURE(Click(*m_dlg, L"btn_min"));
