@@ -341,33 +341,54 @@ SWindow* SHostWnd::GetDefaultButton() const { return m_defaultSet ? m_defaultBut
 
 SWindow* SHostWnd::GetCancelButton() const { return m_cancelSet ? m_cancelButton : FindChildByID(IDCANCEL); }
 
+namespace {
+// Every widget of the tree, depth first, children in layout order.
+std::vector<SWindow*> InLayoutOrder(SWindow* root)
+{
+    std::vector<SWindow*> all;
+    std::vector<SWindow*> stack = {root};
+    while (!stack.empty()) {
+        SWindow* w = stack.back();
+        stack.pop_back();
+        all.push_back(w);
+        const auto& kids = w->GetChildren();
+        for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.push_back(*it);
+    }
+    return all;
+}
+
+bool IsTabStop(const SWindow* w)
+{
+    return w->IsFocusable() && w->IsVisible(TRUE) && !w->IsDisabled(TRUE);
+}
+} // namespace
+
 std::vector<SWindow*> SHostWnd::GetTabOrder() const
 {
     std::vector<SWindow*> order;
     if (!m_root) return order;
-    // Depth first, children in layout order; a hidden or disabled branch has no stops.
-    std::vector<SWindow*> stack = {m_root};
-    while (!stack.empty()) {
-        SWindow* w = stack.back();
-        stack.pop_back();
-        if (!w->IsVisible() || w->IsDisabled()) continue;
-        if (w->IsFocusable()) order.push_back(w);
-        const auto& kids = w->GetChildren();
-        for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.push_back(*it);
-    }
+    for (SWindow* w : InLayoutOrder(m_root))
+        if (IsTabStop(w)) order.push_back(w);
     return order;
 }
 
 BOOL SHostWnd::MoveFocus(bool backwards)
 {
-    std::vector<SWindow*> order = GetTabOrder();
-    if (order.empty()) return FALSE;
-    auto at = std::find(order.begin(), order.end(), m_focus);
-    size_t n = order.size(), next;
-    if (at == order.end()) next = backwards ? n - 1 : 0;
-    else next = (size_t(at - order.begin()) + (backwards ? n - 1 : 1)) % n;
-    order[next]->SetFocus();
-    return TRUE;
+    if (!m_root) return FALSE;
+    // From where the focus is, even when that widget is no stop any more (a button
+    // disabled by its own press).
+    std::vector<SWindow*> all = InLayoutOrder(m_root);
+    size_t n = all.size();
+    size_t at = size_t(std::find(all.begin(), all.end(), m_focus) - all.begin());
+    if (at == n) at = backwards ? 0 : n - 1;
+    for (size_t step = 1; step <= n; ++step) {
+        SWindow* w = all[(at + (backwards ? n - step : step)) % n];
+        if (IsTabStop(w)) {
+            w->SetFocus();
+            return TRUE;
+        }
+    }
+    return FALSE;
 }
 
 void SHostWnd::RestoreFocus()
@@ -655,7 +676,9 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         // the keyboard goes to its widget now that the edits can take it.
         if (flags & SWP_SHOWWINDOW) {
             HWND active = ::GetActiveWindow();
-            if (active && (active == m_hWnd || ::GetWindow(active, GW_OWNER) == m_hWnd)) RestoreFocus();
+            bool mine = active && active == m_hWnd;
+            for (SEdit* e : m_edits) mine = mine || (active && e->GetNativeWnd() == active);
+            if (mine) RestoreFocus();
         }
         return d;
     }

@@ -113,6 +113,8 @@ protected:
         s.app = std::make_unique<AppProcess>(s.inst.Exe(), s.inst.Bin());
         s.main = MainWindow(*s.app);
         ASSERT_NE(s.main, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return !EditsWithin(s.app->Pid(), ScreenRect(s.main)).empty(); }, 5000))
+            << "no search box";
     }
 };
 
@@ -553,7 +555,9 @@ TEST_F(e2e, login_by_keyboard_with_a_spaced_number)
     EXPECT_TRUE(WaitUntil([&] { return EditText(edits[0]) == L" 13800138000 "; }, 3000))
         << testing::PrintToString(EditText(edits[0]));
     PressKey(VK_TAB);
-    EXPECT_TRUE(WaitUntil([&] { return KeyboardFocusOf(login) == edits[1]; }, 3000)) << "Tab did not move to the code";
+    EXPECT_TRUE(WaitUntil([&] { return KeyboardFocusOf(login) == edits[1]; }, 3000))
+        << "Tab did not move to the code: focus " << KeyboardFocusOf(login) << " mobile " << edits[0] << " code "
+        << edits[1] << " login " << login << " foreground " << GetForegroundWindow();
     PressKey(VK_TAB);
     PressKey(VK_SPACE);
     std::string code;

@@ -94,6 +94,15 @@ TEST(keyboard, tab_and_shift_tab_walk_the_stops_in_layout_order)
         // Tab is never typed into an edit, nor does it press anything.
         EXPECT_EQ(host.Edit(L"first")->GetWindowTextW(), L"");
         EXPECT_TRUE(host.pressed.empty());
+        // On from a button that its own press disabled, in either direction.
+        SWindow* ok = host.FindChildByName(L"ok");
+        for (bool back : {true, false}) {
+            ok->EnableWindow(TRUE);
+            ok->SetFocus();
+            ok->EnableWindow(FALSE);
+            host.Key(VK_TAB, back);
+            EXPECT_EQ(host.Focused(), back ? L"first" : L"second");
+        }
     }
 }
 
