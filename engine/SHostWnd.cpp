@@ -14,6 +14,7 @@ namespace {
 // Private message: repaint a layered window once for all invalidations queued so far.
 constexpr UINT UM_UPDATE_LAYERED = WM_APP + 0x3F01;
 constexpr UINT UM_RAISE_EDITS = WM_APP + 0x3F02;
+constexpr UINT UM_RESTORE_FOCUS = WM_APP + 0x3F03;
 constexpr int kResizeBand = 4;
 
 RECT UnionRect2(const RECT& a, const RECT& b)
@@ -635,7 +636,11 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         // After the activation is over, or the raise is undone by it.
         RaiseNativeEditsLater();
         // Back from a message box, a dialog or the tray: the keyboard goes where it was.
-        RestoreFocus();
+        // Later too: Wine does not let a pop-up edit take over an activation still going on.
+        ::PostMessageW(m_hWnd, UM_RESTORE_FOCUS, 0, 0);
+        break;
+    case UM_RESTORE_FOCUS:
+        if (::GetActiveWindow() == m_hWnd) RestoreFocus();
         return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
@@ -654,7 +659,7 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         if (wp == SIZE_MINIMIZED) m_restoreFocusOnSize = true;
         else if (m_restoreFocusOnSize) {
             m_restoreFocusOnSize = false;
-            if (::GetActiveWindow() == m_hWnd) RestoreFocus();
+            ::PostMessageW(m_hWnd, UM_RESTORE_FOCUS, 0, 0);
         }
         return 0;
     }
@@ -673,13 +678,8 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         UINT flags = reinterpret_cast<const WINDOWPOS*>(lp)->flags;
         if (!(flags & SWP_NOZORDER)) RaiseNativeEditsLater();
         // Activated while hidden (during its set-up), it gets no activation when shown:
-        // the keyboard goes to its widget now that the edits can take it.
-        if (flags & SWP_SHOWWINDOW) {
-            HWND active = ::GetActiveWindow();
-            bool mine = active && active == m_hWnd;
-            for (SEdit* e : m_edits) mine = mine || (active && e->GetNativeWnd() == active);
-            if (mine) RestoreFocus();
-        }
+        // the keyboard goes to its widget once the edits can take it.
+        if (flags & SWP_SHOWWINDOW) ::PostMessageW(m_hWnd, UM_RESTORE_FOCUS, 0, 0);
         return d;
     }
     case WM_MOUSEMOVE:
