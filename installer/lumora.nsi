@@ -41,6 +41,8 @@ ShowUninstDetails nevershow
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+!define MUI_WELCOMEPAGE_TITLE "欢迎安装 ${PRODUCT} ${VERSION}"
+!define MUI_WELCOMEPAGE_TEXT "此程序将引导您完成 ${PRODUCT} ${VERSION} 的安装。$\r$\n$\r$\n如果 ${PRODUCT} 正在运行，安装程序会先将其关闭。您的登录信息、公司资料和名片图片会原样保留。$\r$\n$\r$\n点击 [下一步(N)] 继续。"
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "运行 ${PRODUCT}"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartProgram
