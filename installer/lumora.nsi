@@ -52,6 +52,7 @@ ShowUninstDetails nevershow
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 
+!define MUI_COMPONENTSPAGE_NODESC
 !define MUI_COMPONENTSPAGE_TEXT_TOP "程序文件将被删除。您的数据（登录信息、公司资料、名片图片）保存在 Moravel 文件夹中，默认保留；如需一并删除，请勾选下面的选项。"
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -160,7 +161,7 @@ Section "-un.program"
 SectionEnd
 
 ; Unticked unless the person asks: the profile, QR pictures, cards and downloaded installers.
-Section /o "un.同时删除我的数据（Moravel 文件夹）" SecData
+Section /o "un.同时删除我的数据" SecData
   RMDir /r "$INSTDIR\Moravel"
 SectionEnd
 

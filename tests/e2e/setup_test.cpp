@@ -40,10 +40,12 @@ std::wstring Lower(std::wstring text)
     return text;
 }
 
-// The same file however the path was spelt (short names, case).
+// The same file however the path was spelt (short names, case, a closing backslash).
 bool SamePath(const std::wstring& a, const std::wstring& b)
 {
-    auto full = [](const std::wstring& path) {
+    auto full = [](std::wstring path) {
+        while (path.size() > 3 && path.back() == L'\\')
+            path.pop_back();
         wchar_t buf[MAX_PATH] = {};
         DWORD n = GetLongPathNameW(path.c_str(), buf, MAX_PATH);
         return Lower(n > 0 && n < MAX_PATH ? std::wstring(buf, n) : path);
@@ -76,7 +78,7 @@ bool UninstallKeyExists()
     return true;
 }
 
-// ProductVersion of the file's VERSIONINFO (Chinese, Unicode block) and its fixed
+// ProductVersion of the file's VERSIONINFO and its fixed
 // file version as "a.b.c.d".
 struct FileVersion {
     std::wstring product;
@@ -92,8 +94,14 @@ FileVersion VersionOf(const std::wstring& file)
         return out;
     void* value = nullptr;
     UINT length = 0;
-    if (VerQueryValueW(data.data(), L"\\StringFileInfo\\080404b0\\ProductVersion", &value, &length) && length)
-        out.product = static_cast<const wchar_t*>(value);
+    // The first language block the file lists.
+    if (VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", &value, &length) && length >= 4) {
+        const WORD* lang = static_cast<const WORD*>(value);
+        wchar_t block[64] = {};
+        swprintf(block, 64, L"\\StringFileInfo\\%04x%04x\\ProductVersion", lang[0], lang[1]);
+        if (VerQueryValueW(data.data(), block, &value, &length) && length)
+            out.product = static_cast<const wchar_t*>(value);
+    }
     if (VerQueryValueW(data.data(), L"\\", &value, &length) && length >= sizeof(VS_FIXEDFILEINFO)) {
         const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
         out.fixed = std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS)) +
@@ -171,15 +179,60 @@ bool CloseProgram(const Running& running)
     return false;
 }
 
-// The setup's wizard window: a dialog whose caption is "<product> <version> 安装".
+// A visible wizard window (a dialog) of the setup or the uninstaller by the start of its caption,
+// whichever process shows it.
+HWND FindWizard(const std::wstring& caption)
+{
+    struct Args {
+        const std::wstring* caption;
+        HWND found;
+    } args = {&caption, nullptr};
+    EnumWindows(
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto* a = reinterpret_cast<Args*>(lp);
+            // Pages add their own words after the caption.
+            if (IsWindowVisible(hwnd) && ClassIs(hwnd, L"#32770") && WindowText(hwnd).rfind(*a->caption, 0) == 0) {
+                a->found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&args));
+    return args.found;
+}
 HWND FindSetupWindow(const std::wstring& version)
 {
-    const std::wstring caption = std::wstring(kProduct) + L" " + version + L" 安装";
-    HWND wnd = FindWindowW(L"#32770", caption.c_str());
-    return wnd && IsWindowVisible(wnd) ? wnd : nullptr;
+    return FindWizard(std::wstring(kProduct) + L" " + version + L" 安装");
+}
+
+// Captions of the visible top-level windows, for a failure message.
+std::string VisibleWindows()
+{
+    std::string out;
+    EnumWindows(
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            if (IsWindowVisible(hwnd)) {
+                const std::wstring text = WindowText(hwnd);
+                char buf[256] = {};
+                WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buf, sizeof buf - 1, nullptr, nullptr);
+                *reinterpret_cast<std::string*>(lp) += std::string("[") + buf + "] ";
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&out));
+    return out;
 }
 
 std::wstring ChildText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+
+// What an edit of another process holds (GetWindowText would not ask it).
+std::wstring EditText(HWND edit)
+{
+    wchar_t buf[MAX_PATH] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(edit, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, &copied);
+    return buf;
+}
 
 // A key pressed and released on the keyboard, into the window once it is in front.
 bool PressKey(HWND wnd, WORD vk)
@@ -195,25 +248,38 @@ bool PressKey(HWND wnd, WORD vk)
     return SendInput(2, in, sizeof(INPUT)) == 2;
 }
 
-// A control of the setup's current page (the inner dialog) by class, in tab order.
-HWND PageControl(HWND setup, const wchar_t* className)
+// A visible control of the wizard's current page (inside its inner dialog, not one of
+// the wizard's own buttons) by class; for buttons, of that type (BS_AUTOCHECKBOX...).
+HWND PageControl(HWND wizard, const wchar_t* className, LONG buttonType = -1)
 {
     struct Args {
+        HWND wizard;
         const wchar_t* className;
+        LONG buttonType;
         HWND found;
-    } args = {className, nullptr};
+    } args = {wizard, className, buttonType, nullptr};
     EnumChildWindows(
-        setup,
+        wizard,
         [](HWND hwnd, LPARAM lp) -> BOOL {
             auto* a = reinterpret_cast<Args*>(lp);
-            if (IsWindowVisible(hwnd) && ClassIs(hwnd, a->className)) {
-                a->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
+            if (GetParent(hwnd) == a->wizard || !IsWindowVisible(hwnd) || !ClassIs(hwnd, a->className))
+                return TRUE;
+            if (a->buttonType >= 0 && (GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) != a->buttonType)
+                return TRUE;
+            a->found = hwnd;
+            return FALSE;
         },
         reinterpret_cast<LPARAM>(&args));
     return args.found;
+}
+
+void EndProcessOf(HWND wnd)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    KernelHandle process{OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid)};
+    if (process.valid() && TerminateProcess(process.get(), 1))
+        WaitForSingleObject(process.get(), 10000);
 }
 
 class setup : public ::testing::Test {
@@ -235,6 +301,15 @@ protected:
 
     void TearDown() override
     {
+        // A wizard or a program left open by a failed case is ended by its pid: it holds
+        // our output pipes, and ctest would wait for them.
+        for (const std::wstring& caption : {std::wstring(kProduct) + L" " + m_version + L" 安装",
+                                            std::wstring(kProduct) + L" " + m_next + L" 安装",
+                                            std::wstring(kProduct) + L" 卸载"})
+            if (HWND wizard = FindWizard(caption))
+                EndProcessOf(wizard);
+        if (Running left = FindMainWindow(); left.main)
+            EndProcessOf(left.main);
         // The shortcuts and the uninstall key live in the prefix, not in our folder.
         if (Exists(Uninstaller()))
             RunToEnd(Uninstaller(), L"/S _?=" + m_dir, 60000);
@@ -329,21 +404,22 @@ TEST_F(setup, upgrade_through_the_setup_pages_keeps_the_profile)
     // Welcome page: Enter is "下一步".
     HWND wizard = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (wizard = FindSetupWindow(m_next)) != nullptr; }, 30000))
-        << "the setup's pages did not appear";
+        << "the setup's pages did not appear; windows: " << VisibleWindows();
     ASSERT_TRUE(WaitUntil([&] { return ChildText(wizard, IDOK).find(L"下一步") != std::wstring::npos; }, 10000));
     ASSERT_TRUE(PressKey(wizard, VK_RETURN));
     // Folder page: it proposes the installed copy's folder; Enter is "安装".
     ASSERT_TRUE(WaitUntil([&] { return ChildText(wizard, IDOK).find(L"安装") != std::wstring::npos; }, 10000))
         << "no folder page";
-    HWND folder = PageControl(wizard, L"Edit");
-    ASSERT_NE(folder, nullptr);
-    EXPECT_TRUE(SamePath(WindowText(folder), m_dir)) << "proposed " << Narrow(WindowText(folder));
+    // The buttons change before the page's controls are made.
+    HWND folder = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (folder = PageControl(wizard, L"Edit")) != nullptr; }, 5000));
+    EXPECT_TRUE(SamePath(EditText(folder), m_dir)) << "proposed " << Narrow(EditText(folder));
     ASSERT_TRUE(PressKey(wizard, VK_RETURN));
     // Finish page: "运行 Lumora开票助手" is ticked; Enter is "完成".
     ASSERT_TRUE(WaitUntil([&] { return ChildText(wizard, IDOK).find(L"完成") != std::wstring::npos; }, 60000))
         << "no finish page";
-    HWND run = PageControl(wizard, L"Button");
-    ASSERT_NE(run, nullptr);
+    HWND run = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (run = PageControl(wizard, L"Button", BS_AUTOCHECKBOX)) != nullptr; }, 5000));
     EXPECT_EQ(SendMessageW(run, BM_GETCHECK, 0, 0), BST_CHECKED);
     ASSERT_TRUE(PressKey(wizard, VK_RETURN));
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(wizard); }, 15000)) << "the setup did not end";
@@ -383,7 +459,11 @@ TEST_F(setup, upgrade_through_the_setup_pages_keeps_the_profile)
 // uninstaller leave the merchant's files in Moravel\ as they were, and nothing else.
 TEST_F(setup, install_again_then_uninstall_keeps_the_working_folder)
 {
+    // Each setup says which version it installs, as the program it carries does.
+    EXPECT_EQ(VersionOf(m_setup).product, m_version);
+    EXPECT_EQ(VersionOf(m_setupNext).product, m_next);
     ASSERT_EQ(InstallSilently(m_setup), 0u);
+    EXPECT_EQ(VersionOf(App()).product, m_version);
     for (const wchar_t* file : {L"app\\Moravel.exe", L"app\\render-gdid.dll", L"app\\imgdecoder-gdipd.dll",
                                 L"Moravel\\bizcard_frame.png", kUninstaller})
         EXPECT_TRUE(Exists(m_dir + L"\\" + file)) << Narrow(file);
@@ -477,4 +557,25 @@ TEST_F(setup, install_over_a_running_copy)
     EXPECT_LT(GetTickCount() - start, 60000u);
     EXPECT_EQ(VersionOf(App()).product, m_next) << "files were replaced under a running copy";
     EXPECT_EQ(UninstallValue(L"DisplayVersion"), m_next);
+}
+
+// The uninstaller's own page: with its one box ticked (Space on the list, then Enter
+// for "卸载") the merchant's data goes too, and the install folder with it.
+TEST_F(setup, uninstall_with_the_box_ticked_removes_the_data)
+{
+    ASSERT_EQ(InstallSilently(m_setup), 0u);
+    StoreMerchant();
+    AppProcess uninstaller(Uninstaller(), L"");
+    ASSERT_TRUE(uninstaller.Started());
+    HWND wizard = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (wizard = FindWizard(std::wstring(kProduct) + L" 卸载")) != nullptr; }, 30000))
+        << "the uninstaller's pages did not appear; windows: " << VisibleWindows();
+    ASSERT_TRUE(WaitUntil([&] { return ChildText(wizard, IDOK).find(L"卸载") != std::wstring::npos; }, 10000));
+    HWND list = PageControl(wizard, L"SysTreeView32");
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(PressKey(wizard, VK_SPACE));
+    ASSERT_TRUE(PressKey(wizard, VK_RETURN));
+    EXPECT_TRUE(WaitUntil([&] { return !Exists(m_dir); }, 60000)) << "the folder stayed";
+    EXPECT_FALSE(Exists(StartMenuShortcut()));
+    EXPECT_FALSE(UninstallKeyExists());
 }
