@@ -426,7 +426,8 @@ TEST_F(setup, upgrade_through_the_setup_pages_keeps_the_profile)
 
     Running started;
     ASSERT_TRUE(WaitUntil([&] { return (started = FindMainWindow()).main != nullptr; }, 30000))
-        << "the new version did not start from the finish page";
+        << "the new version did not start from the finish page; windows: " << VisibleWindows()
+        << "\ndebug log:\n" << ReadFileBytes(debugLog);
     EXPECT_TRUE(SamePath(started.image, App())) << Narrow(started.image);
     const FileVersion installed = VersionOf(App());
     EXPECT_EQ(installed.product, m_next);
