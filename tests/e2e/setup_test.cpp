@@ -7,6 +7,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <softpub.h>
+#include <wintrust.h>
 
 #include <algorithm>
 #include <memory>
@@ -109,6 +111,27 @@ FileVersion VersionOf(const std::wstring& file)
                     std::to_wstring(LOWORD(fixed->dwFileVersionLS));
     }
     return out;
+}
+
+// WinVerifyTrust's verdict on the file's Authenticode signature (0: signed and intact);
+// offline, so no revocation check.
+LONG TrustOf(const std::wstring& file)
+{
+    WINTRUST_FILE_INFO info = {};
+    info.cbStruct = sizeof info;
+    info.pcwszFilePath = file.c_str();
+    WINTRUST_DATA data = {};
+    data.cbStruct = sizeof data;
+    data.dwUIChoice = WTD_UI_NONE;
+    data.fdwRevocationChecks = WTD_REVOKE_NONE;
+    data.dwUnionChoice = WTD_CHOICE_FILE;
+    data.pFile = &info;
+    data.dwStateAction = WTD_STATEACTION_VERIFY;
+    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+    LONG result = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    data.dwStateAction = WTD_STATEACTION_CLOSE;
+    WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    return result;
 }
 
 // Runs a program to its end (bounded); its exit code, or STILL_ACTIVE.
@@ -463,8 +486,13 @@ TEST_F(setup, install_again_then_uninstall_keeps_the_working_folder)
     // Each setup says which version it installs, as the program it carries does.
     EXPECT_EQ(VersionOf(m_setup).product, m_version);
     EXPECT_EQ(VersionOf(m_setupNext).product, m_next);
+    // Both setups and what they install are signed by the release.
+    EXPECT_EQ(TrustOf(m_setup), 0);
+    EXPECT_EQ(TrustOf(m_setupNext), 0);
     ASSERT_EQ(InstallSilently(m_setup), 0u);
     EXPECT_EQ(VersionOf(App()).product, m_version);
+    for (const wchar_t* file : {L"app\\Moravel.exe", L"app\\render-gdid.dll", L"app\\imgdecoder-gdipd.dll"})
+        EXPECT_EQ(TrustOf(m_dir + L"\\" + file), 0) << Narrow(file);
     for (const wchar_t* file : {L"app\\Moravel.exe", L"app\\render-gdid.dll", L"app\\imgdecoder-gdipd.dll",
                                 L"Moravel\\bizcard_frame.png", kUninstaller})
         EXPECT_TRUE(Exists(m_dir + L"\\" + file)) << Narrow(file);
