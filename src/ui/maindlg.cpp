@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "app/buildsigner.h"
 #include "app/buildurls.h"
 #include "bridge/processes.h"
 #include "engine/SApplication.h"
@@ -53,7 +54,7 @@ CMainDlg::CMainDlg() : SHostWnd(L"LAYOUT:XML_MAINWND")
         OpenInstaller(installer);
         ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
     };
-    m_upgrade = std::make_unique<CUpgradeFlow>(std::move(hooks));
+    m_upgrade = std::make_unique<CUpgradeFlow>(std::move(hooks), kSignerSha256);
 }
 
 CMainDlg::~CMainDlg()

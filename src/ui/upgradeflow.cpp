@@ -3,7 +3,9 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include "net/diag.h"
 #include "net/versionendpoint.h"
+#include "ui/installertrust.h"
 #include "ui/safename.h"
 
 const wchar_t kUpgradeQuestion[] = L"检测有新的版本，需要更新吗？";
@@ -13,12 +15,6 @@ std::wstring InstallerFileName(const std::wstring& versionNo)
     if (!IsSafeFileNamePart(versionNo))
         return {};
     return L"MoravelUpgrade_" + versionNo + L".exe";
-}
-
-bool IsInstallerPresent(const std::wstring& path)
-{
-    return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
-           !PathIsDirectoryW(path.c_str());
 }
 
 UINT UpgradePromptStyle(const VersionRecord& latest)
@@ -48,10 +44,13 @@ UpgradeStep CUpgradeFlow::Consider(const VersionRecord& latest, const std::wstri
     const std::wstring installer = InstallerFileName(m_latest.version_no);
     if (installer.empty())
         return UpgradeStep::None;
-    if (IsInstallerPresent(installer)) {
-        Prompt();
-        return UpgradeStep::Offered;
+    if (!IsSignerPin(m_signer)) {
+        DebugLine(L"Upgrade " + m_latest.version_no + L" ignored: this build pins no publisher certificate.");
+        return UpgradeStep::None;
     }
+    // Whatever lies there, a directory too, is checked; what fails is gone at the next start.
+    if (GetFileAttributesW(installer.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return Prompt() ? UpgradeStep::Offered : UpgradeStep::None;
     if (m_download.IsRunning())
         return UpgradeStep::None;
     m_download.SetReporter(m_hooks.report);
@@ -67,11 +66,26 @@ void CUpgradeFlow::OnDownloadReport(const DownloadReport& report)
         Prompt();
 }
 
-void CUpgradeFlow::Prompt()
+bool CUpgradeFlow::Prompt()
 {
     const std::wstring installer = InstallerFileName(m_latest.version_no);
-    if (!IsInstallerPresent(installer) || !m_hooks.ask)
-        return;
+    if (installer.empty() || GetFileAttributesW(installer.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return false;
+    KernelHandle held;
+    std::wstring why;
+    if (!HoldTrustedInstaller(installer, m_signer, held, why)) {
+        // Only an empty directory goes: one with files in it is not ours to empty.
+        const bool gone = PathIsDirectoryW(installer.c_str()) ? RemoveDirectoryW(installer.c_str())
+                                                              : DeleteFileW(installer.c_str());
+        DebugLine(L"Upgrade installer " + installer + L" refused: " + why +
+                  (gone ? L"; deleted." : L"; could not be deleted."));
+        return false;
+    }
+    if (!m_hooks.ask)
+        return false;
+    // `held` keeps the checked file from being written, renamed or deleted until the
+    // shell has started it.
     if (m_hooks.ask(kUpgradeQuestion, UpgradePromptStyle(m_latest)) == IDOK && m_hooks.runInstaller)
         m_hooks.runInstaller(installer);
+    return true;
 }

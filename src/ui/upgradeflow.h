@@ -15,9 +15,6 @@ extern const wchar_t kUpgradeQuestion[];
 // could name a file elsewhere (such a version is never downloaded nor offered).
 std::wstring InstallerFileName(const std::wstring& versionNo);
 
-// True when a file, not a directory, of that name exists.
-bool IsInstallerPresent(const std::wstring& path);
-
 // The prompt's message-box style: OK only when the update is forced.
 UINT UpgradePromptStyle(const VersionRecord& latest);
 
@@ -38,15 +35,20 @@ struct UpgradeHooks {
 };
 
 enum class UpgradeStep {
-    None,            // no newer version, no usable answer, an unsafe version, or a download already running
-    Offered,         // the installer was already there and has been offered
+    None,            // no newer version, no usable answer, an unsafe version, no pinned publisher,
+                     // an installer refused, or a download already running
+    Offered,         // the installer was already there, signed, and has been offered
     DownloadStarted,
 };
 
 // The version check of the main window's initialisation and the upgrade behind it.
+// An installer is offered and run only when it carries the publisher's signature: the
+// signer's certificate must have the SHA-256 `signerSha256` (hex); without one nothing
+// is downloaded or offered.
 class CUpgradeFlow {
 public:
-    explicit CUpgradeFlow(UpgradeHooks hooks) : m_hooks(std::move(hooks)) {}
+    CUpgradeFlow(UpgradeHooks hooks, std::wstring signerSha256)
+        : m_hooks(std::move(hooks)), m_signer(std::move(signerSha256)) {}
     // Waits for a running download (as closing the main window does).
     ~CUpgradeFlow() = default;
     CUpgradeFlow(const CUpgradeFlow&) = delete;
@@ -63,14 +65,18 @@ public:
     // brings the prompt; a failed one brings nothing, so the next start tries again.
     void OnDownloadReport(const DownloadReport& report);
 
-    // Offers the installer of the latest version when it is present.
-    void Prompt();
+    // Offers the installer of the latest version when it is present and signed by the
+    // publisher, holding it unchanged until it has been started. One that is not is
+    // deleted (the next start downloads it again) and the debug output says why.
+    // Whether the merchant was asked.
+    bool Prompt();
 
     DownloadFileThread& Download() { return m_download; }
     const VersionRecord& Latest() const { return m_latest; }
 
 private:
     UpgradeHooks m_hooks;
+    std::wstring m_signer;
     VersionRecord m_latest;
     // Last, so it is destroyed first: the worker still uses the hooks until it ends.
     DownloadFileThread m_download;

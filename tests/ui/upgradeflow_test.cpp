@@ -1,7 +1,12 @@
 #include <algorithm>
+#include <functional>
 #include <mutex>
 
+#include "app/buildsigner.h"
+#include "appinstance.h"
 #include "flowtest.h"
+#include "net/diag.h"
+#include "ui/installertrust.h"
 #include "ui/upgradeflow.h"
 
 namespace {
@@ -9,10 +14,33 @@ namespace {
 using Paths = std::vector<std::string>;
 using Events = std::vector<std::string>;
 
+// The released setup of the next version and copies of it that must be refused
+// (installer-variants.sh): "pinned.exe", "unsigned.exe", "other.exe".
+std::wstring Variant(const wchar_t* name) { return FromHostPath(L"UI_INSTALLER_VARIANTS") + L"\\" + name; }
+
 // Records everything the flow tells the main window, from either thread, and
-// answers the prompt with `answer`.
+// answers the prompt with `answer`. The service publishes the released setup.
 class UpgradeFlowTest : public FlowTest {
 protected:
+    void SetUp() override
+    {
+        FlowTest::SetUp();
+        ASSERT_TRUE(IsSignerPin(kSignerSha256)) << "configure the build with scripts/test: it pins the signer";
+        m_setup = ReadFileBytes(Variant(L"pinned.exe"));
+        ASSERT_GT(m_setup.size(), 100000u) << "no released setup";
+        const std::wstring files = FolderOf(FromHostPath(L"MORAVEL_SERVICE_URL_PATH")) + L"\\files";
+        ASSERT_TRUE(CopyFileW(Variant(L"pinned.exe").c_str(), (files + L"\\MoravelUpgrade_1.1.exe").c_str(), FALSE));
+        m_previousSink = SetDebugSink([this](const std::wstring& line) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_debug += std::string(line.begin(), line.end()) + "\n";
+        });
+    }
+    void TearDown() override
+    {
+        SetDebugSink(m_previousSink);
+        FlowTest::TearDown();
+    }
+
     UpgradeHooks Hooks()
     {
         UpgradeHooks hooks;
@@ -54,9 +82,10 @@ protected:
     DownloadReport m_last;
     int m_answer = IDOK;
     std::vector<std::wstring> m_ran;
+    std::string m_setup;
+    std::string m_debug;
+    DebugSink m_previousSink;
 };
-
-const std::string kSeededInstaller = "MZ substitute installer\n";
 
 }  // namespace
 
@@ -64,7 +93,7 @@ const std::string kSeededInstaller = "MZ substitute installer\n";
 TEST_F(UpgradeFlowTest, version_comparison_is_exact) {
     SetVersion("no=1.1&force=0&installer=MoravelUpgrade_1.1.exe");
     {
-        CUpgradeFlow flow(Hooks());
+        CUpgradeFlow flow(Hooks(), kSignerSha256);
         EXPECT_EQ(UpgradeStep::None, flow.Check(m_transport, L"1.1"));
     }
     EXPECT_EQ(Paths{"GET /invoice_getLastestVersion"}, TakeRequestPaths());
@@ -73,10 +102,10 @@ TEST_F(UpgradeFlowTest, version_comparison_is_exact) {
     for (const wchar_t* own : {L"1.2", L"1.10", L"1.1 ", L""}) {
         SCOPED_TRACE(testing::Message() << "own \"" << std::string(own, own + wcslen(own)) << "\"");
         ScopedWorkDir dir;
-        CUpgradeFlow flow(Hooks());
+        CUpgradeFlow flow(Hooks(), kSignerSha256);
         EXPECT_EQ(UpgradeStep::DownloadStarted, flow.Check(m_transport, own));
         FinishDownload(flow);
-        EXPECT_EQ(kSeededInstaller, ReadFileBytes(dir.File(L"MoravelUpgrade_1.1.exe")));
+        EXPECT_TRUE(m_setup == ReadFileBytes(dir.File(L"MoravelUpgrade_1.1.exe")));
     }
 }
 
@@ -101,7 +130,7 @@ TEST_F(UpgradeFlowTest, download_reports_in_order_then_prompts) {
         m_ran.clear();
         m_answer = c.answer;
         SetVersion(std::string("no=2.0&installer=MoravelUpgrade_1.1.exe&force=") + c.force);
-        CUpgradeFlow flow(Hooks());
+        CUpgradeFlow flow(Hooks(), kSignerSha256);
         ASSERT_EQ(UpgradeStep::DownloadStarted, flow.Check(m_transport, L"1.1"));
         FinishDownload(flow);
         EXPECT_EQ((Events{"Download thread just started.", "0 下载开始", "100 下载完成",
@@ -109,20 +138,127 @@ TEST_F(UpgradeFlowTest, download_reports_in_order_then_prompts) {
                   m_events);
         EXPECT_EQ(c.runs ? std::vector<std::wstring>{L"MoravelUpgrade_2.0.exe"} : std::vector<std::wstring>{},
                   m_ran);
-        EXPECT_EQ(kSeededInstaller, ReadFileBytes(dir.File(L"MoravelUpgrade_2.0.exe")));
+        EXPECT_TRUE(m_setup == ReadFileBytes(dir.File(L"MoravelUpgrade_2.0.exe")));
     }
 }
 
-// An installer already on disk is offered at once, without a download.
-TEST_F(UpgradeFlowTest, present_installer_is_offered_without_download) {
+// An installer already on disk is offered at once, without a download, when the
+// publisher signed it; anything else of that name is refused and deleted, so the next
+// start downloads again. While the question is up the checked file cannot be
+// written, renamed or deleted: what was checked is what the shell opens.
+TEST_F(UpgradeFlowTest, only_the_publishers_installer_is_offered) {
+    auto copy = [](const wchar_t* variant) {
+        return [variant](const std::wstring& target) { return CopyFileW(Variant(variant).c_str(), target.c_str(), FALSE) != 0; };
+    };
+    auto changed = [this](size_t at) {
+        return [this, at](const std::wstring& target) {
+            std::string bytes = m_setup;
+            bytes[at] = static_cast<char>(bytes[at] ^ 0x01);
+            return WriteFileBytes(target, bytes);
+        };
+    };
+    struct Case {
+        const char* why;
+        std::function<bool(const std::wstring&)> make;
+        const wchar_t* pin;
+        bool offered;
+        const char* said;  // in the debug line of a refusal
+    } cases[] = {
+        {"signed by the pinned certificate", copy(L"pinned.exe"), kSignerSha256, true, ""},
+        {"unsigned", copy(L"unsigned.exe"), kSignerSha256, false, "signature not accepted"},
+        {"signed by another certificate", copy(L"other.exe"), kSignerSha256, false, "another certificate"},
+        {"one byte changed after signing", changed(m_setup.size() / 2), kSignerSha256, false, "signature not accepted"},
+        {"one header byte changed after signing", changed(0x100), kSignerSha256, false, "signature not accepted"},
+        {"truncated", [this](const std::wstring& t) { return WriteFileBytes(t, m_setup.substr(0, m_setup.size() - 1000)); },
+         kSignerSha256, false, "signature not accepted"},
+        {"empty", [](const std::wstring& t) { return WriteFileBytes(t, ""); }, kSignerSha256, false, "refused"},
+        {"a directory", [](const std::wstring& t) { return CreateDirectoryW(t.c_str(), nullptr) != 0; }, kSignerSha256,
+         false, "refused"},
+    };
     SetVersion("no=2.0&force=0&installer=MoravelUpgrade_1.1.exe");
-    ASSERT_TRUE(WriteFileBytes(m_dir.File(L"MoravelUpgrade_2.0.exe"), "MZ kept"));
-    CUpgradeFlow flow(Hooks());
-    EXPECT_EQ(UpgradeStep::Offered, flow.Check(m_transport, L"1.1"));
-    EXPECT_EQ(Events{"ask 4161"}, m_events);
-    EXPECT_EQ(std::vector<std::wstring>{L"MoravelUpgrade_2.0.exe"}, m_ran);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ScopedWorkDir dir;
+        m_events.clear();
+        m_ran.clear();
+        m_debug.clear();
+        const std::wstring installer = dir.File(L"MoravelUpgrade_2.0.exe");
+        ASSERT_TRUE(c.make(installer));
+        const std::string before = ReadFileBytes(installer);
+        UpgradeHooks hooks = Hooks();
+        DWORD writeError = 0, renamed = 1, deleted = 1;
+        auto ask = hooks.ask;
+        hooks.ask = [&](const std::wstring& text, UINT style) {
+            HANDLE writer = CreateFileW(installer.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+            writeError = writer == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+            if (writer != INVALID_HANDLE_VALUE)
+                CloseHandle(writer);
+            renamed = MoveFileExW(installer.c_str(), dir.File(L"moved.exe").c_str(), 0);
+            deleted = DeleteFileW(installer.c_str());
+            return ask(text, style);
+        };
+        CUpgradeFlow flow(hooks, c.pin);
+        EXPECT_EQ(c.offered ? UpgradeStep::Offered : UpgradeStep::None, flow.Check(m_transport, L"1.1"));
+        EXPECT_EQ(Paths{"GET /invoice_getLastestVersion"}, TakeRequestPaths());
+        if (c.offered) {
+            EXPECT_EQ(Events{"ask 4161"}, m_events);
+            EXPECT_EQ(std::vector<std::wstring>{L"MoravelUpgrade_2.0.exe"}, m_ran);
+            EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), writeError);
+            EXPECT_FALSE(renamed);
+            EXPECT_FALSE(deleted);
+            EXPECT_TRUE(before == ReadFileBytes(installer));
+            EXPECT_EQ("", m_debug);
+        } else {
+            EXPECT_EQ(Events{}, m_events);
+            EXPECT_TRUE(m_ran.empty());
+            EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(installer.c_str())) << "not deleted";
+            EXPECT_NE(m_debug.find("MoravelUpgrade_2.0.exe refused: "), std::string::npos) << m_debug;
+            EXPECT_NE(m_debug.find(c.said), std::string::npos) << m_debug;
+            EXPECT_NE(m_debug.find("; deleted."), std::string::npos) << m_debug;
+            // The next start downloads it again.
+            CUpgradeFlow next(Hooks(), kSignerSha256);
+            EXPECT_EQ(UpgradeStep::DownloadStarted, next.Check(m_transport, L"1.1"));
+            FinishDownload(next);
+            TakeRequestPaths();
+        }
+    }
+}
+
+// A build that pins no certificate never downloads nor offers an installer, and
+// refuses one it is asked to offer.
+TEST_F(UpgradeFlowTest, without_a_pinned_certificate_nothing_is_offered) {
+    SetVersion("no=2.0&force=0&installer=MoravelUpgrade_1.1.exe");
+    ASSERT_TRUE(CopyFileW(Variant(L"pinned.exe").c_str(), m_dir.File(L"MoravelUpgrade_2.0.exe").c_str(), FALSE));
+    CUpgradeFlow flow(Hooks(), L"");
+    EXPECT_EQ(UpgradeStep::None, flow.Check(m_transport, L"1.1"));
+    EXPECT_FALSE(flow.Download().IsRunning());
+    EXPECT_FALSE(flow.Prompt());
+    EXPECT_EQ(Events{}, m_events);
+    EXPECT_TRUE(m_ran.empty());
     EXPECT_EQ(Paths{"GET /invoice_getLastestVersion"}, TakeRequestPaths());
-    EXPECT_EQ("MZ kept", ReadFileBytes(m_dir.File(L"MoravelUpgrade_2.0.exe")));
+    EXPECT_NE(m_debug.find("pins no publisher certificate"), std::string::npos) << m_debug;
+}
+
+// A downloaded installer swapped for another file before the prompt is checked as
+// what it is then: not offered, not opened.
+TEST_F(UpgradeFlowTest, installer_swapped_after_download_is_not_opened) {
+    for (const wchar_t* swapped : {L"other.exe", L"unsigned.exe"}) {
+        SCOPED_TRACE(std::string(swapped, swapped + wcslen(swapped)));
+        ScopedWorkDir dir;
+        m_events.clear();
+        m_ran.clear();
+        SetVersion("no=2.0&force=1&installer=MoravelUpgrade_1.1.exe");
+        CUpgradeFlow flow(Hooks(), kSignerSha256);
+        ASSERT_EQ(UpgradeStep::DownloadStarted, flow.Check(m_transport, L"1.1"));
+        flow.Download().Stop(INFINITE);
+        ASSERT_TRUE(m_setup == ReadFileBytes(dir.File(L"MoravelUpgrade_2.0.exe")));
+        ASSERT_TRUE(CopyFileW(Variant(swapped).c_str(), dir.File(L"MoravelUpgrade_2.0.exe").c_str(), FALSE));
+        flow.OnDownloadReport(m_last);
+        EXPECT_EQ((Events{"Download thread just started.", "0 下载开始", "100 下载完成"}), m_events);
+        EXPECT_TRUE(m_ran.empty());
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(dir.File(L"MoravelUpgrade_2.0.exe").c_str()));
+    }
 }
 
 // A download that did not arrive whole leaves no installer and no prompt, and
@@ -131,32 +267,23 @@ TEST_F(UpgradeFlowTest, failed_download_leaves_nothing_to_offer) {
     struct Case {
         const char* why;
         std::string setup;
-        bool directoryInTheWay;
     } cases[] = {
-        {"installer missing on the service", "version?no=2.0&installer=missing.exe", false},
-        {"connection dropped", "fault?mode=drop&only=download/MoravelUpgrade_1.1.exe", false},
-        {"server error", "fault?mode=500&only=download/MoravelUpgrade_1.1.exe", false},
-        {"a directory of that name", "", true},
+        {"installer missing on the service", "version?no=2.0&installer=missing.exe"},
+        {"connection dropped", "fault?mode=drop&only=download/MoravelUpgrade_1.1.exe"},
+        {"server error", "fault?mode=500&only=download/MoravelUpgrade_1.1.exe"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
         ScopedWorkDir dir;
         m_events.clear();
         SetVersion("no=2.0&force=1&installer=MoravelUpgrade_1.1.exe");
-        if (!c.setup.empty()) {
-            ASSERT_TRUE(ServiceControl(c.setup));
-        }
-        if (c.directoryInTheWay) {
-            ASSERT_TRUE(CreateDirectoryW(dir.File(L"MoravelUpgrade_2.0.exe").c_str(), nullptr));
-        }
-        CUpgradeFlow flow(Hooks());
+        ASSERT_TRUE(ServiceControl(c.setup));
+        CUpgradeFlow flow(Hooks(), kSignerSha256);
         ASSERT_EQ(UpgradeStep::DownloadStarted, flow.Check(m_transport, L"1.1"));
         FinishDownload(flow);
         EXPECT_EQ((Events{"Download thread just started.", "0 下载开始", "100 下载完成 failed"}), m_events);
         EXPECT_TRUE(m_ran.empty());
-        if (!c.directoryInTheWay) {
-            EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(dir.File(L"MoravelUpgrade_2.0.exe").c_str()));
-        }
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(dir.File(L"MoravelUpgrade_2.0.exe").c_str()));
         ASSERT_TRUE(ServiceControl("reset"));
     }
 }
@@ -173,7 +300,7 @@ TEST_F(UpgradeFlowTest, unsafe_version_is_refused) {
     for (const wchar_t* version : {L"..\\..\\evil", L"../evil", L"C:evil", L"a?b", L"..", L"x\ny", L"sub\\x"}) {
         SCOPED_TRACE(testing::Message() << "version " << std::string(version, version + wcslen(version)));
         latest.version_no = version;
-        CUpgradeFlow flow(Hooks());
+        CUpgradeFlow flow(Hooks(), kSignerSha256);
         EXPECT_EQ(UpgradeStep::None, flow.Consider(latest, L"1.1"));
         EXPECT_FALSE(flow.Download().IsRunning());
         flow.Prompt();
@@ -193,10 +320,10 @@ TEST_F(UpgradeFlowTest, unsafe_version_is_refused) {
 
     // The same record with a plain version does download: the refusal was the name.
     latest.version_no = L"2.0";
-    CUpgradeFlow flow(Hooks());
+    CUpgradeFlow flow(Hooks(), kSignerSha256);
     EXPECT_EQ(UpgradeStep::DownloadStarted, flow.Consider(latest, L"1.1"));
     FinishDownload(flow);
-    EXPECT_EQ(kSeededInstaller, ReadFileBytes(m_dir.File(L"MoravelUpgrade_2.0.exe")));
+    EXPECT_TRUE(m_setup == ReadFileBytes(m_dir.File(L"MoravelUpgrade_2.0.exe")));
 }
 
 // A check while the download runs starts no second one; ending the flow (the
@@ -206,13 +333,13 @@ TEST_F(UpgradeFlowTest, one_download_at_a_time_and_close_waits) {
     ASSERT_TRUE(ServiceControl("fault?mode=slow&seconds=2&only=download/MoravelUpgrade_1.1.exe"));
     m_answer = IDCANCEL;
     {
-        CUpgradeFlow flow(Hooks());
+        CUpgradeFlow flow(Hooks(), kSignerSha256);
         ASSERT_EQ(UpgradeStep::DownloadStarted, flow.Check(m_transport, L"1.1"));
         EXPECT_TRUE(flow.Download().IsRunning());
         EXPECT_EQ(UpgradeStep::None, flow.Check(m_transport, L"1.1"));
     }
     EXPECT_EQ((Events{"Download thread just started.", "0 下载开始", "100 下载完成"}), m_events);
-    EXPECT_EQ(kSeededInstaller, ReadFileBytes(m_dir.File(L"MoravelUpgrade_2.0.exe")));
+    EXPECT_TRUE(m_setup == ReadFileBytes(m_dir.File(L"MoravelUpgrade_2.0.exe")));
     const Paths requests = TakeRequestPaths();
     EXPECT_EQ(1, std::count(requests.begin(), requests.end(), "GET /download/MoravelUpgrade_1.1.exe"));
     EXPECT_EQ(2, std::count(requests.begin(), requests.end(), "GET /invoice_getLastestVersion"));
@@ -223,7 +350,7 @@ TEST_F(UpgradeFlowTest, failed_version_request_does_nothing) {
     for (const char* mode : {"500", "nonjson", "drop", "wrongtypes"}) {
         SCOPED_TRACE(mode);
         ASSERT_TRUE(ServiceControl(std::string("fault?mode=") + mode));
-        CUpgradeFlow flow(Hooks());
+        CUpgradeFlow flow(Hooks(), kSignerSha256);
         EXPECT_EQ(UpgradeStep::None, flow.Check(m_transport, L"1.1"));
     }
     EXPECT_EQ(Events{}, m_events);
