@@ -229,14 +229,14 @@ TEST_F(UpgradeFlowTest, only_the_publishers_installer_is_offered) {
 // refuses one it is asked to offer.
 TEST_F(UpgradeFlowTest, without_a_pinned_certificate_nothing_is_offered) {
     SetVersion("no=2.0&force=0&installer=MoravelUpgrade_1.1.exe");
-    ASSERT_TRUE(CopyFileW(Variant(L"pinned.exe").c_str(), m_dir.File(L"MoravelUpgrade_2.0.exe").c_str(), FALSE));
     CUpgradeFlow flow(Hooks(), L"");
     EXPECT_EQ(UpgradeStep::None, flow.Check(m_transport, L"1.1"));
     EXPECT_FALSE(flow.Download().IsRunning());
+    EXPECT_EQ(Paths{"GET /invoice_getLastestVersion"}, TakeRequestPaths());
+    ASSERT_TRUE(CopyFileW(Variant(L"pinned.exe").c_str(), m_dir.File(L"MoravelUpgrade_2.0.exe").c_str(), FALSE));
     EXPECT_FALSE(flow.Prompt());
     EXPECT_EQ(Events{}, m_events);
     EXPECT_TRUE(m_ran.empty());
-    EXPECT_EQ(Paths{"GET /invoice_getLastestVersion"}, TakeRequestPaths());
     EXPECT_NE(m_debug.find("pins no publisher certificate"), std::string::npos) << m_debug;
 }
 
