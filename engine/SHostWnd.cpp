@@ -6,6 +6,7 @@
 #include "engine/SButton.h"
 #include "engine/SDebug.h"
 #include "engine/SEdit.h"
+#include "engine/SMenu.h"
 #include "engine/SStringUtil.h"
 
 namespace SOUI {
@@ -89,12 +90,7 @@ HRESULT SHostWnd::SetAttribute(const std::wstring& name, const std::wstring& val
         {L"resizable", [](SHostWnd& h, const std::wstring& v) { return Flag(h.m_resizable, v); }},
         {L"toolWindow", [](SHostWnd& h, const std::wstring& v) { return Flag(h.m_toolWindow, v); }},
         {L"translucent", [](SHostWnd& h, const std::wstring& v) { return Flag(h.m_translucent, v); }},
-        {L"margin", [](SHostWnd& h, const std::wstring& v) -> HRESULT {
-             RECT rc;
-             if (!ParseMargin(v, rc)) return E_FAIL;
-             h.m_margin = v;
-             return S_FALSE;
-         }},
+        {L"margin", [](SHostWnd& h, const std::wstring& v) -> HRESULT { return ParseMargin(v, h.m_margin) ? S_FALSE : E_FAIL; }},
         {L"bigIcon", [](SHostWnd& h, const std::wstring& v) -> HRESULT { h.m_bigIconName = v; return S_FALSE; }},
         {L"smallIcon", [](SHostWnd& h, const std::wstring& v) -> HRESULT { h.m_smallIconName = v; return S_FALSE; }},
     };
@@ -154,7 +150,6 @@ void SHostWnd::BuildTree(pugi::xml_node soui)
     delete m_root;
     m_root = new SWindow;
     m_root->SetHostWnd(this);
-    if (!m_margin.empty()) m_root->SetAttribute(L"margin", m_margin, TRUE);
     pugi::xml_node rootNode = soui.child("root");
     if (!rootNode) SLog(L"host window '" + m_name + L"' has no <root> element");
     else m_root->InitFromXml(rootNode);
@@ -564,8 +559,10 @@ LRESULT SHostWnd::HitTestFrame(POINT screen)
 {
     RECT rc;
     ::GetWindowRect(m_hWnd, &rc);
-    bool l = screen.x < rc.left + kResizeBand, r = screen.x >= rc.right - kResizeBand;
-    bool t = screen.y < rc.top + kResizeBand, b = screen.y >= rc.bottom - kResizeBand;
+    // The shadow band is where a translucent window is grabbed; without one, a thin frame.
+    auto band = [](LONG m) { return m > 0 ? m : kResizeBand; };
+    bool l = screen.x < rc.left + band(m_margin.left), r = screen.x >= rc.right - band(m_margin.right);
+    bool t = screen.y < rc.top + band(m_margin.top), b = screen.y >= rc.bottom - band(m_margin.bottom);
     if (t && l) return HTTOPLEFT;
     if (t && r) return HTTOPRIGHT;
     if (b && l) return HTBOTTOMLEFT;
@@ -608,6 +605,12 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_MEASUREITEM:
+        if (SMenu::OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lp))) return TRUE;
+        break;
+    case WM_DRAWITEM:
+        if (SMenu::OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lp))) return TRUE;
+        break;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC hdc = BeginPaint(m_hWnd, &ps);

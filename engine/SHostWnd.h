@@ -140,7 +140,9 @@ protected:
     bool m_resizable = false;
     bool m_toolWindow = false;
     bool m_translucent = false;
-    std::wstring m_margin;
+    // The shadow band along the window's edges: where a resizable window is grabbed. It does
+    // not move the root's children; the layouts place their panel inside it themselves.
+    RECT m_margin = {0, 0, 0, 0};
     std::wstring m_bigIconName, m_smallIconName;
 
     struct Handler {
