@@ -3,7 +3,8 @@
 # The caller sets WINEPREFIX first if it wants another prefix.
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# winemenubuilder would copy every shortcut a setup makes into the host's menus.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 export WINEARCH=win64
 
 MORAVEL_XVFB_PID=
@@ -49,6 +50,12 @@ boot_wine_prefix() {
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
     wineserver -w >/dev/null 2>&1 || true
     wineserver -k >/dev/null 2>&1 || true
+  fi
+  # Wine links the Desktop folder to the host's home: shortcuts that tests make stay in the prefix.
+  local desktop
+  desktop="$WINEPREFIX/drive_c/users/$(id -un)/Desktop"
+  if [ -L "$desktop" ]; then
+    rm -f "$desktop" && mkdir -p "$desktop"
   fi
   # One wineserver for the whole run: test programs that exchange window messages need it.
   wineserver -p >/dev/null 2>&1 || true

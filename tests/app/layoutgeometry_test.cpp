@@ -12,6 +12,9 @@
 #include "app/uiengine.h"
 #include "engine/SEngine.h"
 #include "engine/lists/SListView.h"
+#include "extend.ctrls/sdropdownlist.h"
+#include "extend.ctrls/searchevents.h"
+#include "extend.ctrls/ssearchdropdownlist.h"
 
 using namespace SOUI;
 
@@ -146,12 +149,15 @@ TEST(layout_geometry, caption_colour_runs_from_edge_to_edge_of_the_panel)
         EXPECT_EQ(c.right, p.right);
         EXPECT_EQ(c.top, p.top);
         w.Paint();
-        // A row below the caption's widgets: only the caption's own colour shows there.
+        // A row below the caption's widgets: only the caption's own colour shows there, from the
+        // shadow band's inner edge on the left to the one on the right.
+        RECT client;
+        ::GetClientRect(w.host->m_hWnd, &client);
         int y = c.bottom - 2;
-        EXPECT_EQ(w.Pixel(p.left, y), kCaptionBlue);
-        EXPECT_EQ(w.Pixel(p.right - 1, y), kCaptionBlue);
-        EXPECT_NE(w.Pixel(p.left - 1, y), kCaptionBlue);
-        EXPECT_NE(w.Pixel(p.right, y), kCaptionBlue);
+        EXPECT_EQ(w.Pixel(kShadowBand, y), kCaptionBlue);
+        EXPECT_EQ(w.Pixel(client.right - kShadowBand - 1, y), kCaptionBlue);
+        EXPECT_NE(w.Pixel(kShadowBand - 1, y), kCaptionBlue);
+        EXPECT_NE(w.Pixel(client.right - kShadowBand, y), kCaptionBlue);
     }
 }
 
@@ -186,4 +192,48 @@ TEST(layout_geometry, history_rows_keep_their_widgets_inside)
     CollectOverflow(row, overflow);
     EXPECT_EQ(overflow, "");
     list->SetAdapter(nullptr);
+}
+
+TEST(layout_geometry, search_popup_and_its_rows_keep_their_widgets_inside)
+{
+    ASSERT_NE(Engine(), nullptr);
+    ShippedWindow w(L"LAYOUT:XML_MAINWND");
+    auto* search = w.host->FindChildByName2<SSearchDropdownList>(L"edit_search");
+    ASSERT_NE(search, nullptr);
+    auto* edit = search->FindChildByName2<SEdit>(L"edit_input");
+    ASSERT_NE(edit, nullptr);
+    SAutoRefPtr<TemplateRows> rows;
+    rows.Attach(new TemplateRows);
+    w.host->AddEventHandler(EventFillSearchDropdownList::EventID, L"edit_search", [&](EventArgs* e) {
+        auto* fill = static_cast<EventFillSearchDropdownList*>(e);
+        auto* lv = fill->pDropdownList ? fill->pDropdownList->FindChildByName2<SListView>(L"lv_dropdown") : nullptr;
+        if (lv) {
+            lv->SetAdapter(rows);
+            fill->bPopup = true;
+        }
+        return true;
+    });
+    SendMessageW(edit->GetNativeWnd(), WM_CHAR, L'a', 1);
+    SDropdownList* popup = search->GetDropDownWnd();
+    ASSERT_NE(popup, nullptr);
+    RECT client;
+    ::GetClientRect(popup->m_hWnd, &client);
+    RECT root = popup->GetRoot()->GetWindowRect();
+    EXPECT_TRUE(EqualRect(&root, &client));
+    std::string overflow;
+    CollectOverflow(popup->GetRoot(), overflow);
+    SListView* list = popup->GetListView();
+    ASSERT_NE(list, nullptr);
+    SItemPanel* row = list->GetItemPanel(0);
+    ASSERT_NE(row, nullptr);
+    RECT lr = list->GetClientRect(), rr = row->GetWindowRect();
+    EXPECT_EQ(rr.left, lr.left);
+    EXPECT_LE(rr.right, lr.right);
+    CollectOverflow(row, overflow);
+    EXPECT_EQ(overflow, "");
+    popup->EndDropDown(IDCANCEL);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&msg);
+    EXPECT_EQ(search->GetDropDownWnd(), nullptr);
 }

@@ -5,8 +5,7 @@
 set -euo pipefail
 src=$1
 dest=$2
-"$src/scripts/release" --no-build >/dev/null
-zip=$(ls "$src"/build/release/Lumora-*.zip | head -n 1)
+zip=$("$src/scripts/release" --no-build | grep '\.zip$' | tail -n 1)
 rm -rf "$dest"
 mkdir -p "$dest"
 unzip -q "$zip" -d "$dest"

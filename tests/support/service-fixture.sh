@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Test fixture for the substitute web service (runs natively, not under Wine).
-#   service-fixture.sh start STATE_DIR SERVICE_BINARY   fresh seeded database, free loopback port,
+#   service-fixture.sh start STATE_DIR SERVICE_BINARY [SERVICE_ARGS...]
+#                                                        fresh seeded database, free loopback port,
 #                                                        STATE_DIR/files served under /download/;
 #                                                        writes STATE_DIR/url ("http://127.0.0.1:PORT/")
 #   service-fixture.sh stop STATE_DIR                    ends the service started there, by its pid
@@ -35,7 +36,7 @@ start)
   # Stands in for the installer the seeded version record points at.
   printf 'MZ substitute installer\n' >"$state/files/MoravelUpgrade_1.1.exe"
   # Own output and no inherited pipes, or ctest would wait for the service to end.
-  "$binary" --port 0 --port-file "$state/port" --db "$state/service.db" --seed --files "$state/files" \
+  "$binary" --port 0 --port-file "$state/port" --db "$state/service.db" --seed --files "$state/files" "${@:4}" \
     </dev/null >"$state/service.log" 2>&1 &
   pid=$!
   echo "$pid" >"$state/pid"

@@ -1,3 +1,4 @@
+#include <unistd.h>
 #include <csignal>
 #include <cstdio>
 #include <mutex>
@@ -35,6 +36,11 @@ int main(int argc, char **argv) {
   if (options.help) {
     std::fputs(UsageText(), stdout);
     return 0;
+  }
+  if (!options.server.published_file.empty() &&
+      access(options.server.published_file.c_str(), R_OK) != 0) {
+    std::fprintf(stderr, "cannot read the installer %s\n", options.server.published_file.c_str());
+    return 2;
   }
 
   // Block the stop signals in every thread; one thread below waits for them.

@@ -59,6 +59,16 @@ bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
       return false;
     }
   }
+  // A path names a built setup program, published as the version's upgrade installer.
+  if (options.version.has_installer && options.version.installer.find('/') != std::string::npos) {
+    if (!options.version.has_version) {
+      error = "--installer FILE needs --version";
+      return false;
+    }
+    options.server.published_file = options.version.installer;
+    options.server.published_name = "MoravelUpgrade_" + options.version.version + ".exe";
+    options.version.installer = options.server.published_name;
+  }
   return true;
 }
 
@@ -73,5 +83,6 @@ const char *UsageText() {
          "  --files DIR       folder served under /download/\n"
          "  --version X       published version number (installer MoravelUpgrade_X.exe)\n"
          "  --force 0|1       whether the published version is a forced update\n"
-         "  --installer NAME  installer file name under /download/\n";
+         "  --installer NAME  installer file name under /download/; a path (with '/') is a file\n"
+         "                    published as MoravelUpgrade_<--version>.exe\n";
 }

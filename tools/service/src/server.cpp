@@ -226,8 +226,13 @@ void ServiceServer::ServeEndpoint(const httplib::Request &req, httplib::Response
 void ServiceServer::ServeDownload(const httplib::Request &req, httplib::Response &res) {
   std::string name = req.matches.size() > 1 ? std::string(req.matches[1]) : std::string();
   std::string content;
-  if (options_.files_dir.empty() || !IsSafeFileName(name) ||
-      !ReadFile(options_.files_dir + "/" + name, content)) {
+  if (!options_.published_name.empty() && name == options_.published_name) {
+    if (!ReadFile(options_.published_file, content)) {
+      SetText(res, 404, "Not Found\n");
+      return;
+    }
+  } else if (options_.files_dir.empty() || !IsSafeFileName(name) ||
+             !ReadFile(options_.files_dir + "/" + name, content)) {
     SetText(res, 404, "Not Found\n");
     return;
   }

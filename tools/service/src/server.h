@@ -19,6 +19,10 @@ struct ServerOptions {
   std::string host = "127.0.0.1";
   int port = 8765;       // 0: any free port
   std::string files_dir; // served under /download/; empty: nothing to download
+  // One file published under /download/ by another name (a built setup program as
+  // "MoravelUpgrade_<version>.exe"); served before anything in files_dir.
+  std::string published_name;
+  std::string published_file;
 };
 
 // The HTTP face of the service: the nine endpoints, the operator's pages, the

@@ -13,6 +13,7 @@
 
 #include "database.h"
 #include "gbk.h"
+#include "options.h"
 #include "seed.h"
 #include "server.h"
 #include "temp_dir.h"
@@ -53,6 +54,7 @@ protected:
     ServerOptions options;
     options.port = 0;
     options.files_dir = dir_.path();
+    Configure(options);
     server_ = std::make_unique<ServiceServer>(db_, options, [this](const std::string &line) {
       std::lock_guard<std::mutex> lock(log_mutex_);
       log_.push_back(line);
@@ -62,6 +64,8 @@ protected:
     runner_ = std::thread([this] { server_->Run(); });
     client_ = NewClient();
   }
+
+  virtual void Configure(ServerOptions &) {}
 
   void TearDown() override {
     client_.reset();
@@ -464,4 +468,54 @@ TEST_F(ServiceTest, request_log_shows_raw_bytes_and_headers) {
                       "content-type=application/x-www-form-urlencoded user-agent=Http-connect\n"))
       << text;
   EXPECT_EQ(std::string::npos, text.find("_control")) << text;
+}
+
+// A built setup program given by path is what the version record's URL downloads.
+class PublishedInstallerTest : public ServiceTest {
+protected:
+  void Configure(ServerOptions &options) override {
+    std::ofstream(dir_.path() + "/Lumora-1.2-setup.exe", std::ios::binary) << setup_;
+    std::string path = dir_.path() + "/Lumora-1.2-setup.exe";
+    std::string version_arg = "1.2";
+    std::vector<std::string> args = {"invoice-service", "--installer", path, "--version", version_arg};
+    std::vector<char *> argv;
+    for (std::string &arg : args)
+      argv.push_back(arg.data());
+    Options parsed;
+    std::string error;
+    ASSERT_TRUE(ParseOptions(static_cast<int>(argv.size()), argv.data(), parsed, error)) << error;
+    EXPECT_EQ("MoravelUpgrade_1.2.exe", parsed.version.installer);
+    options.published_name = parsed.server.published_name;
+    options.published_file = parsed.server.published_file;
+    change_ = parsed.version;
+  }
+  const std::string setup_ = std::string("MZ\x90\x00setup", 9);
+  VersionChange change_;
+};
+
+TEST_F(PublishedInstallerTest, served_as_the_versions_upgrade_installer) {
+  std::string error;
+  ASSERT_TRUE(ApplyVersionChange(db_, change_, error)) << error;
+  Json::Value root;
+  ASSERT_TRUE(GetJson("/invoice_getLastestVersion", root));
+  EXPECT_EQ("1.2", root["data"]["version_no"].asString());
+  const std::string prefix = "http://127.0.0.1:" + std::to_string(port_);
+  ASSERT_EQ(prefix + "/download/MoravelUpgrade_1.2.exe", root["data"]["url"].asString());
+  auto got = client_->Get("/download/MoravelUpgrade_1.2.exe");
+  ASSERT_TRUE(got);
+  EXPECT_EQ(200, got->status);
+  EXPECT_EQ(setup_, got->body);
+  // Published by its new name only.
+  EXPECT_EQ(404, client_->Get("/download/MoravelUpgrade_1.3.exe")->status);
+}
+
+TEST(options, installer_path_needs_a_version) {
+  std::vector<std::string> args = {"invoice-service", "--installer", "/tmp/Lumora-1.2-setup.exe"};
+  std::vector<char *> argv;
+  for (std::string &arg : args)
+    argv.push_back(arg.data());
+  Options parsed;
+  std::string error;
+  EXPECT_FALSE(ParseOptions(static_cast<int>(argv.size()), argv.data(), parsed, error));
+  EXPECT_EQ("--installer FILE needs --version", error);
 }
