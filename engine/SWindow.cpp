@@ -430,7 +430,7 @@ void SWindow::PaintTree(IRenderTarget* rt, const RECT& dirty)
     RECT inter;
     if (!m_visible || !IntersectRect(&inter, &m_rc, &dirty)) return;
     rt->PushClipRect(inter);
-    if (HasKeyboardFocus()) {
+    if (m_focusable && HasKeyboardFocus()) {
         // The focused button looks hovered, so the cue shows even where the layout turns
         // the dotted frame off.
         DWORD state = m_state;

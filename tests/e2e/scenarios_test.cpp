@@ -118,6 +118,36 @@ protected:
     }
 };
 
+// Keys as the merchant presses them go, on the desktop, to whichever window has the keyboard.
+
+// What an edit of another process holds now (GetWindowText would give its first text).
+std::wstring EditText(HWND edit)
+{
+    wchar_t buf[256] = {};
+    DWORD_PTR n = 0;
+    if (!SendMessageTimeoutW(edit, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, &n))
+        return L"(no answer)";
+    return buf;
+}
+
+// The text of the main window's search box.
+std::wstring SearchText(DWORD pid, HWND main)
+{
+    std::vector<HWND> edits = EditsWithin(pid, ScreenRect(main));
+    return edits.empty() ? L"(no search box)" : EditText(edits.front());
+}
+
+// Until the window (or one of the pop-ups it owns, such as its edits) has the keyboard.
+bool WaitKeyboard(HWND wnd, DWORD ms)
+{
+    return WaitUntil(
+        [&] {
+            HWND focus = KeyboardFocusOf(wnd);
+            return focus && (focus == wnd || GetWindow(focus, GW_OWNER) == wnd);
+        },
+        ms);
+}
+
 }  // namespace
 
 TEST_F(e2e, login_first_start_then_main_window_in_the_same_process)
@@ -268,8 +298,14 @@ TEST_F(e2e, merchant_unknown_seller_asked_in_the_input_window)
     EXPECT_EQ(inst.ProfileValue(section, L"TC"), kMerchantTax);
     EXPECT_EQ(inst.ProfileValue(section, L"KN"), kMerchantKey);
     EXPECT_EQ(inst.ProfileValue(L"User", L"Id"), L"10000001");
-    EXPECT_NE(WaitHost(app.Pid(), kMain, 10000), nullptr);
+    HWND main = WaitHost(app.Pid(), kMain, 10000);
+    ASSERT_NE(main, nullptr);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(input); }, 5000));
+    // After the input window, what the merchant types goes to the search box.
+    ASSERT_TRUE(WaitKeyboard(main, 5000)) << "the main window did not take the keyboard back";
+    TypeKeys(L"abc");
+    EXPECT_TRUE(WaitUntil([&] { return SearchText(app.Pid(), main) == L"abc"; }, 5000))
+        << testing::PrintToString(SearchText(app.Pid(), main));
 }
 
 TEST_F(e2e, bizcard_saved_as_png)
@@ -478,38 +514,6 @@ TEST_F(e2e, login_under_service_faults_says_it_failed_and_stores_nothing)
     }
 }
 
-// Keys as the merchant presses them, on the desktop, to whichever window has the keyboard.
-namespace {
-
-// What an edit of another process holds now (GetWindowText would give its first text).
-std::wstring EditText(HWND edit)
-{
-    wchar_t buf[256] = {};
-    DWORD_PTR n = 0;
-    if (!SendMessageTimeoutW(edit, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, &n))
-        return L"(no answer)";
-    return buf;
-}
-
-// The text of the main window's search box.
-std::wstring SearchText(DWORD pid, HWND main)
-{
-    std::vector<HWND> edits = EditsWithin(pid, ScreenRect(main));
-    return edits.empty() ? L"(no search box)" : EditText(edits.front());
-}
-
-// Until the window (or one of the pop-ups it owns, such as its edits) has the keyboard.
-bool WaitKeyboard(HWND wnd, DWORD ms)
-{
-    return WaitUntil(
-        [&] {
-            HWND focus = KeyboardFocusOf(wnd);
-            return focus && (focus == wnd || GetWindow(focus, GW_OWNER) == wnd);
-        },
-        ms);
-}
-
-}  // namespace
 
 // The notice at start ("请打开开票软件！") answered with Enter or with Escape: the main
 // window follows and what the merchant types next lands in the search box.
