@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "bridge/buyerfill.h"
+#include "bridge/windowtext.h"
 #include "standins.h"
 
 namespace {
