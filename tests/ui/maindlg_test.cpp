@@ -384,9 +384,9 @@ TEST_F(MainDlgTest, refresh_keeps_rows_unless_the_answer_has_some)
         TakeRequestPaths();
         m_dlg->Refresh();
         // The company information may be asked again (its last answer failed too);
-        // the list must have been asked, once, or the rows were kept for no reason.
+        // the list must have been asked, or the rows were kept for no reason.
         const Paths paths = TakeRequestPaths();
-        EXPECT_EQ(1, std::count(paths.begin(), paths.end(), "GET /Invoice_getFaiaoList"));
+        EXPECT_GE(std::count(paths.begin(), paths.end(), "GET /Invoice_getFaiaoList"), 1);
         EXPECT_EQ(shown, HistoryRows());
         EXPECT_EQ(first, adapter->Records().front().apply_id);
         ASSERT_NE(HistoryList()->GetItemPanel(0), nullptr);
