@@ -167,7 +167,7 @@ struct Case {
     Folder folder = Folder::Normal;
     const char* version = nullptr;  // the service publishes this version (an upgrade)
     bool faultAfterStart = false;   // the fault is switched on once the window is up
-    DWORD observeMs = 3000;
+    DWORD observeMs = 2000;
 };
 
 struct Outcome {
@@ -333,7 +333,7 @@ Outcome RunCase(const Case& c)
         ServiceControl(c.fault);
 
     Observer watch(app, window, c.boundMs, out);
-    bool alive = watch.Watch(800);
+    bool alive = watch.Watch(500);
     std::vector<HWND> edits = EditsWithin(app.Pid(), ScreenRect(window));
     if (alive && (c.drive == Drive::Search || c.drive == Drive::SearchImport) && !isLogin && !edits.empty()) {
         PostText(edits.front(), L"abc");
@@ -663,7 +663,7 @@ TEST(robustness, every_fault_leaves_the_program_alive_answering_its_profile_whol
     ASSERT_GE(cases.size(), 40u);
 
     int crashes = 0, hangs = 0, losses = 0, badWrites = 0;
-    std::string table = "\n#  case                             outcome                       crash hang(ms)/bound  "
+    std::string table = "\n#  case                                      outcome                   crash hang(ms)/bound  "
                         "profile  clean-writes\n";
     int n = 0;
     for (const Case& c : cases) {
@@ -682,7 +682,7 @@ TEST(robustness, every_fault_leaves_the_program_alive_answering_its_profile_whol
         }
         std::string outcome = out.crashed ? "CRASH" : out.hung ? "HANG" : shown.empty() ? "alive, silent" : shown;
         char row[400];
-        std::snprintf(row, sizeof row, "%-2d %-32s %-29s %-5s %6lu/%-6lu %s %-8s %-12s %s\n", ++n, label.c_str(),
+        std::snprintf(row, sizeof row, "%-2d %-41s %-25s %-5s %6lu/%-6lu %s %-8s %-12s %s\n", ++n, label.c_str(),
                       outcome.c_str(), out.crashed ? "YES" : "-", static_cast<unsigned long>(out.longestMs),
                       static_cast<unsigned long>(c.boundMs), out.hung ? "YES" : "-  ",
                       out.profileLost ? "LOST" : "intact",
