@@ -7,6 +7,7 @@ namespace SOUI {
 class SObject;
 
 enum {
+    EVT_KILLFOCUS = 8,        // a widget lost the keyboard; raised on its own event set only
     EVT_CMD = 10000,          // click on a button (and any widget that raises a command)
     EVT_TAB_SELCHANGED = 10020,
     EVT_RE_NOTIFY = 16000,    // edit notification; iNotify carries EN_CHANGE
@@ -51,6 +52,13 @@ public:
     static const wchar_t* EventName() { return L"on_richedit_notify"; }
     EventRENotify(SObject* pSender, unsigned code) : TplEventArgs(pSender), iNotify(code) {}
     unsigned iNotify;
+};
+
+class EventKillFocus : public TplEventArgs<EventKillFocus> {
+public:
+    enum { EventID = EVT_KILLFOCUS };
+    static const wchar_t* EventName() { return L"on_kill_focus"; }
+    explicit EventKillFocus(SObject* pSender) : TplEventArgs(pSender) { bubbleUp = false; }
 };
 
 class EventTabSelChanged : public TplEventArgs<EventTabSelChanged> {

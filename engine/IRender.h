@@ -73,4 +73,10 @@ struct IRenderFactory : IObjRef {
 // Each plug-in exports: extern "C" BOOL SCreateInstance(IObjRef** out).
 using FunSCreateInstance = BOOL (*)(IObjRef** out);
 
+// A render plug-in may also export "SGetGdiObjectCount": the GDI objects of one kind it holds
+// now (created minus deleted), -1 for an unknown kind. A delete that Windows refuses (a bitmap
+// still selected into a DC) is not counted as one, whatever Wine does with it.
+enum GdiObjectKind { GdiKind_DC = 0, GdiKind_Bitmap = 1, GdiKind_Font = 2, GdiKind_Count = 3 };
+using FunSGetGdiObjectCount = LONG (*)(int kind);
+
 } // namespace SOUI

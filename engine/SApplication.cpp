@@ -95,9 +95,13 @@ bool SApplication::PumpOne(MSG& msg)
 {
     if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return false;
     // A filter may remove itself while it runs.
-    std::vector<IMessageFilter*> filters = m_filters;
-    for (auto it = filters.rbegin(); it != filters.rend(); ++it)
-        if ((*it)->PreTranslateMessage(&msg)) return true;
+    std::vector<Filter> filters = m_filters;
+    for (auto it = filters.rbegin(); it != filters.rend(); ++it) {
+        if (it->depth != m_modalDepth) continue;
+        if (std::none_of(m_filters.begin(), m_filters.end(), [&](const Filter& f) { return f.filter == it->filter; }))
+            continue;
+        if (it->filter->PreTranslateMessage(&msg)) return true;
+    }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
     return true;
@@ -113,6 +117,18 @@ int SApplication::Run(HWND)
 
 void SApplication::RunModalLoop(const bool& done)
 {
+    // A pop-up of the loop below would otherwise stay open, deaf, behind the modal window.
+    std::vector<Filter> below = m_filters;
+    for (const Filter& f : below)
+        if (std::any_of(m_filters.begin(), m_filters.end(), [&](const Filter& g) { return g.filter == f.filter; }))
+            f.filter->OnModalLoopStart();
+    ++m_modalDepth;
+    RunLoop(done);
+    --m_modalDepth;
+}
+
+void SApplication::RunLoop(const bool& done)
+{
     MSG msg = {};
     while (!done) {
         if (!PumpOne(msg)) {
@@ -124,12 +140,15 @@ void SApplication::RunModalLoop(const bool& done)
 
 void SApplication::AddMessageFilter(IMessageFilter* f)
 {
-    if (f && std::find(m_filters.begin(), m_filters.end(), f) == m_filters.end()) m_filters.push_back(f);
+    if (!f) return;
+    if (std::none_of(m_filters.begin(), m_filters.end(), [&](const Filter& e) { return e.filter == f; }))
+        m_filters.push_back(Filter{f, m_modalDepth});
 }
 
 void SApplication::RemoveMessageFilter(IMessageFilter* f)
 {
-    m_filters.erase(std::remove(m_filters.begin(), m_filters.end(), f), m_filters.end());
+    m_filters.erase(std::remove_if(m_filters.begin(), m_filters.end(), [&](const Filter& e) { return e.filter == f; }),
+                    m_filters.end());
 }
 
 } // namespace SOUI

@@ -15,9 +15,12 @@ struct SNamedID {
     int id;
 };
 
-// Sees every message of the UI thread's loops before it is dispatched; TRUE swallows it.
+// Sees every message of the loop that was running when it was added (not of modal loops
+// nested in it) before it is dispatched; TRUE swallows it.
 struct IMessageFilter {
     virtual BOOL PreTranslateMessage(MSG* msg) = 0;
+    // A modal loop is starting in this thread, above the filter's own loop.
+    virtual void OnModalLoopStart() {}
 
 protected:
     ~IMessageFilter() = default;
@@ -63,8 +66,14 @@ public:
 
     // Pumps messages until WM_QUIT (posted when an application window is destroyed); returns its code.
     int Run(HWND hMainWnd);
-    // Pumps messages until done becomes true or WM_QUIT arrives (which is posted again).
+    // Pumps messages as the loop running now does (its filters see them) until done
+    // becomes true or WM_QUIT arrives (which is posted again).
+    void RunLoop(const bool& done);
+    // The same for a modal window: the filters of the loops below are told first and do
+    // not see its messages.
     void RunModalLoop(const bool& done);
+    // 0 in Run, one more in each nested RunModalLoop.
+    int GetModalDepth() const { return m_modalDepth; }
     void AddMessageFilter(IMessageFilter* f);
     void RemoveMessageFilter(IMessageFilter* f);
 
@@ -77,7 +86,12 @@ private:
     SFontPool m_fonts;
     SAutoRefPtr<IRenderTarget> m_measure;
     std::vector<std::pair<std::wstring, int>> m_namedIds; // sorted by name, code unit order
-    std::vector<IMessageFilter*> m_filters;
+    struct Filter {
+        IMessageFilter* filter;
+        int depth; // the loop it serves
+    };
+    std::vector<Filter> m_filters;
+    int m_modalDepth = 0;
 };
 
 } // namespace SOUI

@@ -1,5 +1,15 @@
 #pragma once
+#ifdef _WIN32
 #include <windows.h>
+#else
+// The native build of the parsers (fuzzing) has no windows.h: the types they use.
+#include <cstdint>
+using BYTE = unsigned char;
+using COLORREF = std::uint32_t;
+struct RECT {
+    long left, top, right, bottom;
+};
+#endif
 #include <string>
 #include <vector>
 

@@ -7,6 +7,7 @@ SButton::SButton()
 {
     m_textFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
     m_handCursor = true;
+    m_focusable = true;
 }
 
 void SButton::OnInitFinished(pugi::xml_node node)

@@ -17,6 +17,7 @@ SEdit::SEdit()
 {
     m_crBkgnd = RGBA(255, 255, 255, 255);
     m_handCursor = false;
+    m_focusable = true;
 }
 
 SEdit::~SEdit()
@@ -223,6 +224,17 @@ LRESULT CALLBACK SEdit::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
         return ::SendMessageW(self->m_host->m_hWnd, msg, wp, lp);
     // Clicked into or tabbed to: the host's focus widget follows the native focus.
     if (msg == WM_SETFOCUS && self->m_host) self->m_host->SetFocusedWidget(self);
+    if (msg == WM_KILLFOCUS) {
+        EventKillFocus evt(self);
+        self->FireEvent(&evt);
+    }
+    // Tab, Enter and Escape are the window's, as in a dialog; a one-line edit would only beep.
+    if (!self->m_multiLine && self->m_host) {
+        if (msg == WM_KEYDOWN && (wp == VK_TAB || wp == VK_RETURN || wp == VK_ESCAPE) &&
+            self->m_host->OnDialogKey(UINT(wp)))
+            return 0;
+        if (msg == WM_CHAR && (wp == L'\t' || wp == L'\r' || wp == L'\n' || wp == 0x1B)) return 0;
+    }
     LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
     // Activating a pop-up edit can restack its host over it.
     if ((msg == WM_SETFOCUS || msg == WM_ACTIVATE) && self->m_popup && self->m_host) self->m_host->RaiseNativeEditsLater();

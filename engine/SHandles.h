@@ -49,6 +49,23 @@ private:
     HDC m_hdc;
 };
 
+// A memory DC from CreateCompatibleDC, deleted with DeleteDC. Whatever was selected into it
+// must be out again before then (SSelectObject in an inner scope).
+class SMemoryDC {
+public:
+    explicit SMemoryDC(HDC compatible) : m_hdc(CreateCompatibleDC(compatible)) {}
+    ~SMemoryDC()
+    {
+        if (m_hdc) DeleteDC(m_hdc);
+    }
+    SMemoryDC(const SMemoryDC&) = delete;
+    SMemoryDC& operator=(const SMemoryDC&) = delete;
+    HDC get() const { return m_hdc; }
+
+private:
+    HDC m_hdc;
+};
+
 // Puts an object into a DC for a scope.
 class SSelectObject {
 public:

@@ -3,8 +3,10 @@
 #include <windowsx.h>
 #include <algorithm>
 #include "engine/SApplication.h"
+#include "engine/SButton.h"
 #include "engine/SDebug.h"
 #include "engine/SEdit.h"
+#include "engine/SMenu.h"
 #include "engine/SStringUtil.h"
 
 namespace SOUI {
@@ -13,6 +15,7 @@ namespace {
 // Private message: repaint a layered window once for all invalidations queued so far.
 constexpr UINT UM_UPDATE_LAYERED = WM_APP + 0x3F01;
 constexpr UINT UM_RAISE_EDITS = WM_APP + 0x3F02;
+constexpr UINT UM_RESTORE_FOCUS = WM_APP + 0x3F03;
 constexpr int kResizeBand = 4;
 
 RECT UnionRect2(const RECT& a, const RECT& b)
@@ -87,12 +90,7 @@ HRESULT SHostWnd::SetAttribute(const std::wstring& name, const std::wstring& val
         {L"resizable", [](SHostWnd& h, const std::wstring& v) { return Flag(h.m_resizable, v); }},
         {L"toolWindow", [](SHostWnd& h, const std::wstring& v) { return Flag(h.m_toolWindow, v); }},
         {L"translucent", [](SHostWnd& h, const std::wstring& v) { return Flag(h.m_translucent, v); }},
-        {L"margin", [](SHostWnd& h, const std::wstring& v) -> HRESULT {
-             RECT rc;
-             if (!ParseMargin(v, rc)) return E_FAIL;
-             h.m_margin = v;
-             return S_FALSE;
-         }},
+        {L"margin", [](SHostWnd& h, const std::wstring& v) -> HRESULT { return ParseMargin(v, h.m_margin) ? S_FALSE : E_FAIL; }},
         {L"bigIcon", [](SHostWnd& h, const std::wstring& v) -> HRESULT { h.m_bigIconName = v; return S_FALSE; }},
         {L"smallIcon", [](SHostWnd& h, const std::wstring& v) -> HRESULT { h.m_smallIconName = v; return S_FALSE; }},
     };
@@ -147,10 +145,11 @@ BOOL SHostWnd::InitFromXml(pugi::xml_node soui)
 void SHostWnd::BuildTree(pugi::xml_node soui)
 {
     m_hover = m_capture = m_tipOwner = m_focus = nullptr;
+    m_defaultButton = m_cancelButton = nullptr;
+    m_defaultSet = m_cancelSet = false;
     delete m_root;
     m_root = new SWindow;
     m_root->SetHostWnd(this);
-    if (!m_margin.empty()) m_root->SetAttribute(L"margin", m_margin, TRUE);
     pugi::xml_node rootNode = soui.child("root");
     if (!rootNode) SLog(L"host window '" + m_name + L"' has no <root> element");
     else m_root->InitFromXml(rootNode);
@@ -289,6 +288,8 @@ void SHostWnd::OnWidgetDestroyed(SWindow* w)
     if (m_capture == w) m_capture = nullptr;
     if (m_tipOwner == w) m_tipOwner = nullptr;
     if (m_focus == w) m_focus = nullptr;
+    if (m_defaultButton == w) m_defaultButton = nullptr;
+    if (m_cancelButton == w) m_cancelButton = nullptr;
 }
 
 void SHostWnd::OnWidgetHidden(SWindow* w)
@@ -309,6 +310,129 @@ void SHostWnd::OnWidgetHidden(SWindow* w)
             m_focus = nullptr;
             break;
         }
+}
+
+void SHostWnd::SetFocusedWidget(SWindow* w)
+{
+    if (w == m_focus) return;
+    // The focus cue moves with it.
+    if (m_focus) m_focus->Invalidate();
+    m_focus = w;
+    if (w) w->Invalidate();
+}
+
+void SHostWnd::SetDefaultButton(SWindow* w)
+{
+    m_defaultButton = w;
+    m_defaultSet = true;
+}
+
+void SHostWnd::SetCancelButton(SWindow* w)
+{
+    m_cancelButton = w;
+    m_cancelSet = true;
+}
+
+SWindow* SHostWnd::GetDefaultButton() const { return m_defaultSet ? m_defaultButton : FindChildByID(IDOK); }
+
+SWindow* SHostWnd::GetCancelButton() const { return m_cancelSet ? m_cancelButton : FindChildByID(IDCANCEL); }
+
+namespace {
+// Every widget of the tree, depth first, children in layout order.
+std::vector<SWindow*> InLayoutOrder(SWindow* root)
+{
+    std::vector<SWindow*> all;
+    std::vector<SWindow*> stack = {root};
+    while (!stack.empty()) {
+        SWindow* w = stack.back();
+        stack.pop_back();
+        all.push_back(w);
+        const auto& kids = w->GetChildren();
+        for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.push_back(*it);
+    }
+    return all;
+}
+
+bool IsTabStop(const SWindow* w)
+{
+    return w->IsFocusable() && w->IsVisible(TRUE) && !w->IsDisabled(TRUE);
+}
+} // namespace
+
+std::vector<SWindow*> SHostWnd::GetTabOrder() const
+{
+    std::vector<SWindow*> order;
+    if (!m_root) return order;
+    for (SWindow* w : InLayoutOrder(m_root))
+        if (IsTabStop(w)) order.push_back(w);
+    return order;
+}
+
+BOOL SHostWnd::MoveFocus(bool backwards)
+{
+    if (!m_root) return FALSE;
+    // From where the focus is, even when that widget is no stop any more (a button
+    // disabled by its own press).
+    std::vector<SWindow*> all = InLayoutOrder(m_root);
+    size_t n = all.size();
+    size_t at = size_t(std::find(all.begin(), all.end(), m_focus) - all.begin());
+    if (at == n) at = backwards ? 0 : n - 1;
+    for (size_t step = 1; step <= n; ++step) {
+        SWindow* w = all[(at + (backwards ? n - step : step)) % n];
+        if (IsTabStop(w)) {
+            w->SetFocus();
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+void SHostWnd::RestoreFocus()
+{
+    SWindow* w = m_focus;
+    if (w && (!w->IsVisible(TRUE) || w->IsDisabled(TRUE))) w = nullptr;
+    if (!w) {
+        std::vector<SWindow*> order = GetTabOrder();
+        if (!order.empty()) w = order.front();
+    }
+    if (w) w->SetFocus();
+    else if (m_hWnd) ::SetFocus(m_hWnd);
+}
+
+namespace {
+// A button that may be pressed now; the command may end the window, so nothing of it is
+// touched afterwards.
+BOOL Press(SWindow* w)
+{
+    if (!w || !w->IsVisible(TRUE) || w->IsDisabled(TRUE)) return FALSE;
+    w->FireCommand();
+    return TRUE;
+}
+} // namespace
+
+BOOL SHostWnd::OnDialogKey(UINT vk, bool repeat)
+{
+    bool ctrlOrAlt = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+    SButton* focusedButton = dynamic_cast<SButton*>(m_focus);
+    if (focusedButton && !focusedButton->HasKeyboardFocus()) focusedButton = nullptr;
+    switch (vk) {
+    case VK_TAB:
+        if (ctrlOrAlt) return FALSE;
+        MoveFocus(GetKeyState(VK_SHIFT) < 0);
+        return TRUE;
+    case VK_RETURN:
+        if (ctrlOrAlt) return FALSE;
+        return Press(focusedButton ? focusedButton : GetDefaultButton());
+    case VK_ESCAPE:
+        return Press(GetCancelButton());
+    case VK_SPACE:
+        // Held down, it presses once.
+        if (!focusedButton) return FALSE;
+        if (!repeat) Press(focusedButton);
+        return TRUE;
+    default:
+        return FALSE;
+    }
 }
 
 void SHostWnd::AddNativeEdit(SEdit* e)
@@ -435,8 +559,10 @@ LRESULT SHostWnd::HitTestFrame(POINT screen)
 {
     RECT rc;
     ::GetWindowRect(m_hWnd, &rc);
-    bool l = screen.x < rc.left + kResizeBand, r = screen.x >= rc.right - kResizeBand;
-    bool t = screen.y < rc.top + kResizeBand, b = screen.y >= rc.bottom - kResizeBand;
+    // The shadow band is where a translucent window is grabbed; without one, a thin frame.
+    auto band = [](LONG m) { return m > 0 ? m : kResizeBand; };
+    bool l = screen.x < rc.left + band(m_margin.left), r = screen.x >= rc.right - band(m_margin.right);
+    bool t = screen.y < rc.top + band(m_margin.top), b = screen.y >= rc.bottom - band(m_margin.bottom);
     if (t && l) return HTTOPLEFT;
     if (t && r) return HTTOPRIGHT;
     if (b && l) return HTBOTTOMLEFT;
@@ -479,6 +605,12 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_MEASUREITEM:
+        if (SMenu::OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lp))) return TRUE;
+        break;
+    case WM_DRAWITEM:
+        if (SMenu::OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lp))) return TRUE;
+        break;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC hdc = BeginPaint(m_hWnd, &ps);
@@ -503,8 +635,19 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         for (SEdit* e : m_edits) e->RaiseAboveHost();
         return 0;
     case WM_ACTIVATE:
+        if (LOWORD(wp) == WA_INACTIVE || HIWORD(wp)) break;
         // After the activation is over, or the raise is undone by it.
-        if (LOWORD(wp) != WA_INACTIVE) RaiseNativeEditsLater();
+        RaiseNativeEditsLater();
+        // Back from a message box, a dialog or the tray: the keyboard goes where it was.
+        // Later too: Wine does not let a pop-up edit take over an activation still going on.
+        ::PostMessageW(m_hWnd, UM_RESTORE_FOCUS, 0, 0);
+        break;
+    case UM_RESTORE_FOCUS:
+        if (::GetActiveWindow() == m_hWnd) RestoreFocus();
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        if (m_focus) m_focus->Invalidate();
         break;
     case WM_SIZE: {
         int cx = LOWORD(lp), cy = HIWORD(lp);
@@ -515,6 +658,12 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
             InvalidateRect(RECT{0, 0, cx, cy});
         }
         for (SEdit* e : m_edits) e->OnPlacementChanged();
+        // Activated while still minimised (a restore from the tray): the keyboard comes now.
+        if (wp == SIZE_MINIMIZED) m_restoreFocusOnSize = true;
+        else if (m_restoreFocusOnSize) {
+            m_restoreFocusOnSize = false;
+            ::PostMessageW(m_hWnd, UM_RESTORE_FOCUS, 0, 0);
+        }
         return 0;
     }
     case WM_SHOWWINDOW:
@@ -529,7 +678,11 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
     case WM_WINDOWPOSCHANGED: {
         LRESULT d = DefWindowProcW(m_hWnd, msg, wp, lp);
         for (SEdit* e : m_edits) e->OnPlacementChanged();
-        if (!(reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_NOZORDER)) RaiseNativeEditsLater();
+        UINT flags = reinterpret_cast<const WINDOWPOS*>(lp)->flags;
+        if (!(flags & SWP_NOZORDER)) RaiseNativeEditsLater();
+        // Activated while hidden (during its set-up), it gets no activation when shown:
+        // the keyboard goes to its widget once the edits can take it.
+        if (flags & SWP_SHOWWINDOW) ::PostMessageW(m_hWnd, UM_RESTORE_FOCUS, 0, 0);
         return d;
     }
     case WM_MOUSEMOVE:
@@ -543,6 +696,7 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         break;
     case WM_KEYDOWN:
         if (RouteKey(UINT(wp))) return 0;
+        if (OnDialogKey(UINT(wp), (lp & 0x40000000) != 0)) return 0;
         break;
     case WM_MOUSELEAVE:
         m_trackingLeave = false;

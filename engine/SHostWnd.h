@@ -72,9 +72,27 @@ public:
     SWindow* GetHoverWidget() const { return m_hover; }
 
     // The widget that gets the keys while this window has the native focus; nullptr: none.
-    // Only records it: SWindow::SetFocus also moves the native focus.
-    void SetFocusedWidget(SWindow* w) { m_focus = w; }
+    // Only records it: SWindow::SetFocus also moves the native focus. It is also the widget
+    // the keyboard goes back to when the window is activated again.
+    void SetFocusedWidget(SWindow* w);
     SWindow* GetFocusedWidget() const { return m_focus; }
+
+    // Dialog keys. Enter presses the focused button, else the default button; Escape presses
+    // the cancel button; Space presses the focused button; Tab and Shift+Tab move the focus.
+    // Without one set, the default button is the widget numbered IDOK and the cancel button
+    // the one numbered IDCANCEL. nullptr given here means none.
+    void SetDefaultButton(SWindow* w);
+    void SetCancelButton(SWindow* w);
+    SWindow* GetDefaultButton() const;
+    SWindow* GetCancelButton() const;
+    // TRUE when the key was one of these and is used up; also called by the native edits.
+    BOOL OnDialogKey(UINT vk, bool repeat = false);
+    // The Tab stops in layout order: focusable, visible and enabled widgets.
+    std::vector<SWindow*> GetTabOrder() const;
+    // Next (or previous) Tab stop after the focus widget, wrapping around; FALSE: none.
+    BOOL MoveFocus(bool backwards);
+    // The keyboard back to the widget that had it, else to the first Tab stop.
+    void RestoreFocus();
 
     // Bookkeeping for widgets.
     void OnWidgetDestroyed(SWindow* w);
@@ -105,6 +123,10 @@ protected:
     SWindow* m_hover = nullptr;
     SWindow* m_capture = nullptr;
     SWindow* m_focus = nullptr;
+    SWindow* m_defaultButton = nullptr;
+    SWindow* m_cancelButton = nullptr;
+    bool m_defaultSet = false, m_cancelSet = false;
+    bool m_restoreFocusOnSize = false;
     bool m_trackingLeave = false;
     HWND m_tooltip = nullptr;
     SWindow* m_tipOwner = nullptr;
@@ -118,7 +140,9 @@ protected:
     bool m_resizable = false;
     bool m_toolWindow = false;
     bool m_translucent = false;
-    std::wstring m_margin;
+    // The shadow band along the window's edges: where a resizable window is grabbed. It does
+    // not move the root's children; the layouts place their panel inside it themselves.
+    RECT m_margin = {0, 0, 0, 0};
     std::wstring m_bigIconName, m_smallIconName;
 
     struct Handler {

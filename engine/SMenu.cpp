@@ -1,14 +1,62 @@
 #include "engine/SMenu.h"
+#include <algorithm>
+#include <cstring>
 #include <string>
+#include "engine/SApplication.h"
 #include "engine/SDebug.h"
+#include "engine/SSkinPoolMgr.h"
 #include "engine/SResProviderMgr.h"
 #include "engine/SStringUtil.h"
 
 namespace SOUI {
 
 namespace {
-bool Fill(HMENU menu, pugi::xml_node node)
+// Menus that hold icons now; a menu's owner-draw messages are checked against them.
+std::vector<const SMenu*> g_liveMenus;
+} // namespace
+
+SMenu::~SMenu()
 {
+    m_menu.reset();
+    g_liveMenus.erase(std::remove(g_liveMenus.begin(), g_liveMenus.end(), this), g_liveMenus.end());
+}
+
+SMenu::Icon* SMenu::FindIcon(ULONG_PTR itemData)
+{
+    for (const SMenu* m : g_liveMenus)
+        for (const auto& icon : m->m_icons)
+            if (ULONG_PTR(icon.get()) == itemData) return icon.get();
+    return nullptr;
+}
+
+BOOL SMenu::OnMeasureItem(MEASUREITEMSTRUCT* mis)
+{
+    Icon* icon = mis && mis->CtlType == ODT_MENU ? FindIcon(mis->itemData) : nullptr;
+    if (!icon) return FALSE;
+    mis->itemWidth = UINT(icon->size.cx);
+    mis->itemHeight = UINT(icon->size.cy);
+    return TRUE;
+}
+
+BOOL SMenu::OnDrawItem(const DRAWITEMSTRUCT* dis)
+{
+    Icon* icon = dis && dis->CtlType == ODT_MENU ? FindIcon(dis->itemData) : nullptr;
+    if (!icon) return FALSE;
+    const RECT& rc = dis->rcItem;
+    int x = rc.left + (rc.right - rc.left - icon->size.cx) / 2;
+    int y = rc.top + (rc.bottom - rc.top - icon->size.cy) / 2;
+    SMemoryDC mem(dis->hDC);
+    if (!mem.get()) return TRUE;
+    SSelectObject sel(mem.get(), icon->bmp.get());
+    BLENDFUNCTION bf = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    GdiAlphaBlend(dis->hDC, x, y, icon->size.cx, icon->size.cy, mem.get(), 0, 0, icon->size.cx, icon->size.cy, bf);
+    return TRUE;
+}
+
+bool SMenu::Fill(HMENU menu, pugi::xml_node node, const std::wstring& inheritedSkin)
+{
+    std::wstring iconSkin = inheritedSkin;
+    if (auto a = node.attribute("iconSkin")) iconSkin = Utf8ToWide(a.value());
     for (auto e : node.children()) {
         if (e.type() != pugi::node_element) continue;
         std::string n = e.name();
@@ -27,16 +75,64 @@ bool Fill(HMENU menu, pugi::xml_node node)
         if (e.attribute("check").as_bool()) flags |= MF_CHECKED;
         if (e.child("item")) {
             SMenuHandle sub(CreatePopupMenu());
-            if (!sub.get() || !Fill(sub.get(), e)) return false;
+            if (!sub.get() || !Fill(sub.get(), e, iconSkin)) return false;
             if (!AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub.get()), text.c_str())) return false;
             sub.release(); // the parent menu owns it now
         } else {
             if (!AppendMenuW(menu, flags, UINT_PTR(e.attribute("id").as_uint()), text.c_str())) return false;
         }
+        auto icon = e.attribute("icon");
+        if (!icon) continue;
+        std::wstring skin = iconSkin;
+        if (auto a = e.attribute("iconSkin")) skin = Utf8ToWide(a.value());
+        Icon* made = MakeIcon(skin, icon.as_int(-1));
+        if (!made) continue;
+        MENUITEMINFOW mii = {};
+        mii.cbSize = sizeof(mii);
+        mii.fMask = MIIM_BITMAP | MIIM_DATA;
+        mii.hbmpItem = HBMMENU_CALLBACK;
+        mii.dwItemData = ULONG_PTR(made);
+        SetMenuItemInfoW(menu, UINT(GetMenuItemCount(menu) - 1), TRUE, &mii);
     }
     return true;
 }
-} // namespace
+
+SMenu::Icon* SMenu::MakeIcon(const std::wstring& skinName, int index)
+{
+    auto* pool = SSkinPoolMgr::getSingletonPtr();
+    ISkinObj* skin = pool && !skinName.empty() ? pool->GetSkin(skinName) : nullptr;
+    if (!skin || index < 0 || index >= skin->GetStates()) {
+        SLog(L"menu: no icon " + std::to_wstring(index) + L" in skin '" + skinName + L"'");
+        return nullptr;
+    }
+    auto* app = SApplication::getSingletonPtr();
+    SIZE sz = skin->GetSkinSize();
+    SAutoRefPtr<IRenderTarget> rt;
+    if (!app || !app->GetRenderFactory() || sz.cx <= 0 || sz.cy <= 0 ||
+        !app->GetRenderFactory()->CreateRenderTarget(rt.Out(), sz.cx, sz.cy))
+        return nullptr;
+    RECT rc = {0, 0, sz.cx, sz.cy};
+    rt->ClearRect(rc, RGBA(0, 0, 0, 0));
+    skin->DrawByIndex(rt, rc, index);
+    // GdiAlphaBlend takes premultiplied pixels, which is what the target holds.
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = sz.cx;
+    bi.bmiHeader.biHeight = -sz.cy;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    SGdiObject<HBITMAP> bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bmp.get() || !bits) return nullptr;
+    memcpy(bits, rt->GetCurrentBitmap()->GetPixelBits(), size_t(sz.cx) * sz.cy * 4);
+    auto made = std::make_unique<Icon>();
+    made->bmp = std::move(bmp);
+    made->size = sz;
+    m_icons.push_back(std::move(made));
+    if (std::find(g_liveMenus.begin(), g_liveMenus.end(), this) == g_liveMenus.end()) g_liveMenus.push_back(this);
+    return m_icons.back().get();
+}
 
 BOOL SMenu::LoadMenuW(const wchar_t* resName, const wchar_t* type)
 {
@@ -51,8 +147,10 @@ BOOL SMenu::LoadMenuW(const wchar_t* resName, const wchar_t* type)
 
 BOOL SMenu::LoadMenuFromXml(pugi::xml_node menu)
 {
+    m_menu.reset();
+    m_icons.clear();
     SMenuHandle h(CreatePopupMenu());
-    if (!h.get() || !menu || !Fill(h.get(), menu)) {
+    if (!h.get() || !menu || !Fill(h.get(), menu, L"")) {
         SLog(L"menu could not be built");
         return FALSE;
     }

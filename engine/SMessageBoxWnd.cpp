@@ -76,12 +76,26 @@ void SMessageBoxWnd::Setup()
                                               std::to_wstring(m_count) + L" buttons");
         if (SWindow* page = sw->GetItem(sw->GetCurSel())) scope = page;
     }
+    SWindow* buttons[3] = {};
     for (int i = 0; i < 3 && scope; ++i) {
         SWindow* b = scope->FindChildByName(kButtonNames[i]);
         if (!b) continue;
         b->SetVisible(i < m_count, TRUE);
-        if (i < m_count) b->SetWindowTextW(ButtonText(m_ids[i]));
+        if (i < m_count) {
+            b->SetWindowTextW(ButtonText(m_ids[i]));
+            buttons[i] = b;
+        }
     }
+    // As the system's box: MB_DEFBUTTONn picks the default, which starts with the keyboard;
+    // Escape is Cancel, or the only button, and does nothing when neither is there.
+    int def = int((m_type & MB_DEFMASK) >> 8);
+    if (def >= m_count) def = 0;
+    SWindow* cancel = m_count == 1 ? buttons[0] : nullptr;
+    for (int i = 0; i < m_count; ++i)
+        if (m_ids[i] == IDCANCEL) cancel = buttons[i];
+    SetDefaultButton(buttons[def]);
+    SetCancelButton(cancel);
+    if (buttons[def]) SetFocusedWidget(buttons[def]);
     if (m_type & MB_SYSTEMMODAL)
         ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }

@@ -238,11 +238,15 @@ HRESULT SWindow::SetAttribute(const std::wstring& name, const std::wstring& valu
         {L"msgTransparent", [](SWindow& w, const std::wstring& v) -> HRESULT {
              return ParseBool(v, w.m_msgTransparent) ? S_FALSE : E_FAIL;
          }},
-        // Keyboard focus and the horizontal text inset of style classes: accepted, not drawn.
-        {L"focusable", [](SWindow&, const std::wstring&) -> HRESULT { return S_FALSE; }},
+        {L"focusable", [](SWindow& w, const std::wstring& v) -> HRESULT {
+             return ParseBool(v, w.m_focusable) ? S_FALSE : E_FAIL;
+         }},
+        {L"drawFocusRect", [](SWindow& w, const std::wstring& v) -> HRESULT {
+             return ParseBool(v, w.m_drawFocusRect) ? S_FALSE : E_FAIL;
+         }},
+        // The horizontal text inset of style classes: accepted, not drawn.
         {L"margin-x", [](SWindow&, const std::wstring&) -> HRESULT { return S_FALSE; }},
         {L"margin-y", [](SWindow&, const std::wstring&) -> HRESULT { return S_FALSE; }},
-        {L"drawFocusRect", [](SWindow&, const std::wstring&) -> HRESULT { return S_FALSE; }},
     };
     HRESULT hr = ApplyAttr(kAttrs, *this, name, value);
     if (hr == E_NOTIMPL) return Base::SetAttribute(name, value, loading);
@@ -426,9 +430,41 @@ void SWindow::PaintTree(IRenderTarget* rt, const RECT& dirty)
     RECT inter;
     if (!m_visible || !IntersectRect(&inter, &m_rc, &dirty)) return;
     rt->PushClipRect(inter);
-    OnPaint(rt);
+    if (HasKeyboardFocus()) {
+        // The focused button looks hovered, so the cue shows even where the layout turns
+        // the dotted frame off.
+        DWORD state = m_state;
+        m_state |= WndState_Hover;
+        OnPaint(rt);
+        m_state = state;
+        if (m_drawFocusRect) DrawFocusCue(rt);
+    } else {
+        OnPaint(rt);
+    }
     for (SWindow* c : m_children) c->PaintTree(rt, inter);
     rt->PopClip();
+}
+
+void SWindow::DrawFocusCue(IRenderTarget* rt)
+{
+    RECT rc = {m_rc.left + 3, m_rc.top + 3, m_rc.right - 4, m_rc.bottom - 4};
+    if (rc.right <= rc.left || rc.bottom <= rc.top) return;
+    COLORREF cr = GetTextColor();
+    if (cr == CR_INVALID) cr = RGBA(0, 0, 0, 255);
+    // Dotted, one on and one off, as the system draws it.
+    for (LONG x = rc.left; x < rc.right; x += 2) {
+        rt->FillSolidRect(RECT{x, rc.top, x + 1, rc.top + 1}, cr);
+        rt->FillSolidRect(RECT{x, rc.bottom, x + 1, rc.bottom + 1}, cr);
+    }
+    for (LONG y = rc.top; y <= rc.bottom; y += 2) {
+        rt->FillSolidRect(RECT{rc.left, y, rc.left + 1, y + 1}, cr);
+        rt->FillSolidRect(RECT{rc.right, y, rc.right + 1, y + 1}, cr);
+    }
+}
+
+bool SWindow::HasKeyboardFocus() const
+{
+    return m_host && m_host->GetFocusedWidget() == this && m_host->m_hWnd && ::GetFocus() == m_host->m_hWnd;
 }
 
 void SWindow::DrawBackground(IRenderTarget* rt)

@@ -122,6 +122,11 @@ public:
     virtual LRESULT SSendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0);
     // Makes this the host's focus widget (it gets OnKeyDown) and gives the host the native focus.
     virtual void SetFocus();
+    // A stop of Tab and Shift+Tab ("focusable"); buttons and edits are by default.
+    bool IsFocusable() const { return m_focusable; }
+    void SetFocusable(bool focusable) { m_focusable = focusable; }
+    // True while this is its host's focus widget and the host holds the keyboard.
+    bool HasKeyboardFocus() const;
 
     // Hooks for widgets with native parts (the edit).
     virtual void OnHostCreated() {}
@@ -132,6 +137,7 @@ public:
 
 protected:
     void NotifyPlacement(); // the subtree, after a move or a visibility change
+    void DrawFocusCue(IRenderTarget* rt);
     bool IsAnchoredLayout() const { return !m_pos.empty(); }
 
     SWindow* m_parent = nullptr;
@@ -144,6 +150,8 @@ protected:
     bool m_visible = true;
     bool m_msgTransparent = false;
     bool m_handCursor = false;
+    bool m_focusable = false;
+    bool m_drawFocusRect = true; // "drawFocusRect": the dotted frame of the focus cue
     RECT m_rc = {0, 0, 0, 0};
     RECT m_margin = {0, 0, 0, 0};
     std::vector<SPosItem> m_pos;

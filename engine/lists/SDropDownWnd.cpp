@@ -139,6 +139,13 @@ BOOL SDropDownWnd::PreTranslateMessage(MSG* msg)
     return FALSE;
 }
 
+void SDropDownWnd::OnModalLoopStart()
+{
+    ++m_depth;
+    EndDropDown(IDCANCEL);
+    --m_depth;
+}
+
 BOOL SDropDownWnd::RouteWheel(WPARAM wp, LPARAM)
 {
     int delta = GET_WHEEL_DELTA_WPARAM(wp);
@@ -196,6 +203,16 @@ LRESULT SDropDownWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         }
         break;
     }
+    case WM_CANCELMODE:
+        EndDropDown(IDCANCEL);
+        return 0;
+    case WM_CAPTURECHANGED:
+        // Taken by another window; a plain release (its own click's among them) leaves it be.
+        if (lp && reinterpret_cast<HWND>(lp) != m_hWnd) {
+            EndDropDown(IDCANCEL);
+            return 0;
+        }
+        break;
     case WM_LBUTTONUP: {
         LRESULT r = Base::HandleMessage(msg, wp, lp);
         // The host lets the capture go after a click; the pop-up keeps watching the mouse.

@@ -19,8 +19,9 @@ protected:
 
 // A top-level pop-up with its own widget tree that never takes activation, so the keyboard
 // stays where it was. From construction to destruction it filters the UI thread's messages.
-// Enter ends it with IDOK; Escape, a click outside it and the application losing activation
-// end it with IDCANCEL. It frees itself after its window is gone: create it with new, and
+// Enter ends it with IDOK; Escape, a click outside it, the application losing activation,
+// WM_CANCELMODE, the mouse capture taken by another window and a modal loop starting in the
+// thread end it with IDCANCEL. It frees itself after its window is gone: create it with new, and
 // after EndDropDown (or the owner's OnDestroyDropDown) never touch it again.
 class SDropDownWnd : public SHostWnd, public IMessageFilter {
 public:
@@ -45,6 +46,7 @@ public:
     BOOL InitFromXml(pugi::xml_node soui) override;
     HRESULT SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading) override;
     BOOL PreTranslateMessage(MSG* msg) override;
+    void OnModalLoopStart() override;
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;

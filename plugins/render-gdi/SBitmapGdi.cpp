@@ -1,4 +1,5 @@
 #include "SBitmapGdi.h"
+#include "SGdiCount.h"
 
 namespace SOUI {
 
@@ -18,6 +19,7 @@ SBitmapGdi* SBitmapGdi::Create(int cx, int cy)
         if (h) DeleteObject(h);
         return nullptr;
     }
+    GdiCountCreated(GdiKind_Bitmap);
     auto* b = new SBitmapGdi;
     b->m_hbmp = h;
     b->m_bits = static_cast<BYTE*>(bits);
@@ -29,7 +31,14 @@ SBitmapGdi* SBitmapGdi::Create(int cx, int cy)
 
 SBitmapGdi::~SBitmapGdi()
 {
-    if (m_hbmp) DeleteObject(m_hbmp);
+    if (!m_hbmp) return;
+    // Windows would fail this delete and leak the bitmap (Wine defers it): count it as leaked.
+    if (m_dc && GetCurrentObject(m_dc, OBJ_BITMAP) == m_hbmp) {
+        OutputDebugStringW(L"render-gdi: a bitmap was deleted while still selected into a DC");
+        DeleteObject(m_hbmp);
+        return;
+    }
+    if (DeleteObject(m_hbmp)) GdiCountDeleted(GdiKind_Bitmap);
 }
 
 } // namespace SOUI

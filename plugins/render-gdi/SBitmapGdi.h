@@ -11,6 +11,9 @@ public:
     int Height() const override { return m_cy; }
     BYTE* GetPixelBits() override { return m_bits; }
     HBITMAP GetHBitmap() const { return m_hbmp; }
+    // The DC it was last selected into: Windows refuses to delete a bitmap that a DC still
+    // holds, so the destructor looks there first.
+    void SetDC(HDC dc) { m_dc = dc; }
 
 private:
     SBitmapGdi() = default;
@@ -18,6 +21,7 @@ private:
     HBITMAP m_hbmp = nullptr;
     BYTE* m_bits = nullptr;
     int m_cx = 0, m_cy = 0;
+    HDC m_dc = nullptr;
 };
 
 } // namespace SOUI

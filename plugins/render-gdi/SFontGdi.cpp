@@ -1,4 +1,5 @@
 #include "SFontGdi.h"
+#include "SGdiCount.h"
 
 namespace SOUI {
 
@@ -52,11 +53,12 @@ SFontGdi::SFontGdi(IObjRef* factory, const wchar_t* face, int size, BOOL bold, B
     lf.lfQuality = CLEARTYPE_QUALITY;
     lstrcpynW(lf.lfFaceName, m_face.c_str(), LF_FACESIZE);
     m_hfont = CreateFontIndirectW(&lf);
+    if (m_hfont) GdiCountCreated(GdiKind_Font);
 }
 
 SFontGdi::~SFontGdi()
 {
-    if (m_hfont) DeleteObject(m_hfont);
+    if (m_hfont && DeleteObject(m_hfont)) GdiCountDeleted(GdiKind_Font);
     m_font.reset();
     m_family.reset();
 }

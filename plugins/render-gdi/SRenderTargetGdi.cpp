@@ -1,6 +1,7 @@
 #include "SRenderTargetGdi.h"
 #include <algorithm>
 #include "SFontGdi.h"
+#include "SGdiCount.h"
 
 namespace SOUI {
 
@@ -43,6 +44,7 @@ bool Intersect(RECT& out, const RECT& a, const RECT& b)
 SRenderTargetGdi::SRenderTargetGdi(IObjRef* factory) : m_factory(factory)
 {
     m_hdc = CreateCompatibleDC(nullptr);
+    if (m_hdc) GdiCountCreated(GdiKind_DC);
 }
 
 SRenderTargetGdi::~SRenderTargetGdi()
@@ -50,8 +52,9 @@ SRenderTargetGdi::~SRenderTargetGdi()
     m_graphics.reset();
     m_gdipBmp.reset();
     if (m_hdc) {
+        // The bitmaps leave the DC before the members release them.
         if (m_oldBmp) SelectObject(m_hdc, m_oldBmp);
-        DeleteDC(m_hdc);
+        if (DeleteDC(m_hdc)) GdiCountDeleted(GdiKind_DC);
     }
 }
 
@@ -59,8 +62,9 @@ BOOL SRenderTargetGdi::Resize(int cx, int cy)
 {
     SBitmapGdi* b = SBitmapGdi::Create(std::max(cx, 1), std::max(cy, 1));
     if (!b) return FALSE;
-    m_own.Attach(b);
+    // The new bitmap goes into the DC before the old one can be released.
     Select(b);
+    m_own.Attach(b);
     return TRUE;
 }
 
@@ -80,11 +84,16 @@ void SRenderTargetGdi::Select(SBitmapGdi* bmp)
 {
     m_graphics.reset();
     m_gdipBmp.reset();
-    m_cur = bmp;
     m_clips.clear();
+    // Into the DC before m_cur lets the old one go: releasing it may delete it, and Windows
+    // refuses to delete a bitmap that is still selected.
+    if (HGDIOBJ next = bmp ? bmp->GetHBitmap() : m_oldBmp) {
+        HGDIOBJ old = SelectObject(m_hdc, next);
+        if (!m_oldBmp) m_oldBmp = old;
+    }
+    if (bmp) bmp->SetDC(m_hdc);
+    m_cur = bmp;
     if (!bmp) return;
-    HGDIOBJ old = SelectObject(m_hdc, bmp->GetHBitmap());
-    if (!m_oldBmp) m_oldBmp = old;
     m_gdipBmp = std::make_unique<Gdiplus::Bitmap>(bmp->Width(), bmp->Height(), bmp->Width() * 4,
                                                   PixelFormat32bppPARGB, bmp->GetPixelBits());
     m_graphics.reset(Gdiplus::Graphics::FromImage(m_gdipBmp.get()));

@@ -55,6 +55,7 @@ BOOL SSearchDropdownList::CreateChildren(pugi::xml_node node)
     }
     m_pEdit->SSendMessage(EM_SETEVENTMASK, 0, ENM_CHANGE);
     m_pEdit->GetEventSet()->subscribeEvent(EventRENotify::EventID, &SSearchDropdownList::OnEditNotify, this);
+    m_pEdit->GetEventSet()->subscribeEvent(EventKillFocus::EventID, &SSearchDropdownList::OnEditKillFocus, this);
     m_popupTemplate.reset();
     if (pugi::xml_node tpl = node.child("popupStyle")) m_popupTemplate.append_copy(tpl);
     else SLog(Describe() + L" has no \"popupStyle\": its pop-up would stay empty");
@@ -83,6 +84,13 @@ bool SSearchDropdownList::OnEditNotify(EventArgs* evt)
     if (!m_pDropDownWnd || m_pDropDownWnd != fill.pDropdownList) return false;
     if (fill.bPopup) ShowDropDown();
     else m_pDropDownWnd->EndDropDown(IDCANCEL);
+    return false;
+}
+
+bool SSearchDropdownList::OnEditKillFocus(EventArgs*)
+{
+    // The keys went elsewhere (another window, a message box): the choice is not being made.
+    if (m_pDropDownWnd) m_pDropDownWnd->EndDropDown(IDCANCEL);
     return false;
 }
 

@@ -35,6 +35,7 @@ public:
 
 private:
     bool OnEditNotify(SOUI::EventArgs* evt);
+    bool OnEditKillFocus(SOUI::EventArgs* evt);
     void ShowDropDown();
 
     SDropdownList* m_pDropDownWnd = nullptr;

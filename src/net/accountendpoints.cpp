@@ -1,15 +1,14 @@
 #include "accountendpoints.h"
 
-#include "net/answer.h"
+#include "net/endpointanswers.h"
 #include "net/serviceaccess.h"
+#include "net/servicecall.h"
 #include "net/wireencoding.h"
 
 bool RequestVerifyCode(CHttpTransport& transport, const std::string& mobile)
 {
-    const std::string answer =
-        CallService(transport, ServiceBaseUrl() + "Invoice_regmobileCode", true, "phone=" + EscapeRawValue(mobile));
-    Json::Value root;
-    return ParseAnswer(answer, root) && AnswerCodeOk(root);
+    return ReadConfirmation(
+        CallService(transport, ServiceBaseUrl() + "Invoice_regmobileCode", true, "phone=" + EscapeRawValue(mobile)));
 }
 
 bool LoginByVerifyCode(CHttpTransport& transport, const std::string& mobile, const std::string& code,
@@ -18,8 +17,5 @@ bool LoginByVerifyCode(CHttpTransport& transport, const std::string& mobile, con
     const std::string answer =
         CallService(transport, ServiceBaseUrl() + "Invoice_loginbyverify", true,
                     "phone=" + EscapeRawValue(mobile) + "&code=" + EscapeRawValue(code));
-    Json::Value root;
-    if (!ParseAnswer(answer, root) || !AnswerCodeOk(root, true))
-        return false;
-    return ReadString(root, "data", userId);
+    return ReadLoginAnswer(answer, userId);
 }

@@ -3,13 +3,9 @@
 #include <climits>
 #include <memory>
 
-#include "net/diag.h"
-#include "net/httptransport.h"
 #include "net/textconv.h"
 
 namespace {
-const char kFormHeader[] = "Content-Type:application/x-www-form-urlencoded";
-
 void RemoveAll(std::wstring& text, const std::wstring& tag)
 {
     size_t at = 0;
@@ -17,14 +13,6 @@ void RemoveAll(std::wstring& text, const std::wstring& tag)
         text.erase(at, tag.size());
 }
 }  // namespace
-
-std::string CallService(CHttpTransport& transport, const std::string& url, bool post, const std::string& body)
-{
-    std::string answer = transport.Request(url, post, post ? kFormHeader : "", post ? body : "");
-    if (!answer.empty())
-        DebugLine(ResponseToDebugText(answer));
-    return answer;
-}
 
 bool ParseAnswer(const std::string& answer, Json::Value& root)
 {

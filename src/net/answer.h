@@ -4,11 +4,6 @@
 #include <cstdint>
 #include <string>
 
-class CHttpTransport;
-
-// Sends one request to the service and writes a non-empty answer to the debug log.
-std::string CallService(CHttpTransport& transport, const std::string& url, bool post, const std::string& body);
-
 // Parses an answer; false for an empty or malformed one (never throws).
 bool ParseAnswer(const std::string& answer, Json::Value& root);
 

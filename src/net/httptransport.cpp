@@ -9,6 +9,7 @@
 namespace {
 constexpr DWORD kReadChunk = 4096;
 constexpr DWORD kDownloadChunk = 1u << 20;
+const char kCloseHeader[] = "Connection: close\r\n";
 
 // Set on every level: which handle WinINet consults for which timeout differs
 // between Windows versions and Wine.
@@ -65,29 +66,6 @@ bool Expired(ULONGLONG start, DWORD budgetMs)
 }
 }  // namespace
 
-UrlParts CHttpTransport::SplitUrl(const std::string& url)
-{
-    UrlParts parts;
-    std::string rest = url;
-    const std::string scheme = "http://";
-    size_t at = rest.find(scheme);
-    if (at != std::string::npos)
-        rest.erase(0, at + scheme.size());
-
-    size_t slash = rest.find('/');
-    parts.host = slash == std::string::npos ? rest : rest.substr(0, slash);
-    size_t colon = parts.host.find(':');
-    if (colon != std::string::npos) {
-        // atoi's reading, without its undefined overflow.
-        long port = std::strtol(parts.host.c_str() + colon + 1, nullptr, 10);
-        parts.port = static_cast<std::uint16_t>(static_cast<unsigned long>(port));
-        parts.host.erase(colon);
-    }
-    if (slash != std::string::npos)
-        parts.page = rest.substr(slash);
-    return parts;
-}
-
 void CHttpTransport::CloseHandles()
 {
     m_request.Reset();
@@ -135,10 +113,16 @@ HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const s
     ApplyTimeouts(m_connection.Get(), m_limits);
 
     m_request.Reset(HttpOpenRequestA(m_connection.Get(), post ? "POST" : "GET", parts.page.c_str(), "HTTP/1.1",
-                                     nullptr, nullptr, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
+                                     nullptr, nullptr, INTERNET_FLAG_RELOAD, 0));
     if (!m_request)
         return Fail(HttpErrorOpen);
     ApplyTimeouts(m_request.Get(), m_limits);
+    // A connection of its own for every request. WinINet keeps finished connections
+    // in a pool, and when a reused one closes before any answer it silently sends the
+    // request again on a new one: a login code spent twice, a record added twice.
+    if (!HttpAddRequestHeadersA(m_request.Get(), kCloseHeader, static_cast<DWORD>(-1),
+                                HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE))
+        return Fail(HttpErrorOpen);
 
     const char* headerText = headers.empty() ? nullptr : headers.c_str();
     void* bodyData = post && !body.empty() ? const_cast<char*>(body.data()) : nullptr;
@@ -196,7 +180,9 @@ bool CHttpTransport::DownloadToFile(const std::wstring& url, const std::wstring&
     if (!internet)
         return false;
     ApplyTimeouts(internet.Get(), m_limits);
-    InternetHandle request(InternetOpenUrlW(internet.Get(), url.c_str(), nullptr, 0,
+    // Closed after the answer, like every request (see Exchange).
+    InternetHandle request(InternetOpenUrlW(internet.Get(), url.c_str(), L"Connection: close\r\n",
+                                            static_cast<DWORD>(-1),
                                             INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                                                 INTERNET_FLAG_TRANSFER_BINARY,
                                             0));

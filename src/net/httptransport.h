@@ -6,6 +6,7 @@
 #include <string>
 
 #include "net/internethandle.h"
+#include "net/urlparts.h"
 
 // Why the last request failed. 1-5 and 14 are the historical codes; 6 and 7
 // exist because a cut-off or oversized answer must not pass for a whole one.
@@ -19,12 +20,6 @@ enum HttpInterfaceError : int {
     HttpErrorRead = 6,          // a read failed, timed out, or the body ended before its Content-Length
     HttpErrorTooLarge = 7,      // the answer exceeded HttpLimits::maxAnswerBytes
     HttpErrorEmptyUrl = 14,
-};
-
-struct UrlParts {
-    std::string host;
-    std::string page;  // from the first '/' on, query included; empty when there is none
-    std::uint16_t port = 80;
 };
 
 // Bounds that keep a dead, silent or endless service from freezing the caller.
@@ -71,7 +66,7 @@ public:
     bool DownloadToFile(const std::wstring& url, const std::wstring& path, bool failIfExists);
 
     // Host, page path and port of a URL; port 80 unless the host names one.
-    static UrlParts SplitUrl(const std::string& url);
+    static UrlParts SplitUrl(const std::string& url) { return ::SplitUrl(url); }
 
     // Code of the most recent failed request; a success does not reset it.
     HttpInterfaceError LastError() const { return m_lastError; }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "net/textconv.h"
+#include "profile/profilecheck.h"
 
 namespace {
 
@@ -43,13 +44,7 @@ std::wstring ReadKey(const std::wstring& section, const wchar_t* key, DWORD capa
 // of its own; a ']' in a section name would end the name early. Such text is refused.
 bool BreaksIni(const std::wstring& text, bool isSection)
 {
-    for (wchar_t c : text) {
-        if (c == L'\r' || c == L'\n' || c == L'\0')
-            return true;
-        if (isSection && c == L']')
-            return true;
-    }
-    return false;
+    return isSection ? !IsStorableSectionName(text) : !IsStorableProfileValue(text);
 }
 
 bool WriteKey(const std::wstring& section, const wchar_t* key, const std::wstring& value)

@@ -16,6 +16,8 @@ BOOL CInputDlg::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
 {
     switch (msg) {
     case WM_INITDIALOG:
+        // Enter confirms; Escape is the close button (numbered IDCANCEL in the layout).
+        SetDefaultButton(FindChildByName(L"btn_done"));
         result = TRUE;
         return TRUE;
     default:

@@ -43,6 +43,9 @@ BOOL CLoginDlg::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
     switch (msg) {
     case WM_INITDIALOG:
         m_loginResult = 1;
+        // Enter logs in and Escape closes, from either edit.
+        SetDefaultButton(FindChildByName(L"btn_login"));
+        SetCancelButton(FindChildByName(L"btn_close"));
         result = 0;
         return TRUE;
     case WM_CLOSE:

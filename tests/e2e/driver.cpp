@@ -56,6 +56,50 @@ void Type(HWND edit, const std::wstring& text)
         SendMessageW(edit, WM_CHAR, c, 1);
 }
 
+void PressKey(UINT vk, bool shift)
+{
+    std::vector<INPUT> in;
+    auto key = [&](UINT v, DWORD flags) {
+        INPUT i = {};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = static_cast<WORD>(v);
+        i.ki.dwFlags = flags;
+        in.push_back(i);
+    };
+    if (shift)
+        key(VK_SHIFT, 0);
+    key(vk, 0);
+    key(vk, KEYEVENTF_KEYUP);
+    if (shift)
+        key(VK_SHIFT, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+    Sleep(50);
+}
+
+void TypeKeys(const std::wstring& text)
+{
+    for (wchar_t c : text) {
+        INPUT in[2] = {};
+        for (INPUT& i : in) {
+            i.type = INPUT_KEYBOARD;
+            i.ki.wScan = c;
+            i.ki.dwFlags = KEYEVENTF_UNICODE;
+        }
+        in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        SendInput(2, in, sizeof(INPUT));
+        Sleep(20);
+    }
+}
+
+HWND KeyboardFocusOf(HWND wnd)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(wnd, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
 std::string RunAndRead(const std::wstring& exe, DWORD ms)
 {
     SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};

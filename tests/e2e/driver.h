@@ -19,6 +19,14 @@ void Click(HWND wnd, POINT at);
 // Types `text` into an edit key by key (WM_CHAR), after emptying it.
 void Type(HWND edit, const std::wstring& text);
 
+// Real input on the desktop (SendInput): it goes to whichever window has the keyboard.
+// A key pressed and released, Shift held around it when asked.
+void PressKey(UINT vk, bool shift = false);
+// Characters typed one by one.
+void TypeKeys(const std::wstring& text);
+// The window that has the keyboard in the thread that owns `wnd`; null when none.
+HWND KeyboardFocusOf(HWND wnd);
+
 // The layouts' message box (380 × 210): its buttons sit on the bottom row, right-aligned.
 extern const SIZE kMessageBox;
 extern const POINT kBoxOkOfTwo;     // "确定" when it asks OK or cancel

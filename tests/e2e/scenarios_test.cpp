@@ -94,6 +94,28 @@ protected:
     {
         return requests.find(line) != std::string::npos;
     }
+
+    // A known merchant at work: the installation with the merchant stored, the stand-in
+    // with its issuing window, the program started, its main window up.
+    struct Session {
+        AppInstallation inst;
+        std::unique_ptr<StandInProcess> standIn;
+        std::unique_ptr<AppProcess> app;
+        HWND main = nullptr;
+    };
+    static void Start(Session& s, const wchar_t* exe = L"Aisino.Framework.Startup.exe",
+                      const std::wstring& flags = kHtSeller, const wchar_t* identity = kHtIdentity)
+    {
+        ASSERT_TRUE(s.inst.Ok());
+        StoreMerchant(s.inst, identity);
+        s.standIn = StartStandIn(exe, flags, s.inst);
+        ASSERT_NE(s.standIn, nullptr);
+        s.app = std::make_unique<AppProcess>(s.inst.Exe(), s.inst.Bin());
+        s.main = MainWindow(*s.app);
+        ASSERT_NE(s.main, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return !EditsWithin(s.app->Pid(), ScreenRect(s.main)).empty(); }, 5000))
+            << "no search box";
+    }
 };
 
 }  // namespace
@@ -144,14 +166,10 @@ TEST_F(e2e, import_search_hit_into_ht_and_bw)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.variant);
-        AppInstallation inst;
-        ASSERT_TRUE(inst.Ok());
-        StoreMerchant(inst, c.identity);
-        auto standIn = StartStandIn(c.exe, c.flags, inst);
-        ASSERT_NE(standIn, nullptr);
-        AppProcess app(inst.Exe(), inst.Bin());
-        HWND main = MainWindow(app);
-        ASSERT_NE(main, nullptr);
+        Session s;
+        ASSERT_NO_FATAL_FAILURE(Start(s, c.exe, c.flags, c.identity));
+        const AppProcess& app = *s.app;
+        const HWND main = s.main;
         TakeServiceRequests();
 
         std::vector<HWND> edits = EditsWithin(app.Pid(), ScreenRect(main));
@@ -194,14 +212,9 @@ TEST_F(e2e, import_search_hit_into_ht_and_bw)
 // record's date is renewed at the service.
 TEST_F(e2e, import_history_row_again)
 {
-    AppInstallation inst;
-    ASSERT_TRUE(inst.Ok());
-    StoreMerchant(inst, kHtIdentity);
-    auto standIn = StartStandIn(L"Aisino.Framework.Startup.exe", kHtSeller, inst);
-    ASSERT_NE(standIn, nullptr);
-    AppProcess app(inst.Exe(), inst.Bin());
-    HWND main = MainWindow(app);
-    ASSERT_NE(main, nullptr);
+    Session s;
+    ASSERT_NO_FATAL_FAILURE(Start(s));
+    const HWND main = s.main;
     std::string requests;
     ASSERT_TRUE(WaitUntil([&] { return Logged(requests += TakeServiceRequests(), "GET /Invoice_getFaiaoList"); }, 10000));
     Sleep(500);  // the rows are drawn after the answer
@@ -261,14 +274,10 @@ TEST_F(e2e, merchant_unknown_seller_asked_in_the_input_window)
 
 TEST_F(e2e, bizcard_saved_as_png)
 {
-    AppInstallation inst;
-    ASSERT_TRUE(inst.Ok());
-    StoreMerchant(inst, kHtIdentity);
-    auto standIn = StartStandIn(L"Aisino.Framework.Startup.exe", kHtSeller, inst);
-    ASSERT_NE(standIn, nullptr);
-    AppProcess app(inst.Exe(), inst.Bin());
-    HWND main = MainWindow(app);
-    ASSERT_NE(main, nullptr);
+    Session s;
+    ASSERT_NO_FATAL_FAILURE(Start(s));
+    const HWND main = s.main;
+    const AppProcess& app = *s.app;
 
     Click(main, kMainBizcard);
     HWND card = WaitHost(app.Pid(), kCard, 15000);
@@ -280,7 +289,7 @@ TEST_F(e2e, bizcard_saved_as_png)
     ASSERT_TRUE(WaitUntil([&] { return (dialog = FindBox(app.Pid())) != nullptr; }, 15000)) << "no save dialog";
     const int nameBox = GetDlgItem(dialog, cmb13) ? cmb13 : edt1;
     ASSERT_NE(GetDlgItem(dialog, nameBox), nullptr) << "not the save dialog";
-    const std::wstring target = inst.File(L"card.png");
+    const std::wstring target = s.inst.File(L"card.png");
     SetDlgItemTextW(dialog, nameBox, target.c_str());
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
 
@@ -388,14 +397,10 @@ TEST_F(e2e, tray_menu_exit_ends_the_process)
 // gets nothing recorded.
 TEST_F(e2e, search_and_import_survive_service_faults_and_a_vanished_invoicing_program)
 {
-    AppInstallation inst;
-    ASSERT_TRUE(inst.Ok());
-    StoreMerchant(inst, kHtIdentity);
-    auto standIn = StartStandIn(L"Aisino.Framework.Startup.exe", kHtSeller, inst);
-    ASSERT_NE(standIn, nullptr);
-    AppProcess app(inst.Exe(), inst.Bin());
-    HWND main = MainWindow(app);
-    ASSERT_NE(main, nullptr);
+    Session s;
+    ASSERT_NO_FATAL_FAILURE(Start(s));
+    const HWND main = s.main;
+    const AppProcess& app = *s.app;
     std::vector<HWND> edits = EditsWithin(app.Pid(), ScreenRect(main));
     ASSERT_FALSE(edits.empty()) << "no search box";
 
@@ -456,14 +461,14 @@ TEST_F(e2e, search_and_import_survive_service_faults_and_a_vanished_invoicing_pr
     Type(edits.front(), L"abc");
     HWND list = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (list = popup()) != nullptr; }, 10000)) << "no search pop-up";
-    standIn.reset();
+    s.standIn.reset();
     Click(list, POINT{WindowSize(list).cx - 47, 24});
     Sleep(1500);
     EXPECT_TRUE(answers());
     EXPECT_EQ(app.WaitExit(0), STILL_ACTIVE);
     EXPECT_EQ(FindHost(app.Pid(), kMessageBox), nullptr) << "a search row says nothing without a window";
     EXPECT_FALSE(Logged(TakeServiceRequests(), "POST /Invoice_addFaiao")) << "a use was recorded that never happened";
-    EXPECT_EQ(inst.ProfileValue(L"Com" + std::wstring(kHtIdentity), L"KN"), kMerchantKey) << "profile lost";
+    EXPECT_EQ(s.inst.ProfileValue(L"Com" + std::wstring(kHtIdentity), L"KN"), kMerchantKey) << "profile lost";
 }
 
 // Logging in while the service misbehaves: every fault ends in "登录失败！", the
@@ -497,4 +502,110 @@ TEST_F(e2e, login_under_service_faults_says_it_failed_and_stores_nothing)
         EXPECT_TRUE(IsWindowVisible(login)) << "the login window must stay";
         EXPECT_EQ(inst.ProfileValue(L"User", L"Id"), L"") << "a user was stored";
     }
+}
+
+// Keys as the merchant presses them, on the desktop, to whichever window has the keyboard.
+namespace {
+
+// What an edit of another process holds now (GetWindowText would give its first text).
+std::wstring EditText(HWND edit)
+{
+    wchar_t buf[256] = {};
+    DWORD_PTR n = 0;
+    if (!SendMessageTimeoutW(edit, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, &n))
+        return L"(no answer)";
+    return buf;
+}
+
+// The text of the main window's search box.
+std::wstring SearchText(DWORD pid, HWND main)
+{
+    std::vector<HWND> edits = EditsWithin(pid, ScreenRect(main));
+    return edits.empty() ? L"(no search box)" : EditText(edits.front());
+}
+
+// Until the window (or one of the pop-ups it owns, such as its edits) has the keyboard.
+bool WaitKeyboard(HWND wnd, DWORD ms)
+{
+    return WaitUntil(
+        [&] {
+            HWND focus = KeyboardFocusOf(wnd);
+            return focus && (focus == wnd || GetWindow(focus, GW_OWNER) == wnd);
+        },
+        ms);
+}
+
+}  // namespace
+
+// The notice at start ("请打开开票软件！") answered with Enter or with Escape: the main
+// window follows and what the merchant types next lands in the search box.
+TEST_F(e2e, start_notice_closes_with_enter_or_escape_and_typing_goes_to_the_search_box)
+{
+    for (UINT key : {VK_RETURN, VK_ESCAPE}) {
+        SCOPED_TRACE(key == VK_RETURN ? "Enter" : "Escape");
+        AppInstallation inst;
+        ASSERT_TRUE(inst.Ok());
+        StoreUser(inst);
+        AppProcess app(inst.Exe(), inst.Bin());
+        HWND box = WaitHost(app.Pid(), kMessageBox, 30000);
+        ASSERT_NE(box, nullptr) << "no notice";
+        ASSERT_TRUE(WaitKeyboard(box, 5000)) << "the notice does not have the keyboard";
+        PressKey(key);
+        HWND main = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (main = FindHost(app.Pid(), kMain)) != nullptr; }, 10000))
+            << "the main window did not follow";
+        EXPECT_EQ(FindHost(app.Pid(), kMessageBox), nullptr);
+        ASSERT_TRUE(WaitKeyboard(main, 5000)) << "the main window did not take the keyboard";
+        TypeKeys(L"上海");
+        EXPECT_TRUE(WaitUntil([&] { return SearchText(app.Pid(), main) == L"上海"; }, 5000))
+            << "typed text went elsewhere: '" << testing::PrintToString(SearchText(app.Pid(), main)) << "'";
+    }
+}
+
+// The first start from the keyboard alone: the number typed with spaces around it, Tab to
+// the code box and on to the code button, Space on it, Shift+Tab back, the code, Enter.
+TEST_F(e2e, login_by_keyboard_with_a_spaced_number)
+{
+    AppInstallation inst;
+    ASSERT_TRUE(inst.Ok());
+    AppProcess app(inst.Exe(), inst.Bin());
+    HWND login = WaitHost(app.Pid(), kLogin, 30000);
+    ASSERT_NE(login, nullptr) << "no login window";
+    std::vector<HWND> edits;
+    WaitUntil([&] { return (edits = EditsWithin(app.Pid(), ScreenRect(login))).size() == 2; }, 5000);
+    ASSERT_EQ(edits.size(), 2u);
+    ASSERT_TRUE(WaitUntil([&] { return KeyboardFocusOf(login) == edits[0]; }, 5000))
+        << "the mobile box does not start with the keyboard";
+
+    TypeKeys(L" 13800138000 ");
+    EXPECT_TRUE(WaitUntil([&] { return EditText(edits[0]) == L" 13800138000 "; }, 3000))
+        << testing::PrintToString(EditText(edits[0]));
+    PressKey(VK_TAB);
+    EXPECT_TRUE(WaitUntil([&] { return KeyboardFocusOf(login) == edits[1]; }, 3000))
+        << "Tab did not move to the code: focus " << KeyboardFocusOf(login) << " mobile " << edits[0] << " code "
+        << edits[1] << " login " << login << " foreground " << GetForegroundWindow();
+    PressKey(VK_TAB);
+    PressKey(VK_SPACE);
+    std::string code;
+    ASSERT_TRUE(WaitUntil([&] { return ServiceControl("last-sms?phone=13800138000", &code); }, 10000))
+        << "Space on the code button asked for no code";
+    PressKey(VK_TAB, true);
+    ASSERT_TRUE(WaitUntil([&] { return KeyboardFocusOf(login) == edits[1]; }, 3000));
+    TypeKeys(std::wstring(code.begin(), code.end()));
+    PressKey(VK_RETURN);
+
+    // No invoicing program runs: the notice comes, and Enter answers it.
+    HWND box = WaitHost(app.Pid(), kMessageBox, 30000);
+    ASSERT_NE(box, nullptr) << "the login did not go through";
+    EXPECT_EQ(inst.ProfileValue(L"User", L"Id"), L"10000001");
+    ASSERT_TRUE(WaitKeyboard(box, 5000));
+    PressKey(VK_RETURN);
+    HWND main = WaitHost(app.Pid(), kMain, 10000);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitKeyboard(main, 5000));
+    TypeKeys(L"abc");
+    EXPECT_TRUE(WaitUntil([&] { return SearchText(app.Pid(), main) == L"abc"; }, 5000))
+        << testing::PrintToString(SearchText(app.Pid(), main));
+    const std::string requests = TakeServiceRequests();
+    EXPECT_TRUE(Logged(requests, "POST /Invoice_loginbyverify body=phone=13800138000&code=" + code)) << requests;
 }

@@ -103,4 +103,21 @@ void Click(SOUI::SHostWnd& host, SOUI::SWindow* w)
     host.SendMessageW(WM_LBUTTONUP, 0, at);
 }
 
+void PressKey(UINT vk, bool shift)
+{
+    std::vector<INPUT> in;
+    auto key = [&](UINT v, DWORD flags) {
+        INPUT i = {};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = WORD(v);
+        i.ki.dwFlags = flags;
+        in.push_back(i);
+    };
+    if (shift) key(VK_SHIFT, 0);
+    key(vk, 0);
+    key(vk, KEYEVENTF_KEYUP);
+    if (shift) key(VK_SHIFT, KEYEVENTF_KEYUP);
+    SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+}
+
 } // namespace enginetest

@@ -14,5 +14,8 @@ SOUI::SResProviderMem* Mem();
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000);
 // Moves onto, presses and releases the mouse over the widget's centre.
 void Click(SOUI::SHostWnd& host, SOUI::SWindow* w);
+// A key pressed and released on the keyboard (SendInput), Shift held around it when asked;
+// it goes to whatever window has the keyboard.
+void PressKey(UINT vk, bool shift = false);
 
 } // namespace enginetest

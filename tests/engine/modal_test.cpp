@@ -29,6 +29,8 @@ struct Drive {
     std::wstring text;
     bool iconShown = false;
     bool found = false;
+    std::vector<std::pair<UINT, bool>> keys; // pressed instead, Shift held when the flag says so
+    int waited = 0;
 };
 Drive* g_drive = nullptr;
 
@@ -37,6 +39,20 @@ void CALLBACK DriveMessageBox(HWND, UINT, UINT_PTR id, DWORD)
     HWND hwnd = FindWindowW(L"SOUIHOST", g_drive->caption);
     auto* host = dynamic_cast<SHostWnd*>(CSimpleWnd::FromHwnd(hwnd));
     if (!host) return;
+    if (!g_drive->keys.empty()) {
+        // Keys go to the window with the keyboard: wait until the box has it.
+        if (GetForegroundWindow() != hwnd || GetFocus() != hwnd) {
+            if (++g_drive->waited > 150) {
+                KillTimer(nullptr, id);
+                host->PostMessageW(WM_CLOSE);
+            }
+            return;
+        }
+        KillTimer(nullptr, id);
+        g_drive->found = true;
+        for (const auto& k : g_drive->keys) enginetest::PressKey(k.first, k.second);
+        return;
+    }
     KillTimer(nullptr, id);
     g_drive->found = true;
     auto* sw = host->FindChildByName2<STabCtrl>(L"btnSwitch");
@@ -84,6 +100,42 @@ TEST(message_box, returns_the_button_pressed)
         EXPECT_EQ(d.buttons, c.buttons) << c.type;
         EXPECT_EQ(d.text, L"请打开开票软件！");
         EXPECT_EQ(d.iconShown, c.icon) << c.type;
+    }
+    SetMsgTemplate(pugi::xml_node());
+    g_drive = nullptr;
+}
+
+// The keys of the system's box: Enter is the default button, Escape is Cancel or the only
+// button, Tab moves between the buttons, Space presses the focused one.
+TEST(message_box, answers_keys_as_the_system_box_does)
+{
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_string(kMsgBox));
+    ASSERT_TRUE(SetMsgTemplate(doc.first_child()));
+    struct Case {
+        UINT type;
+        std::vector<std::pair<UINT, bool>> keys;
+        int want;
+    } cases[] = {
+        {MB_OK, {{VK_RETURN, false}}, IDOK},
+        {MB_OK | MB_SYSTEMMODAL, {{VK_ESCAPE, false}}, IDOK},
+        {MB_OKCANCEL, {{VK_ESCAPE, false}}, IDCANCEL},
+        {MB_OKCANCEL, {{VK_RETURN, false}}, IDOK},
+        {MB_OKCANCEL | MB_DEFBUTTON2, {{VK_RETURN, false}}, IDCANCEL},
+        {MB_OKCANCEL, {{VK_TAB, false}, {VK_SPACE, false}}, IDCANCEL},
+        {MB_YESNOCANCEL, {{VK_TAB, true}, {VK_TAB, false}, {VK_TAB, false}, {VK_RETURN, false}}, IDNO},
+        // Neither Cancel nor a single button: Escape does nothing.
+        {MB_YESNO, {{VK_ESCAPE, false}, {VK_TAB, false}, {VK_RETURN, false}}, IDNO},
+    };
+    for (const auto& c : cases) {
+        Drive d;
+        d.caption = L"提示";
+        d.keys = c.keys;
+        g_drive = &d;
+        SetTimer(nullptr, 0, 20, DriveMessageBox);
+        int r = SMessageBox(nullptr, L"请打开开票软件！", L"提示", c.type);
+        EXPECT_TRUE(d.found) << "the box never had the keyboard, type " << c.type;
+        EXPECT_EQ(r, c.want) << c.type;
     }
     SetMsgTemplate(pugi::xml_node());
     g_drive = nullptr;

@@ -83,7 +83,7 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
     UINT_PTR timer = SetTimer(nullptr, 0, 10, OnTick);
     while (!done() && int(end - GetTickCount()) > 0) {
         g_tick = false;
-        g_app->RunModalLoop(g_tick);
+        g_app->RunLoop(g_tick);
     }
     KillTimer(nullptr, timer);
     return done();

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -75,6 +76,17 @@ void RealType(wchar_t c)
         i.ki.dwFlags = KEYEVENTF_UNICODE;
     }
     in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+}
+
+void RealKey(UINT vk)
+{
+    INPUT in[2] = {};
+    for (auto& i : in) {
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = WORD(vk);
+    }
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, in, sizeof(INPUT));
 }
 
@@ -313,6 +325,96 @@ TEST_F(SearchTest, real_clicks_on_a_row_button_and_on_a_row)
     RealClick(POINT{hostRc.left + 5, hostRc.top + 5});
     EXPECT_EQ(nullptr, control->GetDropDownWnd());
     EXPECT_EQ(std::vector<int>{2}, selected);
+}
+
+// Whatever takes the keyboard or the mouse from the search ends the pop-up as cancelled: no
+// choice is made behind the merchant's back.
+TEST_F(SearchTest, popup_ends_unchosen_when_keyboard_or_mouse_go_elsewhere)
+{
+    Open(100, 100);
+    SHostWnd other;
+    ASSERT_TRUE(other.SetLayoutXml(R"(<SOUI width="80" height="60"><root/></SOUI>)"));
+    ASSERT_TRUE(other.Create(nullptr, 0, 0, 600, 100));
+    struct Case {
+        const char* why;
+        std::function<void()> act;
+    } cases[] = {
+        {"WM_CANCELMODE", [&] { SendMessageW(PopupHwnd(), WM_CANCELMODE, 0, 0); }},
+        {"another window takes the mouse", [&] { SetCapture(other.m_hWnd); }},
+        {"the edit loses the keyboard", [&] { SetFocus(host->m_hWnd); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        edit->SetFocus();
+        Type(L'a');
+        ASSERT_TRUE(PopupHwnd());
+        Key(VK_DOWN);
+        c.act();
+        ctrlstest::PumpFor(30);
+        EXPECT_EQ(nullptr, control->GetDropDownWnd());
+        EXPECT_TRUE(selected.empty());
+        ReleaseCapture();
+    }
+}
+
+namespace {
+struct ModalRun {
+    SearchTest* test = nullptr;
+    INT_PTR result = 0;
+    bool popupGoneBeforeKeys = false;
+    int keysSent = 0;
+} g_modal;
+
+// Inside the dialog's loop: Enter on the keyboard once the dialog has it.
+void CALLBACK TypeEnterIntoDialog(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND dlg = FindWindowW(L"SOUIHOST", L"modal");
+    if (!dlg || GetFocus() != dlg || GetForegroundWindow() != dlg) return;
+    KillTimer(nullptr, id);
+    ++g_modal.keysSent;
+    RealKey(VK_RETURN);
+}
+
+// A dialog that the keys did not end is closed, so that the test fails instead of hanging.
+void CALLBACK CloseDialog(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    if (HWND dlg = FindWindowW(L"SOUIHOST", L"modal")) PostMessageW(dlg, WM_CLOSE, 0, 0);
+}
+
+// What the 1.5 s poll does when it needs the merchant: a modal window from a timer.
+void CALLBACK OpenModalFromTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    SHostDialog dlg;
+    dlg.SetLayoutXml(R"(<SOUI title="modal" width="200" height="100"><root>
+        <button name="ok" id="1" pos="10,10,@80,@30">OK</button></root></SOUI>)");
+    UINT_PTR typing = SetTimer(nullptr, 0, 20, TypeEnterIntoDialog);
+    UINT_PTR watchdog = SetTimer(nullptr, 0, 3000, CloseDialog);
+    g_modal.result = dlg.DoModal(nullptr);
+    KillTimer(nullptr, typing);
+    KillTimer(nullptr, watchdog);
+}
+} // namespace
+
+TEST_F(SearchTest, modal_window_over_an_open_popup_gets_the_keys_and_ends_it_unchosen)
+{
+    Open(100, 100);
+    RealType(L'm');
+    ASSERT_TRUE(PumpUntil([&] { return PopupHwnd() != nullptr; }));
+    Key(VK_DOWN);
+    ASSERT_EQ(0, PopupList()->GetSel());
+    g_modal = ModalRun{};
+    SetTimer(nullptr, 0, 10, OpenModalFromTimer);
+    ASSERT_TRUE(PumpUntil([&] { return g_modal.result != 0; }, 5000)) << "the dialog never ended";
+    EXPECT_EQ(1, g_modal.keysSent) << "the dialog never had the keyboard";
+    EXPECT_EQ(IDOK, g_modal.result) << "Enter did not reach the dialog";
+    EXPECT_EQ(nullptr, control->GetDropDownWnd());
+    EXPECT_TRUE(selected.empty()) << "a row was chosen behind the dialog";
+    // The search works as before afterwards.
+    edit->SetFocus();
+    Type(L'n');
+    EXPECT_TRUE(PopupHwnd());
 }
 
 TEST_F(SearchTest, bad_templates_and_early_destruction)

@@ -22,6 +22,14 @@ size_t ContentLength(const std::string& head)
     return at == std::string::npos ? 0 : std::strtoul(head.c_str() + at + 17, nullptr, 10);
 }
 
+bool AsksForClose(const std::string& request)
+{
+    std::string lower;
+    for (char c : request.substr(0, request.find("\r\n\r\n") + 2))
+        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return lower.find("\r\nconnection: close\r\n") != std::string::npos;
+}
+
 // Reads one request (head, then as much body as Content-Length announces).
 std::string ReadRequest(SOCKET s)
 {
@@ -75,7 +83,16 @@ std::string RawHttpServer::Url(const std::string& path) const
 std::vector<std::string> RawHttpServer::Requests() const
 {
     std::lock_guard<std::mutex> hold(m_lock);
-    return m_requests;
+    std::vector<std::string> requests;
+    for (const Arrival& arrival : m_arrivals)
+        requests.push_back(arrival.bytes);
+    return requests;
+}
+
+std::vector<RawHttpServer::Arrival> RawHttpServer::Arrivals() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_arrivals;
 }
 
 void RawHttpServer::Push(Reply reply)
@@ -88,12 +105,17 @@ void RawHttpServer::Clear()
 {
     std::lock_guard<std::mutex> hold(m_lock);
     m_replies.clear();
-    m_requests.clear();
+    m_arrivals.clear();
 }
 
 std::string RawHttpServer::Answer(const std::string& statusLine, const std::string& body)
 {
     return statusLine + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+}
+
+std::string RawHttpServer::KeepAliveAnswer(const std::string& statusLine, const std::string& body)
+{
+    return statusLine + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
 bool RawHttpServer::WaitOrStop(DWORD ms) const
@@ -103,48 +125,79 @@ bool RawHttpServer::WaitOrStop(DWORD ms) const
     return !m_stop;
 }
 
+bool RawHttpServer::ServeOne(Connection& connection)
+{
+    const SOCKET client = static_cast<SOCKET>(connection.socket);
+    std::string request = ReadRequest(client);
+    if (request.empty())
+        return false;  // the client closed it
+    Reply reply{Answer("HTTP/1.1 503 Service Unavailable", "no reply staged")};
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_arrivals.push_back({request, connection.served});
+        if (!m_replies.empty()) {
+            reply = m_replies.front();
+            m_replies.pop_front();
+        }
+    }
+    connection.served = true;
+    if (reply.trickleMs == 0) {
+        if (!reply.bytes.empty())
+            send(client, reply.bytes.data(), static_cast<int>(reply.bytes.size()), 0);
+    } else {
+        size_t head = reply.bytes.find("\r\n\r\n");
+        head = head == std::string::npos ? reply.bytes.size() : head + 4;
+        send(client, reply.bytes.data(), static_cast<int>(head), 0);
+        for (size_t i = head; i < reply.bytes.size() && WaitOrStop(reply.trickleMs); ++i)
+            send(client, reply.bytes.data() + i, 1, 0);
+    }
+    // An HTTP/1.1 server must close after answering a request that asks for it.
+    if (reply.keepOpen && !reply.bytes.empty() && !AsksForClose(request))
+        return true;
+    WaitOrStop(reply.holdMs);
+    return false;
+}
+
 void RawHttpServer::Serve()
 {
     const SOCKET listener = static_cast<SOCKET>(m_listener);
-    for (;;) {
-        // Poll so that the destructor is never stuck behind accept().
-        bool ready = false;
-        while (!ready && !m_stop) {
-            fd_set set;
-            FD_ZERO(&set);
-            FD_SET(listener, &set);
-            timeval tick = {0, 50000};
-            ready = select(0, &set, nullptr, nullptr, &tick) > 0;
-        }
-        if (m_stop)
-            return;
-        SOCKET client = accept(listener, nullptr, nullptr);
-        if (client == INVALID_SOCKET)
-            return;
-        DWORD timeout = 5000;
-        setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
-        std::string request = ReadRequest(client);
-        Reply reply{Answer("HTTP/1.1 503 Service Unavailable", "no reply staged")};
-        {
-            std::lock_guard<std::mutex> hold(m_lock);
-            m_requests.push_back(request);
-            if (!m_replies.empty()) {
-                reply = m_replies.front();
-                m_replies.pop_front();
+    std::vector<Connection> open;
+    auto finish = [](Connection& c) {
+        const SOCKET s = static_cast<SOCKET>(c.socket);
+        shutdown(s, SD_BOTH);
+        closesocket(s);
+    };
+    while (!m_stop) {
+        // Poll so that the destructor is never stuck behind accept() or recv().
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(listener, &set);
+        for (const Connection& c : open)
+            FD_SET(static_cast<SOCKET>(c.socket), &set);
+        timeval tick = {0, 50000};
+        if (select(0, &set, nullptr, nullptr, &tick) <= 0)
+            continue;
+        for (size_t i = 0; i < open.size();) {
+            if (FD_ISSET(static_cast<SOCKET>(open[i].socket), &set) && !ServeOne(open[i])) {
+                finish(open[i]);
+                open.erase(open.begin() + static_cast<std::ptrdiff_t>(i));
+            } else {
+                ++i;
             }
         }
-        if (reply.trickleMs == 0) {
-            if (!reply.bytes.empty())
-                send(client, reply.bytes.data(), static_cast<int>(reply.bytes.size()), 0);
-        } else {
-            size_t head = reply.bytes.find("\r\n\r\n");
-            head = head == std::string::npos ? reply.bytes.size() : head + 4;
-            send(client, reply.bytes.data(), static_cast<int>(head), 0);
-            for (size_t i = head; i < reply.bytes.size() && WaitOrStop(reply.trickleMs); ++i)
-                send(client, reply.bytes.data() + i, 1, 0);
-        }
-        WaitOrStop(reply.holdMs);
-        shutdown(client, SD_BOTH);
-        closesocket(client);
+        if (!FD_ISSET(listener, &set))
+            continue;
+        SOCKET client = accept(listener, nullptr, nullptr);
+        if (client == INVALID_SOCKET)
+            break;
+        DWORD timeout = 5000;
+        setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+        Connection fresh{static_cast<uintptr_t>(client)};
+        if (ServeOne(fresh))
+            open.push_back(fresh);
+        else
+            finish(fresh);
     }
+    for (Connection& c : open)
+        finish(c);
 }

@@ -9,17 +9,24 @@
 #include <thread>
 #include <vector>
 
-// A loopback HTTP peer for tests: one connection per staged reply, the request
-// recorded byte for byte, the reply sent as given (any status line, a short
-// body, a NUL byte), then the connection held for `holdMs` and closed. A
-// connection with nothing staged gets a 503. What the real service cannot be
-// made to do wrong is staged here.
+// A loopback HTTP peer for tests: each request recorded byte for byte, answered
+// with the next staged reply as given (any status line, a short body, a NUL
+// byte), then the connection held for `holdMs` and closed, or kept open for the
+// next request where the reply says so and the request did not ask for close.
+// A request with nothing staged gets a 503. What the real service cannot be made
+// to do wrong is staged here.
 class RawHttpServer {
 public:
     struct Reply {
         std::string bytes;
         DWORD holdMs = 0;
         DWORD trickleMs = 0;  // pause after each byte past the head
+        bool keepOpen = false;  // as a keep-alive HTTP/1.1 server would
+    };
+
+    struct Arrival {
+        std::string bytes;
+        bool reused = false;  // came on a connection that had carried a request before
     };
 
     explicit RawHttpServer(std::vector<Reply> replies = {});
@@ -32,16 +39,25 @@ public:
     std::string Url(const std::string& path) const;
     // Requests received so far, each as its raw bytes (head and body).
     std::vector<std::string> Requests() const;
+    std::vector<Arrival> Arrivals() const;
     // Stages the reply for the next connection.
     void Push(Reply reply);
     // Forgets staged replies and received requests.
     void Clear();
 
-    // A complete answer with Content-Length.
+    // A complete answer with Content-Length that closes the connection.
     static std::string Answer(const std::string& statusLine, const std::string& body);
+    // The same without "Connection: close", for a reply that keeps the connection.
+    static std::string KeepAliveAnswer(const std::string& statusLine, const std::string& body);
 
 private:
+    struct Connection {
+        uintptr_t socket;
+        bool served = false;
+    };
     void Serve();
+    // Answers one request; false when the connection is done with.
+    bool ServeOne(Connection& connection);
     bool WaitOrStop(DWORD ms) const;
 
     std::deque<Reply> m_replies;
@@ -49,6 +65,6 @@ private:
     unsigned short m_port = 0;
     std::atomic<bool> m_stop{false};
     mutable std::mutex m_lock;
-    std::vector<std::string> m_requests;
+    std::vector<Arrival> m_arrivals;
     std::thread m_thread;
 };

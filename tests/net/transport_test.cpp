@@ -91,6 +91,84 @@ TEST(transport_request, get_sends_no_body_and_keeps_the_query)
     EXPECT_EQ(Head(requests[0]).find("Content-Type"), std::string::npos);
 }
 
+// The whole head as WinINet writes it for our flags: the reload flag alone (no
+// caching header of any kind), our agent, and the close that keeps every request
+// on a connection of its own.
+TEST(transport_request, head_byte_for_byte)
+{
+    struct Case {
+        const char* what;
+        bool post;
+        const char* path;
+        std::string headers;
+        std::string body;
+        std::string expected;  // "PORT" stands for the server's port
+    } cases[] = {
+        {"GET", false, "/Invoice_getCompanyInfo?KeyNo=ab%26c", "", "",
+         "GET /Invoice_getCompanyInfo?KeyNo=ab%26c HTTP/1.1\r\n"
+         "Connection: close\r\n"
+         "Host: 127.0.0.1:PORT\r\n"
+         "User-Agent: Http-connect\r\n"
+         "\r\n"},
+        {"POST", true, "/Invoice_addFaiao", "Content-Type:application/x-www-form-urlencoded", "a=1&b=%E9",
+         "POST /Invoice_addFaiao HTTP/1.1\r\n"
+         "Connection: close\r\n"
+         "Host: 127.0.0.1:PORT\r\n"
+         "Content-Length: 9\r\n"
+         "User-Agent: Http-connect\r\n"
+         "Content-Type: application/x-www-form-urlencoded\r\n"
+         "\r\n"},
+    };
+    for (const Case& c : cases) {
+        RawHttpServer server({{RawHttpServer::Answer("HTTP/1.1 200 OK", "ok")}});
+        CHttpTransport transport(QuickLimits());
+        EXPECT_EQ(transport.Request(server.Url(c.path), c.post, c.headers, c.body), "ok") << c.what;
+        auto requests = server.Requests();
+        ASSERT_EQ(requests.size(), 1u) << c.what;
+        std::string expected = c.expected;
+        const size_t port = expected.find("PORT");
+        if (port != std::string::npos)
+            expected.replace(port, 4, std::to_string(server.Port()));
+        EXPECT_EQ(requests[0], expected + c.body) << c.what;
+    }
+}
+
+// A service that reads a request and then drops the connection without a word has
+// perhaps acted on it; WinINet must not send it again behind our back, however the
+// connection before it ended. Each request comes on a connection of its own.
+TEST(transport_request, a_dropped_request_is_sent_once)
+{
+    const std::string form = "Content-Type:application/x-www-form-urlencoded";
+    struct Case {
+        const char* path;
+        bool post;
+    } cases[] = {
+        {"/Invoice_regmobileCode", true},
+        {"/Invoice_loginbyverify", true},
+        {"/Invoice_addFaiao", true},
+        {"/Invoice_updateFaiaoDate", true},
+        {"/Invoice_getFaiaoList?business_keyno=k", false},
+    };
+    for (const Case& c : cases) {
+        RawHttpServer server({{RawHttpServer::KeepAliveAnswer("HTTP/1.1 200 OK", "{}"), 0, 0, true},
+                              {""},
+                              {RawHttpServer::KeepAliveAnswer("HTTP/1.1 200 OK", "again"), 0, 0, true}});
+        CHttpTransport transport(QuickLimits());
+        EXPECT_EQ(transport.Request(server.Url("/invoice_getLastestVersion"), false, "", ""), "{}") << c.path;
+        EXPECT_EQ(transport.Request(server.Url(c.path), c.post, c.post ? form : "", c.post ? "phone=1" : ""), "")
+            << c.path;
+        EXPECT_EQ(transport.LastError(), HttpErrorSend) << c.path;
+
+        const std::string line = std::string(c.post ? "POST " : "GET ") + c.path + " HTTP/1.1\r\n";
+        int arrived = 0;
+        for (const RawHttpServer::Arrival& a : server.Arrivals()) {
+            arrived += a.bytes.compare(0, line.size(), line) == 0;
+            EXPECT_FALSE(a.reused) << c.path << ": sent on a reused connection";
+        }
+        EXPECT_EQ(arrived, 1) << c.path;
+    }
+}
+
 TEST(transport_request, empty_url_fails_with_14_and_sends_nothing)
 {
     RawHttpServer server({{RawHttpServer::Answer("HTTP/1.1 200 OK", "x")}});
@@ -265,4 +343,21 @@ TEST_F(transport_download, fail_if_exists_touches_nothing)
     ASSERT_TRUE(DeleteFileW(Target().c_str()));
     EXPECT_TRUE(transport.DownloadToFile(Wide(server.Url("/x")), Target(), true));
     EXPECT_EQ(ReadFileBytes(Target()), "new");
+}
+
+// The download is no exception: dropped once, asked for once.
+TEST_F(transport_download, a_dropped_download_is_asked_for_once)
+{
+    RawHttpServer server({{RawHttpServer::KeepAliveAnswer("HTTP/1.1 200 OK", "MZ"), 0, 0, true},
+                          {""},
+                          {RawHttpServer::KeepAliveAnswer("HTTP/1.1 200 OK", "MZ"), 0, 0, true}});
+    EXPECT_TRUE(transport.DownloadToFile(Wide(server.Url("/download/old.exe")), dir.File(L"old.exe"), false));
+    EXPECT_FALSE(transport.DownloadToFile(Wide(server.Url("/download/setup.exe")), Target(), false));
+    int arrived = 0;
+    for (const RawHttpServer::Arrival& a : server.Arrivals()) {
+        arrived += a.bytes.compare(0, 24, "GET /download/setup.exe ") == 0;
+        EXPECT_FALSE(a.reused) << "sent on a reused connection";
+    }
+    EXPECT_EQ(arrived, 1);
+    EXPECT_EQ(GetFileAttributesW(Target().c_str()), INVALID_FILE_ATTRIBUTES);
 }

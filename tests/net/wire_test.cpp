@@ -21,6 +21,9 @@ TEST(wire_encoded, cases)
     for (const Case& c : cases)
         EXPECT_EQ(Utf8PercentEncode(c.in), c.out) << c.in;
     EXPECT_EQ(Utf8PercentEncode(std::wstring(L"\uD55C a")), "%ED%95%9C+a");  // wide text GBK cannot hold
+    // A surrogate pair is one character; a lone surrogate is none and becomes U+FFFD.
+    EXPECT_EQ(Utf8PercentEncode(std::wstring{wchar_t(0xD83D), wchar_t(0xDE00)}), "%F0%9F%98%80");
+    EXPECT_EQ(Utf8PercentEncode(std::wstring{wchar_t(0xD800), L'x', wchar_t(0xDC00)}), "%EF%BF%BDx%EF%BF%BD");
 }
 
 // Raw values: bytes unchanged, except those that would end or add a parameter.

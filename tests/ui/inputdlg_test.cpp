@@ -1,6 +1,8 @@
 // The company input window on the program's real layout; its boxes are answered here.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "engine/SHostWnd.h"
 #include "modalanswers.h"
 #include "ui/companyprompt.h"
@@ -151,5 +153,61 @@ TEST(inputdlg_prompt, serves_the_merchant_question_only_with_confirmed_values)
     });
     EXPECT_FALSE(AskCompanyWithInputDlg(nullptr, name, tax));
     EXPECT_EQ(name, L"unchanged");
+    EXPECT_EQ(answers.Unexpected(), 0);
+}
+
+namespace {
+bool Paste(HWND edit, const std::wstring& text)
+{
+    if (!OpenClipboard(nullptr))
+        return false;
+    EmptyClipboard();
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    if (mem) {
+        memcpy(GlobalLock(mem), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+        GlobalUnlock(mem);
+        if (!SetClipboardData(CF_UNICODETEXT, mem))
+            GlobalFree(mem);
+    }
+    CloseClipboard();
+    ::SendMessageW(edit, WM_PASTE, 0, 0);
+    return mem != nullptr;
+}
+}  // namespace
+
+// Typed as a merchant types: the boxes keep every character (no cap cuts a long tax code or
+// one with other characters), Tab moves on, Enter confirms and OK takes the values; Escape
+// closes as the close button does.
+TEST(inputdlg_keyboard, typed_values_confirmed_with_enter_and_escape_cancels)
+{
+    ASSERT_TRUE(WindowTestEnvReady());
+    const std::wstring typed = L"  91350100M000100Y43-分店(二) ", pasted = L"tab\there ";
+    CInputDlg dlg;
+    ModalAnswers answers;
+    BoxSeen confirmation;
+    answers.Later([&] {
+        TypeInto(dlg, L"input_comName", L"福州路明信息技术有限公司");
+        PressKey(VK_TAB);
+        EXPECT_EQ(dlg.GetFocusedWidget(), dlg.FindChildByName(L"input_taxCode"));
+        for (wchar_t c : typed)
+            ::SendMessageW(GetFocus(), WM_CHAR, c, 1);
+        // A tab cannot be typed into a box (Tab moves on) but comes with a paste.
+        EXPECT_TRUE(Paste(GetFocus(), pasted));
+        answers.Add(PressButton(IDOK, &confirmation));
+        PressKey(VK_RETURN);
+    });
+    dlg.DoModal(nullptr);
+    EXPECT_EQ(confirmation.text, kConfirm);
+    EXPECT_EQ(dlg.Result(), 0);
+    EXPECT_EQ(dlg.CompanyName(), L"福州路明信息技术有限公司");
+    EXPECT_EQ(dlg.TaxCode(), L"91350100M000100Y43-分店(二) tab\there");
+
+    CInputDlg other;
+    answers.Later([&] {
+        TypeInto(other, L"input_comName", L"福州路明信息技术有限公司");
+        PressKey(VK_ESCAPE);
+    });
+    other.DoModal(nullptr);
+    EXPECT_EQ(other.Result(), -1);
     EXPECT_EQ(answers.Unexpected(), 0);
 }

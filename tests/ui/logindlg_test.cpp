@@ -160,6 +160,41 @@ TEST_F(LoginDlgTest, the_sms_code_logs_in_stores_the_user_and_ends_with_zero)
     EXPECT_EQ(ReadStoredUser(), "10000002");
 }
 
+// The whole login from the keyboard: the number typed with the spaces around it that the
+// window accepts, Tab from box to box and to the code button, Space on it, Enter to log in.
+TEST_F(LoginDlgTest, keyboard_only_login_with_a_spaced_number)
+{
+    TypeInto(m_dlg, L"edit_input_mobile", L" 13800138000 ");
+    EXPECT_EQ(WidgetText(m_dlg, L"edit_input_mobile"), L" 13800138000 ") << "the box cut what was typed";
+    PressKey(VK_TAB);
+    EXPECT_EQ(m_dlg.GetFocusedWidget(), m_dlg.FindChildByName(L"edit_input_vcode"));
+    PressKey(VK_TAB);
+    EXPECT_EQ(m_dlg.GetFocusedWidget(), m_dlg.FindChildByName(L"btn_fetchvcode"));
+    ModalAnswers answers;
+    PressKey(VK_SPACE);
+    std::string code;
+    ASSERT_TRUE(ServiceControl("last-sms?phone=13800138000", &code)) << TakeServiceRequests();
+    EXPECT_EQ(WidgetText(m_dlg, L"btn_fetchvcode"), L"已发送(60s)");
+
+    // A code typed with spaces of its own is not cut either.
+    TypeInto(m_dlg, L"edit_input_vcode", L"  " + std::wstring(code.begin(), code.end()) + L"  ");
+    PressKey(VK_RETURN);
+    EXPECT_EQ(answers.Unexpected(), 0) << "a message box came up";
+    EXPECT_EQ(m_dlg.LoginResult(), 0);
+    EXPECT_FALSE(m_dlg.IsWindow());
+    EXPECT_EQ(ReadStoredUser(), "10000001");
+}
+
+// Escape from either box closes the window as its close button does.
+TEST_F(LoginDlgTest, escape_closes_like_the_close_button)
+{
+    TypeInto(m_dlg, L"edit_input_vcode", L"12");
+    PressKey(VK_ESCAPE);
+    EXPECT_FALSE(m_dlg.IsWindow());
+    EXPECT_EQ(m_dlg.LoginResult(), 1);
+    EXPECT_FALSE(ProfileWritten());
+}
+
 TEST_F(LoginDlgTest, closing_leaves_one_and_writes_nothing)
 {
     Click(m_dlg, L"btn_close");

@@ -17,10 +17,13 @@
 #include "flowtest.h"
 #include "net/companyendpoints.h"
 #include "net/textconv.h"
+#include "net/wireencoding.h"
 #include "profile/profile.h"
 #include "ui/bizcarddlg.h"
+#include "ui/inputdlg.h"
 #include "ui/invoicehistoryadapter.h"
 #include "ui/maindlg.h"
+#include "modalanswers.h"
 #include "windowtestenv.h"
 
 using namespace SOUI;
@@ -60,6 +63,8 @@ public:
     EngineModals& operator=(const EngineModals&) = delete;
 
     std::vector<ModalSeen> Take() { return std::exchange(m_seen, {}); }
+    // While paused, the modal windows are the test's own to answer.
+    void Pause(bool paused) { m_paused = paused; }
 
 private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD)
@@ -69,6 +74,8 @@ private:
     }
     void Tick()
     {
+        if (m_paused)
+            return;
         for (auto it = m_answered.begin(); it != m_answered.end();)
             it = IsWindow(*it) ? std::next(it) : m_answered.erase(it);
         std::vector<HWND> windows;
@@ -108,6 +115,7 @@ private:
     UINT_PTR m_timer = 0;
     std::set<HWND> m_answered;
     std::vector<ModalSeen> m_seen;
+    bool m_paused = false;
 };
 EngineModals* EngineModals::s_current = nullptr;
 
@@ -127,7 +135,7 @@ bool RunLoopUntil(const std::function<bool()>& done, DWORD ms)
         if (check() || static_cast<LONG>(GetTickCount() - deadline) >= 0)
             stop = true;
     });
-    SApplication::getSingleton().RunModalLoop(stop);
+    SApplication::getSingleton().RunLoop(stop);
     KillTimer(nullptr, timer);
     check = nullptr;
     return done();
@@ -401,6 +409,8 @@ TEST_F(MainDlgTest, close_hides_tray_restores_and_exit_destroys)
 {
     ASSERT_NO_FATAL_FAILURE(Open(true));
     const HWND hwnd = m_dlg->m_hWnd;
+    // Shown, the window hands the keyboard to the search box; so it does back from the tray.
+    EXPECT_TRUE(RunLoopUntil([&] { return GetFocus() == SearchEdit(); }, 1000)) << "not in the search box at start";
     ASSERT_NO_FATAL_FAILURE(Click(*m_dlg, L"btn_close"));
     RunLoopUntil([] { return false; }, 200);
     EXPECT_TRUE(IsWindow(hwnd));
@@ -411,6 +421,7 @@ TEST_F(MainDlgTest, close_hides_tray_restores_and_exit_destroys)
     RunLoopUntil([&] { return IsWindowVisible(hwnd) != FALSE; }, 1000);
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_FALSE(IsIconic(hwnd));
+    EXPECT_TRUE(RunLoopUntil([&] { return GetFocus() == SearchEdit(); }, 1000)) << "not back in the search box";
 
     // "btn_min" is the same action.
     ASSERT_NO_FATAL_FAILURE(Click(*m_dlg, L"btn_min"));
@@ -463,4 +474,92 @@ TEST_F(MainDlgTest, accepted_upgrade_during_initialisation_ends_it)
     EXPECT_TRUE(RunLoopUntil([&] { return !IsWindow(hwnd); }, 3000));
     EXPECT_EQ(Paths{}, TakeRequestPaths());
     EXPECT_TRUE(m_modals.Take().empty());
+}
+
+namespace {
+// Types Enter into the company input window once it has the keyboard, then closes it
+// after the box that Enter brings up has been answered.
+struct InputWindowDriver {
+    int step = 0;
+    HWND dialog = nullptr;
+    BoxSeen box;
+    DWORD enterSent = 0;
+    bool gaveUp = false;
+
+    static InputWindowDriver* s_current;
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD)
+    {
+        if (s_current)
+            s_current->Tick();
+    }
+    void Tick()
+    {
+        HWND focus = GetFocus();
+        if (step == 0) {
+            EnumThreadWindows(
+                GetCurrentThreadId(),
+                [](HWND hwnd, LPARAM lp) -> BOOL {
+                    if (IsWindowVisible(hwnd) && dynamic_cast<CInputDlg*>(CSimpleWnd::FromHwnd(hwnd)))
+                        *reinterpret_cast<HWND*>(lp) = hwnd;
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&dialog));
+            // The keyboard is the dialog's once one of its windows (its pop-up edits) has it.
+            if (!dialog || !focus || (focus != dialog && GetWindow(focus, GW_OWNER) != dialog))
+                return;
+            PostMessageW(focus, WM_KEYDOWN, VK_RETURN, 1);
+            PostMessageW(focus, WM_KEYUP, VK_RETURN, 0xC0000001);
+            enterSent = GetTickCount();
+            step = 1;
+        } else if (step == 1 && !box.text.empty() && IsWindowEnabled(dialog)) {
+            PostMessageW(dialog, WM_CLOSE, 0, 0);
+            step = 2;
+        } else if (step == 1 && GetTickCount() - enterSent > 3000 && IsWindowEnabled(dialog)) {
+            // Enter went elsewhere: closed anyway, so that the case fails instead of hanging.
+            gaveUp = true;
+            PostMessageW(dialog, WM_CLOSE, 0, 0);
+            step = 2;
+        }
+    }
+};
+InputWindowDriver* InputWindowDriver::s_current = nullptr;
+}  // namespace
+
+// The poll opens the company input window while the merchant has a hit selected in the
+// open pop-up. Enter typed into that window is the window's: the pop-up ends unchosen,
+// nothing is fetched or recorded for the hit, and nothing is written into the stand-in.
+TEST_F(MainDlgTest, enter_in_a_window_the_poll_opened_over_the_popup_imports_nothing)
+{
+    // A known user whose merchant is not known yet, and no issuing window at first.
+    ASSERT_NO_FATAL_FAILURE(Open(false));
+    ASSERT_NO_FATAL_FAILURE(OpenHits());
+    std::vector<CompanyRecord> hits;
+    ASSERT_TRUE(GetCompanyList(m_transport, WideToGbk(L"誠運"), kUser, hits));
+    PostMessageW(SearchEdit(), WM_KEYDOWN, VK_DOWN, 1);
+    ASSERT_TRUE(RunLoopUntil([&] { return PopupList() && PopupList()->GetSel() == 0; }, 2000));
+    TakeRequestLines();
+
+    // The issuing window comes up with a seller the profile does not know: the next tick asks.
+    m_modals.Pause(true);
+    ModalAnswers answers;
+    InputWindowDriver driver;
+    answers.Add(PressButton(IDOK, &driver.box));
+    InputWindowDriver::s_current = &driver;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, &InputWindowDriver::OnTimer);
+    ASSERT_TRUE(StandIns::Ht()->Open(std::wstring(L"--hidden --seller-name ") + kMerchantName + L" --seller-tax " +
+                                     kMerchantTax));
+    RunLoopUntil([&] { return driver.step == 2 && !IsWindow(driver.dialog); }, 10000);
+    KillTimer(nullptr, timer);
+    InputWindowDriver::s_current = nullptr;
+    m_modals.Pause(false);
+
+    EXPECT_EQ(driver.step, 2) << "the input window never had the keyboard";
+    EXPECT_FALSE(driver.gaveUp) << "Enter typed into the input window did nothing there";
+    EXPECT_EQ(driver.box.text, L"请输入正确的公司名！") << "Enter did not reach the input window";
+    EXPECT_EQ(Search()->GetDropDownWnd(), nullptr) << "the pop-up outlived the modal window";
+    for (const std::string& line : TakeRequestLines()) {
+        EXPECT_EQ(line.find("POST /Invoice_addFaiao"), std::string::npos) << line;
+        EXPECT_EQ(line.find(Utf8PercentEncode(hits[0].KeyNo)), std::string::npos) << "the hit was fetched: " << line;
+    }
+    EXPECT_TRUE(StandIns::Ht()->TakeLog().empty()) << "the hit was written into the stand-in";
 }

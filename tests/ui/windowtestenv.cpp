@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/uiengine.h"
+#include "engine/SEdit.h"
 #include "engine/SHostWnd.h"
 #include "engine/SNotifyCenter.h"
 #include "servicefixture.h"
@@ -68,4 +69,25 @@ void Click(SOUI::SHostWnd& wnd, const wchar_t* name)
     SOUI::SWindow* w = wnd.FindChildByName(name);
     ASSERT_NE(w, nullptr) << "no widget";
     w->FireCommand();
+}
+
+void TypeInto(SOUI::SHostWnd& wnd, const wchar_t* name, const std::wstring& text)
+{
+    auto* edit = dynamic_cast<SOUI::SEdit*>(wnd.FindChildByName(name));
+    ASSERT_NE(edit, nullptr) << "no edit";
+    HWND native = edit->GetNativeWnd();
+    ASSERT_NE(native, nullptr) << "no native edit";
+    edit->SetFocus();
+    ::SendMessageW(native, EM_SETSEL, 0, -1);
+    ::SendMessageW(native, WM_CHAR, VK_BACK, 1);
+    for (wchar_t c : text)
+        ::SendMessageW(native, WM_CHAR, c, 1);
+}
+
+void PressKey(UINT vk)
+{
+    HWND to = GetFocus();
+    ::SendMessageW(to, WM_KEYDOWN, vk, 1);
+    if (::IsWindow(to))
+        ::SendMessageW(to, WM_KEYUP, vk, 0xC0000001);
 }

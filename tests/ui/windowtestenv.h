@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <string>
 
 // The program's engine (plug-ins, resources of this executable, custom classes) and a
@@ -15,3 +17,8 @@ bool WidgetEnabled(const SOUI::SHostWnd& wnd, const wchar_t* name);
 void SetWidgetText(SOUI::SHostWnd& wnd, const wchar_t* name, const std::wstring& text);
 // Raises the widget's command event, as a click does.
 void Click(SOUI::SHostWnd& wnd, const wchar_t* name);
+// Gives the edit the keyboard, empties it (all selected, Backspace), then types `text`
+// character by character (WM_CHAR), as the keyboard delivers it.
+void TypeInto(SOUI::SHostWnd& wnd, const wchar_t* name, const std::wstring& text);
+// A key pressed (WM_KEYDOWN, WM_KEYUP) in whatever window of this thread has the focus.
+void PressKey(UINT vk);

@@ -1,0 +1,26 @@
+#include "urlparts.h"
+
+#include <cstdlib>
+
+UrlParts SplitUrl(const std::string& url)
+{
+    UrlParts parts;
+    std::string rest = url;
+    const std::string scheme = "http://";
+    size_t at = rest.find(scheme);
+    if (at != std::string::npos)
+        rest.erase(0, at + scheme.size());
+
+    size_t slash = rest.find('/');
+    parts.host = slash == std::string::npos ? rest : rest.substr(0, slash);
+    size_t colon = parts.host.find(':');
+    if (colon != std::string::npos) {
+        // atoi's reading, without its undefined overflow.
+        long port = std::strtol(parts.host.c_str() + colon + 1, nullptr, 10);
+        parts.port = static_cast<std::uint16_t>(static_cast<unsigned long>(port));
+        parts.host.erase(colon);
+    }
+    if (slash != std::string::npos)
+        parts.page = rest.substr(slash);
+    return parts;
+}

@@ -1,0 +1,28 @@
+// Debug output of the native build: lines go to the capture sink only.
+#include "net/diag.h"
+
+#include <mutex>
+
+namespace {
+std::mutex g_lock;
+DebugSink g_sink;
+}  // namespace
+
+void DebugLine(const std::wstring& line)
+{
+    DebugSink sink;
+    {
+        std::lock_guard<std::mutex> hold(g_lock);
+        sink = g_sink;
+    }
+    if (sink)
+        sink(line);
+}
+
+DebugSink SetDebugSink(DebugSink sink)
+{
+    std::lock_guard<std::mutex> hold(g_lock);
+    DebugSink previous = std::move(g_sink);
+    g_sink = std::move(sink);
+    return previous;
+}
