@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "net/diag.h"
+#include "net/serviceaccess.h"
 #include "net/httptransport.h"
 #include "net/invoiceendpoints.h"
 #include "benchclock.h"
@@ -79,7 +80,7 @@ int main(int argc, char** argv)
     }
     // The endpoints find the in-process server through the base URL.
     const std::string localBase = local.Url("/");
-    SetEnvironmentVariableW(L"MORAVEL_SERVICE_URL", std::wstring(localBase.begin(), localBase.end()).c_str());
+    OverrideServiceBaseUrl(localBase);
     const std::string small = "{\"code\":200,\"data\":{\"version_no\":\"1.1\"}}";
 
     // 1. One request, to the service when one is named, and to the in-process server.

@@ -359,7 +359,13 @@ int main(int argc, char** argv)
     if (mode == "lists") {
         local = std::make_unique<RawHttpServer>();
         const std::string base = local->Url("/");
-        SetEnvironmentVariableW(L"MORAVEL_SERVICE_URL", std::wstring(base.begin(), base.end()).c_str());
+        OverrideServiceBaseUrl(base);
+    } else {
+        // The bench, not the program, takes the service from its environment.
+        char url[512] = {};
+        const DWORD n = GetEnvironmentVariableA("MORAVEL_SERVICE_URL", url, sizeof url);
+        if (n > 0 && n < sizeof url)
+            OverrideServiceBaseUrl(url);
     }
     if (!EnterBenchFolder()) {
         std::fprintf(stderr, "cannot prepare the working folder\n");

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/olesession.h"
+#include "app/runwindow.h"
 #include "app/singleinstance.h"
 #include "app/uiengine.h"
 #include "app/workfolder.h"
@@ -20,16 +21,10 @@ namespace {
 
 const wchar_t kAlreadyRunning[] = L"已经有一个程序在运行,您不能同时运行两个及以上本程序!！";
 
-// The host window at its layout's own size: initialised, centred, shown, and its
-// UI loop run until the window ends it. Returns the loop's exit code.
-template <class Wnd>
-int RunWindow(SApplication& app, Wnd& wnd)
+// Without its window the program could do nothing but hold the single-instance mutex.
+void TellNoWindow()
 {
-    wnd.Create(GetActiveWindow(), 0, 0, 0, 0);
-    wnd.SendMessageW(WM_INITDIALOG, 0, 0);
-    wnd.CenterWindow(wnd.m_hWnd);
-    wnd.ShowWindow(SW_SHOWNORMAL);
-    return app.Run(wnd.m_hWnd);
+    MessageBoxW(nullptr, L"无法创建程序窗口，请重新启动电脑后再试。", L"错误", MB_ICONERROR);
 }
 
 }  // namespace
@@ -66,14 +61,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
     std::string storedUser = ReadStoredUser();
     if (storedUser.empty()) {
         CLoginDlg login;
-        exitCode = RunWindow(app, login);
-        if (login.LoginResult() == 0) {
+        exitCode = RunWindow(app, login, TellNoWindow);
+        if (exitCode != kNoWindowExitCode && login.LoginResult() == 0) {
             CMainDlg mainWnd;
-            exitCode = RunWindow(app, mainWnd);
+            exitCode = RunWindow(app, mainWnd, TellNoWindow);
         }
     } else {
         CMainDlg mainWnd;
-        exitCode = RunWindow(app, mainWnd);
+        exitCode = RunWindow(app, mainWnd, TellNoWindow);
     }
 
     storedUser.clear();

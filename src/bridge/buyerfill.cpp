@@ -34,9 +34,9 @@ std::optional<BuyerFields> FindBuyerFields() {
     return std::nullopt;
 }
 
-bool FillBuyerBlock(const CompanyRecord& buyer) {
+FillResult FillBuyerBlock(const CompanyRecord& buyer) {
     std::optional<BuyerFields> fields = FindBuyerFields();
-    if (!fields) return false;
+    if (!fields) return FillResult::NoTarget;
     // Name, tax number, address, bank: the order the invoicing program sees them typed.
     const std::pair<HWND, std::wstring> writes[] = {
         {fields->name, buyer.Name},
@@ -47,7 +47,7 @@ bool FillBuyerBlock(const CompanyRecord& buyer) {
     for (const auto& [window, text] : writes) {
         if (!window) continue;
         // A program that does not answer one write will not answer the next either.
-        if (!SendTextBounded(window, text)) return false;
+        if (!SendTextBounded(window, text, kFillWriteTimeoutMs)) return FillResult::CutShort;
     }
-    return true;
+    return FillResult::Complete;
 }

@@ -16,9 +16,15 @@ struct BuyerFields {
 // Finds the buyer fields, HT first, then BW; nothing when neither fill target exists.
 std::optional<BuyerFields> FindBuyerFields();
 
+// How a fill ended.
+enum class FillResult {
+    Complete,  // every field window that exists got its text
+    NoTarget,  // neither variant's fill target exists; nothing was sent
+    CutShort,  // a write went unanswered within its bound; the rest were abandoned,
+               // so the buyer block may hold a mix of old and new fields
+};
+
 // Writes the buyer's name, tax number, "address phone" and "bank account" into
-// the open issuing window, HT first, then BW. False when neither variant's fill
-// target exists (nothing sent), or when the invoicing program stopped answering
-// (a write timed out; the remaining writes are abandoned). Missing field windows
-// are skipped and do not make the result false.
-bool FillBuyerBlock(const CompanyRecord& buyer);
+// the open issuing window, HT first, then BW. Missing field windows are skipped
+// and still count as complete.
+FillResult FillBuyerBlock(const CompanyRecord& buyer);

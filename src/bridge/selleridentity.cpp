@@ -57,8 +57,9 @@ bool ReadBw(HWND target, CompanyRecord& merchant) {
 
 }  // namespace
 
-bool ReadSellerIdentity(CompanyRecord& merchant) {
-    if (HWND target = FindHtFillTarget()) return ReadHt(target, merchant);
-    if (HWND target = FindBwSellerTarget()) return ReadBw(target, merchant);
-    return false;
+SellerRead ReadSellerIdentity(CompanyRecord& merchant) {
+    if (HWND target = FindHtFillTarget()) return ReadHt(target, merchant) ? SellerRead::Read : SellerRead::Unanswered;
+    if (HWND target = FindBwSellerTarget())
+        return ReadBw(target, merchant) ? SellerRead::Read : SellerRead::Unanswered;
+    return SellerRead::NoTarget;
 }

@@ -10,6 +10,7 @@ constexpr wchar_t kDefaultBwIdentity[] = L"_BWF93460BF7C7278C836A86FB934F88522";
 // HT: Name (child #18), CreditCode (child #17) and Identity "_HT" + tax code.
 // BW: Bank and Bankaccount split from the seller bank line and Identity "_BW" +
 // MD5 of the line's GBK bytes; the fixed default when the record still has no
-// identity. Fields not read keep their values. False, with the record
-// untouched, when no target exists or the program did not answer a read.
-bool ReadSellerIdentity(CompanyRecord& merchant);
+// identity. Fields not read keep their values; the record stays untouched
+// unless the result is Read.
+enum class SellerRead { Read, NoTarget, Unanswered };
+SellerRead ReadSellerIdentity(CompanyRecord& merchant);

@@ -4,11 +4,11 @@
 
 #include "net/diag.h"
 
-bool SendTextBounded(HWND window, const std::wstring& text) {
+bool SendTextBounded(HWND window, const std::wstring& text, UINT timeoutMs) {
     if (!window) return false;
     DWORD_PTR reply = 0;
     LRESULT ok = SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                                     SMTO_ABORTIFHUNG, kCrossProcessTimeoutMs, &reply);
+                                     SMTO_ABORTIFHUNG, timeoutMs, &reply);
     if (!ok) {
         DWORD error = GetLastError();
         DebugLine(L"WM_SETTEXT not delivered, error " + std::to_wstring(error));

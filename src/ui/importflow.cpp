@@ -6,6 +6,10 @@
 #include "net/invoiceendpoints.h"
 #include "net/textconv.h"
 
+const wchar_t kIncompleteFillMessage[] =
+    L"\u5F00\u7968\u8F6F\u4EF6\u6CA1\u6709\u54CD\u5E94\uFF0C\u8D2D\u4E70\u65B9\u4FE1\u606F\u672A\u5B8C\u6574\u5199\u5165\uFF0C"
+    L"\u8BF7\u6838\u5BF9\u540E\u91CD\u65B0\u5BFC\u5165\uFF01";  // 开票软件没有响应，购买方信息未完整写入，请核对后重新导入！
+
 namespace {
 
 template <typename T>
@@ -24,8 +28,15 @@ ImportNext ImportSearchHit(CHttpTransport& transport, const std::vector<CompanyR
     CompanyRecord buyer = hits[row];
     // On failure the hit's name still goes in, with the other fields empty.
     GetCompanyInfo(transport, WideToGbk(buyer.KeyNo), buyer);
-    if (FillBuyerBlock(buyer))
+    switch (FillBuyerBlock(buyer)) {
+    case FillResult::Complete:
         AddInvoiceRecord(transport, WideToGbk(merchant.KeyNo), WideToGbk(merchant.UserId), buyer);
+        return ImportNext::Refresh;
+    case FillResult::CutShort:
+        return ImportNext::IncompleteFill;
+    case FillResult::NoTarget:
+        break;
+    }
     return ImportNext::Refresh;
 }
 
@@ -57,8 +68,14 @@ ImportNext ImportHistoryRecord(CHttpTransport& transport, const std::vector<Invo
     if (!InRange(records, row))
         return ImportNext::RestartTimer;
     const CompanyRecord buyer = BuyerFromHistory(records[row]);
-    if (!FillBuyerBlock(buyer))
+    switch (FillBuyerBlock(buyer)) {
+    case FillResult::Complete:
+        break;
+    case FillResult::CutShort:
+        return ImportNext::IncompleteFill;
+    case FillResult::NoTarget:
         return ImportNext::RestartTimer;
+    }
     UpdateInvoiceRecordDate(transport, WideToGbk(buyer.KeyNo), WideToGbk(buyer.ApplyId));
     return ImportNext::Refresh;
 }

@@ -17,6 +17,11 @@ constexpr WPARAM IMPORT_NO_WINDOW = 111;
 constexpr WPARAM IMPORT_HISTORY_DONE = 120;
 // An import click that ended without importing: only timer 1500 starts again.
 constexpr WPARAM IMPORT_RESUME = 131;
+// A history import whose fill was cut short: tell the merchant, then refresh.
+constexpr WPARAM IMPORT_INCOMPLETE = 132;
+
+// Told when the invoicing program stopped answering in the middle of a fill.
+extern const wchar_t kIncompleteFillMessage[];
 
 // What the main window does once an import has run. Every import click stops
 // timer 1500 first; every outcome starts it again, so the history keeps polling.
@@ -24,11 +29,13 @@ enum class ImportNext {
     Refresh,          // run the history refresh (which restarts the timer)
     RestartTimer,     // nothing imported; only start timer 1500 again
     NoWindowMessage,  // tell the merchant to open an issuing window, then restart the timer
+    IncompleteFill,   // tell the merchant the buyer block is incomplete, then refresh;
+                      // nothing was recorded
 };
 
 // A search hit chosen from the pop-up (the selection path asks no window first):
 // fetches the company's data, fills the buyer block, and records the buyer under
-// the merchant only when the fill succeeded. A row outside `hits` imports nothing.
+// the merchant only when the fill completed. A row outside `hits` imports nothing.
 ImportNext ImportSearchHit(CHttpTransport& transport, const std::vector<CompanyRecord>& hits, int row,
                            const CompanyRecord& merchant);
 
@@ -41,5 +48,5 @@ ImportNext ImportSearchRow(CHttpTransport& transport, const std::vector<CompanyR
 CompanyRecord BuyerFromHistory(const InvoiceRecord& record);
 
 // A history row's import button: asks for an issuing window, fills the record's
-// buyer, and after a successful fill reports the record as used again.
+// buyer, and after a complete fill reports the record as used again.
 ImportNext ImportHistoryRecord(CHttpTransport& transport, const std::vector<InvoiceRecord>& records, int row);

@@ -44,6 +44,9 @@ bool SInvoiceHistoryAdapter::OnImport(SWindow* item)
     case ImportNext::RestartTimer:
         SendMessageW(m_owner, WM_IMPORT_NOTIFY, IMPORT_RESUME, 0);
         break;
+    case ImportNext::IncompleteFill:
+        SendMessageW(m_owner, WM_IMPORT_NOTIFY, IMPORT_INCOMPLETE, 0);
+        break;
     }
     return false;
 }

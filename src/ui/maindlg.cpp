@@ -52,6 +52,9 @@ CMainDlg::CMainDlg() : SHostWnd(L"LAYOUT:XML_MAINWND")
     };
     hooks.runInstaller = [this](const std::wstring& installer) {
         OpenInstaller(installer);
+        // The window ends once its loop gets to the close; until then nothing more may start.
+        m_ending = true;
+        KillTimer(kRefreshTimer);
         ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
     };
     m_upgrade = std::make_unique<CUpgradeFlow>(std::move(hooks), kSignerSha256);
@@ -77,7 +80,7 @@ BOOL CMainDlg::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, L
         result = 0;
         return TRUE;
     case WM_TIMER:
-        if (wp == kRefreshTimer)
+        if (wp == kRefreshTimer && !m_ending)
             Refresh();
         break;  // every timer message goes on to the engine too
     case kTrayMessage:
@@ -117,6 +120,9 @@ void CMainDlg::OnInit()
     // Before the tray icon: an installer already on disk is offered right away.
     if (SApplication::getSingletonPtr())
         m_upgrade->Check(MainTransport(), SApplication::getSingleton().GetString(L"@string/ver"));
+    // The merchant took the installer: no tray icon, notice or refresh for a window on its way out.
+    if (m_ending)
+        return;
 
     HICON icon = SApplication::getSingletonPtr() ? SApplication::getSingleton().LoadIconW(L"ICON_LOGO", 16) : nullptr;
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
@@ -264,12 +270,23 @@ void CMainDlg::OnImportNotify(WPARAM code, LPARAM row)
         // A copy: the pop-up and its adapter may go away while the import runs.
         const std::vector<CompanyRecord> hits =
             m_searchAdapter ? m_searchAdapter->Hits() : std::vector<CompanyRecord>();
-        if (ImportSearchHit(MainTransport(), hits, static_cast<int>(row), m_merchant.record) == ImportNext::Refresh)
+        switch (ImportSearchHit(MainTransport(), hits, static_cast<int>(row), m_merchant.record)) {
+        case ImportNext::IncompleteFill:
+            ShowNotice(kIncompleteFillMessage, kStopStyle);
             Refresh();
-        else
+            return;
+        case ImportNext::Refresh:
+            Refresh();
+            return;
+        default:
             StartRefreshTimer();
-        return;
+            return;
+        }
     }
+    case IMPORT_INCOMPLETE:
+        ShowNotice(kIncompleteFillMessage, kStopStyle);
+        Refresh();
+        return;
     default:
         Refresh();
         return;
@@ -278,6 +295,9 @@ void CMainDlg::OnImportNotify(WPARAM code, LPARAM row)
 
 void CMainDlg::OnBizcard()
 {
+    // Pressed inside the company input window's loop: that resolution is not done.
+    if (m_merchant.resolving)
+        return;
     if (!EnsureMerchantCompany(MainTransport(), m_merchant, Prompts(), true))
         return;
     CBizcardDlg card(m_merchant.record);

@@ -76,4 +76,6 @@ private:
     SShellNotifyIcon m_tray;
     std::unique_ptr<CUpgradeFlow> m_upgrade;
     UINT m_taskbarCreated = 0;
+    // Set once the merchant agreed to the upgrade: the window is closing.
+    bool m_ending = false;
 };

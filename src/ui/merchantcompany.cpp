@@ -22,10 +22,15 @@ bool SameIdentity(const std::wstring& a, const std::wstring& b)
                                 TRUE) == CSTR_EQUAL;
 }
 
-void CompleteFromIssuingWindow(CHttpTransport& transport, MerchantCompany& merchant, const MerchantPrompts& prompts)
+// False when the invoicing program did not answer: the resolution stops there.
+bool CompleteFromIssuingWindow(CHttpTransport& transport, MerchantCompany& merchant, const MerchantPrompts& prompts)
 {
     CompanyRecord& record = merchant.record;
-    ReadSellerIdentity(record);
+    // An unanswered read says nothing about the seller: going on would take the
+    // record's empty identity for a new one, clear the last identity and could
+    // file a key number under no identity. The next call reads again.
+    if (ReadSellerIdentity(record) == SellerRead::Unanswered)
+        return false;
 
     if (!record.Identity.empty() && !SameIdentity(record.Identity, merchant.lastIdentity)) {
         WriteCompanyId(record.Identity);
@@ -56,6 +61,7 @@ void CompleteFromIssuingWindow(CHttpTransport& transport, MerchantCompany& merch
             WriteCompanyKeyNo(merchant.lastIdentity, WideToGbk(keyNo));
         }
     }
+    return true;
 }
 
 }  // namespace
@@ -76,10 +82,22 @@ MerchantCompany LoadMerchantCompany()
 bool EnsureMerchantCompany(CHttpTransport& transport, MerchantCompany& merchant, const MerchantPrompts& prompts,
                            bool showMessage)
 {
+    // The input window's modal loop runs the refresh timer and the buttons: a
+    // resolution started there would open a second input window over the first.
+    // The one running finishes the job.
+    if (merchant.resolving)
+        return true;
+    struct Resolving {
+        bool& flag;
+        explicit Resolving(bool& f) : flag(f) { flag = true; }
+        ~Resolving() { flag = false; }
+    } resolving(merchant.resolving);
+
     CompanyRecord& record = merchant.record;
     if (record.Name.empty() || record.CreditCode.empty() || record.KeyNo.empty()) {
         if (IsIssuingWindowOpen()) {
-            CompleteFromIssuingWindow(transport, merchant, prompts);
+            if (!CompleteFromIssuingWindow(transport, merchant, prompts))
+                return true;
         } else if (showMessage) {
             if (prompts.showMessage)
                 prompts.showMessage(kOpenIssuingWindowMessage);

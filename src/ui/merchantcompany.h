@@ -11,6 +11,8 @@ struct MerchantCompany {
     CompanyRecord record;
     // Identity met before (profile "Com"/"Id"); compared without regard to case.
     std::wstring lastIdentity;
+    // Set while EnsureMerchantCompany runs; a call made meanwhile does nothing.
+    bool resolving = false;
 };
 
 // Where the flows ask or tell the merchant something; the main window plugs in

@@ -51,7 +51,6 @@ TEST(startup_routing, stored_user_decides_the_first_window)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         AppInstallation inst(c.workingFolder);
-        inst.KeepDebugLog();
         ASSERT_TRUE(inst.Ok());
         if (c.userInWorkingFolder) {
             ASSERT_TRUE(WriteFileBytes(inst.WorkingDir() + L"\\ops.dat", kUserProfile));
@@ -73,9 +72,8 @@ TEST(startup_routing, stored_user_decides_the_first_window)
 TEST(startup_version, debug_output_names_the_version)
 {
     AppInstallation inst(true);
-    inst.KeepDebugLog();
     ASSERT_TRUE(inst.Ok());
-    AppProcess app(inst.Exe(), inst.StartDir());
+    AppProcess app(inst.Exe(), inst.StartDir(), L"", inst.DebugLogPath());
     ASSERT_NE(WaitTopWindow(app.Pid(), L"SOUIHOST", 30000), nullptr);
     std::string log = inst.DebugLog();
     EXPECT_NE(log.find("Version=1.1\r\n"), std::string::npos) << log;
@@ -84,7 +82,6 @@ TEST(startup_version, debug_output_names_the_version)
 TEST(startup_single_instance, second_copy_is_refused_with_a_message_and_exit_code_0)
 {
     AppInstallation inst(true);
-    inst.KeepDebugLog();
     ASSERT_TRUE(inst.Ok());
     AppProcess first(inst.Exe(), inst.StartDir());
     HWND firstWnd = WaitTopWindow(first.Pid(), L"SOUIHOST", 30000);

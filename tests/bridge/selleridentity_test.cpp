@@ -37,7 +37,7 @@ TEST(seller_identity, ht_reads_name_and_tax_code) {
         SCOPED_TRACE(c.why);
         ASSERT_TRUE(StandIns::Ht()->Open(c.flags));
         CompanyRecord merchant = Previous();
-        EXPECT_TRUE(ReadSellerIdentity(merchant));
+        EXPECT_EQ(SellerRead::Read, ReadSellerIdentity(merchant));
         EXPECT_EQ(c.name, merchant.Name);
         EXPECT_EQ(c.creditCode, merchant.CreditCode);
         EXPECT_EQ(c.identity, merchant.Identity);
@@ -68,7 +68,7 @@ TEST(seller_identity, bw_splits_the_bank_line) {
         SCOPED_TRACE(c.why);
         ASSERT_TRUE(StandIns::Bw()->Open(L"--seller-bank-line \"" + c.line + L"\""));
         CompanyRecord merchant = c.fresh ? CompanyRecord() : Previous();
-        EXPECT_TRUE(ReadSellerIdentity(merchant));
+        EXPECT_EQ(SellerRead::Read, ReadSellerIdentity(merchant));
         EXPECT_EQ(c.bank, merchant.Bank);
         EXPECT_EQ(c.account, merchant.Bankaccount);
         EXPECT_EQ(c.identity, merchant.Identity);
@@ -81,7 +81,7 @@ TEST(seller_identity, bw_splits_the_bank_line) {
 TEST(seller_identity, no_issuing_window_leaves_record_untouched) {
     ASSERT_TRUE(StandIns::Require(true, true));
     CompanyRecord merchant = Previous();
-    EXPECT_FALSE(ReadSellerIdentity(merchant));
+    EXPECT_EQ(SellerRead::NoTarget, ReadSellerIdentity(merchant));
     EXPECT_EQ(L"_HTOLD", merchant.Identity);
     EXPECT_EQ(L"旧名称", merchant.Name);
 }
@@ -97,7 +97,7 @@ TEST(seller_identity, hung_program_leaves_record_untouched) {
         ASSERT_TRUE(program->Hang(4000));
         CompanyRecord merchant = Previous();
         merchant.Identity.clear();
-        EXPECT_FALSE(ReadSellerIdentity(merchant));
+        EXPECT_EQ(SellerRead::Unanswered, ReadSellerIdentity(merchant));
         EXPECT_EQ(L"", merchant.Identity);
         EXPECT_EQ(L"旧税号", merchant.CreditCode);
         EXPECT_EQ(L"旧名称", merchant.Name);

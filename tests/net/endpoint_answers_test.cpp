@@ -9,6 +9,7 @@
 #include "net/diag.h"
 #include "net/httptransport.h"
 #include "net/invoiceendpoints.h"
+#include "net/serviceaccess.h"
 #include "net/versionendpoint.h"
 #include "rawserver.h"
 
@@ -21,7 +22,7 @@ public:
     {
         g_server = new RawHttpServer();
         const std::string url = g_server->Url("/api/");
-        SetEnvironmentVariableW(L"MORAVEL_SERVICE_URL", std::wstring(url.begin(), url.end()).c_str());
+        OverrideServiceBaseUrl(url);
     }
     void TearDown() override
     {

@@ -4,6 +4,8 @@
 //   app_probe firstpaint-bare     the same for a bare window of the same size (baseline)
 //   app_probe ticks N             sends N refresh ticks to the main window, then prints
 //                                 ms a tick and the working set
+//   app_probe soak N              the same, printing working set, GDI and USER objects
+//                                 and handle count before the first tick and after the last
 #include <windows.h>
 #include <psapi.h>
 
@@ -192,6 +194,63 @@ int Ticks(int count)
     return answered == count ? 0 : 1;
 }
 
+struct Resources {
+    unsigned long long workingSetKb = 0;
+    DWORD gdi = 0, user = 0, handles = 0;
+};
+
+Resources ResourcesOf(DWORD pid)
+{
+    Resources r;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!process)
+        return r;
+    PROCESS_MEMORY_COUNTERS pmc = {};
+    pmc.cb = sizeof pmc;
+    if (GetProcessMemoryInfo(process, &pmc, sizeof pmc))
+        r.workingSetKb = pmc.WorkingSetSize / 1024;
+    r.gdi = GetGuiResources(process, GR_GDIOBJECTS);
+    r.user = GetGuiResources(process, GR_USEROBJECTS);
+    GetProcessHandleCount(process, &r.handles);
+    CloseHandle(process);
+    return r;
+}
+
+void PrintResources(const char* when, int ticks, const Resources& r)
+{
+    std::printf("soak %s ticks %d working-set %llu KB gdi %lu user %lu handles %lu\n", when, ticks, r.workingSetKb,
+                static_cast<unsigned long>(r.gdi), static_cast<unsigned long>(r.user),
+                static_cast<unsigned long>(r.handles));
+    std::fflush(stdout);
+}
+
+// Eight hours of polling at 1.5 s, sent back to back.
+int Soak(int count)
+{
+    Find f = {0, true, nullptr};
+    EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&f));
+    if (!f.found) {
+        std::printf("soak: no main window\n");
+        return 1;
+    }
+    DWORD pid = 0;
+    GetWindowThreadProcessId(f.found, &pid);
+    PrintResources("start", 0, ResourcesOf(pid));
+    LARGE_INTEGER freq, t0, t1;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&t0);
+    int answered = 0;
+    for (int i = 0; i < count; ++i) {
+        DWORD_PTR r = 0;
+        answered += SendMessageTimeoutW(f.found, WM_TIMER, kRefreshTimer, 0, SMTO_NORMAL, 20000, &r) != 0;
+    }
+    QueryPerformanceCounter(&t1);
+    PrintResources("end", count, ResourcesOf(pid));
+    std::printf("soak answered %d of %d in %.1f s\n", answered, count,
+                static_cast<double>(t1.QuadPart - t0.QuadPart) / freq.QuadPart);
+    return answered == count ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -208,6 +267,8 @@ int wmain(int argc, wchar_t** argv)
         return BareWindow();
     if (mode == L"ticks" && argc > 2)
         return Ticks(_wtoi(argv[2]));
-    std::fprintf(stderr, "usage: app_probe firstpaint EXE | firstpaint-bare | ticks N\n");
+    if (mode == L"soak" && argc > 2)
+        return Soak(_wtoi(argv[2]));
+    std::fprintf(stderr, "usage: app_probe firstpaint EXE | firstpaint-bare | ticks N | soak N\n");
     return 2;
 }

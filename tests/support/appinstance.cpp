@@ -1,6 +1,8 @@
 #include "appinstance.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <vector>
 
 std::wstring FromHostPath(const wchar_t* variable)
 {
@@ -19,14 +21,107 @@ std::wstring FolderOf(const std::wstring& path)
     return path.substr(0, path.rfind(L'\\'));
 }
 
-AppProcess::AppProcess(const std::wstring& exe, const std::wstring& startDir, const std::wstring& args)
+namespace {
+
+std::string Utf8(const std::wstring& text)
 {
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? n : 0, '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+// One OutputDebugString of the debuggee, as UTF-8 without its line end.
+std::string ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info)
+{
+    const size_t unit = info.fUnicode ? 2 : 1;
+    std::string bytes(static_cast<size_t>(info.nDebugStringLength) * unit, '\0');
+    SIZE_T got = 0;
+    if (bytes.empty() || !ReadProcessMemory(process, info.lpDebugStringData, &bytes[0], bytes.size(), &got))
+        return {};
+    bytes.resize(got);
+    std::wstring text;
+    if (info.fUnicode) {
+        text.assign(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+    } else {
+        text.resize(bytes.size());
+        text.resize(MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0],
+                                        static_cast<int>(text.size())));
+    }
+    while (!text.empty() && (text.back() == L'\0' || text.back() == L'\n' || text.back() == L'\r'))
+        text.pop_back();
+    return Utf8(text);
+}
+
+}  // namespace
+
+AppProcess::AppProcess(const std::wstring& exe, const std::wstring& startDir, const std::wstring& args,
+                       const std::wstring& debugLog)
+{
     std::wstring cmd = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
+    auto start = [=](DWORD flags, PROCESS_INFORMATION& pi) {
+        STARTUPINFOW si = {};
+        si.cb = sizeof(si);
+        std::wstring line = cmd;
+        return CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                              startDir.empty() ? nullptr : startDir.c_str(), &si, &pi) != FALSE;
+    };
     PROCESS_INFORMATION pi = {};
-    if (CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       startDir.empty() ? nullptr : startDir.c_str(), &si, &pi)) {
+    if (debugLog.empty()) {
+        if (start(0, pi)) {
+            KernelHandle thread(pi.hThread);
+            m_process = KernelHandle(pi.hProcess);
+            m_pid = pi.dwProcessId;
+        }
+        return;
+    }
+    // Its debugger: the debug events go to the thread that started the process.
+    KernelHandle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    HANDLE readyEvent = ready.get();
+    m_debugger = std::thread([=, &pi] {
+        PROCESS_INFORMATION started = {};
+        const bool ok = start(DEBUG_ONLY_THIS_PROCESS, started);
+        pi = started;
+        SetEvent(readyEvent);
+        if (!ok)
+            return;
+        DEBUG_EVENT event = {};
+        while (WaitForDebugEvent(&event, INFINITE)) {
+            DWORD status = DBG_CONTINUE;
+            switch (event.dwDebugEventCode) {
+            case OUTPUT_DEBUG_STRING_EVENT: {
+                const std::string line = ReadDebugString(started.hProcess, event.u.DebugString) + "\r\n";
+                FILE* file = _wfopen(debugLog.c_str(), L"ab");
+                if (file) {
+                    fwrite(line.data(), 1, line.size(), file);
+                    fclose(file);
+                }
+                break;
+            }
+            case EXCEPTION_DEBUG_EVENT:
+                // Its own exceptions stay its own; only the loader's breakpoint is ours.
+                if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
+                    status = DBG_EXCEPTION_NOT_HANDLED;
+                break;
+            case CREATE_PROCESS_DEBUG_EVENT:
+                if (event.u.CreateProcessInfo.hFile)
+                    CloseHandle(event.u.CreateProcessInfo.hFile);
+                break;
+            case LOAD_DLL_DEBUG_EVENT:
+                if (event.u.LoadDll.hFile)
+                    CloseHandle(event.u.LoadDll.hFile);
+                break;
+            default:
+                break;
+            }
+            ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+            if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT)
+                break;
+        }
+    });
+    WaitForSingleObject(readyEvent, 30000);
+    if (pi.hProcess) {
         KernelHandle thread(pi.hThread);
         m_process = KernelHandle(pi.hProcess);
         m_pid = pi.dwProcessId;
@@ -39,6 +134,8 @@ AppProcess::~AppProcess()
         TerminateProcess(m_process.get(), 1);
         WaitForSingleObject(m_process.get(), 10000);
     }
+    if (m_debugger.joinable())
+        m_debugger.join();
 }
 
 bool AppProcess::Running() const
@@ -65,12 +162,6 @@ AppInstallation::AppInstallation(bool withWorkingFolder)
         m_ok = m_ok && CopyFileW((FolderOf(exe) + L"\\" + file).c_str(), (m_bin + L"\\" + file).c_str(), FALSE);
 }
 
-AppInstallation::~AppInstallation()
-{
-    if (m_debugLog)
-        SetEnvironmentVariableW(L"MORAVEL_DEBUG_LOG", nullptr);
-}
-
 std::wstring AppInstallation::ProfileValue(const std::wstring& section, const std::wstring& key) const
 {
     wchar_t buf[512] = {};
@@ -84,7 +175,7 @@ bool AppInstallation::SetProfileValue(const std::wstring& section, const std::ws
     return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), Profile().c_str()) != FALSE;
 }
 
-void AppInstallation::KeepDebugLog()
+std::string AppInstallation::DebugLog() const
 {
-    m_debugLog = SetEnvironmentVariableW(L"MORAVEL_DEBUG_LOG", m_root.File(L"debug.log").c_str()) != FALSE;
+    return ReadFileBytes(DebugLogPath());
 }

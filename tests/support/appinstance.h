@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 
 #include "bridge/handles.h"
 #include "tempdir.h"
@@ -16,8 +17,11 @@ std::wstring FolderOf(const std::wstring& path);
 // A started process, ended by its handle when the holder goes.
 class AppProcess {
 public:
-    // `startDir` "" keeps ours; `args` follow the quoted executable.
-    AppProcess(const std::wstring& exe, const std::wstring& startDir, const std::wstring& args = L"");
+    // `startDir` "" keeps ours; `args` follow the quoted executable. With
+    // `debugLog` it runs under a debugger of ours that appends every line of its
+    // debugger output (OutputDebugString) to that file, as UTF-8 ended by "\r\n".
+    AppProcess(const std::wstring& exe, const std::wstring& startDir, const std::wstring& args = L"",
+               const std::wstring& debugLog = L"");
     ~AppProcess();
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;
@@ -31,6 +35,7 @@ public:
 private:
     KernelHandle m_process;
     DWORD m_pid = 0;
+    std::thread m_debugger;
 };
 
 // bin\Moravel.exe (from MORAVEL_EXE) with render-gdid.dll and imgdecoder-gdipd.dll, an
@@ -38,8 +43,6 @@ private:
 class AppInstallation {
 public:
     explicit AppInstallation(bool withWorkingFolder = true);
-    // Clears MORAVEL_DEBUG_LOG when KeepDebugLog set it.
-    ~AppInstallation();
     AppInstallation(const AppInstallation&) = delete;
     AppInstallation& operator=(const AppInstallation&) = delete;
 
@@ -55,14 +58,14 @@ public:
     std::wstring ProfileValue(const std::wstring& section, const std::wstring& key) const;
     bool SetProfileValue(const std::wstring& section, const std::wstring& key, const std::wstring& value) const;
 
-    // Points MORAVEL_DEBUG_LOG of the processes started from now on at debug.log in the tree.
-    void KeepDebugLog();
-    // What the program wrote there; empty without KeepDebugLog.
-    std::string DebugLog() const { return ReadFileBytes(m_root.File(L"debug.log")); }
+    // Where AppProcess keeps the debugger output of a program started from here.
+    std::wstring DebugLogPath() const { return m_root.File(L"debug.log"); }
+    // What the program wrote to the debugger output, as AppProcess kept it.
+    std::string DebugLog() const;
 
 private:
     ScopedWorkDir m_root;
     std::wstring m_bin;
     bool m_ok = false;
-    bool m_debugLog = false;
 };
+

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Test fixture for the substitute web service (runs natively, not under Wine).
-#   service-fixture.sh start STATE_DIR SERVICE_BINARY [SERVICE_ARGS...]
-#                                                        fresh seeded database, free loopback port,
+#   service-fixture.sh start STATE_DIR SERVICE_BINARY [PORT [SERVICE_ARGS...]]
+#                                                        fresh seeded database, PORT or a free loopback port,
 #                                                        STATE_DIR/files served under /download/;
 #                                                        writes STATE_DIR/url ("http://127.0.0.1:PORT/")
 #   service-fixture.sh stop STATE_DIR                    ends the service started there, by its pid
@@ -26,6 +26,7 @@ stop_service() {
 case $command in
 start)
   binary=${3:-}
+  fixed_port=${4:-0}
   if [ ! -x "$binary" ]; then
     echo "service binary missing: $binary (build tools/service first, see scripts/test)" >&2
     exit 1
@@ -36,7 +37,7 @@ start)
   # Stands in for the installer the seeded version record points at.
   printf 'MZ substitute installer\n' >"$state/files/MoravelUpgrade_1.1.exe"
   # Own output and no inherited pipes, or ctest would wait for the service to end.
-  "$binary" --port 0 --port-file "$state/port" --db "$state/service.db" --seed --files "$state/files" "${@:4}" \
+  "$binary" --port "$fixed_port" --port-file "$state/port" --db "$state/service.db" --seed --files "$state/files" "${@:5}" \
     </dev/null >"$state/service.log" 2>&1 &
   pid=$!
   echo "$pid" >"$state/pid"

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "net/serviceaccess.h"
 #include "tempdir.h"
 
 namespace {
@@ -60,7 +61,8 @@ bool UseFixtureService()
     const std::string url = FixtureServiceUrl();
     if (url.empty())
         return false;
-    return SetEnvironmentVariableW(L"MORAVEL_SERVICE_URL", std::wstring(url.begin(), url.end()).c_str()) != FALSE;
+    OverrideServiceBaseUrl(url);
+    return true;
 }
 
 bool ServiceControl(const std::string& command, std::string* answer)

@@ -8,9 +8,9 @@
 // "http://127.0.0.1:PORT/" of the fixture's service; empty without a fixture.
 std::string FixtureServiceUrl();
 
-// Points ServiceBaseUrl() of this process, and every process it starts, at the
-// fixture's service (sets MORAVEL_SERVICE_URL). Must run before the first
-// request; false without a fixture.
+// Points ServiceBaseUrl() of this process at the fixture's service; false without
+// a fixture. The program's own executable has its URL built in (see
+// moravel_app_service in tests/support/CMakeLists.txt).
 bool UseFixtureService();
 
 // GET of "_control/<command>" (for example "fault?mode=slow&seconds=3") over a

@@ -2,6 +2,7 @@
 #include "net/companyendpoints.h"
 #include "net/invoiceendpoints.h"
 #include "net/textconv.h"
+#include "bridge/windowtext.h"
 #include "ui/importflow.h"
 
 namespace {
@@ -118,4 +119,22 @@ TEST_F(ImportFlowTest, history_row_fills_and_updates_the_date) {
     ASSERT_FALSE(after.empty());
     EXPECT_EQ(chosen.apply_id, after.front().apply_id);
     EXPECT_GE(after.front().update_time, chosen.update_time);
+}
+
+// An invoicing program that stops answering in the middle of the fill leaves a
+// buyer block the merchant must be told about, and whose use must not be
+// recorded: neither the search hit nor the history row reports it to the service.
+TEST_F(ImportFlowTest, fill_cut_short_is_told_and_not_recorded) {
+    ASSERT_TRUE(StandIns::Ht()->Open(L"--hidden"));
+    TakeRequestPaths();
+    ASSERT_TRUE(StandIns::Ht()->Hang(kFillWriteTimeoutMs + 2000));
+    EXPECT_EQ(ImportNext::IncompleteFill, ImportSearchRow(m_transport, m_hits, 1, Merchant()));
+    EXPECT_EQ(Paths{"GET /Invoice_getCompanyInfo"}, TakeRequestPaths());
+    ASSERT_TRUE(StandIns::Ht()->WaitResponsive(20000));
+
+    ASSERT_TRUE(StandIns::Ht()->Hang(kFillWriteTimeoutMs + 2000));
+    EXPECT_EQ(ImportNext::IncompleteFill, ImportHistoryRecord(m_transport, m_history, 0));
+    EXPECT_EQ(Paths{}, TakeRequestPaths());
+    ASSERT_TRUE(StandIns::Ht()->WaitResponsive(20000));
+    StandIns::Ht()->TakeLog();
 }

@@ -185,3 +185,56 @@ TEST_F(MerchantCompanyTest, service_failure_keeps_key_number_for_next_time) {
     EXPECT_FALSE(merchant.record.Bank.empty());
     ASSERT_TRUE(StandIns::Ht()->CloseAll());
 }
+
+// The input window's modal loop runs the refresh timer and the business-card
+// button: a resolution started from there while the window is open must not
+// open a second one, nor write over what the merchant is answering. (BW: no
+// seller name is read that would keep the second question away.)
+TEST_F(MerchantCompanyTest, one_input_window_at_a_time) {
+    ASSERT_TRUE(StandIns::Require(false, true));
+    ASSERT_TRUE(StandIns::Bw()->Open(L"--hidden"));
+    const std::wstring identity = L"_BW351eb1065a5d8a6f6d7f331e049d6175";
+    MerchantCompany merchant;
+    ScriptedPrompts prompts;
+    prompts.onAsk = [&] {
+        if (prompts.asked > 1)
+            return;  // a second window is already the fault; no deeper
+        for (bool showMessage : {false, true})
+            EXPECT_TRUE(EnsureMerchantCompany(m_transport, merchant, prompts.Get(), showMessage));
+    };
+    EXPECT_TRUE(EnsureMerchantCompany(m_transport, merchant, prompts.Get(), true));
+    EXPECT_EQ(1, prompts.asked);
+    EXPECT_EQ(kMerchantKey, merchant.record.KeyNo);
+    EXPECT_EQ(std::optional<std::wstring>(kMerchantKey), ProfileValue(L"Com" + identity, L"KN"));
+    EXPECT_EQ(Paths{"GET /Invoice_getCompanyKeyno"}, TakeRequestPaths());
+    ASSERT_TRUE(StandIns::Bw()->CloseAll());
+}
+
+// A seller read the invoicing program did not answer tells nothing: the last
+// identity stays, nothing is asked, requested or written (no key number under an
+// empty identity), and the next call reads again.
+TEST_F(MerchantCompanyTest, unanswered_seller_read_changes_nothing) {
+    ASSERT_TRUE(StandIns::Require(true, false));
+    ASSERT_TRUE(StandIns::Ht()->Open(L"--hidden " + kMerchantSeller));
+    ASSERT_TRUE(WriteCompanyId(kHtIdentity));
+    ASSERT_TRUE(WriteCompanyNameAndTaxCode(kHtIdentity, WideToGbk(kMerchantName), WideToGbk(kMerchantTax)));
+    MerchantCompany merchant = LoadMerchantCompany();
+    ASSERT_TRUE(merchant.record.KeyNo.empty());
+    ScriptedPrompts prompts;
+    TakeRequestPaths();
+
+    ASSERT_TRUE(StandIns::Ht()->Hang(6000));
+    EXPECT_TRUE(EnsureMerchantCompany(m_transport, merchant, prompts.Get(), false));
+    EXPECT_EQ(kHtIdentity, merchant.lastIdentity);
+    EXPECT_EQ(kHtIdentity, ReadCompanyId());
+    EXPECT_EQ(std::nullopt, ProfileValue(L"Com", L"KN"));
+    EXPECT_EQ(std::nullopt, ProfileValue(L"Com" + kHtIdentity, L"KN"));
+    EXPECT_EQ(0, prompts.asked);
+    EXPECT_EQ(Paths{}, TakeRequestPaths());
+
+    ASSERT_TRUE(StandIns::Ht()->WaitResponsive(20000));
+    EXPECT_TRUE(EnsureMerchantCompany(m_transport, merchant, prompts.Get(), false));
+    EXPECT_EQ(kMerchantKey, merchant.record.KeyNo);
+    EXPECT_EQ(std::optional<std::wstring>(kMerchantKey), ProfileValue(L"Com" + kHtIdentity, L"KN"));
+    ASSERT_TRUE(StandIns::Ht()->CloseAll());
+}

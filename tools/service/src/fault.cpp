@@ -17,7 +17,29 @@ const ModeName kModeNames[] = {
     {FaultMode::Slow, "slow"},
     {FaultMode::Drop, "drop"},
     {FaultMode::Endless, "endless"},
+    {FaultMode::Mutate, "mutate"},
 };
+
+struct MutationName {
+  MutationKind kind;
+  const char *name;
+};
+
+const MutationName kMutationNames[] = {
+    {MutationKind::Cut, "cut"},         {MutationKind::Flip, "flip"},
+    {MutationKind::Deep, "deep"},       {MutationKind::BigNum, "bignum"},
+    {MutationKind::GbkLead, "gbklead"}, {MutationKind::Nul, "nul"},
+    {MutationKind::Huge, "huge"},       {MutationKind::DupKeys, "dupkeys"},
+};
+
+// Replaces every `from` after `start` by `to`.
+std::string ReplaceAll(std::string text, const std::string &from, const std::string &to,
+                       size_t start = 0) {
+  for (size_t at = text.find(from, start); at != std::string::npos;
+       at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
 
 // A value of another JSON kind than `data` had, so a reader expecting that kind fails.
 JsonNode WrongKindOf(const JsonNode &data) {
@@ -130,4 +152,53 @@ JsonNode ApplyJsonFault(const FaultSettings &fault, const JsonNode &envelope) {
       out.Set(key, value);
   }
   return out;
+}
+
+bool ParseMutationKind(const std::string &text, MutationKind &kind) {
+  for (const auto &entry : kMutationNames) {
+    if (text == entry.name) {
+      kind = entry.kind;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string MutateAnswer(const std::string &body, MutationKind kind, unsigned seed) {
+  unsigned state = seed * 2654435761u + 1;
+  auto next = [&state] {
+    state = state * 1103515245u + 12345u;
+    return state >> 8;
+  };
+  const size_t data = body.find("\"data\":");
+  const size_t dataStart = data == std::string::npos ? 0 : data + 7;
+  switch (kind) {
+  case MutationKind::Cut:
+    return body.substr(0, body.empty() ? 0 : next() % body.size());
+  case MutationKind::Flip: {
+    std::string out = body;
+    for (int i = 0; i < 4 && !out.empty(); ++i)
+      out[next() % out.size()] ^= static_cast<char>(1 << (next() % 8));
+    return out;
+  }
+  case MutationKind::Deep:
+    return "{\"code\":200,\"data\":" + std::string(20000, '[') + std::string(20000, ']') + "}";
+  case MutationKind::BigNum:
+    return ReplaceAll(body, "\":\"", "\":1e999,\"n\":\"", dataStart);
+  case MutationKind::GbkLead:
+    return ReplaceAll(ReplaceAll(body, "\",", "\x81\",", dataStart), "\"}", "\xFE\"}", dataStart);
+  case MutationKind::Nul:
+    return ReplaceAll(ReplaceAll(body, "\",", std::string("\0\",", 3), dataStart), "\"}", "\\u0000\"}",
+                      dataStart);
+  case MutationKind::Huge: {
+    std::string out = body;
+    const size_t value = out.find("\":\"", dataStart);
+    if (value != std::string::npos)
+      out.insert(value + 3, std::string(400 * 1024, 'A'));
+    return out;
+  }
+  case MutationKind::DupKeys:
+    return ReplaceAll(body, "}", ",\"Name\":7,\"KeyNo\":[],\"code\":\"200\",\"apply_id\":{}}");
+  }
+  return body;
 }

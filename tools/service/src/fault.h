@@ -14,7 +14,20 @@ enum class FaultMode {
   EmptyData,
   Slow,
   Drop,
-  Endless
+  Endless,
+  Mutate
+};
+
+// How "mutate" damages a valid answer's bytes (hostile input for the client).
+enum class MutationKind {
+  Cut,     // cut at a seeded point
+  Flip,    // a few seeded bits flipped
+  Deep,    // "data" nested 20,000 arrays deep
+  BigNum,  // every string value of "data" preceded by a key holding 1e999
+  GbkLead, // a stray GBK lead byte at the end of every string value
+  Nul,     // NUL bytes, raw and escaped, at the end of string values
+  Huge,    // a 400 KB string at the front of "data"
+  DupKeys, // duplicate keys of another type at the end of every object
 };
 
 // How "wrongtypes" breaks an answer.
@@ -30,11 +43,14 @@ struct FaultSettings {
   int seconds = 5;  // delay of "slow"
   std::string only; // endpoint name the fault is limited to; empty: every request
   WrongTypesKind kind = WrongTypesKind::All;
+  MutationKind mutation = MutationKind::Cut;
+  unsigned seed = 1;  // of "mutate"
 };
 
 // Parses the control request's values; false (settings unchanged) on an unknown value.
 bool ParseFaultMode(const std::string &text, FaultMode &mode);
 bool ParseWrongTypesKind(const std::string &text, WrongTypesKind &kind);
+bool ParseMutationKind(const std::string &text, MutationKind &kind);
 const char *FaultModeName(FaultMode mode);
 
 // The current fault, shared by all server threads.
@@ -50,6 +66,9 @@ private:
   mutable std::mutex mutex_;
   FaultSettings settings_;
 };
+
+// Applies "mutate" to the bytes of an answer; the same seed gives the same bytes.
+std::string MutateAnswer(const std::string &body, MutationKind kind, unsigned seed);
 
 // Applies "wrongtypes" or "emptydata" to a JSON envelope {"code":..., "data":...}.
 JsonNode ApplyJsonFault(const FaultSettings &fault, const JsonNode &envelope);

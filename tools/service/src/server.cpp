@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -220,6 +221,11 @@ void ServiceServer::ServeEndpoint(const httplib::Request &req, httplib::Response
   JsonNode envelope;
   FormFields fields = ParseFormFields(req.method == "POST" ? req.body : QueryOf(req));
   endpoints_.Handle(name, fields, HostOf(req), envelope);
+  if (fault.mode == FaultMode::Mutate) {
+    res.status = 200;
+    res.set_content(MutateAnswer(WriteJson(ToGbk(envelope)), fault.mutation, fault.seed), kJsonType);
+    return;
+  }
   SetJson(res, 200, ApplyJsonFault(fault, envelope));
 }
 
@@ -296,12 +302,12 @@ void ServiceServer::ServeControl(const httplib::Request &req, httplib::Response 
     SetText(res, 200, "fault=none\n");
   } else if (command == "fault") {
     FaultSettings settings;
-    std::string mode, seconds, kind;
+    std::string mode, seconds, kind, mutation, seed;
     QueryValue(req, "mode", mode);
     if (!ParseFaultMode(mode, settings.mode)) {
       SetText(res, 400,
-              "unknown mode; use none, 404, 500, nonjson, wrongtypes, emptydata, slow, drop or "
-              "endless\n");
+              "unknown mode; use none, 404, 500, nonjson, wrongtypes, emptydata, slow, drop, "
+              "endless or mutate\n");
       return;
     }
     if (QueryValue(req, "seconds", seconds)) {
@@ -315,6 +321,12 @@ void ServiceServer::ServeControl(const httplib::Request &req, httplib::Response 
       SetText(res, 400, "unknown kind; use all, code, data or fields\n");
       return;
     }
+    if (QueryValue(req, "mutation", mutation) && !ParseMutationKind(mutation, settings.mutation)) {
+      SetText(res, 400, "unknown mutation; use cut, flip, deep, bignum, gbklead, nul, huge or dupkeys\n");
+      return;
+    }
+    if (QueryValue(req, "seed", seed))
+      settings.seed = static_cast<unsigned>(std::strtoul(seed.c_str(), nullptr, 10));
     QueryValue(req, "only", settings.only);
     faults_.Set(settings);
     SetText(res, 200, std::string("fault=") + FaultModeName(settings.mode) + "\n");
