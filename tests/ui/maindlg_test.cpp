@@ -23,6 +23,7 @@
 #include "ui/inputdlg.h"
 #include "ui/invoicehistoryadapter.h"
 #include "ui/maindlg.h"
+#include "appinstance.h"
 #include "modalanswers.h"
 #include "windowtestenv.h"
 
@@ -450,14 +451,12 @@ TEST_F(MainDlgTest, bizcard_without_issuing_window_tells_and_opens_nothing)
 
 // Agreeing to the installer offered during initialisation ends it there: no
 // merchant loaded, no history asked, no timer, and the window closes once its
-// loop runs. (The installer is a harmless program of the platform.)
+// loop runs. (The installer, signed as the build pins, only leaves a marker.)
 TEST_F(MainDlgTest, accepted_upgrade_during_initialisation_ends_it)
 {
     ASSERT_NO_FATAL_FAILURE(WriteKnownMerchant());
     ASSERT_TRUE(ServiceControl("version?no=9.9"));
-    wchar_t system[MAX_PATH] = {};
-    GetSystemDirectoryW(system, MAX_PATH);
-    ASSERT_TRUE(CopyFileW((std::wstring(system) + L"\\hostname.exe").c_str(), L"MoravelUpgrade_9.9.exe", FALSE));
+    ASSERT_TRUE(CopyFileW(FromHostPath(L"MAINDLG_SIGNED_INSTALLER").c_str(), L"MoravelUpgrade_9.9.exe", FALSE));
     TakeRequestPaths();
 
     m_dlg = std::make_unique<CMainDlg>();
