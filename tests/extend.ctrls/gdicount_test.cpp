@@ -100,19 +100,8 @@ TEST(gdi_count, stays_flat_over_a_thousand_popup_opens_and_refills)
 
     int rows = 1, fills = 0;
     host->AddEventHandler(EventFillSearchDropdownList::EventID, L"edit_search", [&](EventArgs* e) {
-        auto* fill = static_cast<EventFillSearchDropdownList*>(e);
         ++fills;
-        if (rows < 0 || !fill->pDropdownList) return true; // declined: the pop-up ends
-        auto* lv = fill->pDropdownList->FindChildByName2<SListView>(L"lv_dropdown");
-        if (!lv) return true;
-        if (auto* a = static_cast<RowsAdapter*>(lv->GetAdapter())) {
-            a->SetRows(rows, L"hit ");
-            a->notifyDataSetChanged();
-        } else {
-            lv->SetAdapter(RowsAdapter::Make(rows));
-        }
-        fill->bPopup = true;
-        return true;
+        return FillWithRows(static_cast<EventFillSearchDropdownList*>(e), rows);
     });
     // A typed character or a backspace: each is a change, each change a fill.
     int typed = 0;

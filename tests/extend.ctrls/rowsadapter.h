@@ -2,6 +2,8 @@
 #include <string>
 #include "engine/SEngine.h"
 #include "engine/lists/SAdapterBase.h"
+#include "engine/lists/SListView.h"
+#include "extend.ctrls/ssearchdropdownlist.h"
 
 // Rows "<prefix><n>" from the template: text "txt_key" and a button "btn_import" whose
 // clicks are counted. Counts how often a row is filled.
@@ -47,3 +49,20 @@ private:
     int m_count;
     std::wstring m_prefix;
 };
+
+// Answers a fill of the search box with `rows` rows "hit <n>", refilling the pop-up's
+// adapter when it has one, and has the pop-up shown; rows < 0 declines (the pop-up ends).
+inline bool FillWithRows(EventFillSearchDropdownList* fill, int rows)
+{
+    if (rows < 0 || !fill->pDropdownList) return true;
+    auto* lv = fill->pDropdownList->FindChildByName2<SOUI::SListView>(L"lv_dropdown");
+    if (!lv) return true;
+    if (auto* a = static_cast<RowsAdapter*>(lv->GetAdapter())) {
+        a->SetRows(rows, L"hit ");
+        a->notifyDataSetChanged();
+    } else {
+        lv->SetAdapter(RowsAdapter::Make(rows));
+    }
+    fill->bPopup = true;
+    return true;
+}

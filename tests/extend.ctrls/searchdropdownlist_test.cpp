@@ -112,17 +112,7 @@ protected:
             auto* fill = static_cast<EventFillSearchDropdownList*>(e);
             keys.push_back(fill->strKey);
             pops.push_back(fill->pDropdownList);
-            if (rows < 0 || !fill->pDropdownList) return true;
-            auto* lv = fill->pDropdownList->FindChildByName2<SListView>(L"lv_dropdown");
-            if (!lv) return true;
-            if (auto* a = static_cast<RowsAdapter*>(lv->GetAdapter())) {
-                a->SetRows(rows, L"hit ");
-                a->notifyDataSetChanged();
-            } else {
-                lv->SetAdapter(RowsAdapter::Make(rows));
-            }
-            fill->bPopup = true;
-            return true;
+            return FillWithRows(fill, rows);
         });
         host->AddEventHandler(EventDropdownListSelected::EventID, L"edit_search", [this](EventArgs* e) {
             selected.push_back(static_cast<EventDropdownListSelected*>(e)->nSelIndex);
