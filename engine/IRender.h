@@ -57,6 +57,10 @@ struct IRenderTarget : IObjRef {
     virtual SIZE MeasureText(const wchar_t* text, int len, IFont* font, int maxWidth) = 0;
     // Draws src of bmp into dst, stretched when the sizes differ, with an overall alpha.
     virtual void DrawBitmap(const RECT& dst, IBitmap* bmp, const RECT& src, BYTE alpha) = 0;
+    // The display scale this target draws for, in dots per inch (96 = 100 %). Set by the window
+    // that owns the target; skins read it to pick pictures and scale their borders.
+    virtual void SetDpi(int dpi) = 0;
+    virtual int GetDpi() const = 0;
 };
 
 struct IRenderFactory : IObjRef {

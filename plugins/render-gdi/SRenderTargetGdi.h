@@ -28,6 +28,8 @@ public:
                   COLORREF cr) override;
     SIZE MeasureText(const wchar_t* text, int len, IFont* font, int maxWidth) override;
     void DrawBitmap(const RECT& dst, IBitmap* bmp, const RECT& src, BYTE alpha) override;
+    void SetDpi(int dpi) override { m_dpi = dpi > 0 ? dpi : 96; }
+    int GetDpi() const override { return m_dpi; }
 
 private:
     ~SRenderTargetGdi() override;
@@ -43,6 +45,7 @@ private:
     std::unique_ptr<Gdiplus::Bitmap> m_gdipBmp;
     std::unique_ptr<Gdiplus::Graphics> m_graphics;
     std::vector<RECT> m_clips;
+    int m_dpi = 96;
 };
 
 } // namespace SOUI

@@ -31,6 +31,8 @@ public:
     }
     SIZE MeasureText(const wchar_t*, int, IFont*, int) override { return SIZE{10, 10}; }
     void DrawBitmap(const RECT&, IBitmap*, const RECT&, BYTE) override { g_drawn.push_back("bitmap"); }
+    void SetDpi(int) override {}
+    int GetDpi() const override { return 96; }
     std::vector<RECT> textRects;
 };
 
