@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "net/filehandle.h"
@@ -60,6 +61,18 @@ bool ReadArrived(HINTERNET request, char* buffer, DWORD size, DWORD& got)
     return InternetReadFile(request, buffer, available < size ? available : size, &got) != FALSE;
 }
 
+// After a secure request: whether the answer still came over TLS. WinINet follows
+// redirects by itself, and one to an http:// URL would hand the answer to anyone on
+// the path.
+bool StayedSecure(HINTERNET request)
+{
+    char url[2048] = {};
+    DWORD size = sizeof url - 1;
+    if (!InternetQueryOptionA(request, INTERNET_OPTION_URL, url, &size))
+        return false;
+    return std::strncmp(url, "https://", 8) == 0;
+}
+
 bool Expired(ULONGLONG start, DWORD budgetMs)
 {
     return GetTickCount64() - start > budgetMs;
@@ -112,8 +125,10 @@ HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const s
         return Fail(HttpErrorConnect);
     ApplyTimeouts(m_connection.Get(), m_limits);
 
+    // TLS with every certificate check WinINet makes: no flag that ignores one.
+    const DWORD requestFlags = INTERNET_FLAG_RELOAD | (parts.secure ? INTERNET_FLAG_SECURE : 0);
     m_request.Reset(HttpOpenRequestA(m_connection.Get(), post ? "POST" : "GET", parts.page.c_str(), "HTTP/1.1",
-                                     nullptr, nullptr, INTERNET_FLAG_RELOAD, 0));
+                                     nullptr, nullptr, requestFlags, 0));
     if (!m_request)
         return Fail(HttpErrorOpen);
     ApplyTimeouts(m_request.Get(), m_limits);
@@ -127,7 +142,10 @@ HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const s
     const char* headerText = headers.empty() ? nullptr : headers.c_str();
     void* bodyData = post && !body.empty() ? const_cast<char*>(body.data()) : nullptr;
     const DWORD bodySize = bodyData ? static_cast<DWORD>(body.size()) : 0;
+    // A refused certificate ends here, like any other failed send.
     if (!HttpSendRequestA(m_request.Get(), headerText, static_cast<DWORD>(headers.size()), bodyData, bodySize))
+        return Fail(HttpErrorSend);
+    if (parts.secure && !StayedSecure(m_request.Get()))
         return Fail(HttpErrorSend);
 
     std::vector<char> statusText(4096, '\0');
@@ -186,7 +204,8 @@ bool CHttpTransport::DownloadToFile(const std::wstring& url, const std::wstring&
                                             INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                                                 INTERNET_FLAG_TRANSFER_BINARY,
                                             0));
-    if (!request)
+    // An https URL gets TLS with full certificate checks (see Exchange).
+    if (!request || (url.compare(0, 8, L"https://") == 0 && !StayedSecure(request.Get())))
         return false;
     DWORD status = 0;
     if (!QueryStatusNumber(request.Get(), status) || status != HTTP_STATUS_OK)

@@ -14,7 +14,7 @@ enum HttpInterfaceError : int {
     HttpErrorNone = 0,
     HttpErrorOpen = 1,          // internet handle or request could not be opened
     HttpErrorConnect = 2,
-    HttpErrorSend = 3,          // sending failed, timed out, or the peer closed without an answer
+    HttpErrorSend = 3,          // sending failed, timed out, the peer closed without an answer, or TLS refused it
     HttpErrorQueryStatus = 4,
     HttpErrorNotFound = 5,      // the status text contains "404"
     HttpErrorRead = 6,          // a read failed, timed out, or the body ended before its Content-Length
@@ -51,9 +51,10 @@ public:
     CHttpTransport(const CHttpTransport&) = delete;
     CHttpTransport& operator=(const CHttpTransport&) = delete;
 
-    // POST (with `body`) or GET to a plain http:// URL; header block and body go
-    // out unchanged. Returns the answer body; empty after any failure (see LastError).
-    // Any status but one whose text holds "404" returns its body.
+    // POST (with `body`) or GET to an http:// or https:// URL; header block and body
+    // go out unchanged. Over https a refused certificate, or a redirect away from
+    // https, fails like a send (HttpErrorSend). Returns the answer body; empty after
+    // any failure (see LastError). Any status but one whose text holds "404" returns its body.
     std::string Request(const std::string& url, bool post, const std::string& headers, const std::string& body);
 
     // Request, with the failure, status and body apart.
@@ -65,7 +66,7 @@ public:
     // `failIfExists` an existing file is never touched and nothing is fetched.
     bool DownloadToFile(const std::wstring& url, const std::wstring& path, bool failIfExists);
 
-    // Host, page path and port of a URL; port 80 unless the host names one.
+    // Host, page path, port and TLS of a URL (see urlparts.h).
     static UrlParts SplitUrl(const std::string& url) { return ::SplitUrl(url); }
 
     // Code of the most recent failed request; a success does not reset it.

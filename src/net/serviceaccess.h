@@ -3,7 +3,7 @@
 
 class CHttpTransport;
 
-// Base URL of the service ("http://...", ending in '/'): the build's
+// Base URL of the service ("http://..." or "https://...", ending in '/'): the build's
 // MORAVEL_SERVICE_URL. Nothing outside the build changes it.
 const std::string& ServiceBaseUrl();
 

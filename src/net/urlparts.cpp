@@ -6,10 +6,17 @@ UrlParts SplitUrl(const std::string& url)
 {
     UrlParts parts;
     std::string rest = url;
+    const std::string secureScheme = "https://";
     const std::string scheme = "http://";
-    size_t at = rest.find(scheme);
-    if (at != std::string::npos)
-        rest.erase(0, at + scheme.size());
+    if (rest.compare(0, secureScheme.size(), secureScheme) == 0) {
+        parts.secure = true;
+        parts.port = 443;
+        rest.erase(0, secureScheme.size());
+    } else {
+        size_t at = rest.find(scheme);
+        if (at != std::string::npos)
+            rest.erase(0, at + scheme.size());
+    }
 
     size_t slash = rest.find('/');
     parts.host = slash == std::string::npos ? rest : rest.substr(0, slash);

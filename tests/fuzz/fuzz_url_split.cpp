@@ -6,8 +6,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string url = Bytes(data, size);
     const UrlParts parts = SplitUrl(url);
+    const bool secure = url.compare(0, 8, "https://") == 0;
     const size_t scheme = url.find("http://");
-    const std::string rest = scheme == std::string::npos ? url : url.substr(scheme + 7);
+    const std::string rest = secure ? url.substr(8) : scheme == std::string::npos ? url : url.substr(scheme + 7);
 
     FUZZ_CHECK(parts.host.find('/') == std::string::npos && parts.host.find(':') == std::string::npos);
     FUZZ_CHECK(parts.page.empty() || parts.page[0] == '/');
@@ -15,6 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(parts.page == (slash == std::string::npos ? "" : rest.substr(slash)));
     FUZZ_CHECK(rest.compare(0, parts.host.size(), parts.host) == 0);
     const std::string between = rest.substr(parts.host.size(), rest.size() - parts.host.size() - parts.page.size());
-    FUZZ_CHECK(between.empty() ? parts.port == 80 : between[0] == ':');
+    FUZZ_CHECK(parts.secure == secure);
+    FUZZ_CHECK(between.empty() ? parts.port == (secure ? 443 : 80) : between[0] == ':');
     return 0;
 }

@@ -39,21 +39,29 @@ TEST(transport_split_url, cases)
         const char* host;
         const char* page;
         unsigned port;
+        bool secure;
     } cases[] = {
-        {"http://127.0.0.1:8080/a/b?x=1&y=2", "127.0.0.1", "/a/b?x=1&y=2", 8080},
-        {"http://example.test/Invoice_addFaiao", "example.test", "/Invoice_addFaiao", 80},
-        {"http://example.test", "example.test", "", 80},                 // no '/' after the host: empty path
-        {"http://example.test:81", "example.test", "", 81},
-        {"example.test/x", "example.test", "/x", 80},                    // no scheme: taken as it is
-        {"see http://h:9/p", "h", "/p", 9},                              // the scheme is found anywhere
-        {"http://h:70000/", "h", "/", 70000 & 0xFFFF},                   // kept in 16 bits
-        {"http://h:/p", "h", "/p", 0},                                   // atoi of nothing
+        {"http://127.0.0.1:8080/a/b?x=1&y=2", "127.0.0.1", "/a/b?x=1&y=2", 8080, false},
+        {"http://example.test/Invoice_addFaiao", "example.test", "/Invoice_addFaiao", 80, false},
+        {"http://example.test", "example.test", "", 80, false},          // no '/' after the host: empty path
+        {"http://example.test:81", "example.test", "", 81, false},
+        {"example.test/x", "example.test", "/x", 80, false},             // no scheme: taken as it is
+        {"see http://h:9/p", "h", "/p", 9, false},                       // the scheme is found anywhere
+        {"http://h:70000/", "h", "/", 70000 & 0xFFFF, false},            // kept in 16 bits
+        {"http://h:/p", "h", "/p", 0, false},                            // atoi of nothing
+        {"https://example.test/Invoice_addFaiao", "example.test", "/Invoice_addFaiao", 443, true},
+        {"https://localhost:8443/a?u=http://b/", "localhost", "/a?u=http://b/", 8443, true},
+        {"https://example.test", "example.test", "", 443, true},
+        // Only a leading, lower-case "https://" is secure; anything else never reaches h.
+        {"see https://h/p", "see https", "//h/p", 0, false},
+        {"HTTPS://h/p", "HTTPS", "//h/p", 0, false},
     };
     for (const Case& c : cases) {
         UrlParts parts = CHttpTransport::SplitUrl(c.url);
         EXPECT_EQ(parts.host, c.host) << c.url;
         EXPECT_EQ(parts.page, c.page) << c.url;
         EXPECT_EQ(parts.port, c.port) << c.url;
+        EXPECT_EQ(parts.secure, c.secure) << c.url;
     }
 }
 

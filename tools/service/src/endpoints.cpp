@@ -154,7 +154,7 @@ const char *Endpoints::MethodOf(const std::string &name) {
   return nullptr;
 }
 
-bool Endpoints::Handle(const std::string &name, const FormFields &fields, const std::string &host,
+bool Endpoints::Handle(const std::string &name, const FormFields &fields, const std::string &origin,
                        JsonNode &envelope) {
   if (name == "Invoice_regmobileCode")
     envelope = RegMobileCode(fields);
@@ -173,7 +173,7 @@ bool Endpoints::Handle(const std::string &name, const FormFields &fields, const 
   else if (name == "Invoice_updateFaiaoDate")
     envelope = UpdateFaiaoDate(fields);
   else if (name == "invoice_getLastestVersion")
-    envelope = GetLatestVersion(host);
+    envelope = GetLatestVersion(origin);
   else
     return false;
   return true;
@@ -296,7 +296,7 @@ JsonNode Endpoints::UpdateFaiaoDate(const FormFields &fields) {
   return MakeEnvelope(200, std::move(data), "ok");
 }
 
-JsonNode Endpoints::GetLatestVersion(const std::string &host) {
+JsonNode Endpoints::GetLatestVersion(const std::string &origin) {
   VersionRow row;
   if (!db_.GetVersion(row))
     return Failure(404, "没有版本信息");
@@ -305,7 +305,7 @@ JsonNode Endpoints::GetLatestVersion(const std::string &host) {
   data.Set("description", JsonNode::String(row.description));
   data.Set("force_update", JsonNode::String(row.force_update));
   data.Set("is_lastest_version", JsonNode::String("1"));
-  data.Set("url", JsonNode::String("http://" + host + "/download/" + row.installer));
+  data.Set("url", JsonNode::String(origin + "/download/" + row.installer));
   data.Set("version_no", JsonNode::String(row.version_no));
   data.Set("release_date", JsonNode::String(std::to_string(row.release_date)));
   return MakeEnvelope(200, std::move(data), "ok");

@@ -27,10 +27,10 @@ public:
   // "GET" or "POST" for one of the nine endpoint names, nullptr for anything else.
   static const char *MethodOf(const std::string &name);
 
-  // Answers endpoint `name` (no leading '/') given its query or form fields; `host`
-  // ("127.0.0.1:8080") is where the download link of the version record points.
+  // Answers endpoint `name` (no leading '/') given its query or form fields; `origin`
+  // ("http://127.0.0.1:8080") is where the download link of the version record points.
   // False when `name` is not an endpoint.
-  bool Handle(const std::string &name, const FormFields &fields, const std::string &host,
+  bool Handle(const std::string &name, const FormFields &fields, const std::string &origin,
               JsonNode &envelope);
 
 private:
@@ -42,7 +42,7 @@ private:
   JsonNode GetFaiaoList(const FormFields &fields);
   JsonNode AddFaiao(const FormFields &fields);
   JsonNode UpdateFaiaoDate(const FormFields &fields);
-  JsonNode GetLatestVersion(const std::string &host);
+  JsonNode GetLatestVersion(const std::string &origin);
 
   std::string NewSmsCode();
 

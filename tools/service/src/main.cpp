@@ -79,8 +79,9 @@ int main(int argc, char **argv) {
   });
   int port = server.Bind();
   if (port <= 0) {
-    std::fprintf(stderr, "cannot listen on %s:%d\n", options.server.host.c_str(),
-                 options.server.port);
+    std::fprintf(stderr, "cannot listen on %s:%d%s\n", options.server.host.c_str(),
+                 options.server.port,
+                 options.server.cert_file.empty() ? "" : " (or the certificate or key is unusable)");
     return 1;
   }
   if (!options.port_file.empty() && !WritePortFile(options.port_file, port)) {
@@ -89,7 +90,8 @@ int main(int argc, char **argv) {
   }
   {
     std::lock_guard<std::mutex> lock(stdout_mutex);
-    std::printf("listening on http://%s:%d/\n", options.server.host.c_str(), port);
+    std::printf("listening on %s://%s:%d/\n", options.server.cert_file.empty() ? "http" : "https",
+                options.server.host.c_str(), port);
     std::fflush(stdout);
   }
 

@@ -42,6 +42,12 @@ bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
     } else if (arg == "--files") {
       if (!value(options.server.files_dir))
         return false;
+    } else if (arg == "--cert") {
+      if (!value(options.server.cert_file))
+        return false;
+    } else if (arg == "--key") {
+      if (!value(options.server.key_file))
+        return false;
     } else if (arg == "--version") {
       if (!value(options.version.version))
         return false;
@@ -58,6 +64,10 @@ bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
       error = "unknown option " + arg;
       return false;
     }
+  }
+  if (options.server.cert_file.empty() != options.server.key_file.empty()) {
+    error = "--cert and --key go together";
+    return false;
   }
   // A path names a built setup program, published as the version's upgrade installer.
   if (options.version.has_installer && options.version.installer.find('/') != std::string::npos) {
@@ -81,6 +91,7 @@ const char *UsageText() {
          "  --seed            recreate the database with the demo data, then serve\n"
          "  --seed-only       recreate the database with the demo data and exit\n"
          "  --files DIR       folder served under /download/\n"
+         "  --cert F --key K  serve HTTPS only, with the PEM certificate (chain) F and key K\n"
          "  --version X       published version number (installer MoravelUpgrade_X.exe)\n"
          "  --force 0|1       whether the published version is a forced update\n"
          "  --installer NAME  installer file name under /download/; a path (with '/') is a file\n"

@@ -73,7 +73,10 @@ bool ReadFile(const std::string &path, std::string &content) {
 ServiceServer::ServiceServer(Database &db, ServerOptions options,
                              std::function<void(const std::string &)> log_line)
     : db_(db), options_(std::move(options)), log_line_(std::move(log_line)),
-      http_(std::make_unique<httplib::Server>()),
+      http_(options_.cert_file.empty()
+                ? std::make_unique<httplib::Server>()
+                : std::make_unique<httplib::SSLServer>(options_.cert_file.c_str(),
+                                                       options_.key_file.c_str())),
       endpoints_(db, [this](const std::string &phone, const std::string &code) {
         if (log_line_)
           log_line_("SMS " + phone + " " + code);
@@ -95,6 +98,8 @@ ServiceServer::~ServiceServer() { Stop(); }
 int ServiceServer::Bind() {
   // A client that hangs up mid-answer must not kill the service with SIGPIPE.
   std::signal(SIGPIPE, SIG_IGN);
+  if (!http_->is_valid())
+    return bound_port_ = -1;
   if (options_.port == 0) {
     bound_port_ = http_->bind_to_any_port(options_.host);
   } else {
@@ -220,7 +225,8 @@ void ServiceServer::ServeEndpoint(const httplib::Request &req, httplib::Response
   }
   JsonNode envelope;
   FormFields fields = ParseFormFields(req.method == "POST" ? req.body : QueryOf(req));
-  endpoints_.Handle(name, fields, HostOf(req), envelope);
+  const char *scheme = options_.cert_file.empty() ? "http://" : "https://";
+  endpoints_.Handle(name, fields, scheme + HostOf(req), envelope);
   if (fault.mode == FaultMode::Mutate) {
     res.status = 200;
     res.set_content(MutateAnswer(WriteJson(ToGbk(envelope)), fault.mutation, fault.seed), kJsonType);

@@ -23,6 +23,10 @@ struct ServerOptions {
   // "MoravelUpgrade_<version>.exe"); served before anything in files_dir.
   std::string published_name;
   std::string published_file;
+  // PEM files of the server certificate (chain) and its key: both set, the service
+  // speaks TLS only.
+  std::string cert_file;
+  std::string key_file;
 };
 
 // The HTTP face of the service: the nine endpoints, the operator's pages, the
@@ -36,7 +40,8 @@ public:
   ServiceServer(const ServiceServer &) = delete;
   ServiceServer &operator=(const ServiceServer &) = delete;
 
-  // Binds the listening socket; the bound port, or -1 on failure.
+  // Binds the listening socket; the bound port, or -1 on failure (a certificate or
+  // key that could not be loaded included).
   int Bind();
   // Serves until Stop(); false when it could not serve.
   bool Run();

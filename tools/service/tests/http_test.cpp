@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -518,4 +519,76 @@ TEST(options, installer_path_needs_a_version) {
   std::string error;
   EXPECT_FALSE(ParseOptions(static_cast<int>(argv.size()), argv.data(), parsed, error));
   EXPECT_EQ("--installer FILE needs --version", error);
+}
+
+// With --cert/--key the same service speaks TLS only, and points downloads at https.
+class TlsServiceTest : public ServiceTest {
+protected:
+  void Configure(ServerOptions &options) override {
+    certs_ = dir_.path() + "/certs";
+    const std::string make = "bash " TLS_CERTS_SCRIPT " " + certs_ + " >/dev/null";
+    ASSERT_EQ(0, std::system(make.c_str()));
+    options.cert_file = certs_ + "/good.pem";
+    options.key_file = certs_ + "/good.key";
+  }
+  std::string certs_;
+};
+
+TEST_F(TlsServiceTest, serves_https_to_a_client_that_trusts_the_ca_and_nothing_in_plain_text) {
+  httplib::SSLClient tls("localhost", port_);
+  tls.set_ca_cert_path((certs_ + "/ca.pem").c_str());
+  tls.enable_server_certificate_verification(true);
+  auto res = tls.Get("/invoice_getLastestVersion");
+  ASSERT_TRUE(res) << httplib::to_string(res.error());
+  Json::Value root;
+  ASSERT_TRUE(ParseJson(res->body, root));
+  EXPECT_EQ("https://localhost:" + std::to_string(port_) + "/download/MoravelUpgrade_1.1.exe",
+            root["data"]["url"].asString());
+
+  // The bad certificates the client tests use are refused by a verifying client too.
+  for (const char *name : {"otherhost", "expired", "untrusted"}) {
+    Database db;
+    ASSERT_TRUE(db.Open(dir_.path() + "/" + name + ".db"));
+    ServerOptions options;
+    options.port = 0;
+    options.cert_file = certs_ + "/" + name + ".pem";
+    options.key_file = certs_ + "/" + name + ".key";
+    ServiceServer bad(db, options, nullptr);
+    const int port = bad.Bind();
+    ASSERT_GT(port, 0) << name;
+    std::thread runner([&bad] { bad.Run(); });
+    httplib::SSLClient client("localhost", port);
+    client.set_ca_cert_path((certs_ + "/ca.pem").c_str());
+    client.enable_server_certificate_verification(true);
+    auto refused = client.Get("/invoice_getLastestVersion");
+    EXPECT_FALSE(refused) << name;
+    if (!refused) {
+      EXPECT_EQ(httplib::Error::SSLServerVerification, refused.error()) << name;
+    }
+    bad.Stop();
+    runner.join();
+  }
+
+  EXPECT_FALSE(client_->Get("/invoice_getLastestVersion")) << "plain HTTP was answered";
+}
+
+TEST(options, tls_needs_a_usable_certificate_and_key) {
+  std::vector<std::string> args = {"invoice-service", "--cert", "/tmp/x.pem"};
+  std::vector<char *> argv;
+  for (std::string &arg : args)
+    argv.push_back(arg.data());
+  Options parsed;
+  std::string error;
+  EXPECT_FALSE(ParseOptions(static_cast<int>(argv.size()), argv.data(), parsed, error));
+  EXPECT_EQ("--cert and --key go together", error);
+
+  TempDir dir;
+  Database db;
+  ASSERT_TRUE(db.Open(dir.path() + "/service.db"));
+  ServerOptions options;
+  options.port = 0;
+  options.cert_file = dir.path() + "/missing.pem";
+  options.key_file = dir.path() + "/missing.key";
+  ServiceServer server(db, options, nullptr);
+  EXPECT_EQ(-1, server.Bind());
 }

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Makes the certificates the TLS tests serve (natively, with openssl), afresh each run:
+#   tools/service/tls-certs.sh DIR
+#   DIR/ca.pem                 test CA, which the test Wine prefix is told to trust
+#   DIR/good.{pem,key}         localhost, issued by that CA
+#   DIR/otherhost.{pem,key}    another host name only, same CA
+#   DIR/expired.{pem,key}      localhost, same CA, valid 2020-2021
+#   DIR/untrusted.{pem,key}    localhost, issued by a CA nobody trusts
+# Every .pem a server serves holds the leaf certificate and then its CA.
+set -eu
+dir=${1:?usage: tls-certs.sh DIR}
+rm -rf "$dir"
+mkdir -p "$dir/work"
+cd "$dir"
+
+make_ca() { # name subject
+  openssl req -x509 -newkey rsa:2048 -nodes -sha256 -days 30 -subj "/CN=$2/O=Moravel tests" \
+    -keyout "work/$1.key" -out "work/$1.pem" \
+    -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign 2>/dev/null
+}
+
+# leaf name ca dns [startdate enddate]
+leaf() {
+  local name=$1 ca=$2 dns=$3 start=${4:-} end=${5:-}
+  openssl req -newkey rsa:2048 -nodes -sha256 -subj "/CN=$dns" -keyout "$name.key" -out "work/$name.csr" 2>/dev/null
+  mkdir -p "work/$ca.db"
+  : >"work/$ca.db/index.txt"
+  [ -f "work/$ca.db/serial" ] || openssl rand -hex 8 >"work/$ca.db/serial"
+  cat >"work/$name.cnf" <<CNF
+[ca]
+default_ca = this
+[this]
+database = work/$ca.db/index.txt
+new_certs_dir = work/$ca.db
+serial = work/$ca.db/serial
+certificate = work/$ca.pem
+private_key = work/$ca.key
+default_md = sha256
+policy = anything
+unique_subject = no
+copy_extensions = none
+x509_extensions = leaf
+[anything]
+commonName = supplied
+[leaf]
+basicConstraints = CA:FALSE
+keyUsage = critical,digitalSignature,keyEncipherment
+extendedKeyUsage = serverAuth
+subjectAltName = DNS:$dns
+CNF
+  local dates=(-days 30)
+  [ -n "$start" ] && dates=(-startdate "$start" -enddate "$end")
+  openssl ca -batch -notext -config "work/$name.cnf" "${dates[@]}" \
+    -in "work/$name.csr" -out "work/$name.crt" 2>/dev/null
+  cat "work/$name.crt" "work/$ca.pem" >"$name.pem"
+}
+
+make_ca ca "Moravel Test CA"
+make_ca stranger "Moravel Untrusted Test CA"
+cp work/ca.pem ca.pem
+leaf good ca localhost
+leaf otherhost ca other.moravel.test
+leaf expired ca localhost 20200101000000Z 20210101000000Z
+leaf untrusted stranger localhost
+echo "test certificates in $dir"
