@@ -3,7 +3,9 @@
 #   service-fixture.sh start STATE_DIR SERVICE_BINARY [PORT [SERVICE_ARGS...]]
 #                                                        fresh seeded database, PORT or a free loopback port,
 #                                                        STATE_DIR/files served under /download/;
-#                                                        writes STATE_DIR/url ("http://127.0.0.1:PORT/")
+#                                                        writes STATE_DIR/url ("http://127.0.0.1:PORT/",
+#                                                        "https://localhost:PORT/" with --cert among the
+#                                                        SERVICE_ARGS: WinINet checks the name, never an IP)
 #   service-fixture.sh stop STATE_DIR                    ends the service started there, by its pid
 set -u
 command=${1:-}
@@ -32,6 +34,10 @@ start)
     exit 1
   fi
   stop_service
+  origin=http://127.0.0.1
+  for arg in "${@:5}"; do
+    [ "$arg" = --cert ] && origin=https://localhost
+  done
   rm -rf "$state"
   mkdir -p "$state/files"
   # Stands in for the installer the seeded version record points at.
@@ -44,8 +50,8 @@ start)
   for _ in $(seq 1 150); do
     port=$(cat "$state/port" 2>/dev/null || true)
     if [[ "$port" =~ ^[0-9]+$ ]] && [ "$port" -gt 0 ]; then
-      echo "http://127.0.0.1:$port/" >"$state/url"
-      echo "service pid $pid at http://127.0.0.1:$port/ (log $state/service.log)"
+      echo "$origin:$port/" >"$state/url"
+      echo "service pid $pid at $origin:$port/ (log $state/service.log)"
       exit 0
     fi
     if ! kill -0 "$pid" 2>/dev/null; then

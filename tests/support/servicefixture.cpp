@@ -44,15 +44,18 @@ bool Get(const std::string& url, std::string& body)
 }
 }  // namespace
 
+std::string ServiceUrlFromFile(const wchar_t* variable)
+{
+    const std::wstring file = EnvironmentValue(variable);
+    std::string text = file.empty() ? std::string() : ReadFileBytes(file);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
 std::string FixtureServiceUrl()
 {
-    static const std::string url = [] {
-        const std::wstring file = EnvironmentValue(L"MORAVEL_SERVICE_URL_FILE");
-        std::string text = file.empty() ? std::string() : ReadFileBytes(file);
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-            text.pop_back();
-        return text;
-    }();
+    static const std::string url = ServiceUrlFromFile(L"MORAVEL_SERVICE_URL_FILE");
     return url;
 }
 

@@ -8,6 +8,10 @@
 // "http://127.0.0.1:PORT/" of the fixture's service; empty without a fixture.
 std::string FixtureServiceUrl();
 
+// The base URL in the file named by environment variable `variable` (a Z:\ path),
+// for a test that has several fixtures; empty without one.
+std::string ServiceUrlFromFile(const wchar_t* variable);
+
 // Points ServiceBaseUrl() of this process at the fixture's service; false without
 // a fixture. The program's own executable has its URL built in (see
 // moravel_app_service in tests/support/CMakeLists.txt).
