@@ -1,7 +1,8 @@
 // Makes this Wine prefix trust a test CA for TLS: the PEM file named on the command
 // line goes into the LocalMachine "Root" store, which WinINet checks server
-// certificates against. Earlier CAs of the same subject go first, so a prefix that
-// meets many test runs holds only the newest one.
+// certificates against. Wine 8 neither deletes a certificate from that store nor adds
+// a second one of a subject already there (both report success), so every new test CA
+// has a subject of its own (tools/service/tls-certs.sh).
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -63,21 +64,29 @@ int wmain(int argc, wchar_t** argv)
         std::fprintf(stderr, "cannot open the LocalMachine Root store (%lu)\n", GetLastError());
         return 1;
     }
-    std::vector<PCCERT_CONTEXT> stale;
-    for (PCCERT_CONTEXT it = nullptr; (it = CertEnumCertificatesInStore(root, it)) != nullptr;)
-        if (SubjectOf(it) == subject && !CertCompareCertificate(X509_ASN_ENCODING, it->pCertInfo, ca->pCertInfo))
-            stale.push_back(CertDuplicateCertificateContext(it));
-    for (PCCERT_CONTEXT old : stale)
-        CertDeleteCertificateFromStore(old);  // frees `old` as well
     const BOOL added = CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der.data(), size,
                                                         CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
     const DWORD error = GetLastError();
-    CertFreeCertificateContext(ca);
     CertCloseStore(root, 0);
     if (!added) {
+        CertFreeCertificateContext(ca);
         std::fprintf(stderr, "adding the CA failed (%lu)\n", error);
         return 1;
     }
-    std::printf("trusted (%zu earlier copies removed)\n", stale.size());
+    // Success is not enough (see above): the store, opened afresh, has to hold it.
+    root = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+    PCCERT_CONTEXT found =
+        root ? CertFindCertificateInStore(root, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, ca, nullptr) : nullptr;
+    if (found)
+        CertFreeCertificateContext(found);
+    if (root)
+        CertCloseStore(root, 0);
+    CertFreeCertificateContext(ca);
+    if (!found) {
+        std::fprintf(stderr, "the Root store does not hold the CA after adding it; another CA named %ls is "
+                             "probably there already\n", subject.c_str());
+        return 1;
+    }
+    std::printf("trusted: %ls\n", subject.c_str());
     return 0;
 }

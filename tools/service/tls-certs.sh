@@ -1,20 +1,25 @@
 #!/usr/bin/env bash
-# Makes the certificates the TLS tests serve (natively, with openssl), afresh each run:
+# Makes the certificates the TLS tests serve (natively, with openssl):
 #   tools/service/tls-certs.sh DIR
-#   DIR/ca.pem                 test CA, which the test Wine prefix is told to trust
+#   DIR/ca.pem                 test CA, which the test Wine prefix is told to trust; kept
+#                              from run to run (in DIR/ca/) while it has a week left, and
+#                              each new one named apart (Wine cannot replace a CA of the
+#                              same name in its Root store)
 #   DIR/good.{pem,key}         localhost, issued by that CA
 #   DIR/otherhost.{pem,key}    another host name only, same CA
 #   DIR/expired.{pem,key}      localhost, same CA, valid 2020-2021
 #   DIR/untrusted.{pem,key}    localhost, issued by a CA nobody trusts
-# Every .pem a server serves holds the leaf certificate and then its CA.
+# Every .pem a server serves holds the leaf certificate and then its CA; the leaves and
+# the untrusted CA are made afresh each run.
 set -eu
 dir=${1:?usage: tls-certs.sh DIR}
-rm -rf "$dir"
-mkdir -p "$dir/work"
+mkdir -p "$dir"
 cd "$dir"
+find . -mindepth 1 -maxdepth 1 ! -name ca -exec rm -rf {} +
+mkdir -p work ca
 
-make_ca() { # name subject
-  openssl req -x509 -newkey rsa:2048 -nodes -sha256 -days 30 -subj "/CN=$2/O=Moravel tests" \
+make_ca() { # name subject [days]
+  openssl req -x509 -newkey rsa:2048 -nodes -sha256 -days "${3:-30}" -subj "/CN=$2/O=Moravel tests" \
     -keyout "work/$1.key" -out "work/$1.pem" \
     -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign 2>/dev/null
 }
@@ -55,7 +60,12 @@ CNF
   cat "work/$name.crt" "work/$ca.pem" >"$name.pem"
 }
 
-make_ca ca "Moravel Test CA"
+if [ -f ca/ca.pem ] && [ -f ca/ca.key ] && openssl x509 -in ca/ca.pem -noout -checkend 604800 >/dev/null; then
+  cp ca/ca.pem ca/ca.key work/
+else
+  make_ca ca "Moravel Test CA $(openssl rand -hex 4)" 3650
+  cp work/ca.pem work/ca.key ca/
+fi
 make_ca stranger "Moravel Untrusted Test CA"
 cp work/ca.pem ca.pem
 leaf good ca localhost
