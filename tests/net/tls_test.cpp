@@ -86,3 +86,27 @@ TEST(transport_tls, refused_certificates_fail_like_a_send)
         EXPECT_EQ(log.find("GET /"), std::string::npos) << log;
     }
 }
+
+// A redirect from https to http would hand the answer to anyone on the path: refused
+// like a failed send, the plain answer never returned.
+TEST(transport_tls, redirect_to_plain_http_fails_like_a_send)
+{
+    const std::string base = ServiceUrlFromFile(L"TLS_URL_FILE_GOOD");
+    std::string plain = ServiceUrlFromFile(L"TLS_URL_FILE_PLAIN");
+    ASSERT_EQ(plain.compare(0, 7, "http://"), 0) << plain;
+    plain.pop_back();  // the origin, without its '/'
+    std::string to;
+    for (char c : plain)
+        to += c == ':' ? "%3A" : c == '/' ? "%2F" : std::string(1, c);
+    ASSERT_TRUE(ServiceControl("fault?mode=redirect&to=" + to));
+
+    CHttpTransport transport;
+    const HttpExchange got = transport.Exchange(base + kVersion, false, "", "");
+    EXPECT_EQ(got.error, HttpErrorSend);
+    EXPECT_TRUE(got.body.empty());
+    ScopedWorkDir dir;
+    const std::wstring wideBase(base.begin(), base.end());
+    EXPECT_FALSE(transport.DownloadToFile(wideBase + L"download/MoravelUpgrade_1.1.exe", dir.File(L"got.exe"), false));
+    EXPECT_EQ(GetFileAttributesW(dir.File(L"got.exe").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(ServiceControl("reset"));
+}

@@ -18,6 +18,7 @@ const ModeName kModeNames[] = {
     {FaultMode::Drop, "drop"},
     {FaultMode::Endless, "endless"},
     {FaultMode::Mutate, "mutate"},
+    {FaultMode::Redirect, "redirect"},
 };
 
 struct MutationName {

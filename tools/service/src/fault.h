@@ -15,7 +15,8 @@ enum class FaultMode {
   Slow,
   Drop,
   Endless,
-  Mutate
+  Mutate,
+  Redirect
 };
 
 // How "mutate" damages a valid answer's bytes (hostile input for the client).
@@ -45,6 +46,7 @@ struct FaultSettings {
   WrongTypesKind kind = WrongTypesKind::All;
   MutationKind mutation = MutationKind::Cut;
   unsigned seed = 1;  // of "mutate"
+  std::string to;     // target of "redirect"
 };
 
 // Parses the control request's values; false (settings unchanged) on an unknown value.

@@ -184,6 +184,9 @@ bool ServiceServer::AnswerFault(const httplib::Request &req, httplib::Response &
   case FaultMode::Endless:
     StreamEndless(res);
     return true;
+  case FaultMode::Redirect:
+    res.set_redirect(fault.to + req.target, 302);
+    return true;
   case FaultMode::Slow:
     SleepUnlessStopped(fault.seconds);
     break;
@@ -313,7 +316,7 @@ void ServiceServer::ServeControl(const httplib::Request &req, httplib::Response 
     if (!ParseFaultMode(mode, settings.mode)) {
       SetText(res, 400,
               "unknown mode; use none, 404, 500, nonjson, wrongtypes, emptydata, slow, drop, "
-              "endless or mutate\n");
+              "endless, mutate or redirect\n");
       return;
     }
     if (QueryValue(req, "seconds", seconds)) {
@@ -334,6 +337,10 @@ void ServiceServer::ServeControl(const httplib::Request &req, httplib::Response 
     if (QueryValue(req, "seed", seed))
       settings.seed = static_cast<unsigned>(std::strtoul(seed.c_str(), nullptr, 10));
     QueryValue(req, "only", settings.only);
+    if (settings.mode == FaultMode::Redirect && !QueryValue(req, "to", settings.to)) {
+      SetText(res, 400, "redirect needs to=ORIGIN\n");
+      return;
+    }
     faults_.Set(settings);
     SetText(res, 200, std::string("fault=") + FaultModeName(settings.mode) + "\n");
   } else if (command == "last-sms") {

@@ -399,6 +399,15 @@ TEST_F(ServiceTest, fault_modes_answer_as_described) {
   EXPECT_EQ(400, client_->Get("/_control/fault?mode=sometimes")->status);
 }
 
+TEST_F(ServiceTest, redirect_sends_the_request_elsewhere) {
+  EXPECT_EQ(400, client_->Get("/_control/fault?mode=redirect")->status);
+  ASSERT_EQ("fault=redirect\n", Control("fault?mode=redirect&to=http%3A%2F%2Flocalhost%3A9"));
+  auto res = client_->Get("/invoice_getLastestVersion?x=1");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(302, res->status);
+  EXPECT_EQ("http://localhost:9/invoice_getLastestVersion?x=1", res->get_header_value("Location"));
+}
+
 TEST_F(ServiceTest, drop_closes_the_connection_without_an_answer) {
   Control("fault?mode=drop");
   auto res = client_->Get("/invoice_getLastestVersion");
