@@ -66,11 +66,17 @@ bool ReadArrived(HINTERNET request, char* buffer, DWORD size, DWORD& got)
 // the path.
 bool StayedSecure(HINTERNET request)
 {
-    char url[2048] = {};
-    DWORD size = sizeof url - 1;
-    if (!InternetQueryOptionA(request, INTERNET_OPTION_URL, url, &size))
-        return false;
-    return std::strncmp(url, "https://", 8) == 0;
+    std::vector<char> url(512, '\0');
+    DWORD size = static_cast<DWORD>(url.size());
+    if (!InternetQueryOptionA(request, INTERNET_OPTION_URL, url.data(), &size)) {
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            return false;
+        url.assign(size + 1, '\0');
+        size = static_cast<DWORD>(url.size());
+        if (!InternetQueryOptionA(request, INTERNET_OPTION_URL, url.data(), &size))
+            return false;
+    }
+    return std::strncmp(url.data(), "https://", 8) == 0;
 }
 
 bool Expired(ULONGLONG start, DWORD budgetMs)

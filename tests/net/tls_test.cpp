@@ -39,6 +39,10 @@ TEST(transport_tls, trusted_certificate_carries_requests_and_downloads)
     const HttpExchange got = transport.Exchange(base + kVersion, false, "", "");
     EXPECT_EQ(got.error, HttpErrorNone);
     EXPECT_EQ(got.status, 200u);
+    // A long URL (a pasted search text) is no reason to refuse the answer.
+    const HttpExchange longer = transport.Exchange(base + kVersion + "?pad=" + std::string(5000, 'a'), false, "", "");
+    EXPECT_EQ(longer.error, HttpErrorNone);
+    EXPECT_EQ(longer.status, 200u);
     const HttpExchange posted = transport.Exchange(base + "Invoice_regmobileCode", true,
                                                    "Content-Type:application/x-www-form-urlencoded",
                                                    "phone=13800138000");
