@@ -43,23 +43,22 @@ for module in "$@"; do
     exit 1
   fi
   while read -r dll fn; do
-    for bad in "${never_dlls[@]}"; do
-      if [ "$dll" = "$bad" ]; then
-        echo "$(basename "$module") imports $dll!$fn: Windows 7 has no $dll; load it with LoadLibrary" >&2
-        fail=1
-      fi
-    done
-    for bad in "${never[@]}"; do
-      if [ "$fn" = "$bad" ]; then
-        echo "$(basename "$module") imports $fn (Windows 8 or later): reach it through GetProcAddress with a fallback" >&2
-        fail=1
-      fi
-    done
-    if ! grep -qx "$dll $fn" <<<"$reviewed"; then
-      echo "$(basename "$module") imports $dll!$fn, not reviewed for Windows 7 SP1: check its minimum supported client and add it to $(basename "$list")" >&2
+    [ -n "$dll" ] || continue
+    if printf '%s\n' "${never_dlls[@]}" | grep -qx "$dll"; then
+      echo "$(basename "$module") imports $dll!$fn: Windows 7 has no $dll; load it with LoadLibrary" >&2
       fail=1
     fi
-  done <<<"$imports"
+    if printf '%s\n' "${never[@]}" | grep -qx "$fn"; then
+      echo "$(basename "$module") imports $fn (Windows 8 or later): reach it through GetProcAddress with a fallback" >&2
+      fail=1
+    fi
+  done < <(grep -E -e "^($(IFS='|'; echo "${never_dlls[*]}" | sed 's/\./\\./g')) " \
+                   -e " ($(IFS='|'; echo "${never[*]}"))\$" <<<"$imports" || true)
+  while read -r dll fn; do
+    [ -n "$dll" ] || continue
+    echo "$(basename "$module") imports $dll!$fn, not reviewed for Windows 7 SP1: check its minimum supported client and add it to $(basename "$list")" >&2
+    fail=1
+  done < <(comm -23 <(echo "$imports") <(echo "$reviewed"))
   echo "$(basename "$module"): $count imports"
 done
 [ $fail -eq 0 ] && echo "every import is on the reviewed list of functions Windows 7 SP1 exports"
