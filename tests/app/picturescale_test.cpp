@@ -249,3 +249,25 @@ TEST(picture_scale, qr_code_stays_black_and_white_at_every_scale)
         EXPECT_EQ(runs, modules) << "dpi " << dpi;
     }
 }
+
+// The flat button face keeps a border of whole pixels: one up to 150 %, two at 200 %.
+TEST(picture_scale, flat_button_border_is_whole_pixels)
+{
+    ASSERT_NE(Engine(), nullptr);
+    ISkinObj* skin = SSkinPoolMgr::getSingletonPtr()->GetSkin(L"skin.btn.common");
+    ASSERT_NE(skin, nullptr);
+    const DWORD border = 0xFF128BED, face = 0xFFFFFFFF;
+    const struct {
+        int dpi, width;
+    } cases[] = {{96, 1}, {144, 1}, {192, 2}};
+    for (const auto& c : cases) {
+        auto rt = Target(60, 30, c.dpi);
+        skin->DrawByIndex(rt, RECT{0, 0, 60, 30}, 0, 255);
+        for (int i = 0; i < c.width; ++i) {
+            EXPECT_EQ(At(rt, 30, i), border) << "dpi " << c.dpi << " row " << i;
+            EXPECT_EQ(At(rt, i, 15), border) << "dpi " << c.dpi << " column " << i;
+        }
+        EXPECT_EQ(At(rt, 30, c.width), face) << "dpi " << c.dpi;
+        EXPECT_EQ(At(rt, 59 - c.width, 15), face) << "dpi " << c.dpi;
+    }
+}
