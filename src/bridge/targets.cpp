@@ -7,11 +7,6 @@
 
 namespace {
 
-HWND FindHtIssuingWindow() {
-    HWND window = FindWindowW(nullptr, kHtOrdinaryTitle);
-    return window ? window : FindWindowW(nullptr, kHtSpecialTitle);
-}
-
 HWND FindBwIssuingWindow() {
     HWND window = FindTopWindowByTitlePart(kBwSpecialPhrase);
     return window ? window : FindTopWindowByTitlePart(kBwOrdinaryPhrase);
@@ -23,6 +18,11 @@ HWND FindBwPartiesNode() {
 }
 
 }  // namespace
+
+HWND FindHtIssuingWindow() {
+    HWND window = FindWindowW(nullptr, kHtOrdinaryTitle);
+    return window ? window : FindWindowW(nullptr, kHtSpecialTitle);
+}
 
 bool IsIssuingWindowOpen() {
     if (IsProcessRunning(kHtProcessName)) return FindHtIssuingWindow() != nullptr;
