@@ -8,8 +8,7 @@
 namespace {
 
 HWND FindBwIssuingWindow() {
-    HWND window = FindTopWindowByTitlePart(kBwSpecialPhrase);
-    return window ? window : FindTopWindowByTitlePart(kBwOrdinaryPhrase);
+    return FindTopWindowByTitleParts(kBwSpecialPhrase, kBwOrdinaryPhrase);
 }
 
 // The node whose children #2 and #3 are the seller and buyer blocks.
