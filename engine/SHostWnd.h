@@ -65,6 +65,8 @@ public:
     void InvalidateRect(const RECT& rc);
     // Paints what is dirty now instead of at the next paint message.
     void UpdateNow();
+    // What waits to be painted; empty when the window shows what it holds.
+    RECT GetDirtyRect() const { return m_dirty; }
     IRenderTarget* GetRenderTarget() const { return m_rt; }
 
     // The widget under the mouse. While a widget's OnMouseLeave runs it is already the one the

@@ -26,5 +26,6 @@ enum class FillResult {
 
 // Writes the buyer's name, tax number, "address phone" and "bank account" into
 // the open issuing window, HT first, then BW. Missing field windows are skipped
-// and still count as complete.
+// and still count as complete. The fields found last are written again without a new
+// search while they are the same windows in the same program.
 FillResult FillBuyerBlock(const CompanyRecord& buyer);

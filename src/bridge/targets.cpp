@@ -7,14 +7,8 @@
 
 namespace {
 
-HWND FindHtIssuingWindow() {
-    HWND window = FindWindowW(nullptr, kHtOrdinaryTitle);
-    return window ? window : FindWindowW(nullptr, kHtSpecialTitle);
-}
-
 HWND FindBwIssuingWindow() {
-    HWND window = FindTopWindowByTitlePart(kBwSpecialPhrase);
-    return window ? window : FindTopWindowByTitlePart(kBwOrdinaryPhrase);
+    return FindTopWindowByTitleParts(kBwSpecialPhrase, kBwOrdinaryPhrase);
 }
 
 // The node whose children #2 and #3 are the seller and buyer blocks.
@@ -23,6 +17,11 @@ HWND FindBwPartiesNode() {
 }
 
 }  // namespace
+
+HWND FindHtIssuingWindow() {
+    HWND window = FindWindowW(nullptr, kHtOrdinaryTitle);
+    return window ? window : FindWindowW(nullptr, kHtSpecialTitle);
+}
 
 bool IsIssuingWindowOpen() {
     if (IsProcessRunning(kHtProcessName)) return FindHtIssuingWindow() != nullptr;

@@ -7,6 +7,10 @@
 // program runs only its exact titles count, never the BW phrases.
 bool IsIssuingWindowOpen();
 
+// The top-level window titled as an HT issuing window (ordinary first, then special),
+// whichever program owns it; null when there is none.
+HWND FindHtIssuingWindow();
+
 // HT issuing window > child named "FPtiankai_new" > first child > first child; null when missing.
 HWND FindHtFillTarget();
 

@@ -7,3 +7,7 @@
 // title contains the fragment as GBK bytes; null when none does. A fragment or
 // title that GBK cannot represent, or an empty fragment, matches nothing.
 HWND FindTopWindowByTitlePart(const std::wstring& fragment);
+
+// FindTopWindowByTitlePart(preferred), or when that finds nothing
+// FindTopWindowByTitlePart(fallback), in one pass over the windows.
+HWND FindTopWindowByTitleParts(const std::wstring& preferred, const std::wstring& fallback);

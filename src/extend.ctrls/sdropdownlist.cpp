@@ -29,12 +29,21 @@ SIZE SDropdownList::GetDropSize()
     return SIZE{rc.right - rc.left, rows + 2};
 }
 
+void SDropdownList::Park()
+{
+    if (!m_hWnd) return;
+    if (::GetCapture() == m_hWnd) ::ReleaseCapture();
+    ::ShowWindow(m_hWnd, SW_HIDE);
+    if (m_pListView) m_pListView->SetAdapter(nullptr);
+}
+
 int SDropdownList::GetCurSel() const { return m_pListView ? m_pListView->GetSel() : -1; }
 
 BOOL SDropdownList::PreTranslateMessage(MSG* msg)
 {
     if (Base::PreTranslateMessage(msg)) return TRUE;
-    if (!m_hWnd) return FALSE;
+    // A parked pop-up leaves the keys to the edit.
+    if (!m_hWnd || !::IsWindowVisible(m_hWnd)) return FALSE;
     bool take = msg->message == WM_MOUSEWHEEL;
     if (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP)
         take = msg->wParam == VK_UP || msg->wParam == VK_DOWN || msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE;

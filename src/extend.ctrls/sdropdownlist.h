@@ -15,7 +15,7 @@ protected:
 };
 
 // The pop-up of the search control: a drop-down window whose tree holds the list
-// "lv_dropdown". While it exists, Up, Down, Enter, Escape (down and up) and the wheel are
+// "lv_dropdown". While it is shown, Up, Down, Enter, Escape (down and up) and the wheel are
 // taken from whichever window they were meant for and sent to the pop-up, so the edit keeps
 // the focus and the typing.
 class SDropdownList : public SOUI::SDropDownWnd, public IDropdownList {
@@ -26,6 +26,10 @@ public:
     BOOL CreateFromTemplate(pugi::xml_node node) override;
     SIZE GetDropSize() override;
     BOOL PreTranslateMessage(MSG* msg) override;
+
+    // Hidden, the mouse let go and the list without an adapter, as a new pop-up's: kept for
+    // the next fill of the same search instead of being built again.
+    void Park();
 
     // The list's selection; -1 when nothing is selected or there is no list.
     int GetCurSel() const;

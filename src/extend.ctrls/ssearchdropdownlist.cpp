@@ -24,7 +24,15 @@ SSearchDropdownList::SSearchDropdownList()
 
 SSearchDropdownList::~SSearchDropdownList()
 {
+    EndSpare();
     if (m_pDropDownWnd) m_pDropDownWnd->EndDropDown(IDCANCEL);
+}
+
+void SSearchDropdownList::EndSpare()
+{
+    SDropdownList* spare = m_pSpare;
+    m_pSpare = nullptr;
+    if (spare) spare->EndDropDown(IDCANCEL);
 }
 
 HRESULT SSearchDropdownList::SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading)
@@ -65,6 +73,10 @@ BOOL SSearchDropdownList::CreateChildren(pugi::xml_node node)
 bool SSearchDropdownList::OnEditNotify(EventArgs* evt)
 {
     if (static_cast<EventRENotify*>(evt)->iNotify != EN_CHANGE) return false;
+    if (!m_pDropDownWnd && m_pSpare) {
+        m_pDropDownWnd = m_pSpare;
+        m_pSpare = nullptr;
+    }
     if (!m_pDropDownWnd) {
         m_pDropDownWnd = new SDropdownList(this);
         m_pDropDownWnd->CreateFromTemplate(m_popupTemplate.child("popupStyle"));
@@ -82,14 +94,21 @@ bool SSearchDropdownList::OnEditNotify(EventArgs* evt)
     FireEvent(&fill);
     // The handler may have closed the pop-up itself.
     if (!m_pDropDownWnd || m_pDropDownWnd != fill.pDropdownList) return false;
-    if (fill.bPopup) ShowDropDown();
-    else m_pDropDownWnd->EndDropDown(IDCANCEL);
+    if (fill.bPopup) {
+        ShowDropDown();
+        return false;
+    }
+    // Nothing to show: off the screen and out of the keys' way, but kept for the next change.
+    m_pSpare = m_pDropDownWnd;
+    m_pDropDownWnd = nullptr;
+    m_pSpare->Park();
     return false;
 }
 
 bool SSearchDropdownList::OnEditKillFocus(EventArgs*)
 {
     // The keys went elsewhere (another window, a message box): the choice is not being made.
+    EndSpare();
     if (m_pDropDownWnd) m_pDropDownWnd->EndDropDown(IDCANCEL);
     return false;
 }
@@ -134,6 +153,7 @@ void SSearchDropdownList::OnDestroyDropDown(SDropDownWnd* pDropDown)
     // Forgotten before the event: a handler that changes the text then opens a new pop-up
     // instead of refilling the one that is going.
     if (list == m_pDropDownWnd) m_pDropDownWnd = nullptr;
+    if (list == m_pSpare) m_pSpare = nullptr;
     if (pDropDown->GetExitCode() != IDOK) return;
     EventDropdownListSelected sel(this);
     sel.pDropdownList = list;

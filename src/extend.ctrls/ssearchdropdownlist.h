@@ -8,7 +8,9 @@
 // A search box: the child edit "edit_input" and, under it, a pop-up list built from the child
 // element "popupStyle" (whose "root" must hold a list "lv_dropdown"). Every change of the
 // text raises EventFillSearchDropdownList; choosing a row closes the pop-up and raises
-// EventDropdownListSelected. Attributes: "dropAlign" (0: left edges aligned, otherwise right
+// EventDropdownListSelected. A declined fill hides the pop-up and keeps it for the next
+// change until the search ends (a choice, a cancel, the edit losing the keyboard), so typing
+// refills one pop-up instead of building one per character. Attributes: "dropAlign" (0: left edges aligned, otherwise right
 // edges; default 1) and "maxDropHeight" (pixels, default 150).
 class SSearchDropdownList : public SOUI::SWindow, public SOUI::ISDropDownOwner {
 public:
@@ -28,7 +30,7 @@ public:
     void OnCreateDropDown(SOUI::SDropDownWnd*) override {}
     void OnDestroyDropDown(SOUI::SDropDownWnd* pDropDown) override;
 
-    // nullptr while no pop-up exists.
+    // nullptr while no pop-up is open (a hidden, kept one does not count).
     SDropdownList* GetDropDownWnd() const { return m_pDropDownWnd; }
     int GetDropAlign() const { return m_dropAlign; }
     int GetMaxDropHeight() const { return m_maxDropHeight; }
@@ -38,7 +40,11 @@ private:
     bool OnEditKillFocus(SOUI::EventArgs* evt);
     void ShowDropDown();
 
+    void EndSpare();
+
     SDropdownList* m_pDropDownWnd = nullptr;
+    // The pop-up a declined fill hid; the next change of the same search fills it again.
+    SDropdownList* m_pSpare = nullptr;
     int m_dropAlign = 1;
     int m_maxDropHeight = 150;
     pugi::xml_document m_popupTemplate;

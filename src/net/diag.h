@@ -2,9 +2,19 @@
 #include <functional>
 #include <string>
 
-// Writes one line to the debugger output (OutputDebugStringW), and to the
-// capture sink when one is installed.
+// Writes one line to the debugger output (OutputDebugStringW) when something reads
+// it (see DebugLineWanted), and to the capture sink when one is installed.
 void DebugLine(const std::wstring& line);
+
+// True when a DebugLine would reach anyone: a debugger is attached, a capture sink
+// is installed, or Wine prints the debugger output (WINEDEBUG names its channels).
+// Callers that build a costly line ask first.
+bool DebugLineWanted();
+
+// True when the standard output the C runtime writes to leads somewhere read: a file,
+// a pipe or a console. Nothing (a program started from the shell) and the NUL device
+// read nothing, and under Wine every write to NUL is a round trip to its server.
+bool StdoutTraceWanted();
 
 // Installs a sink that sees every DebugLine (tests); an empty function removes it.
 // Returns the previous sink.

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "net/diag.h"
 #include "net/filehandle.h"
 
 namespace {
@@ -122,8 +123,9 @@ HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const s
     ApplyTimeouts(m_internet.Get(), m_limits);
 
     const UrlParts parts = SplitUrl(url);
-    std::printf("lpUrl:%s,\nstrHostName:%s,\nstrPageName:%s,\nport:%d\n", url.c_str(), parts.host.c_str(),
-                parts.page.c_str(), static_cast<int>(parts.port));
+    if (StdoutTraceWanted())
+        std::printf("lpUrl:%s,\nstrHostName:%s,\nstrPageName:%s,\nport:%d\n", url.c_str(), parts.host.c_str(),
+                    parts.page.c_str(), static_cast<int>(parts.port));
 
     m_connection.Reset(InternetConnectA(m_internet.Get(), parts.host.c_str(), parts.port, nullptr, nullptr,
                                         INTERNET_SERVICE_HTTP, 0, 0));

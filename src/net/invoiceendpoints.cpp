@@ -6,12 +6,18 @@
 #include "net/textconv.h"
 #include "net/wireencoding.h"
 
-bool GetInvoiceRecordList(CHttpTransport& transport, const std::string& businessKeyNo, const std::string& userId,
-                          std::vector<InvoiceRecord>& records)
+std::string RequestInvoiceRecordList(CHttpTransport& transport, const std::string& businessKeyNo,
+                                     const std::string& userId)
 {
     const std::string url = ServiceBaseUrl() + "Invoice_getFaiaoList?business_keyno=" +
                             EscapeRawValue(businessKeyNo) + "&business_userid=" + EscapeRawValue(userId);
-    return ReadInvoiceRecordList(CallService(transport, url, false, ""), records);
+    return CallService(transport, url, false, "");
+}
+
+bool GetInvoiceRecordList(CHttpTransport& transport, const std::string& businessKeyNo, const std::string& userId,
+                          std::vector<InvoiceRecord>& records)
+{
+    return ReadInvoiceRecordList(RequestInvoiceRecordList(transport, businessKeyNo, userId), records);
 }
 
 bool AddInvoiceRecord(CHttpTransport& transport, const std::string& businessKeyNo, const std::string& userId,

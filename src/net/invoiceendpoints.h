@@ -13,6 +13,11 @@ class CHttpTransport;
 bool GetInvoiceRecordList(CHttpTransport& transport, const std::string& businessKeyNo, const std::string& userId,
                           std::vector<InvoiceRecord>& records);
 
+// The answer of the same request as it came (already on the debug output), for a
+// caller that reads it only when it differs from the last one; empty on failure.
+std::string RequestInvoiceRecordList(CHttpTransport& transport, const std::string& businessKeyNo,
+                                     const std::string& userId);
+
 // Reports that `buyer` was filled into the invoicing program. The callers ignore
 // the result; it is true only when the service confirmed with code 200.
 bool AddInvoiceRecord(CHttpTransport& transport, const std::string& businessKeyNo, const std::string& userId,

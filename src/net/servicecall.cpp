@@ -11,7 +11,7 @@ const char kFormHeader[] = "Content-Type:application/x-www-form-urlencoded";
 std::string CallService(CHttpTransport& transport, const std::string& url, bool post, const std::string& body)
 {
     std::string answer = transport.Request(url, post, post ? kFormHeader : "", post ? body : "");
-    if (!answer.empty())
+    if (!answer.empty() && DebugLineWanted())
         DebugLine(ResponseToDebugText(answer));
     return answer;
 }

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "net/diag.h"
+
 namespace {
 constexpr UINT kGbk = 936;
 
@@ -22,7 +24,9 @@ std::wstring AnsiToWide(const std::string& text)
 
 std::string WideToGbk(const std::wstring& text)
 {
-    std::printf("ws.size():%zu\n", text.size());
+    const bool trace = StdoutTraceWanted();
+    if (trace)
+        std::printf("ws.size():%zu\n", text.size());
     std::string out;
     if (!text.empty()) {
         // No best-fit: a character without an exact GBK form must fail, not turn into '?'.
@@ -37,8 +41,10 @@ std::string WideToGbk(const std::wstring& text)
                 out.clear();
         }
     }
-    std::printf("convertedChars:%zu\n", out.size() + 1);
-    std::fflush(stdout);
+    if (trace) {
+        std::printf("convertedChars:%zu\n", out.size() + 1);
+        std::fflush(stdout);
+    }
     return out;
 }
 

@@ -1,5 +1,6 @@
 #include "ui/historyrefresh.h"
 
+#include "net/endpointanswers.h"
 #include "net/invoiceendpoints.h"
 #include "net/textconv.h"
 
@@ -39,14 +40,21 @@ RefreshOutcome CHistoryRefresh::Run(CHttpTransport& transport, MerchantCompany& 
 
     EnsureMerchantCompany(transport, merchant, prompts, false);
 
-    std::vector<InvoiceRecord> records;
     const CompanyRecord& record = merchant.record;
-    if (!record.KeyNo.empty())
-        GetInvoiceRecordList(transport, WideToGbk(record.KeyNo), WideToGbk(record.UserId), records);
+    if (record.KeyNo.empty())
+        return RefreshOutcome::Kept;
+    std::string answer = RequestInvoiceRecordList(transport, WideToGbk(record.KeyNo), WideToGbk(record.UserId));
+    // The poll asks all day and the answer seldom changes: the same bytes as the rows
+    // on screen change nothing, so nothing is read, rebuilt or painted.
+    if (!answer.empty() && answer == m_shownAnswer)
+        return RefreshOutcome::Unchanged;
+    std::vector<InvoiceRecord> records;
+    ReadInvoiceRecordList(answer, records);
     if (records.empty())
         return RefreshOutcome::Kept;
 
     m_rows = std::move(records);
+    m_shownAnswer = std::move(answer);
     if (hooks.rowsReplaced)
         hooks.rowsReplaced(m_rows);
     return RefreshOutcome::Replaced;

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "net/invoicerecord.h"
@@ -18,6 +19,7 @@ struct HistoryHooks {
 enum class RefreshOutcome {
     Busy,      // a refresh further up the call chain is running; nothing done
     Kept,      // no key number, a failed request or an empty answer: rows unchanged
+    Unchanged, // the answer is byte for byte the one the rows came from: nothing done
     Replaced,  // the rows now hold the service's answer
 };
 
@@ -38,4 +40,5 @@ public:
 private:
     bool m_busy = false;
     std::vector<InvoiceRecord> m_rows;
+    std::string m_shownAnswer;  // the answer m_rows were read from
 };

@@ -139,3 +139,41 @@ TEST(buyer_fill, busy_program_is_waited_for) {
     EXPECT_EQ(FillResult::Complete, FillBuyerBlock(Buyer()));
     EXPECT_EQ(AllFour(Buyer()), StandIns::Ht()->TakeLog());
 }
+
+// The fill keeps the fields it found; an issuing window closed and opened again, or
+// opened with its fields made another way, or a restarted program, has new windows,
+// and the next fill writes to those.
+TEST(buyer_fill, fields_found_again_after_the_window_or_program_changes) {
+    struct Case {
+        const char* why;
+        bool ht;
+        const wchar_t* flags;
+        bool restart;
+    } cases[] = {
+        {"HT window reopened", true, L"", false},
+        {"HT fields made without labels", true, L"--single-child-fields", false},
+        {"HT program restarted", true, L"", true},
+        {"BW window reopened", false, L"", false},
+        {"BW program restarted", false, L"", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ASSERT_TRUE(StandIns::Require(c.ht, !c.ht));
+        StandInProcess* program = c.ht ? StandIns::Ht() : StandIns::Bw();
+        ASSERT_TRUE(program->Open(L""));
+        ASSERT_EQ(FillResult::Complete, FillBuyerBlock(Buyer()));
+        ASSERT_EQ(AllFour(Buyer()), program->TakeLog());
+        if (c.restart) {
+            ASSERT_TRUE(StandIns::Require(false, false));
+            ASSERT_TRUE(StandIns::Require(c.ht, !c.ht));
+            program = c.ht ? StandIns::Ht() : StandIns::Bw();
+        } else {
+            ASSERT_TRUE(program->CloseAll());
+        }
+        ASSERT_TRUE(program->Open(c.flags));
+        CompanyRecord other = Buyer();
+        other.Name = L"杭州另一家有限公司";
+        EXPECT_EQ(FillResult::Complete, FillBuyerBlock(other));
+        EXPECT_EQ(AllFour(other), program->TakeLog());
+    }
+}

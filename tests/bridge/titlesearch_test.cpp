@@ -69,3 +69,23 @@ TEST(title_search, match_is_reported_on_the_debug_output) {
     SetDebugSink(previous);
     EXPECT_EQ(std::vector<std::wstring>{L"Find win title = 开票软件 增值税普通发票开具"}, lines);
 }
+
+// One pass serves both phrases: the preferred one wins wherever it lies in the z-order,
+// the other is taken only without it; titles longer than the usual read are read whole.
+TEST(title_search, preferred_phrase_before_fallback_in_one_pass) {
+    const std::wstring special = L"增值税专用发票开具", ordinary = L"增值税普通发票开具";
+    {
+        TopWindow below(L"甲 " + special);
+        TopWindow top(L"乙 " + ordinary);
+        EXPECT_EQ(below.get(), FindTopWindowByTitleParts(special, ordinary));
+        EXPECT_EQ(top.get(), FindTopWindowByTitleParts(ordinary, special));
+    }
+    {
+        TopWindow only(L"丙 " + ordinary);
+        EXPECT_EQ(only.get(), FindTopWindowByTitleParts(special, ordinary));
+        EXPECT_EQ(only.get(), FindTopWindowByTitleParts(L"ก", ordinary)) << "an unrepresentable first phrase";
+        EXPECT_EQ(nullptr, FindTopWindowByTitleParts(special, L""));
+    }
+    TopWindow longTitle(std::wstring(300, L'长') + special);
+    EXPECT_EQ(longTitle.get(), FindTopWindowByTitleParts(special, ordinary));
+}

@@ -120,8 +120,11 @@ TEST(gdi_count, stays_flat_over_a_thousand_popup_opens_and_refills)
 
     int opened = 0;
     for (int i = 0; i < 1000; ++i) {
-        // Every tenth change declines, so the next one opens a new pop-up.
+        // Every tenth change declines (the pop-up hides and is shown again by the next);
+        // every twentieth the search is cancelled, so the next change builds a new pop-up.
         bool decline = i % 10 == 9;
+        if (i % 20 == 4 && control->GetDropDownWnd())
+            SendMessageW(control->GetDropDownWnd()->m_hWnd, WM_CANCELMODE, 0, 0);
         rows = decline ? -1 : (i * 7) % 10;
         if (!control->GetDropDownWnd() && !decline) ++opened;
         change();
@@ -132,7 +135,7 @@ TEST(gdi_count, stays_flat_over_a_thousand_popup_opens_and_refills)
     ASSERT_EQ(control->GetDropDownWnd(), nullptr);
     GdiCounts after = Count();
 
-    std::printf("GDI objects of the render plug-in before / after %d changes (%d new pop-ups): DC %ld / %ld, "
+    std::printf("GDI objects of the render plug-in before / after %d changes (%d pop-ups opened): DC %ld / %ld, "
                 "bitmap %ld / %ld, font %ld / %ld; GetGuiResources(GR_GDIOBJECTS) %lu / %lu\n",
                 1000, opened, before.dc, after.dc, before.bitmap, after.bitmap, before.font, after.font,
                 before.process, after.process);

@@ -182,14 +182,37 @@ TEST_F(SearchTest, declined_fill_leaves_no_popup)
     Type(L'a');
     ASSERT_EQ(1u, keys.size());
     EXPECT_EQ(L"a", keys[0]);
-    EXPECT_NE(nullptr, pops[0]) << "the fill event always carries a pop-up";
+    ASSERT_NE(nullptr, pops[0]) << "the fill event always carries a pop-up";
     EXPECT_EQ(nullptr, control->GetDropDownWnd());
-    // Every change asks again, each time with a new pop-up.
+    EXPECT_FALSE(IsWindowVisible(pops[0]->m_hWnd));
+    // Keys meant for the edit stay there while nothing is shown: Enter chooses nothing.
+    Key(VK_RETURN);
+    Key(VK_DOWN);
+    EXPECT_TRUE(selected.empty());
+    // Every change asks again; the search goes on with the pop-up it has, emptied as new.
     Type(L'b');
     ASSERT_EQ(2u, keys.size());
     EXPECT_EQ(L"ab", keys[1]);
-    EXPECT_NE(nullptr, pops[1]);
+    EXPECT_EQ(pops[0], pops[1]) << "built again for a character";
     EXPECT_EQ(nullptr, control->GetDropDownWnd());
+    rows = 2;
+    Type(L'c');
+    ASSERT_EQ(pops[0], control->GetDropDownWnd());
+    EXPECT_TRUE(IsWindowVisible(PopupHwnd()));
+    EXPECT_EQ(2, PopupList()->GetAdapter()->getCount());
+    EXPECT_EQ(-1, PopupList()->GetSel());
+    EXPECT_TRUE(selected.empty());
+
+    // The search ends when the edit loses the keyboard, a hidden pop-up with it.
+    rows = -1;
+    Type(L'd');
+    HWND parked = pops.back()->m_hWnd;
+    ASSERT_TRUE(IsWindow(parked));
+    SetFocus(host->m_hWnd);
+    ctrlstest::PumpFor(30);
+    EXPECT_FALSE(IsWindow(parked));
+    edit->SetFocus();
+    Type(L'e');
     EXPECT_TRUE(selected.empty());
 }
 

@@ -2,6 +2,11 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+
 #include "net/diag.h"
 #include "net/textconv.h"
 
@@ -55,4 +60,90 @@ TEST(diag_sink, captures_lines_until_removed)
     SetDebugSink({});
     DebugLine(L"not captured");
     EXPECT_EQ(seen, (std::vector<std::wstring>{L"Version=1.1", L"Something was wrong 4"}));
+}
+
+namespace {
+// Points the C runtime's standard output at `target` until destroyed; fd 1 comes back as it was.
+class StdoutTo {
+public:
+    explicit StdoutTo(HANDLE target)
+    {
+        std::fflush(stdout);
+        m_saved = _dup(1);
+        HANDLE copy = nullptr;
+        DuplicateHandle(GetCurrentProcess(), target, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
+        const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(copy), _O_WRONLY | _O_BINARY);
+        _dup2(fd, 1);
+        _close(fd);
+    }
+    ~StdoutTo()
+    {
+        std::fflush(stdout);
+        _dup2(m_saved, 1);
+        _close(m_saved);
+    }
+    StdoutTo(const StdoutTo&) = delete;
+    StdoutTo& operator=(const StdoutTo&) = delete;
+
+private:
+    int m_saved = -1;
+};
+
+std::string ReadAll(HANDLE file)
+{
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    std::string bytes(4096, '\0');
+    DWORD got = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    bytes.resize(got);
+    return bytes;
+}
+}  // namespace
+
+// The conversion traces to standard output only where the output goes somewhere read,
+// and there with the same text as always; NUL and no output at all cost nothing.
+TEST(textconv_trace, stdout_lines_only_where_read)
+{
+    wchar_t dir[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, dir);
+    const std::wstring path = std::wstring(dir) + L"textconv_trace_" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    {
+        StdoutTo out(file);
+        EXPECT_TRUE(StdoutTraceWanted());
+        WideToGbk(L"\u963F\u91CC");  // 阿里: 2 characters, 4 bytes
+    }
+    EXPECT_EQ(ReadAll(file), "ws.size():2\nconvertedChars:5\n");
+    CloseHandle(file);
+
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 1 << 16));
+    {
+        StdoutTo out(writeEnd);
+        EXPECT_TRUE(StdoutTraceWanted()) << "a pipe";
+    }
+    CloseHandle(readEnd);
+    CloseHandle(writeEnd);
+
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                             nullptr);
+    ASSERT_NE(nul, INVALID_HANDLE_VALUE);
+    {
+        StdoutTo out(nul);
+        EXPECT_FALSE(StdoutTraceWanted()) << "the NUL device";
+    }
+    CloseHandle(nul);
+}
+
+TEST(diag_sink, debug_lines_wanted_while_a_sink_listens)
+{
+    // Tests run without a debugger and with Wine's channels off.
+    ASSERT_FALSE(IsDebuggerPresent());
+    EXPECT_FALSE(DebugLineWanted());
+    SetDebugSink([](const std::wstring&) {});
+    EXPECT_TRUE(DebugLineWanted());
+    SetDebugSink({});
+    EXPECT_FALSE(DebugLineWanted());
 }

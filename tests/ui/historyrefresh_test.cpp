@@ -68,6 +68,26 @@ TEST_F(HistoryRefreshTest, only_a_non_empty_answer_replaces_the_rows) {
     EXPECT_EQ(shown, refresh.Rows().size());
 }
 
+// The same answer again is not read again: the rows stay as they are and nobody is told.
+TEST_F(HistoryRefreshTest, answer_identical_to_the_shown_one_changes_nothing) {
+    CHistoryRefresh refresh;
+    MerchantCompany merchant = KnownMerchant();
+    ASSERT_EQ(RefreshOutcome::Replaced, refresh.Run(m_transport, merchant, {}, Hooks()));
+    const std::size_t shown = refresh.Rows().size();
+    m_events.clear();
+    EXPECT_EQ(RefreshOutcome::Unchanged, refresh.Run(m_transport, merchant, {}, Hooks()));
+    EXPECT_EQ((Events{"stop", "start"}), m_events);
+    EXPECT_EQ(shown, refresh.Rows().size());
+
+    // A failed answer in between does not make the next good one look new.
+    ASSERT_TRUE(ServiceControl("fault?mode=500"));
+    EXPECT_EQ(RefreshOutcome::Kept, refresh.Run(m_transport, merchant, {}, Hooks()));
+    ASSERT_TRUE(ServiceControl("reset"));
+    m_events.clear();
+    EXPECT_EQ(RefreshOutcome::Unchanged, refresh.Run(m_transport, merchant, {}, Hooks()));
+    EXPECT_EQ((Events{"stop", "start"}), m_events);
+}
+
 // The input window of the merchant resolution runs inside a refresh; a refresh
 // asked for meanwhile returns at once and leaves the timer to the outer one.
 TEST_F(HistoryRefreshTest, refresh_inside_a_refresh_returns_at_once) {

@@ -16,6 +16,7 @@
 #include "extend.ctrls/ssearchdropdownlist.h"
 #include "flowtest.h"
 #include "net/companyendpoints.h"
+#include "net/invoiceendpoints.h"
 #include "net/textconv.h"
 #include "net/wireencoding.h"
 #include "profile/profile.h"
@@ -402,6 +403,42 @@ TEST_F(MainDlgTest, refresh_keeps_rows_unless_the_answer_has_some)
         EXPECT_FALSE(HistoryList()->GetItemPanel(0)->FindChildByID(65545)->GetWindowTextW().empty());
     }
     EXPECT_TRUE(m_modals.Take().empty());
+}
+
+// The poll asks every 1.5 s and the answer seldom changes: the same answer leaves the
+// rows and the screen alone, a changed one is shown.
+TEST_F(MainDlgTest, unchanged_history_answer_paints_nothing)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(true));
+    ASSERT_GE(HistoryRows(), 2);
+    const auto dirty = [&] {
+        RECT rc = m_dlg->GetDirtyRect();
+        return !IsRectEmpty(&rc);
+    };
+    ASSERT_TRUE(RunLoopUntil([&] { return !dirty(); }, 2000));
+    SItemPanel* firstRow = HistoryList()->GetItemPanel(0);
+    const std::wstring firstText = firstRow->FindChildByID(65545)->GetWindowTextW();
+
+    TakeRequestPaths();
+    m_dlg->Refresh();
+    EXPECT_EQ(Paths{"GET /Invoice_getFaiaoList"}, TakeRequestPaths());
+    EXPECT_FALSE(dirty()) << "an unchanged answer repainted the window";
+    EXPECT_EQ(firstRow, HistoryList()->GetItemPanel(0));
+
+    CompanyRecord buyer;
+    buyer.Name = L"轮询测试新增买方有限公司";
+    buyer.KeyNo = L"0123456789abcdef0123456789abcdef";
+    buyer.CreditCode = L"91330100MA2KCXYZ1A";
+    ASSERT_TRUE(AddInvoiceRecord(m_transport, WideToGbk(kMerchantKey), kUser, buyer));
+    m_dlg->Refresh();
+    EXPECT_TRUE(dirty()) << "a changed answer was not shown";
+    ASSERT_TRUE(RunLoopUntil([&] { return !dirty(); }, 2000));
+    std::set<std::wstring> names;
+    auto* adapter = dynamic_cast<SInvoiceHistoryAdapter*>(HistoryList()->GetAdapter());
+    ASSERT_NE(adapter, nullptr);
+    for (const InvoiceRecord& r : adapter->Records())
+        names.insert(r.company_name);
+    EXPECT_EQ(1u, names.count(buyer.Name));
 }
 
 // Closing only hides the window; the tray icon's left click brings it back, and

@@ -19,6 +19,17 @@ void DebugLine(const std::wstring& line)
         sink(line);
 }
 
+bool DebugLineWanted()
+{
+    std::lock_guard<std::mutex> hold(g_lock);
+    return static_cast<bool>(g_sink);
+}
+
+bool StdoutTraceWanted()
+{
+    return false;
+}
+
 DebugSink SetDebugSink(DebugSink sink)
 {
     std::lock_guard<std::mutex> hold(g_lock);
