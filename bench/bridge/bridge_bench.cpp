@@ -1,6 +1,7 @@
 // Prints the cost of the bridge's calls against stand-in invoicing programs, each
-// beside a bare inline loop doing the same Win32 work in the same run. Run with
-// everything on one CPU (taskset -c 0, wineserver included) for steady figures.
+// beside a bare inline loop doing the same Win32 work in the same run (the same process
+// snapshot and window discovery on every call; bench/support/bare.h, shared with
+// bench/ui). Run with everything on one CPU (taskset -c 0, wineserver included).
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -16,6 +17,7 @@
 #include "bridge/buyerfill.h"
 #include "bridge/handles.h"
 #include "bridge/targets.h"
+#include "bare.h"
 #include "standinclient.h"
 
 namespace {
@@ -63,72 +65,6 @@ double MedianMicroseconds(int runs, const std::function<void()>& body) {
     }
     std::nth_element(times.begin(), times.begin() + runs / 2, times.end());
     return times[static_cast<size_t>(runs / 2)];
-}
-
-// The bare loop: process check, exact titles, anchor, two first children, the
-// four containers and four bounded writes, all inline.
-bool BareHtFill(const std::wstring* texts) {
-    bool running = false;
-    {
-        KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        PROCESSENTRY32W entry = {};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-            if (wcscmp(entry.szExeFile, L"Aisino.Framework.Startup.exe") != 0) continue;
-            KernelHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID));
-            running = process.valid();
-            break;
-        }
-    }
-    if (!running) return false;
-    HWND issuing = FindWindowW(nullptr, L"开具增值税普通发票");
-    if (!issuing) issuing = FindWindowW(nullptr, L"开具增值税专用发票");
-    HWND anchor = FindWindowExW(issuing, nullptr, nullptr, L"FPtiankai_new");
-    HWND target = GetTopWindow(GetTopWindow(anchor));
-    if (!target) return false;
-    HWND children[22] = {};
-    HWND child = GetTopWindow(target);
-    for (int i = 0; child && i < 22; ++i, child = GetWindow(child, GW_HWNDNEXT)) children[i] = child;
-    const int order[4] = {21, 19, 20, 18};
-    for (int k = 0; k < 4; ++k) {
-        HWND first = GetTopWindow(children[order[k]]);
-        HWND second = first ? GetWindow(first, GW_HWNDNEXT) : nullptr;
-        HWND field = second ? second : first;
-        DWORD_PTR reply = 0;
-        if (field && !SendMessageTimeoutW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(texts[k].c_str()),
-                                          SMTO_ABORTIFHUNG, 2000, &reply))
-            return false;
-    }
-    return true;
-}
-
-struct TitleWalk {
-    const char* phrase;  // GBK bytes
-    int windows = 0;
-    HWND found = nullptr;
-};
-
-// One title search done inline: read each title, convert to GBK, look for the phrase.
-BOOL CALLBACK MatchTitle(HWND window, LPARAM param) {
-    auto* walk = reinterpret_cast<TitleWalk*>(param);
-    wchar_t title[256];
-    int length = GetWindowTextW(window, title, 256);
-    if (length <= 0) return TRUE;
-    ++walk->windows;
-    char bytes[512];
-    BOOL lossy = FALSE;
-    int size = WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, title, length, bytes, sizeof bytes - 1, nullptr, &lossy);
-    if (size <= 0 || lossy) return TRUE;
-    bytes[size] = '\0';
-    if (!std::strstr(bytes, walk->phrase)) return TRUE;
-    walk->found = window;
-    return FALSE;
-}
-
-std::string Gbk(const wchar_t* text) {
-    char bytes[256] = {};
-    WideCharToMultiByte(936, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
-    return bytes;
 }
 
 LRESULT CALLBACK Quiet(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -183,7 +119,7 @@ int main() {
             return 1;
         }
         bool ok = true;
-        double bare = MedianMicroseconds(runs, [&] { ok = BareHtFill(texts) && ok; });
+        double bare = MedianMicroseconds(runs, [&] { ok = bare::HtFill(texts) && ok; });
         double fill = MedianMicroseconds(runs, [&] { ok = FillBuyerBlock(buyer) == FillResult::Complete && ok; });
         Say("FillBuyerBlock (HT stand-in)      %9.1f   bare inline loop %9.1f   ratio %.2f (target <= 1.2)%s\n", fill,
             bare, fill / bare, ok ? "" : "   [a fill FAILED]");
@@ -195,19 +131,13 @@ int main() {
             return 1;
         }
         OtherWindows others(100);
-        const std::string special = Gbk(L"增值税专用发票开具"), ordinary = Gbk(L"增值税普通发票开具");
-        TitleWalk walk;
-        double bare = MedianMicroseconds(runs, [&] {
-            walk = TitleWalk{special.c_str()};
-            EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&walk));
-            if (walk.found) return;
-            walk = TitleWalk{ordinary.c_str()};
-            EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&walk));
-        });
+        int titled = 0;
+        HWND found = nullptr;
+        double bare = MedianMicroseconds(runs, [&] { found = bare::IssuingWindowCheck(&titled); });
         bool open = true;
         double check = MedianMicroseconds(runs, [&] { open = IsIssuingWindowOpen() && open; });
-        Say("IsIssuingWindowOpen (BW, %d titled top-level windows) %9.1f   bare two-phrase search %9.1f   ratio %.2f%s\n",
-            walk.windows, check, bare, check / bare, open && walk.found ? "" : "   [window NOT found]");
+        Say("IsIssuingWindowOpen (BW, %d titled top-level windows) %9.1f   bare snapshot + two-phrase search %9.1f   ratio %.2f (target <= 2)%s\n",
+            titled, check, bare, check / bare, open && found ? "" : "   [window NOT found]");
         double fill = MedianMicroseconds(runs, [&] { open = FillBuyerBlock(buyer) == FillResult::Complete && open; });
         Say("FillBuyerBlock (BW, same windows) %9.1f\n", fill);
     }

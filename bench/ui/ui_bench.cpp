@@ -1,5 +1,9 @@
-// Prints what the main window costs beside the bare cost of the same requests and
-// writes, measured in the same run (interleaved rounds, medians):
+// Prints what the main window costs beside the bare cost of the same requests, writes and
+// paints, measured in the same run (interleaved rounds, medians after two warm-up rounds).
+// A span named "shown" or "repaint" ends when the layered update of that window is done
+// (counted per window through the import table, and for the pop-up also read back from
+// the screen); the bare side draws the same rows into a layered window of the same size.
+// The bare fill finds the fields on every call, as the program does (bench/support/bare.h):
 //   service mode (ui_bench.exe service): against the substitute service named by
 //     MORAVEL_SERVICE_URL and the HT stand-in with an issuing window open:
 //     keystroke to pop-up shown, import click to fields written (and to done),
@@ -16,6 +20,7 @@
 #include <json/json.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -36,8 +41,10 @@
 #include "net/textconv.h"
 #include "net/wireencoding.h"
 #include "profile/profile.h"
+#include "bare.h"
 #include "benchclock.h"
 #include "historyanswer.h"
+#include "layeredcount.h"
 #include "rawserver.h"
 #include "standinclient.h"
 #include "ui/maindlg.h"
@@ -52,13 +59,13 @@ const wchar_t kIdentity[] = L"_HT91350100M000100Y43";
 const char kSearchKey[] = "%E8%AA%A0%E9%81%8B";  // 誠運 as the search box sends it
 
 // Bare and measured runs alternate, so drift in the machine's load hits both alike.
-// `prepare` runs untimed before each call.
+// `prepare` runs untimed before each call, `check(which)` untimed after it (0 bare, 1 ours).
 struct Pair {
     double bare;
     double ours;
 };
 Pair Interleaved(int runs, const std::function<void()>& prepare, const std::function<void()>& bare,
-                 const std::function<void()>& ours)
+                 const std::function<void()>& ours, const std::function<void(int)>& check = nullptr)
 {
     std::vector<double> b, o;
     for (int i = 0; i < runs + 2; ++i) {
@@ -68,12 +75,44 @@ Pair Interleaved(int runs, const std::function<void()>& prepare, const std::func
             const double start = NowMs();
             (which ? ours : bare)();
             const double took = NowMs() - start;
+            if (check)
+                check(which);
             if (i >= 2)  // the first two rounds warm up
                 (which ? o : b).push_back(took);
         }
     }
     return {Median(b), Median(o)};
 }
+
+// Names of a company list or a history answer, as a list would hold them (GBK to UTF-16).
+std::vector<std::wstring> Names(const Json::Value& root, const char* field)
+{
+    std::vector<std::wstring> names;
+    for (const Json::Value& row : root["data"]) {
+        const std::string gbk = row[field].asString();
+        std::wstring wide(gbk.size(), L'\0');
+        wide.resize(static_cast<size_t>(
+            MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), wide.data(), static_cast<int>(wide.size()))));
+        names.push_back(std::move(wide));
+    }
+    return names;
+}
+
+// Pixels on screen for the spans that say so: a layered update of `wnd` inside the span.
+struct PaintCheck {
+    // The counts start from zero before every span (layered::Counts().clear()).
+    int rounds = 0, painted = 0;
+    void End(HWND wnd)
+    {
+        ++rounds;
+        painted += wnd && layered::Count(wnd) > 0;
+    }
+    const char* Verdict(char* buf, size_t size) const
+    {
+        std::snprintf(buf, size, "painted %d/%d", painted, rounds);
+        return buf;
+    }
+};
 
 struct Url {
     std::string host;
@@ -135,6 +174,13 @@ void Print(const char* what, const Pair& p, const char* target = "target <= 1.50
                  p.ours / p.bare, target);
 }
 
+void PrintChecks(const char* what, const PaintCheck& bareSide, const PaintCheck& ours, const char* extra = "")
+{
+    char a[48], b[48];
+    std::fprintf(stderr, "    %s: layered update inside the span: bare %s, window %s%s\n", what,
+                 bareSide.Verdict(a, sizeof a), ours.Verdict(b, sizeof b), extra);
+}
+
 // A working folder of its own whose profile holds the seeded user and merchant.
 bool EnterBenchFolder()
 {
@@ -193,24 +239,66 @@ int ServiceMode(const std::string& base)
     const int runs = 30;
     std::fprintf(stderr, "service mode: %s, HT stand-in with an issuing window; medians of %d\n", base.c_str(), runs);
 
-    // 1. The second character: one search request, the rows attached, the pop-up shown.
+    // 1. The second character: one search request, the rows attached, the pop-up shown and
+    // painted. The bare side: the same request, the names converted, the same rows drawn into
+    // a layered window of the pop-up's size at the pop-up's place, shown.
     const std::string searchPage = "/Invoice_getCompanyList?key=" + std::string(kSearchKey) + "&user_id=" + kUser;
-    bool shown = true;
+    auto popupWnd = [&]() -> HWND {
+        SDropdownList* popup = search->GetDropDownWnd();
+        return popup && ::IsWindowVisible(popup->m_hWnd) ? popup->m_hWnd : nullptr;
+    };
+    // Where the pop-up goes: learnt from one untimed showing.
+    ::SetWindowTextW(editWnd, L"誠");
+    ::SendMessageW(editWnd, WM_CHAR, L'運', 1);
+    Pump();
+    RECT popupRect = {0, 0, 0, 0};
+    if (HWND wnd = popupWnd())
+        ::GetWindowRect(wnd, &popupRect);
+    closePopup();
+    bare::LayeredWindow barePopup(std::max<int>(1, popupRect.right - popupRect.left),
+                                  std::max<int>(1, popupRect.bottom - popupRect.top), popupRect.left, popupRect.top);
+    PaintCheck keyBare, keyOurs;
+    int keyOnScreenBare = 0, keyOnScreenOurs = 0;
+    uint64_t closedDigest = 0;
     const Pair key = Interleaved(
         runs,
         [&] {
             closePopup();
+            barePopup.Show(false);
             ::SetWindowTextW(editWnd, L"誠");  // one character: no request
             Pump();
+            closedDigest = bare::ScreenDigest(popupRect);
+            layered::Counts().clear();
         },
-        [&] { Parse(BareRequest(url, searchPage)); },
+        [&] {
+            barePopup.Paint(Names(Parse(BareRequest(url, searchPage)), "Name"));
+            barePopup.Show(true);
+        },
         [&] {
             ::SendMessageW(editWnd, WM_CHAR, L'運', 1);
-            shown = shown && search->GetDropDownWnd() && ::IsWindowVisible(search->GetDropDownWnd()->m_hWnd);
+            // As the message loop would: the posted update of the layered pop-up, then
+            // anything still waiting to be drawn.
+            Pump();
+            if (SDropdownList* popup = search->GetDropDownWnd())
+                popup->UpdateNow();
+        },
+        [&](int which) {
+            const bool onScreen = bare::ScreenDigest(popupRect) != closedDigest;
+            if (which) {
+                HWND wnd = popupWnd();
+                keyOurs.End(wnd);
+                keyOnScreenOurs += wnd && onScreen;
+            } else {
+                keyBare.End(barePopup.Wnd());
+                keyOnScreenBare += onScreen;
+            }
         });
     Print("keystroke to pop-up shown", key);
-    if (!shown)
-        std::fprintf(stderr, "  (the pop-up did not show every time!)\n");
+    char seen[96];
+    std::snprintf(seen, sizeof seen, "; screen changed where it shows: bare %d/%d, window %d/%d", keyOnScreenBare,
+                  keyBare.rounds, keyOnScreenOurs, keyOurs.rounds);
+    PrintChecks("keystroke to pop-up shown", keyBare, keyOurs, seen);
+    barePopup.Show(false);
 
     // 2. A hit's import button. The bare side does the same exchanges and writes.
     std::vector<CompanyRecord> hits;
@@ -234,14 +322,9 @@ int ServiceMode(const std::string& base)
                                 "&bank_accounts=" + WideToGbk(buyer.Bankaccount);
     const std::wstring texts[4] = {buyer.Name, buyer.CreditCode, buyer.Address + L" " + buyer.PhoneNumber,
                                    buyer.Bank + L" " + buyer.Bankaccount};
-    const HWND targets[4] = {fields->name, fields->taxNumber, fields->addressPhone, fields->bankAccount};
-    auto bareWrites = [&] {
-        for (int i = 0; i < 4; ++i) {
-            DWORD_PTR reply = 0;
-            SendMessageTimeoutW(targets[i], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(texts[i].c_str()),
-                                SMTO_ABORTIFHUNG, 5000, &reply);
-        }
-    };
+    // Discovery on every call, as FillBuyerBlock does (the same loop bench/bridge times).
+    bool bareFilled = true;
+    auto bareWrites = [&] { bareFilled = bare::HtFill(texts) && bareFilled; };
     SWindow* button = nullptr;
     auto RowButton = [&]() -> SWindow* {
         SDropdownList* popup = search->GetDropDownWnd();
@@ -289,6 +372,8 @@ int ServiceMode(const std::string& base)
             FillBuyerBlock(copy);
         });
     Print("click to the 4 fields written (fetch + fill)", toFields);
+    if (!bareFilled)
+        std::fprintf(stderr, "  (a bare fill did not reach the fields!)\n");
 
     // 3. One refresh as the service answers it (it returns at most 100 records).
     const Pair refresh = Interleaved(
@@ -318,28 +403,79 @@ int ListsMode(RawHttpServer& local)
     const std::string listPage =
         "/Invoice_getFaiaoList?business_keyno=" + std::string(kMerchantKey) + "&business_userid=" + kUser;
     std::fprintf(stderr, "lists mode: in-process loopback server, answers in the service's format; medians\n");
+    // The bare main window: the same size, the rows a person sees drawn, a layered update.
+    RECT mainRect = {};
+    ::GetWindowRect(dlg->m_hWnd, &mainRect);
+    bare::LayeredWindow bareMain(mainRect.right - mainRect.left, mainRect.bottom - mainRect.top, mainRect.left,
+                                 mainRect.top);
+    auto repaint = [&] {
+        // As the message loop would: the posted layered update, then anything left.
+        Pump();
+        dlg->UpdateNow();
+    };
     for (int count : {10, 1000, 10000}) {
         const std::string reply = RawHttpServer::Answer(ok, HistoryAnswer(count));
+        // The same records with the newest one's time moved on: a tick that has news.
+        std::string newer = reply;
+        const size_t at = newer.find("\"update_time\":\"1700003600\"");
+        if (at != std::string::npos)
+            newer.replace(at, std::strlen("\"update_time\":\"1700003600\""), "\"update_time\":\"1700003601\"");
         const int runs = count >= 10000 ? 9 : count >= 1000 ? 21 : 41;
         bool allRows = true;
+        int round = 0;
         const Pair refresh = Interleaved(
             runs, [&] { local.Push({reply}); }, [&] { Parse(BareRequest(url, listPage)); },
             [&] {
                 dlg->Refresh();
                 allRows = allRows && HistoryRows(*dlg) == count;
             });
+        // Each pair of calls gets an answer that differs from the one before, so there is
+        // always something new to paint.
+        PaintCheck paintBare, paintOurs;
         const Pair paint = Interleaved(
-            runs, [&] { local.Push({reply}); },
-            [&] { Parse(BareRequest(url, listPage)); },
+            runs,
+            [&] {
+                local.Push({round++ % 4 < 2 ? newer : reply});
+                repaint();
+                layered::Counts().clear();
+            },
+            [&] {
+                bareMain.Paint(Names(Parse(BareRequest(url, listPage)), "company_name"));
+            },
             [&] {
                 dlg->Refresh();
-                ::UpdateWindow(dlg->m_hWnd);
+                repaint();
+            },
+            [&](int which) {
+                if (which)
+                    paintOurs.End(dlg->m_hWnd);
+                else
+                    paintBare.End(bareMain.Wnd());
+            });
+        // An answer byte for byte the one before: the poll's usual tick. The bare side asks,
+        // parses and looks for the issuing window, which is all such a tick needs.
+        const Pair same = Interleaved(
+            runs,
+            [&] {
+                local.Push({reply});
+                repaint();
+            },
+            [&] {
+                Parse(BareRequest(url, listPage));
+                bare::IssuingWindowCheck();
+            },
+            [&] {
+                dlg->Refresh();
+                repaint();
             });
         char what[96];
         std::snprintf(what, sizeof what, "refresh, %5d records%s", count, allRows ? "" : " (rows lost!)");
-        Print(what, refresh);
-        std::snprintf(what, sizeof what, "refresh + repaint, %5d records", count);
-        Print(what, paint, count == 1000 ? "target: window < 20 ms" : "");
+        Print(what, refresh, "");
+        std::snprintf(what, sizeof what, "refresh + repaint, %5d records, changed", count);
+        Print(what, paint, count == 1000 ? "target <= 1.20" : "");
+        PrintChecks(what, paintBare, paintOurs);
+        std::snprintf(what, sizeof what, "tick, %5d records, unchanged answer", count);
+        Print(what, same, "");
     }
     return 0;
 }
@@ -349,6 +485,10 @@ int ListsMode(RawHttpServer& local)
 int main(int argc, char** argv)
 {
     SetDebugSink(nullptr);
+    if (!layered::Install()) {
+        std::fprintf(stderr, "cannot count layered updates\n");
+        return 1;
+    }
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode != "service" && mode != "lists") {
         std::fprintf(stderr, "usage: ui_bench.exe service|lists   (service: MORAVEL_SERVICE_URL names it)\n");
