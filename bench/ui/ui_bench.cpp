@@ -271,8 +271,11 @@ int ServiceMode(const std::string& base)
             layered::Counts().clear();
         },
         [&] {
-            barePopup.Paint(Names(Parse(BareRequest(url, searchPage)), "Name"));
+            // Shown first, then drawn, as the pop-up is (a hidden layered window's update
+            // does not reach the screen under Wine).
+            const std::vector<std::wstring> names = Names(Parse(BareRequest(url, searchPage)), "Name");
             barePopup.Show(true);
+            barePopup.Paint(names);
         },
         [&] {
             ::SendMessageW(editWnd, WM_CHAR, L'運', 1);
