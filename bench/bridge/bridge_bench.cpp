@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -100,7 +101,13 @@ private:
 
 int main() {
     KeepStdoutForFigures();
-    const int runs = 200;
+    int runs = 200;
+    // For a profiler: MORAVEL_BENCH_PROFILE=check runs only the window check, that many times.
+    char profile[16] = {}, count[16] = {};
+    const bool profiling = GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE", profile, sizeof profile) &&
+                           std::strcmp(profile, "check") == 0;
+    if (profiling && GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE_RUNS", count, sizeof count) && atoi(count) > 0)
+        runs = atoi(count);
     CompanyRecord buyer;
     buyer.Name = L"上海示例贸易有限公司";
     buyer.CreditCode = L"91310115MA1K3YJ77Q";
@@ -112,7 +119,7 @@ int main() {
                                    buyer.Bank + L" " + buyer.Bankaccount};
 
     Say("bridge benchmark: median of %d runs, microseconds\n", runs);
-    {
+    if (!profiling) {
         auto ht = StandInProcess::Start(L"Aisino.Framework.Startup.exe", L"--hidden", L"");
         if (!ht) {
             Say("could not start the HT stand-in\n");
@@ -131,6 +138,13 @@ int main() {
             return 1;
         }
         OtherWindows others(100);
+        if (profiling) {
+            bool open = true;
+            for (int i = 0; i < runs; ++i) open = IsIssuingWindowOpen() && open;
+            Say("profiled check: %d runs%s\n", runs, open ? "" : " [window NOT found]");
+            Say("module bridge_bench.exe base %p\n", static_cast<void*>(GetModuleHandleW(nullptr)));
+            return 0;
+        }
         int titled = 0;
         HWND found = nullptr;
         double bare = MedianMicroseconds(runs, [&] { found = bare::IssuingWindowCheck(&titled); });

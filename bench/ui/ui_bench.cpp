@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -64,9 +65,26 @@ struct Pair {
     double bare;
     double ours;
 };
+// For a profiler: MORAVEL_BENCH_PROFILE=<row> runs only that row's measured side (and its
+// preparation), MORAVEL_BENCH_PROFILE_RUNS times, and nothing else.
+std::string g_profile, g_row;
+int g_profileRuns = 300;
+
 Pair Interleaved(int runs, const std::function<void()>& prepare, const std::function<void()>& bare,
                  const std::function<void()>& ours, const std::function<void(int)>& check = nullptr)
 {
+    if (!g_profile.empty()) {
+        if (g_row != g_profile)
+            return {1, 1};
+        const double start = NowMs();
+        for (int i = 0; i < g_profileRuns; ++i) {
+            if (prepare)
+                prepare();
+            ours();
+        }
+        std::fprintf(stderr, "profiled %s: %d runs in %.0f ms\n", g_row.c_str(), g_profileRuns, NowMs() - start);
+        return {1, 1};
+    }
     std::vector<double> b, o;
     for (int i = 0; i < runs + 2; ++i) {
         for (int which = 0; which < 2; ++which) {
@@ -260,6 +278,7 @@ int ServiceMode(const std::string& base)
     PaintCheck keyBare, keyOurs;
     int keyOnScreenBare = 0, keyOnScreenOurs = 0;
     uint64_t closedDigest = 0;
+    g_row = "keystroke";
     const Pair key = Interleaved(
         runs,
         [&] {
@@ -347,6 +366,7 @@ int ServiceMode(const std::string& base)
         standIn->TakeLog();
     };
     size_t written = 4;
+    g_row = "import";
     const Pair click = Interleaved(
         runs, [&] { openHits(); findButton(); },
         [&] {
@@ -365,8 +385,10 @@ int ServiceMode(const std::string& base)
         Print("import click to done (fetch, 4 fields, record, reload)", click);
     else
         std::fprintf(stderr, "  import click to done: the row's button was not reached; not measured\n");
+    g_row = "fill";
     const Pair fill = Interleaved(runs, nullptr, bareWrites, [&] { FillBuyerBlock(buyer); });
     Print("the fill step alone: 4 fields written", fill);
+    g_row = "fetchfill";
     const Pair toFields = Interleaved(
         runs, nullptr, [&] { Parse(BareRequest(url, infoPage)); bareWrites(); },
         [&] {
@@ -379,6 +401,7 @@ int ServiceMode(const std::string& base)
         std::fprintf(stderr, "  (a bare fill did not reach the fields!)\n");
 
     // 3. One refresh as the service answers it (it returns at most 100 records).
+    g_row = "refresh";
     const Pair refresh = Interleaved(
         runs, nullptr, [&] { Parse(BareRequest(url, listPage)); }, [&] { dlg->Refresh(); });
     char what[96];
@@ -426,6 +449,7 @@ int ListsMode(RawHttpServer& local)
         const int runs = count >= 10000 ? 9 : count >= 1000 ? 21 : 41;
         bool allRows = true;
         int round = 0;
+        g_row = "refresh-" + std::to_string(count);
         const Pair refresh = Interleaved(
             runs, [&] { local.Push({reply}); }, [&] { Parse(BareRequest(url, listPage)); },
             [&] {
@@ -435,6 +459,7 @@ int ListsMode(RawHttpServer& local)
         // Each pair of calls gets an answer that differs from the one before, so there is
         // always something new to paint.
         PaintCheck paintBare, paintOurs;
+        g_row = "repaint-" + std::to_string(count);
         const Pair paint = Interleaved(
             runs,
             [&] {
@@ -457,6 +482,7 @@ int ListsMode(RawHttpServer& local)
             });
         // An answer byte for byte the one before: the poll's usual tick. The bare side asks,
         // parses and looks for the issuing window, which is all such a tick needs.
+        g_row = "tick-" + std::to_string(count);
         const Pair same = Interleaved(
             runs,
             [&] {
@@ -492,6 +518,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot count layered updates\n");
         return 1;
     }
+    char profile[64] = {}, runs[16] = {};
+    if (GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE", profile, sizeof profile) && *profile)
+        g_profile = profile;
+    if (GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE_RUNS", runs, sizeof runs) && std::atoi(runs) > 0)
+        g_profileRuns = std::atoi(runs);
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode != "service" && mode != "lists") {
         std::fprintf(stderr, "usage: ui_bench.exe service|lists   (service: MORAVEL_SERVICE_URL names it)\n");
@@ -520,6 +551,13 @@ int main(int argc, char** argv)
         return 1;
     }
     SNotifyCenter centre;
+    // Where the modules a profiler cannot name sit (Wine copies their sections into
+    // anonymous memory).
+    if (!g_profile.empty())
+        for (const wchar_t* module : {static_cast<const wchar_t*>(nullptr), L"render-gdid.dll", L"imgdecoder-gdipd.dll",
+                                      L"render-gdi.dll", L"imgdecoder-gdip.dll"})
+            if (HMODULE base = GetModuleHandleW(module))
+                std::fprintf(stderr, "module %ls base %p\n", module ? module : L"ui_bench.exe", static_cast<void*>(base));
     const int rc = mode == "lists" ? ListsMode(*local) : ServiceMode(ServiceBaseUrl());
     Pump();
     return rc;
