@@ -55,13 +55,18 @@ for p in $(pgrep wineserver); do
 done
 [ -n "$SERVER" ] || { echo "this prefix's wineserver not found" >&2; exit 1; }
 
-perf record -q -F 1000 -e cpu-clock:u -o "$OUTP.server.data" -p "$SERVER" 2>/dev/null &
+# Both recorders start paused; the benchmark enables them around the row's runs only.
+rm -f "$OUTP.ctl" "$OUTP.server.ctl"
+mkfifo "$OUTP.ctl" "$OUTP.server.ctl"
+export MORAVEL_BENCH_PROFILE_CTL="Z:${OUTP//\//\\}.ctl;Z:${OUTP//\//\\}.server.ctl"
+perf record -q -F 1000 -e cpu-clock:u -D -1 --control "fifo:$OUTP.server.ctl" -o "$OUTP.server.data" -p "$SERVER" \
+  2>/dev/null &
 PERF_PID=$!
 if [ "$ROW" = check ]; then
-  (cd "$BUILD/bench/bridge" && perf record -q -F 1000 -e cpu-clock:u -o "$OUTP.data" -- taskset -c 0 wine bridge_bench.exe \
+  (cd "$BUILD/bench/bridge" && perf record -q -F 1000 -e cpu-clock:u -D -1 --control "fifo:$OUTP.ctl" -o "$OUTP.data" -- taskset -c 0 wine bridge_bench.exe \
     >"$OUTP.txt" 2>&1) || true
 else
-  perf record -q -F 1000 -e cpu-clock:u -o "$OUTP.data" -- taskset -c 0 wine "$BENCH" "$MODE" \
+  perf record -q -F 1000 -e cpu-clock:u -D -1 --control "fifo:$OUTP.ctl" -o "$OUTP.data" -- taskset -c 0 wine "$BENCH" "$MODE" \
     2>"$OUTP.txt" >"$OUTP.stdout.txt" || true
 fi
 kill -INT "$PERF_PID" 2>/dev/null || true
@@ -76,6 +81,8 @@ while read -r _ name _ base; do
 done < <(grep '^module ' "$OUTP.txt")
 {
   grep '^profiled' "$OUTP.txt" || echo "row $ROW did not run; see $OUTP.txt"
+  echo "(samples at 1 kHz of user-space CPU clock: one sample is about 1 ms on the CPU, kernel time
+  counted at the system call that entered it; only while the row ran)"
   echo "== the benchmark process"
   python3 "$ROOT/bench/support/perfpe.py" "$OUTP.data" "${MODULES[@]}"
   echo "== wineserver"

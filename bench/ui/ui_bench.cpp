@@ -70,19 +70,45 @@ struct Pair {
 std::string g_profile, g_row;
 int g_profileRuns = 300;
 
+// Tells the profilers (perf --control fifos, named in MORAVEL_BENCH_PROFILE_CTL, separated
+// by ';') to sample only while the row runs.
+void ProfilerControl(const char* command)
+{
+    char list[1024] = {};
+    if (!GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE_CTL", list, sizeof list))
+        return;
+    for (char* path = std::strtok(list, ";"); path; path = std::strtok(nullptr, ";")) {
+        HANDLE fifo = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                  nullptr);
+        if (fifo == INVALID_HANDLE_VALUE)
+            continue;
+        DWORD written = 0;
+        WriteFile(fifo, command, static_cast<DWORD>(std::strlen(command)), &written, nullptr);
+        CloseHandle(fifo);
+    }
+}
+
 Pair Interleaved(int runs, const std::function<void()>& prepare, const std::function<void()>& bare,
                  const std::function<void()>& ours, const std::function<void(int)>& check = nullptr)
 {
     if (!g_profile.empty()) {
         if (g_row != g_profile)
             return {1, 1};
+        for (int i = 0; i < 2; ++i) {  // warm-up, not sampled
+            if (prepare)
+                prepare();
+            ours();
+        }
+        ProfilerControl("enable\n");
         const double start = NowMs();
         for (int i = 0; i < g_profileRuns; ++i) {
             if (prepare)
                 prepare();
             ours();
         }
-        std::fprintf(stderr, "profiled %s: %d runs in %.0f ms\n", g_row.c_str(), g_profileRuns, NowMs() - start);
+        const double took = NowMs() - start;
+        ProfilerControl("disable\n");
+        std::fprintf(stderr, "profiled %s: %d runs in %.0f ms\n", g_row.c_str(), g_profileRuns, took);
         return {1, 1};
     }
     std::vector<double> b, o;
