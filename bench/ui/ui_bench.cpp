@@ -8,6 +8,8 @@
 //     MORAVEL_SERVICE_URL and the HT stand-in with an issuing window open:
 //     keystroke to pop-up shown, import click to fields written (and to done),
 //     one refresh of the history as the service returns it;
+//   growth mode (ui_bench.exe growth): the resident set over 2,000 calls of a bare
+//     request, GetInvoiceRecordList, IsIssuingWindowOpen and a refresh tick;
 //   lists mode (ui_bench.exe lists): one refresh with 10, 1,000 and 10,000 records,
 //     served byte for byte in the service's format by an in-process loopback server
 //     (the substitute service returns at most 100 records).
@@ -16,6 +18,7 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <wininet.h>
+#include <psapi.h>
 
 #include <json/json.h>
 
@@ -30,6 +33,7 @@
 
 #include "app/uiengine.h"
 #include "bridge/buyerfill.h"
+#include "bridge/targets.h"
 #include "engine/SEdit.h"
 #include "engine/SNotifyCenter.h"
 #include "engine/lists/SItemPanel.h"
@@ -38,6 +42,7 @@
 #include "net/companyendpoints.h"
 #include "net/diag.h"
 #include "net/httptransport.h"
+#include "net/invoiceendpoints.h"
 #include "net/serviceaccess.h"
 #include "net/textconv.h"
 #include "net/wireencoding.h"
@@ -436,7 +441,68 @@ int ServiceMode(const std::string& base)
     return 0;
 }
 
-int ListsMode(RawHttpServer& local)
+size_t WorkingSetKb()
+{
+    PROCESS_MEMORY_COUNTERS pmc = {};
+    pmc.cb = sizeof pmc;
+    return GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc) ? pmc.WorkingSetSize / 1024 : 0;
+}
+
+// Whether memory grows with calls, and from which layer: the resident set before and after
+// the same number of calls of each, after a warm-up. A heap that settles stops growing; a
+// leak keeps its pace.
+void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, CMainDlg& dlg)
+{
+    const std::string reply = RawHttpServer::Answer("HTTP/1.1 200 OK", HistoryAnswer(40));
+    const int warm = 200, calls = 2000;
+    CHttpTransport transport;
+    struct Case {
+        const char* what;
+        bool server;
+        std::function<void()> call;
+    };
+    const Case cases[] = {
+        {"bare request + jsoncpp", true, [&] { Parse(BareRequest(url, listPage)); }},
+        {"GetInvoiceRecordList", true,
+         [&] {
+             std::vector<InvoiceRecord> records;
+             GetInvoiceRecordList(transport, kMerchantKey, kUser, records);
+         }},
+        {"IsIssuingWindowOpen", false, [&] { IsIssuingWindowOpen(); }},
+        {"refresh tick, not painted (same answer)", true, [&] { dlg.Refresh(); }},
+        {"repaint of the main window alone", false,
+         [&] {
+             RECT rc;
+             ::GetClientRect(dlg.m_hWnd, &rc);
+             dlg.InvalidateRect(rc);
+             Pump();
+             dlg.UpdateNow();
+         }},
+        {"refresh tick + repaint (same answer)", true,
+         [&] {
+             dlg.Refresh();
+             Pump();
+             dlg.UpdateNow();
+         }},
+    };
+    std::fprintf(stderr, "growth: resident set over %d calls after %d warm-up calls, 40-record answers\n", calls, warm);
+    for (const Case& c : cases) {
+        size_t before = 0;
+        for (int i = 0; i < warm + calls; ++i) {
+            if (i == warm)
+                before = WorkingSetKb();
+            if (c.server)
+                local.Push({reply});
+            c.call();
+            if (i + 1 == warm + calls / 2)
+                std::fprintf(stderr, "  %-40s half-way %+6ld KB\n", c.what, static_cast<long>(WorkingSetKb()) - static_cast<long>(before));
+        }
+        const long grown = static_cast<long>(WorkingSetKb()) - static_cast<long>(before);
+        std::fprintf(stderr, "  %-40s %+6ld KB   %6.0f bytes a call\n", c.what, grown, 1024.0 * grown / calls);
+    }
+}
+
+int ListsMode(RawHttpServer& local, bool growth)
 {
     const std::string ok = "HTTP/1.1 200 OK";
     // Start-up asks for the version, the merchant's company information, then the list.
@@ -454,6 +520,10 @@ int ListsMode(RawHttpServer& local)
     const Url url = Split(local.Url("/"));
     const std::string listPage =
         "/Invoice_getFaiaoList?business_keyno=" + std::string(kMerchantKey) + "&business_userid=" + kUser;
+    if (growth) {
+        Growth(local, url, listPage, *dlg);
+        return 0;
+    }
     std::fprintf(stderr, "lists mode: in-process loopback server, answers in the service's format; medians\n");
     // The bare main window: the same size, the rows a person sees drawn, a layered update.
     RECT mainRect = {};
@@ -550,13 +620,13 @@ int main(int argc, char** argv)
     if (GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE_RUNS", runs, sizeof runs) && std::atoi(runs) > 0)
         g_profileRuns = std::atoi(runs);
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (mode != "service" && mode != "lists") {
-        std::fprintf(stderr, "usage: ui_bench.exe service|lists   (service: MORAVEL_SERVICE_URL names it)\n");
+    if (mode != "service" && mode != "lists" && mode != "growth") {
+        std::fprintf(stderr, "usage: ui_bench.exe service|lists|growth   (service: MORAVEL_SERVICE_URL names it)\n");
         return 2;
     }
     // Before anything reads the base URL.
     std::unique_ptr<RawHttpServer> local;
-    if (mode == "lists") {
+    if (mode == "lists" || mode == "growth") {
         local = std::make_unique<RawHttpServer>();
         const std::string base = local->Url("/");
         OverrideServiceBaseUrl(base);
@@ -584,7 +654,7 @@ int main(int argc, char** argv)
                                       L"render-gdi.dll", L"imgdecoder-gdip.dll"})
             if (HMODULE base = GetModuleHandleW(module))
                 std::fprintf(stderr, "module %ls base %p\n", module ? module : L"ui_bench.exe", static_cast<void*>(base));
-    const int rc = mode == "lists" ? ListsMode(*local) : ServiceMode(ServiceBaseUrl());
+    const int rc = mode == "service" ? ServiceMode(ServiceBaseUrl()) : ListsMode(*local, mode == "growth");
     Pump();
     return rc;
 }
