@@ -7,14 +7,14 @@
 # service), refresh-N, repaint-N, tick-N (N = 10, 1000, 10000; in-process server);
 # or check: bench/bridge's IsIssuingWindowOpen among 100 other titled windows.
 # Only the measured side of that row runs, RUNS times (default 300), with its preparation.
-# Output in build/windows/bench/ui/state/profile-ROW.*. Same Wine set-up as bench/ui/run.sh.
+# Output in build/windows/bench/profile/profile-ROW.*. Same Wine set-up as bench/ui/run.sh.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 ROW=${1:?usage: bench/profile.sh ROW [RUNS]}
 export MORAVEL_BENCH_PROFILE=$ROW MORAVEL_BENCH_PROFILE_RUNS=${2:-300}
 BUILD=${MORAVEL_BUILD_DIR:-$ROOT/build/windows}
 SERVICE=${MORAVEL_SERVICE_BINARY:-$ROOT/build/native/service/invoice-service}
-STATE=$BUILD/bench/ui/state
+STATE=$BUILD/bench/profile
 BENCH=$BUILD/bin/ui_bench.exe
 OUTP=$STATE/profile-$ROW
 MODE=service
