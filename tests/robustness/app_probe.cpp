@@ -207,6 +207,18 @@ int BareWindow()
     return 0;
 }
 
+// One refresh tick as the timer gives it: sent, not posted, so the refresh has finished
+// before the next one starts; then the program left to drain its queue (the layered
+// repaint the refresh posted) as it would in the 1.5 s between two real ticks.
+bool Tick(HWND main, HANDLE process)
+{
+    DWORD_PTR r = 0;
+    const bool answered = SendMessageTimeoutW(main, WM_TIMER, kRefreshTimer, 0, SMTO_NORMAL, 20000, &r) != 0;
+    if (process)
+        WaitForInputIdle(process, 2000);
+    return answered;
+}
+
 int Ticks(int count)
 {
     Find f = {0, true, nullptr};
@@ -221,11 +233,11 @@ int Ticks(int count)
     QueryPerformanceFrequency(&freq);
     QueryPerformanceCounter(&t0);
     int answered = 0;
-    for (int i = 0; i < count; ++i) {
-        DWORD_PTR r = 0;
-        // Sent, not posted: each tick's refresh has finished before the next one starts.
-        answered += SendMessageTimeoutW(f.found, WM_TIMER, kRefreshTimer, 0, SMTO_NORMAL, 20000, &r) != 0;
-    }
+    HANDLE idle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+    for (int i = 0; i < count; ++i)
+        answered += Tick(f.found, idle);
+    if (idle)
+        CloseHandle(idle);
     QueryPerformanceCounter(&t1);
     const double ms = 1000.0 * (t1.QuadPart - t0.QuadPart) / freq.QuadPart;
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
@@ -288,13 +300,15 @@ int Soak(int count, int every)
     QueryPerformanceFrequency(&freq);
     QueryPerformanceCounter(&t0);
     int answered = 0;
+    HANDLE idle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
     for (int i = 0; i < count; ++i) {
-        DWORD_PTR r = 0;
-        answered += SendMessageTimeoutW(f.found, WM_TIMER, kRefreshTimer, 0, SMTO_NORMAL, 20000, &r) != 0;
+        answered += Tick(f.found, idle);
         if (every > 0 && (i + 1) % every == 0 && i + 1 < count)
             PrintResources("at", i + 1, ResourcesOf(pid));
     }
     QueryPerformanceCounter(&t1);
+    if (idle)
+        CloseHandle(idle);
     PrintResources("end", count, ResourcesOf(pid));
     std::printf("soak answered %d of %d in %.1f s\n", answered, count,
                 static_cast<double>(t1.QuadPart - t0.QuadPart) / freq.QuadPart);
