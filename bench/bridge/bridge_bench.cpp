@@ -1,7 +1,8 @@
 // Prints the cost of the bridge's calls against stand-in invoicing programs, each
-// beside a bare inline loop doing the same Win32 work in the same run (the same process
-// snapshot and window discovery on every call; bench/support/bare.h, shared with
-// bench/ui). Run with everything on one CPU (taskset -c 0, wineserver included).
+// beside a bare inline loop doing the same Win32 work in the same run, the two in
+// alternation (the same process snapshot and window discovery on every call;
+// bench/support/bare.h, shared with bench/ui). Run with everything on one CPU
+// (taskset -c 0, wineserver included).
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -13,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bridge/buyerfill.h"
@@ -49,6 +51,29 @@ void Say(const char* format, ...) {
     va_end(args);
     DWORD written = 0;
     if (length > 0) WriteFile(g_out.get(), line, static_cast<DWORD>(std::min<int>(length, sizeof line - 1)), &written, nullptr);
+}
+
+// The medians of two bodies run in alternation, so a change in the machine's load reaches
+// both alike; one warm-up call each.
+std::pair<double, double> InterleavedMedians(int runs, const std::function<void()>& bare,
+                                             const std::function<void()>& ours) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    std::vector<double> times[2];
+    bare();
+    ours();
+    for (int i = 0; i < runs; ++i) {
+        for (int which = 0; which < 2; ++which) {
+            LARGE_INTEGER start, end;
+            QueryPerformanceCounter(&start);
+            (which ? ours : bare)();
+            QueryPerformanceCounter(&end);
+            times[which].push_back(1e6 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                                   static_cast<double>(frequency.QuadPart));
+        }
+    }
+    for (auto& t : times) std::nth_element(t.begin(), t.begin() + runs / 2, t.end());
+    return {times[0][static_cast<size_t>(runs / 2)], times[1][static_cast<size_t>(runs / 2)]};
 }
 
 double MedianMicroseconds(int runs, const std::function<void()>& body) {
@@ -140,8 +165,8 @@ int main() {
             return 1;
         }
         bool ok = true;
-        double bare = MedianMicroseconds(runs, [&] { ok = bare::HtFill(texts) && ok; });
-        double fill = MedianMicroseconds(runs, [&] { ok = FillBuyerBlock(buyer) == FillResult::Complete && ok; });
+        const auto [bare, fill] = InterleavedMedians(runs, [&] { ok = bare::HtFill(texts) && ok; },
+                                                     [&] { ok = FillBuyerBlock(buyer) == FillResult::Complete && ok; });
         Say("FillBuyerBlock (HT stand-in)      %9.1f   bare inline loop %9.1f   ratio %.2f (target <= 1.2)%s\n", fill,
             bare, fill / bare, ok ? "" : "   [a fill FAILED]");
     }
@@ -168,9 +193,9 @@ int main() {
         }
         int titled = 0;
         HWND found = nullptr;
-        double bare = MedianMicroseconds(runs, [&] { found = bare::IssuingWindowCheck(&titled); });
         bool open = true;
-        double check = MedianMicroseconds(runs, [&] { open = IsIssuingWindowOpen() && open; });
+        const auto [bare, check] = InterleavedMedians(runs, [&] { found = bare::IssuingWindowCheck(&titled); },
+                                                      [&] { open = IsIssuingWindowOpen() && open; });
         Say("IsIssuingWindowOpen (BW, %d titled top-level windows) %9.1f   bare snapshot + two-phrase search %9.1f   ratio %.2f (target <= 2)%s\n",
             titled, check, bare, check / bare, open && found ? "" : "   [window NOT found]");
         double fill = MedianMicroseconds(runs, [&] { open = FillBuyerBlock(buyer) == FillResult::Complete && open; });
