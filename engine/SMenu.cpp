@@ -106,11 +106,21 @@ SMenu::Icon* SMenu::MakeIcon(const std::wstring& skinName, int index)
         return nullptr;
     }
     auto* app = SApplication::getSingletonPtr();
+    // The system draws menus at its own scale, so the icon is made for that scale from the
+    // picture drawn for it.
+    int dpi = 96;
+    if (HDC screen = ::GetDC(nullptr)) {
+        dpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ::ReleaseDC(nullptr, screen);
+    }
+    if (dpi <= 0) dpi = 96;
     SIZE sz = skin->GetSkinSize();
+    sz = SIZE{MulDiv(sz.cx, dpi, 96), MulDiv(sz.cy, dpi, 96)};
     SAutoRefPtr<IRenderTarget> rt;
     if (!app || !app->GetRenderFactory() || sz.cx <= 0 || sz.cy <= 0 ||
         !app->GetRenderFactory()->CreateRenderTarget(rt.Out(), sz.cx, sz.cy))
         return nullptr;
+    rt->SetDpi(dpi);
     RECT rc = {0, 0, sz.cx, sz.cy};
     rt->ClearRect(rc, RGBA(0, 0, 0, 0));
     skin->DrawByIndex(rt, rc, index);
