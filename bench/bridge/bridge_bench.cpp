@@ -1,21 +1,26 @@
 // Prints the cost of the bridge's calls against stand-in invoicing programs, each
-// beside a bare inline loop doing the same Win32 work in the same run. Run with
-// everything on one CPU (taskset -c 0, wineserver included) for steady figures.
+// beside a bare inline loop doing the same Win32 work in the same run, the two in
+// alternation (the same process snapshot and window discovery on every call;
+// bench/support/bare.h, shared with bench/ui). Run with everything on one CPU
+// (taskset -c 0, wineserver included).
 #include <windows.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bridge/buyerfill.h"
 #include "bridge/handles.h"
 #include "bridge/targets.h"
+#include "bare.h"
 #include "standinclient.h"
 
 namespace {
@@ -48,6 +53,29 @@ void Say(const char* format, ...) {
     if (length > 0) WriteFile(g_out.get(), line, static_cast<DWORD>(std::min<int>(length, sizeof line - 1)), &written, nullptr);
 }
 
+// The medians of two bodies run in alternation, so a change in the machine's load reaches
+// both alike; one warm-up call each.
+std::pair<double, double> InterleavedMedians(int runs, const std::function<void()>& bare,
+                                             const std::function<void()>& ours) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    std::vector<double> times[2];
+    bare();
+    ours();
+    for (int i = 0; i < runs; ++i) {
+        for (int which = 0; which < 2; ++which) {
+            LARGE_INTEGER start, end;
+            QueryPerformanceCounter(&start);
+            (which ? ours : bare)();
+            QueryPerformanceCounter(&end);
+            times[which].push_back(1e6 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                                   static_cast<double>(frequency.QuadPart));
+        }
+    }
+    for (auto& t : times) std::nth_element(t.begin(), t.begin() + runs / 2, t.end());
+    return {times[0][static_cast<size_t>(runs / 2)], times[1][static_cast<size_t>(runs / 2)]};
+}
+
 double MedianMicroseconds(int runs, const std::function<void()>& body) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
@@ -65,70 +93,18 @@ double MedianMicroseconds(int runs, const std::function<void()>& body) {
     return times[static_cast<size_t>(runs / 2)];
 }
 
-// The bare loop: process check, exact titles, anchor, two first children, the
-// four containers and four bounded writes, all inline.
-bool BareHtFill(const std::wstring* texts) {
-    bool running = false;
-    {
-        KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        PROCESSENTRY32W entry = {};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-            if (wcscmp(entry.szExeFile, L"Aisino.Framework.Startup.exe") != 0) continue;
-            KernelHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID));
-            running = process.valid();
-            break;
-        }
+// Tells the profilers (perf --control fifos, named in MORAVEL_BENCH_PROFILE_CTL, separated
+// by ';') to sample only while the row runs.
+void ProfilerControl(const char* command) {
+    char list[1024] = {};
+    if (!GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE_CTL", list, sizeof list)) return;
+    for (char* path = std::strtok(list, ";"); path; path = std::strtok(nullptr, ";")) {
+        HANDLE fifo = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (fifo == INVALID_HANDLE_VALUE) continue;
+        DWORD written = 0;
+        WriteFile(fifo, command, static_cast<DWORD>(std::strlen(command)), &written, nullptr);
+        CloseHandle(fifo);
     }
-    if (!running) return false;
-    HWND issuing = FindWindowW(nullptr, L"开具增值税普通发票");
-    if (!issuing) issuing = FindWindowW(nullptr, L"开具增值税专用发票");
-    HWND anchor = FindWindowExW(issuing, nullptr, nullptr, L"FPtiankai_new");
-    HWND target = GetTopWindow(GetTopWindow(anchor));
-    if (!target) return false;
-    HWND children[22] = {};
-    HWND child = GetTopWindow(target);
-    for (int i = 0; child && i < 22; ++i, child = GetWindow(child, GW_HWNDNEXT)) children[i] = child;
-    const int order[4] = {21, 19, 20, 18};
-    for (int k = 0; k < 4; ++k) {
-        HWND first = GetTopWindow(children[order[k]]);
-        HWND second = first ? GetWindow(first, GW_HWNDNEXT) : nullptr;
-        HWND field = second ? second : first;
-        DWORD_PTR reply = 0;
-        if (field && !SendMessageTimeoutW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(texts[k].c_str()),
-                                          SMTO_ABORTIFHUNG, 2000, &reply))
-            return false;
-    }
-    return true;
-}
-
-struct TitleWalk {
-    const char* phrase;  // GBK bytes
-    int windows = 0;
-    HWND found = nullptr;
-};
-
-// One title search done inline: read each title, convert to GBK, look for the phrase.
-BOOL CALLBACK MatchTitle(HWND window, LPARAM param) {
-    auto* walk = reinterpret_cast<TitleWalk*>(param);
-    wchar_t title[256];
-    int length = GetWindowTextW(window, title, 256);
-    if (length <= 0) return TRUE;
-    ++walk->windows;
-    char bytes[512];
-    BOOL lossy = FALSE;
-    int size = WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, title, length, bytes, sizeof bytes - 1, nullptr, &lossy);
-    if (size <= 0 || lossy) return TRUE;
-    bytes[size] = '\0';
-    if (!std::strstr(bytes, walk->phrase)) return TRUE;
-    walk->found = window;
-    return FALSE;
-}
-
-std::string Gbk(const wchar_t* text) {
-    char bytes[256] = {};
-    WideCharToMultiByte(936, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
-    return bytes;
 }
 
 LRESULT CALLBACK Quiet(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -164,7 +140,13 @@ private:
 
 int main() {
     KeepStdoutForFigures();
-    const int runs = 200;
+    int runs = 200;
+    // For a profiler: MORAVEL_BENCH_PROFILE=check runs only the window check, that many times.
+    char profile[16] = {}, count[16] = {};
+    const bool profiling = GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE", profile, sizeof profile) &&
+                           std::strcmp(profile, "check") == 0;
+    if (profiling && GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE_RUNS", count, sizeof count) && atoi(count) > 0)
+        runs = atoi(count);
     CompanyRecord buyer;
     buyer.Name = L"上海示例贸易有限公司";
     buyer.CreditCode = L"91310115MA1K3YJ77Q";
@@ -176,17 +158,20 @@ int main() {
                                    buyer.Bank + L" " + buyer.Bankaccount};
 
     Say("bridge benchmark: median of %d runs, microseconds\n", runs);
-    {
+    if (!profiling) {
         auto ht = StandInProcess::Start(L"Aisino.Framework.Startup.exe", L"--hidden", L"");
         if (!ht) {
             Say("could not start the HT stand-in\n");
             return 1;
         }
         bool ok = true;
-        double bare = MedianMicroseconds(runs, [&] { ok = BareHtFill(texts) && ok; });
-        double fill = MedianMicroseconds(runs, [&] { ok = FillBuyerBlock(buyer) == FillResult::Complete && ok; });
+        int bareFailed = 0, oursFailed = 0;
+        const auto [bare, fill] = InterleavedMedians(runs, [&] { bareFailed += !bare::HtFill(texts); },
+                                                     [&] { oursFailed += FillBuyerBlock(buyer) != FillResult::Complete; });
+        ok = !bareFailed && !oursFailed;
         Say("FillBuyerBlock (HT stand-in)      %9.1f   bare inline loop %9.1f   ratio %.2f (target <= 1.2)%s\n", fill,
-            bare, fill / bare, ok ? "" : "   [a fill FAILED]");
+            bare, fill / bare, ok ? "" : "   [fills FAILED]");
+        if (!ok) Say("  failed: bare %d, FillBuyerBlock %d of %d\n", bareFailed, oursFailed, runs + 1);
     }
     {
         auto bw = StandInProcess::Start(L"kp.exe", L"--hidden", L"");
@@ -195,19 +180,27 @@ int main() {
             return 1;
         }
         OtherWindows others(100);
-        const std::string special = Gbk(L"增值税专用发票开具"), ordinary = Gbk(L"增值税普通发票开具");
-        TitleWalk walk;
-        double bare = MedianMicroseconds(runs, [&] {
-            walk = TitleWalk{special.c_str()};
-            EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&walk));
-            if (walk.found) return;
-            walk = TitleWalk{ordinary.c_str()};
-            EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&walk));
-        });
+        if (profiling) {
+            bool open = IsIssuingWindowOpen();
+            ProfilerControl("enable\n");
+            LARGE_INTEGER f, t0, t1;
+            QueryPerformanceFrequency(&f);
+            QueryPerformanceCounter(&t0);
+            for (int i = 0; i < runs; ++i) open = IsIssuingWindowOpen() && open;
+            QueryPerformanceCounter(&t1);
+            ProfilerControl("disable\n");
+            Say("profiled check: %d runs in %.0f ms%s\n", runs, 1000.0 * (t1.QuadPart - t0.QuadPart) / f.QuadPart,
+                open ? "" : " [window NOT found]");
+            Say("module bridge_bench.exe base %p\n", static_cast<void*>(GetModuleHandleW(nullptr)));
+            return 0;
+        }
+        int titled = 0;
+        HWND found = nullptr;
         bool open = true;
-        double check = MedianMicroseconds(runs, [&] { open = IsIssuingWindowOpen() && open; });
-        Say("IsIssuingWindowOpen (BW, %d titled top-level windows) %9.1f   bare two-phrase search %9.1f   ratio %.2f%s\n",
-            walk.windows, check, bare, check / bare, open && walk.found ? "" : "   [window NOT found]");
+        const auto [bare, check] = InterleavedMedians(runs, [&] { found = bare::IssuingWindowCheck(&titled); },
+                                                      [&] { open = IsIssuingWindowOpen() && open; });
+        Say("IsIssuingWindowOpen (BW, %d titled top-level windows) %9.1f   bare snapshot + two-phrase search %9.1f   ratio %.2f (target <= 2)%s\n",
+            titled, check, bare, check / bare, open && found ? "" : "   [window NOT found]");
         double fill = MedianMicroseconds(runs, [&] { open = FillBuyerBlock(buyer) == FillResult::Complete && open; });
         Say("FillBuyerBlock (BW, same windows) %9.1f\n", fill);
     }

@@ -1,12 +1,20 @@
 // Create-and-first-paint and full-repaint times of a main-window-sized layout (462 x 730,
-// about 30 widgets), against a bare Win32 window that fills and blits a buffer of that size.
-// Usage: engine_bench [rounds] [--show ms] [--translucent]
+// about 30 widgets) in a translucent window like the program's, against a bare layered
+// window of that size that draws the layout's ten rows of text into a buffer it keeps and
+// hands it to UpdateLayeredWindow. Both windows are shown; a span ends when the layered
+// update is done (counted through the import table). Medians after two warm-up rounds.
+// Usage: engine_bench [rounds] [--show ms] [--opaque]
 #include <windows.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <memory>
 #include <vector>
 #include "engine/SEngine.h"
+#include "bare.h"
+#include "benchclock.h"
+#include "layeredcount.h"
 #include "pluginloader.h"
 
 using namespace SOUI;
@@ -53,57 +61,32 @@ std::string Layout(bool translucent)
 </SOUI>)";
 }
 
-double Ms(LARGE_INTEGER a, LARGE_INTEGER b)
-{
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return double(b.QuadPart - a.QuadPart) * 1000.0 / double(f.QuadPart);
-}
-
-LARGE_INTEGER Now()
-{
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t;
-}
-
-// The bare baseline: a plain window that fills a 32-bit DIB and blits it on WM_PAINT.
-LRESULT CALLBACK BareProc(HWND h, UINT m, WPARAM w, LPARAM l)
-{
-    if (m == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(h, &ps);
-        HDC mem = CreateCompatibleDC(hdc);
-        BITMAPINFO bi = {};
-        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 462, -730, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(mem, bmp);
-        std::fill(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + 462 * 730, 0xFFFFFFFFu);
-        BitBlt(hdc, 0, 0, 462, 730, mem, 0, 0, SRCCOPY);
-        SelectObject(mem, old);
-        DeleteObject(bmp);
-        DeleteDC(mem);
-        EndPaint(h, &ps);
-        return 0;
-    }
-    return DefWindowProcW(h, m, w, l);
-}
-
 class BenchHost : public SHostWnd {
 public:
     using SHostWnd::Render;
 };
+
+std::vector<std::wstring> RowTexts()
+{
+    std::vector<std::wstring> rows;
+    for (int i = 0; i < 10; ++i)
+        rows.push_back(L"北京某某科技有限公司 第" + std::to_wstring(i + 1) + L"家");
+    return rows;
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
     int rounds = 20, showMs = 0;
-    bool translucent = false;
+    bool translucent = true;
     for (int i = 1; i < argc; ++i) {
         if (!strcmp(argv[i], "--show") && i + 1 < argc) showMs = atoi(argv[++i]);
-        else if (!strcmp(argv[i], "--translucent")) translucent = true;
+        else if (!strcmp(argv[i], "--opaque")) translucent = false;
         else rounds = atoi(argv[i]);
+    }
+    if (!layered::Install()) {
+        printf("cannot count layered updates\n");
+        return 1;
     }
     CPluginLoader loader;
     SAutoRefPtr<IRenderFactory> render;
@@ -138,44 +121,76 @@ int main(int argc, char** argv)
             return 0;
         }
 
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = BareProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"BareBench";
-        RegisterClassW(&wc);
-
-        // Windows stay hidden: painting is driven directly, as WM_PAINT would.
-        double engCreate = 0, engFull = 0, bareCreate = 0, bareFull = 0;
+        const std::vector<std::wstring> rows = RowTexts();
+        std::vector<double> engCreate, engFull, bareCreate, bareFull;
+        int engPainted = 0, barePainted = 0, spans = 0;
         RECT all = {0, 0, 462, 730};
-        for (int r = 0; r < rounds; ++r) {
-            LARGE_INTEGER t0 = Now();
-            BenchHost host;
-            host.SetLayoutXml(layout.c_str());
-            host.Create(nullptr);
-            host.Render(all);
-            LARGE_INTEGER t1 = Now();
-            for (int k = 0; k < 5; ++k) host.Render(all);
-            LARGE_INTEGER t2 = Now();
-            engCreate += Ms(t0, t1);
-            engFull += Ms(t1, t2) / 5;
+        auto pump = [] {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        };
+        for (int r = 0; r < rounds + 2; ++r) {
+            const bool kept = r >= 2;  // two warm-up rounds
+            layered::Counts().clear();
+            double t0 = NowMs();
+            auto host = std::make_unique<BenchHost>();
+            host->SetLayoutXml(layout.c_str());
+            host->Create(nullptr);
+            host->ShowWindow(SW_SHOWNOACTIVATE);
+            if (translucent) host->UpdateNow();
+            else ::UpdateWindow(host->m_hWnd);
+            double t1 = NowMs();
+            const bool engShown = !translucent || layered::Count(host->m_hWnd) > 0;
+            std::vector<double> full;
+            int fullPainted = 0;
+            for (int k = 0; k < 5; ++k) {
+                layered::Counts().clear();
+                double f0 = NowMs();
+                host->InvalidateRect(all);
+                if (translucent) host->UpdateNow();
+                else ::UpdateWindow(host->m_hWnd);
+                full.push_back(NowMs() - f0);
+                fullPainted += !translucent || layered::Count(host->m_hWnd) > 0;
+            }
+            host.reset();
+            pump();
 
-            LARGE_INTEGER b0 = Now();
-            HWND bare = CreateWindowExW(0, L"BareBench", L"", WS_POPUP, 0, 0, 462, 730, nullptr, nullptr,
-                                        GetModuleHandleW(nullptr), nullptr);
-            SendMessageW(bare, WM_PAINT, 0, 0);
-            LARGE_INTEGER b1 = Now();
-            for (int k = 0; k < 5; ++k) SendMessageW(bare, WM_PAINT, 0, 0);
-            LARGE_INTEGER b2 = Now();
-            DestroyWindow(bare);
-            bareCreate += Ms(b0, b1);
-            bareFull += Ms(b1, b2) / 5;
+            layered::Counts().clear();
+            double b0 = NowMs();
+            auto window = std::make_unique<bare::LayeredWindow>(462, 730);
+            window->Show(true);
+            window->Paint(rows);
+            double b1 = NowMs();
+            const bool bareShown = layered::Count(window->Wnd()) > 0;
+            std::vector<double> bareRepaint;
+            int bareFullPainted = 0;
+            for (int k = 0; k < 5; ++k) {
+                layered::Counts().clear();
+                double f0 = NowMs();
+                window->Paint(rows);
+                bareRepaint.push_back(NowMs() - f0);
+                bareFullPainted += layered::Count(window->Wnd()) > 0;
+            }
+            window.reset();
+            pump();
+            if (!kept) continue;
+            engCreate.push_back(t1 - t0);
+            engFull.push_back(Median(full));
+            bareCreate.push_back(b1 - b0);
+            bareFull.push_back(Median(bareRepaint));
+            spans += 6;
+            engPainted += engShown + fullPainted;
+            barePainted += bareShown + bareFullPainted;
         }
-        engCreate /= rounds, engFull /= rounds, bareCreate /= rounds, bareFull /= rounds;
-        printf("layout 462x730, %d rounds%s\n", rounds, translucent ? ", translucent" : "");
-        printf("create + first paint: engine %.2f ms, bare window %.2f ms, ratio %.1f\n", engCreate, bareCreate,
-               engCreate / bareCreate);
-        printf("full repaint:         engine %.2f ms, bare window %.2f ms, ratio %.1f\n", engFull, bareFull,
-               engFull / bareFull);
+        const double ec = Median(engCreate), ef = Median(engFull), bc = Median(bareCreate), bf = Median(bareFull);
+        printf("layout 462x730, %s, %d rounds after 2 warm-up, medians\n", translucent ? "translucent" : "opaque",
+               rounds);
+        printf("create + first paint: engine %.2f ms, bare window %.2f ms, ratio %.2f\n", ec, bc, ec / bc);
+        printf("full repaint:         engine %.2f ms, bare window %.2f ms, ratio %.2f\n", ef, bf, ef / bf);
+        printf("layered update inside the span: engine %d/%d, bare %d/%d\n", engPainted, spans, barePainted, spans);
     }
     return code;
 }

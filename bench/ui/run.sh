@@ -49,3 +49,4 @@ echo "service: $MORAVEL_SERVICE_URL"
 # Figures on stderr; the transport's trace lines go to a file.
 taskset -c 0 wine "$BENCH" service 2>&1 >"$STATE/bench-stdout-service.txt"
 taskset -c 0 wine "$BENCH" lists 2>&1 >"$STATE/bench-stdout-lists.txt"
+taskset -c 0 wine "$BENCH" growth 2>&1 >"$STATE/bench-stdout-growth.txt"

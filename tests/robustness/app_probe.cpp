@@ -1,13 +1,20 @@
 // Drives the real Moravel.exe from outside for scripts/bench: start to first paint,
 // and the main window's working set over refresh ticks. Prints figures, asserts nothing.
 //   app_probe firstpaint EXE      ms from CreateProcess to the first painted window
-//   app_probe firstpaint-bare     the same for a bare window of the same size (baseline)
+//   app_probe firstpaint-bare     the same for the bare window (baseline)
+//   app_probe bare-window         the bare window itself, left open: a translucent window of
+//                                 the main window's size with GDI+ started and the program's
+//                                 fonts drawn once, updated through UpdateLayeredWindow (also
+//                                 the baseline for the resident set)
 //   app_probe ticks N             sends N refresh ticks to the main window, then prints
 //                                 ms a tick and the working set
-//   app_probe soak N              the same, printing working set, GDI and USER objects
-//                                 and handle count before the first tick and after the last
+//   app_probe soak N [EVERY]      the same, printing working set, private bytes, GDI and USER
+//                                 objects and handle count before the first tick, every
+//                                 EVERY ticks and after the last
 #include <windows.h>
 #include <psapi.h>
+#include <objidl.h>
+#include <gdiplus.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -106,7 +113,8 @@ bool LooksPainted(HWND hwnd)
     return painted;
 }
 
-int FirstPaint(const std::wstring& exe, const std::wstring& args)
+// `label` names the start in every line, so a failed start is dropped by name, not by position.
+int FirstPaint(const char* label, const std::wstring& exe, const std::wstring& args)
 {
     LARGE_INTEGER freq, t0, t1;
     QueryPerformanceFrequency(&freq);
@@ -119,47 +127,96 @@ int FirstPaint(const std::wstring& exe, const std::wstring& args)
         EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&f));
         if (f.found && LooksPainted(f.found)) {
             QueryPerformanceCounter(&t1);
-            std::printf("first paint %.1f ms\n", 1000.0 * (t1.QuadPart - t0.QuadPart) / freq.QuadPart);
+            std::printf("first paint %s %.1f ms\n", label, 1000.0 * (t1.QuadPart - t0.QuadPart) / freq.QuadPart);
             return 0;
         }
         Sleep(1);
     }
-    std::printf("first paint: no window\n");
+    std::printf("first paint %s failed: no painted window\n", label);
     return 1;
 }
 
-LRESULT CALLBACK BareProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    if (msg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        RECT rc = {0, 0, 462, 60};
-        FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    if (msg == WM_DESTROY)
-        PostQuitMessage(0);
-    return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-// The baseline: a plain top-level window of the main window's size that paints a bar.
+// The baseline: what any translucent window of the main window's size with the program's
+// fonts and GDI+ costs. Text is drawn with each of the fonts the program's layouts name,
+// into a 32-bit buffer, made opaque and handed to UpdateLayeredWindow.
 int BareWindow()
 {
+    ULONG_PTR gdiplus = 0;
+    Gdiplus::GdiplusStartupInput input;
+    if (Gdiplus::GdiplusStartup(&gdiplus, &input, nullptr) != Gdiplus::Ok)
+        return 1;
     WNDCLASSW wc = {};
-    wc.lpfnWndProc = BareProc;
+    wc.lpfnWndProc = DefWindowProcW;
     wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     wc.lpszClassName = L"MoravelBareProbe";
     RegisterClassW(&wc);
-    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"Lumora开票助手", WS_POPUP | WS_VISIBLE, 100, 100,
-                                462, 730, nullptr, nullptr, wc.hInstance, nullptr);
+    const int w = 462, h = 730;
+    HWND hwnd = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, wc.lpszClassName, L"Lumora开票助手", WS_POPUP,
+                                100, 100, w, h, nullptr, nullptr, wc.hInstance, nullptr);
     if (!hwnd)
         return 1;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    DWORD* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+    HGDIOBJ oldBmp = SelectObject(mem, dib);
+    for (int i = 0; i < w * h; ++i)
+        bits[i] = 0xFFFFFFFFu;
+    RECT bar = {0, 0, w, 60};
+    FillRect(mem, &bar, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    struct Face {
+        const wchar_t* name;
+        int size;
+        int weight;
+    };
+    const Face faces[] = {{L"微软雅黑", 16, FW_NORMAL}, {L"微软雅黑", 15, FW_NORMAL}, {L"微软雅黑", 14, FW_NORMAL},
+                          {L"微软雅黑", 12, FW_NORMAL}, {L"微软雅黑", 18, FW_BOLD},   {L"PingFangSC-Regular", 15, FW_NORMAL}};
+    SetBkMode(mem, TRANSPARENT);
+    int y = 70;
+    std::vector<HFONT> fonts;
+    for (const Face& f : faces) {
+        HFONT font = CreateFontW(-f.size, 0, 0, 0, f.weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0,
+                                 f.name);
+        fonts.push_back(font);
+        HGDIOBJ old = SelectObject(mem, font);
+        RECT rc = {12, y, w - 12, y + 40};
+        DrawTextW(mem, L"福州路明信息技术有限公司 91350100M000100Y43", -1, &rc, DT_SINGLELINE | DT_VCENTER);
+        SelectObject(mem, old);
+        y += 47;
+    }
+    GdiFlush();
+    for (int i = 0; i < w * h; ++i)
+        bits[i] |= 0xFF000000u;
+    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    SIZE sz = {w, h};
+    POINT src = {0, 0};
+    BLENDFUNCTION bf = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    UpdateLayeredWindow(hwnd, nullptr, nullptr, &sz, mem, &src, 0, &bf, ULW_ALPHA);
     MSG m;
     while (GetMessageW(&m, nullptr, 0, 0) > 0)
         DispatchMessageW(&m);
+    SelectObject(mem, oldBmp);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    for (HFONT font : fonts)
+        DeleteObject(font);
+    Gdiplus::GdiplusShutdown(gdiplus);
     return 0;
+}
+
+// One refresh tick as the timer gives it: sent, not posted, so the refresh has finished
+// before the next one starts; then the program left to drain its queue (the layered
+// repaint the refresh posted) as it would in the 1.5 s between two real ticks.
+bool Tick(HWND main, HANDLE process)
+{
+    DWORD_PTR r = 0;
+    const bool answered = SendMessageTimeoutW(main, WM_TIMER, kRefreshTimer, 0, SMTO_NORMAL, 20000, &r) != 0;
+    if (process)
+        WaitForInputIdle(process, 2000);
+    return answered;
 }
 
 int Ticks(int count)
@@ -176,11 +233,11 @@ int Ticks(int count)
     QueryPerformanceFrequency(&freq);
     QueryPerformanceCounter(&t0);
     int answered = 0;
-    for (int i = 0; i < count; ++i) {
-        DWORD_PTR r = 0;
-        // Sent, not posted: each tick's refresh has finished before the next one starts.
-        answered += SendMessageTimeoutW(f.found, WM_TIMER, kRefreshTimer, 0, SMTO_NORMAL, 20000, &r) != 0;
-    }
+    HANDLE idle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+    for (int i = 0; i < count; ++i)
+        answered += Tick(f.found, idle);
+    if (idle)
+        CloseHandle(idle);
     QueryPerformanceCounter(&t1);
     const double ms = 1000.0 * (t1.QuadPart - t0.QuadPart) / freq.QuadPart;
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
@@ -195,7 +252,7 @@ int Ticks(int count)
 }
 
 struct Resources {
-    unsigned long long workingSetKb = 0;
+    unsigned long long workingSetKb = 0, privateKb = 0;
     DWORD gdi = 0, user = 0, handles = 0;
 };
 
@@ -205,10 +262,12 @@ Resources ResourcesOf(DWORD pid)
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
     if (!process)
         return r;
-    PROCESS_MEMORY_COUNTERS pmc = {};
+    PROCESS_MEMORY_COUNTERS_EX pmc = {};
     pmc.cb = sizeof pmc;
-    if (GetProcessMemoryInfo(process, &pmc, sizeof pmc))
+    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc)) {
         r.workingSetKb = pmc.WorkingSetSize / 1024;
+        r.privateKb = pmc.PrivateUsage / 1024;
+    }
     r.gdi = GetGuiResources(process, GR_GDIOBJECTS);
     r.user = GetGuiResources(process, GR_USEROBJECTS);
     GetProcessHandleCount(process, &r.handles);
@@ -218,14 +277,15 @@ Resources ResourcesOf(DWORD pid)
 
 void PrintResources(const char* when, int ticks, const Resources& r)
 {
-    std::printf("soak %s ticks %d working-set %llu KB gdi %lu user %lu handles %lu\n", when, ticks, r.workingSetKb,
-                static_cast<unsigned long>(r.gdi), static_cast<unsigned long>(r.user),
+    std::printf("soak %s ticks %d working-set %llu KB private %llu KB gdi %lu user %lu handles %lu\n", when, ticks,
+                r.workingSetKb, r.privateKb, static_cast<unsigned long>(r.gdi), static_cast<unsigned long>(r.user),
                 static_cast<unsigned long>(r.handles));
     std::fflush(stdout);
 }
 
-// Eight hours of polling at 1.5 s, sent back to back.
-int Soak(int count)
+// Eight hours of polling at 1.5 s, sent back to back; the resources every `every` ticks show
+// whether growth levels off (a heap settling) or keeps its pace (a leak).
+int Soak(int count, int every)
 {
     Find f = {0, true, nullptr};
     EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&f));
@@ -240,11 +300,15 @@ int Soak(int count)
     QueryPerformanceFrequency(&freq);
     QueryPerformanceCounter(&t0);
     int answered = 0;
+    HANDLE idle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
     for (int i = 0; i < count; ++i) {
-        DWORD_PTR r = 0;
-        answered += SendMessageTimeoutW(f.found, WM_TIMER, kRefreshTimer, 0, SMTO_NORMAL, 20000, &r) != 0;
+        answered += Tick(f.found, idle);
+        if (every > 0 && (i + 1) % every == 0 && i + 1 < count)
+            PrintResources("at", i + 1, ResourcesOf(pid));
     }
     QueryPerformanceCounter(&t1);
+    if (idle)
+        CloseHandle(idle);
     PrintResources("end", count, ResourcesOf(pid));
     std::printf("soak answered %d of %d in %.1f s\n", answered, count,
                 static_cast<double>(t1.QuadPart - t0.QuadPart) / freq.QuadPart);
@@ -257,18 +321,18 @@ int wmain(int argc, wchar_t** argv)
 {
     const std::wstring mode = argc > 1 ? argv[1] : L"";
     if (mode == L"firstpaint" && argc > 2)
-        return FirstPaint(argv[2], L"");
+        return FirstPaint("app", argv[2], L"");
     if (mode == L"firstpaint-bare") {
         wchar_t self[MAX_PATH] = {};
         GetModuleFileNameW(nullptr, self, MAX_PATH);
-        return FirstPaint(self, L"bare-window");
+        return FirstPaint("bare", self, L"bare-window");
     }
     if (mode == L"bare-window")
         return BareWindow();
     if (mode == L"ticks" && argc > 2)
         return Ticks(_wtoi(argv[2]));
     if (mode == L"soak" && argc > 2)
-        return Soak(_wtoi(argv[2]));
-    std::fprintf(stderr, "usage: app_probe firstpaint EXE | firstpaint-bare | ticks N | soak N\n");
+        return Soak(_wtoi(argv[2]), argc > 3 ? _wtoi(argv[3]) : 0);
+    std::fprintf(stderr, "usage: app_probe firstpaint EXE | firstpaint-bare | bare-window | ticks N | soak N [EVERY]\n");
     return 2;
 }
