@@ -36,7 +36,7 @@ void SImageWnd::SetIcon(int index)
 
 SIZE SImageWnd::GetDesiredSize()
 {
-    if (m_image) return SIZE{m_image->Width(), m_image->Height()};
+    if (m_image) return SIZE{Scaled(m_image->Width()), Scaled(m_image->Height())};
     return Base::GetDesiredSize();
 }
 
