@@ -555,7 +555,12 @@ void SWindow::SetFocus()
     if (m_host->m_hWnd && ::GetFocus() != m_host->m_hWnd) ::SetFocus(m_host->m_hWnd);
 }
 
-int SWindow::GetDpi() const { return m_host ? m_host->GetDpi() : kBaseDpi; }
+int SWindow::GetDpi() const
+{
+    // A list row is filled and placed while detached from its host: its list knows the scale.
+    if (m_host) return m_host->GetDpi();
+    return m_parent ? m_parent->GetDpi() : kBaseDpi;
+}
 
 int SWindow::Scaled(int value) const { return ScaleForDpi(value, GetDpi()); }
 

@@ -17,7 +17,7 @@ namespace {
 
 const SIZE kLogin = {500, 338}, kMain = {462, 730}, kInput = {550, 320}, kCard = {750, 320};
 const POINT kLoginFetchCode = {371, 199}, kLoginButton = {256, 289};
-const POINT kMainBizcard = {80, 698}, kInputDone = {477, 281};
+const POINT kMainBizcard = {80, 698}, kInputDone = {477, 281}, kMainFirstHistoryImport = {404, 149};
 // The login's phone box holds one line of its font: this high at 96 dpi.
 constexpr int kLoginLineHeight96 = 18;
 const wchar_t kMerchantName[] = L"福州路明信息技术有限公司";
@@ -135,7 +135,7 @@ TEST_F(dpi, login_main_box_and_card_are_their_layouts_scaled)
         PostMessageW(card, WM_CLOSE, 0, 0);
 }
 
-// The input window, then the search pop-up under the box and its scaled "导入".
+// The input window, the first history row's scaled "导入", then the search pop-up under the box.
 TEST_F(dpi, input_window_and_search_popup_are_scaled)
 {
     AppInstallation inst;
@@ -160,6 +160,20 @@ TEST_F(dpi, input_window_and_search_popup_are_scaled)
     HWND main = WaitHostNear(app.Pid(), S(kMain), 15000);
     ASSERT_NE(main, nullptr) << "no main window; hosts " << Hosts(app.Pid());
     ASSERT_TRUE(WaitUntil([&] { return !EditsWithin(app.Pid(), ScreenRect(main)).empty(); }, 5000));
+
+    // A click on a row beside its button only selects the row: the re-import proves the button.
+    std::string requests;
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (requests += TakeServiceRequests()).find("GET /Invoice_getFaiaoList") != std::string::npos; },
+        10000));
+    Sleep(500);  // the rows are drawn after the answer
+    Click(main, S(kMainFirstHistoryImport));
+    requests.clear();
+    EXPECT_TRUE(WaitUntil(
+        [&] { return (requests += TakeServiceRequests()).find("POST /Invoice_updateFaiaoDate") != std::string::npos; },
+        15000))
+        << "the history row's scaled \"导入\" was not pressed";
+
     Type(EditsWithin(app.Pid(), ScreenRect(main)).front(), L"abc");
     HWND popup = nullptr;
     WaitUntil(
