@@ -4,6 +4,7 @@
 #include <string>
 #include "engine/SApplication.h"
 #include "engine/SDebug.h"
+#include "engine/SDpi.h"
 #include "engine/SSkinPoolMgr.h"
 #include "engine/SResProviderMgr.h"
 #include "engine/SStringUtil.h"
@@ -106,11 +107,15 @@ SMenu::Icon* SMenu::MakeIcon(const std::wstring& skinName, int index)
         return nullptr;
     }
     auto* app = SApplication::getSingletonPtr();
+    // Menus are drawn at the desktop's scale.
+    const int dpi = GetSystemDpi();
     SIZE sz = skin->GetSkinSize();
+    sz = SIZE{ScaleForDpi(sz.cx, dpi), ScaleForDpi(sz.cy, dpi)};
     SAutoRefPtr<IRenderTarget> rt;
     if (!app || !app->GetRenderFactory() || sz.cx <= 0 || sz.cy <= 0 ||
         !app->GetRenderFactory()->CreateRenderTarget(rt.Out(), sz.cx, sz.cy))
         return nullptr;
+    rt->SetDpi(dpi);
     RECT rc = {0, 0, sz.cx, sz.cy};
     rt->ClearRect(rc, RGBA(0, 0, 0, 0));
     skin->DrawByIndex(rt, rc, index);
