@@ -611,6 +611,9 @@ void SHostWnd::SetDpi(int dpi)
 
 void SHostWnd::OnDpiChanged(int dpi, const RECT* suggested)
 {
+    // Already laid out for that scale (a pop-up sized for the monitor it was placed on): the
+    // suggestion, the old size scaled once more, would grow it twice.
+    if (dpi == m_dpi) return;
     SetDpi(dpi);
     if (suggested && m_hWnd)
         ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,

@@ -116,4 +116,10 @@ TEST(dpi, a_new_scale_takes_the_suggested_rectangle_and_scales_every_place)
         EXPECT_TRUE(EqualRect(&rc, &at96.at(name)));
     }
     EXPECT_EQ(FontHeight(edit->GetNativeWnd()), font96);
+
+    // Told the scale it already has (a pop-up sized for the monitor it was put on), it keeps
+    // its size instead of taking the suggestion, its old size scaled once more.
+    DpiChanged(host, 96, RECT{before.left, before.top, before.left + 800, before.top + 600});
+    const RECT same = WindowRect(host.m_hWnd);
+    EXPECT_TRUE(EqualRect(&same, &before));
 }
