@@ -55,8 +55,15 @@ struct IRenderTarget : IObjRef {
     virtual void DrawText(const wchar_t* text, int len, const RECT& rc, UINT format, IFont* font,
                           COLORREF cr) = 0;
     virtual SIZE MeasureText(const wchar_t* text, int len, IFont* font, int maxWidth) = 0;
-    // Draws src of bmp into dst, stretched when the sizes differ, with an overall alpha.
+    // Draws src of bmp into dst with an overall alpha. Equal sizes copy pixel for pixel; a
+    // stretch is filtered (bilinear up, area average down), never reaching outside src.
     virtual void DrawBitmap(const RECT& dst, IBitmap* bmp, const RECT& src, BYTE alpha) = 0;
+    // As DrawBitmap, but each pixel takes its nearest source pixel: for pictures made of
+    // cells (a QR code), which must keep hard edges at any size.
+    virtual void DrawBitmapNearest(const RECT& dst, IBitmap* bmp, const RECT& src, BYTE alpha)
+    {
+        DrawBitmap(dst, bmp, src, alpha);
+    }
     // The display scale this target draws for, in dots per inch (96 = 100 %). Set by the window
     // that owns the target; skins read it to pick pictures and scale their borders.
     virtual void SetDpi(int dpi) = 0;

@@ -1,5 +1,4 @@
 #include "engine/SImageWnd.h"
-#include "engine/SResProviderMgr.h"
 
 namespace SOUI {
 
@@ -7,10 +6,12 @@ HRESULT SImageWnd::SetAttribute(const std::wstring& name, const std::wstring& va
 {
     static const SAttrEntry<SImageWnd> kAttrs[] = {
         {L"src", [](SImageWnd& w, const std::wstring& v) -> HRESULT {
-             auto* mgr = SResProviderMgr::getSingletonPtr();
-             IBitmap* b = mgr ? mgr->LoadImage2(v) : nullptr;
-             w.m_image = b;
-             return b ? S_OK : E_FAIL;
+             return w.m_picture.Load(v) ? S_OK : E_FAIL;
+         }},
+        {L"sampling", [](SImageWnd& w, const std::wstring& v) -> HRESULT {
+             if (v != L"nearest" && v != L"smooth") return E_FAIL;
+             w.m_nearest = v == L"nearest";
+             return S_OK;
          }},
         {L"iconIndex", [](SImageWnd& w, const std::wstring& v) -> HRESULT {
              return ParseInt(v, w.m_icon) ? S_OK : E_FAIL;
@@ -24,7 +25,7 @@ HRESULT SImageWnd::SetAttribute(const std::wstring& name, const std::wstring& va
 
 void SImageWnd::SetImage(IBitmap* bmp)
 {
-    m_image = bmp;
+    m_picture.Set(bmp);
     Invalidate();
 }
 
@@ -36,7 +37,8 @@ void SImageWnd::SetIcon(int index)
 
 SIZE SImageWnd::GetDesiredSize()
 {
-    if (m_image) return SIZE{Scaled(m_image->Width()), Scaled(m_image->Height())};
+    // The base picture is drawn for 100 %.
+    if (IBitmap* b = m_picture.Base()) return SIZE{Scaled(b->Width()), Scaled(b->Height())};
     return Base::GetDesiredSize();
 }
 
@@ -44,8 +46,12 @@ void SImageWnd::OnPaint(IRenderTarget* rt)
 {
     if (m_crBkgnd != CR_INVALID) rt->FillSolidRect(GetClientRect(), m_crBkgnd);
     RECT rc = GetClientRect();
-    if (m_image) rt->DrawBitmap(rc, m_image, RECT{0, 0, m_image->Width(), m_image->Height()}, 255);
-    else if (m_skin) m_skin->DrawByIndex(rt, rc, m_icon);
+    int scale;
+    if (IBitmap* b = m_picture.Pick(rt->GetDpi(), 100, scale)) {
+        const RECT all = {0, 0, b->Width(), b->Height()};
+        if (m_nearest) rt->DrawBitmapNearest(rc, b, all, 255);
+        else rt->DrawBitmap(rc, b, all, 255);
+    } else if (m_skin) m_skin->DrawByIndex(rt, rc, m_icon);
 }
 
 } // namespace SOUI

@@ -4,7 +4,6 @@
 #include <string>
 #include "engine/SApplication.h"
 #include "engine/SDebug.h"
-#include "engine/SDpi.h"
 #include "engine/SSkinPoolMgr.h"
 #include "engine/SResProviderMgr.h"
 #include "engine/SStringUtil.h"
@@ -107,10 +106,16 @@ SMenu::Icon* SMenu::MakeIcon(const std::wstring& skinName, int index)
         return nullptr;
     }
     auto* app = SApplication::getSingletonPtr();
-    // Menus are drawn at the desktop's scale.
-    const int dpi = GetSystemDpi();
+    // The system draws menus at its own scale, so the icon is made for that scale from the
+    // picture drawn for it.
+    int dpi = 96;
+    if (HDC screen = ::GetDC(nullptr)) {
+        dpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ::ReleaseDC(nullptr, screen);
+    }
+    if (dpi <= 0) dpi = 96;
     SIZE sz = skin->GetSkinSize();
-    sz = SIZE{ScaleForDpi(sz.cx, dpi), ScaleForDpi(sz.cy, dpi)};
+    sz = SIZE{MulDiv(sz.cx, dpi, 96), MulDiv(sz.cy, dpi, 96)};
     SAutoRefPtr<IRenderTarget> rt;
     if (!app || !app->GetRenderFactory() || sz.cx <= 0 || sz.cy <= 0 ||
         !app->GetRenderFactory()->CreateRenderTarget(rt.Out(), sz.cx, sz.cy))

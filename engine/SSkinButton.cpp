@@ -1,4 +1,5 @@
 #include "engine/SSkinButton.h"
+#include <algorithm>
 #include "engine/SAttrParse.h"
 
 namespace SOUI {
@@ -33,7 +34,8 @@ void SSkinButton::_DrawByIndex(IRenderTarget* rt, const RECT& rc, int index, BYT
     };
     // Rounded corners are left square: the program's only button skin has radius 0.
     rt->FillSolidRect(rc, withAlpha(m_crFace[index]));
-    if (m_crBorder != CR_INVALID) rt->DrawRectangle(rc, withAlpha(m_crBorder), 1);
+    // A hairline stays whole pixels: 1 up to 191 dpi, 2 at 200 %.
+    if (m_crBorder != CR_INVALID) rt->DrawRectangle(rc, withAlpha(m_crBorder), std::max(1, rt->GetDpi() / 96));
 }
 
 } // namespace SOUI

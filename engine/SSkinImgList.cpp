@@ -1,6 +1,5 @@
 #include "engine/SSkinImgList.h"
 #include "engine/SAttrParse.h"
-#include "engine/SResProviderMgr.h"
 
 namespace SOUI {
 
@@ -8,9 +7,7 @@ HRESULT SSkinImgList::SetAttribute(const std::wstring& name, const std::wstring&
 {
     static const SAttrEntry<SSkinImgList> kAttrs[] = {
         {L"src", [](SSkinImgList& s, const std::wstring& v) -> HRESULT {
-             auto* mgr = SResProviderMgr::getSingletonPtr();
-             s.m_image = mgr ? mgr->LoadImage2(v) : nullptr;
-             return s.m_image ? S_OK : E_FAIL;
+             return s.m_picture.Load(v) ? S_OK : E_FAIL;
          }},
         {L"states", [](SSkinImgList& s, const std::wstring& v) -> HRESULT {
              int n;
@@ -32,26 +29,31 @@ HRESULT SSkinImgList::SetAttribute(const std::wstring& name, const std::wstring&
 
 SIZE SSkinImgList::GetSkinSize()
 {
-    if (!m_image) return SIZE{0, 0};
-    if (m_vertical) return SIZE{m_image->Width(), m_image->Height() / m_states};
-    return SIZE{m_image->Width() / m_states, m_image->Height()};
+    IBitmap* bmp = m_picture.Base();
+    if (!bmp) return SIZE{0, 0};
+    int w = bmp->Width(), h = bmp->Height();
+    if (m_vertical) h /= m_states;
+    else w /= m_states;
+    return SIZE{ToDeviceLength(w, 96, m_scale), ToDeviceLength(h, 96, m_scale)};
 }
 
-RECT SSkinImgList::StateRect(int index) const
+RECT SSkinImgList::StateRect(IBitmap* bmp, int index) const
 {
     if (index < 0 || index >= m_states) index = 0;
     if (m_vertical) {
-        int h = m_image->Height() / m_states;
-        return RECT{0, index * h, m_image->Width(), (index + 1) * h};
+        int h = bmp->Height() / m_states;
+        return RECT{0, index * h, bmp->Width(), (index + 1) * h};
     }
-    int w = m_image->Width() / m_states;
-    return RECT{index * w, 0, (index + 1) * w, m_image->Height()};
+    int w = bmp->Width() / m_states;
+    return RECT{index * w, 0, (index + 1) * w, bmp->Height()};
 }
 
 void SSkinImgList::_DrawByIndex(IRenderTarget* rt, const RECT& rc, int index, BYTE alpha)
 {
-    if (!m_image || !rt) return;
-    rt->DrawBitmap(rc, m_image, StateRect(index), alpha);
+    if (!rt) return;
+    int scale;
+    IBitmap* bmp = PictureFor(rt, scale);
+    if (bmp) rt->DrawBitmap(rc, bmp, StateRect(bmp, index), alpha);
 }
 
 } // namespace SOUI

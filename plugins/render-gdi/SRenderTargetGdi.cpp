@@ -1,5 +1,6 @@
 #include "SRenderTargetGdi.h"
 #include <algorithm>
+#include <cmath>
 #include "SFontGdi.h"
 #include "SGdiCount.h"
 
@@ -213,33 +214,165 @@ SIZE SRenderTargetGdi::MeasureText(const wchar_t* text, int len, IFont* font, in
     return sz;
 }
 
+namespace {
+// Weights of one axis are fixed point with this many bits; two axes multiplied by a 255
+// channel stay below 2^32.
+constexpr int kWeightBits = 10;
+constexpr int kWeightOne = 1 << kWeightBits;
+
+struct Taps {
+    std::vector<int> first;  // per destination pixel: index into index/weight
+    std::vector<int> index;  // source coordinate
+    std::vector<int> weight; // sums to kWeightOne per destination pixel
+};
+
+// The source pixels each destination pixel of [from, to) reads along one axis, for a source
+// span [s0, s0 + sn) shown over a destination span [d0, d0 + dn).
+Taps AxisTaps(int s0, int sn, int d0, int dn, int from, int to)
+{
+    Taps t;
+    t.first.reserve(size_t(to - from) + 1);
+    std::vector<double> w;
+    for (int d = from; d < to; ++d) {
+        t.first.push_back(int(t.index.size()));
+        size_t begin = t.index.size();
+        w.clear();
+        int pos = d - d0;
+        if (sn == dn) {
+            t.index.push_back(s0 + pos);
+            w.push_back(1.0);
+        } else if (dn > sn) {
+            // Bilinear between the two source centres around this pixel's centre.
+            double c = (pos + 0.5) * sn / dn - 0.5;
+            int i = int(std::floor(c));
+            double f = c - i;
+            int a = std::clamp(i, 0, sn - 1), b = std::clamp(i + 1, 0, sn - 1);
+            t.index.push_back(s0 + a);
+            w.push_back(1.0 - f);
+            if (b != a && f > 0) {
+                t.index.push_back(s0 + b);
+                w.push_back(f);
+            } else {
+                w.back() = 1.0;
+            }
+        } else {
+            // Area average: each source pixel counts by how much of it this pixel covers.
+            double lo = double(pos) * sn / dn, hi = double(pos + 1) * sn / dn;
+            for (int i = int(std::floor(lo)); i < int(std::ceil(hi)) && i < sn; ++i) {
+                double cover = std::min(hi, double(i + 1)) - std::max(lo, double(i));
+                if (cover <= 0) continue;
+                t.index.push_back(s0 + i);
+                w.push_back(cover);
+            }
+        }
+        double sum = 0;
+        for (double x : w) sum += x;
+        int given = 0;
+        size_t biggest = begin;
+        for (size_t k = 0; k < w.size(); ++k) {
+            int q = int(w[k] / sum * kWeightOne + 0.5);
+            t.weight.push_back(q);
+            given += q;
+            if (q > t.weight[biggest]) biggest = begin + k;
+        }
+        // Rounding leftovers go to the strongest tap, so a flat colour stays exact.
+        t.weight[biggest] += kWeightOne - given;
+    }
+    t.first.push_back(int(t.index.size()));
+    return t;
+}
+
+// True when every pixel of src is the same; a flat centre or edge is then a fill.
+bool Uniform(const DWORD* in, int iw, const RECT& src, DWORD& colour)
+{
+    colour = in[src.top * iw + src.left];
+    // A large picture is assumed not flat rather than scanned for it.
+    if ((long long)(src.right - src.left) * (src.bottom - src.top) > 16384) return false;
+    for (int y = src.top; y < src.bottom; ++y)
+        for (int x = src.left; x < src.right; ++x)
+            if (in[y * iw + x] != colour) return false;
+    return true;
+}
+} // namespace
+
+bool SRenderTargetGdi::BitmapArea(const RECT& dst, IBitmap* bmp, const RECT& src, BYTE alpha, RECT& r) const
+{
+    if (!m_cur || !bmp || alpha == 0) return false;
+    if (dst.right <= dst.left || dst.bottom <= dst.top || src.right <= src.left || src.bottom <= src.top) return false;
+    if (src.left < 0 || src.top < 0 || src.right > bmp->Width() || src.bottom > bmp->Height()) return false;
+    return Intersect(r, Clip(), dst);
+}
+
 void SRenderTargetGdi::DrawBitmap(const RECT& dst, IBitmap* bmp, const RECT& src, BYTE alpha)
 {
-    if (!m_cur || !bmp || alpha == 0) return;
+    RECT r;
+    if (!BitmapArea(dst, bmp, src, alpha, r)) return;
     int dw = dst.right - dst.left, dh = dst.bottom - dst.top;
     int sw = src.right - src.left, sh = src.bottom - src.top;
-    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
-    if (src.left < 0 || src.top < 0 || src.right > bmp->Width() || src.bottom > bmp->Height()) return;
-    RECT r;
-    if (!Intersect(r, Clip(), dst)) return;
     int tw = m_cur->Width();
     auto* out = reinterpret_cast<DWORD*>(m_cur->GetPixelBits());
     auto* in = reinterpret_cast<const DWORD*>(bmp->GetPixelBits());
     int iw = bmp->Width();
-    // Nearest sample: keeps 1:1 copies exact and nine-grid bands sharp.
-    for (int y = r.top; y < r.bottom; ++y) {
-        int sy = src.top + int((long long)(y - dst.top) * sh / dh);
-        const DWORD* srow = in + sy * iw;
-        DWORD* drow = out + y * tw;
-        if (sw == dw) {
-            const DWORD* s = srow + src.left + (r.left - dst.left);
+    if (sw == dw && sh == dh) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            const DWORD* s = in + (src.top + y - dst.top) * iw + src.left + (r.left - dst.left);
+            DWORD* drow = out + y * tw;
             for (int x = r.left; x < r.right; ++x, ++s) drow[x] = Blend(drow[x], *s, alpha);
-        } else {
-            for (int x = r.left; x < r.right; ++x) {
-                int sx = src.left + int((long long)(x - dst.left) * sw / dw);
-                drow[x] = Blend(drow[x], srow[sx], alpha);
-            }
         }
+        return;
+    }
+    DWORD flat;
+    if (Uniform(in, iw, src, flat)) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            DWORD* drow = out + y * tw;
+            for (int x = r.left; x < r.right; ++x) drow[x] = Blend(drow[x], flat, alpha);
+        }
+        return;
+    }
+    const Taps tx = AxisTaps(src.left, sw, dst.left, dw, r.left, r.right);
+    const Taps ty = AxisTaps(src.top, sh, dst.top, dh, r.top, r.bottom);
+    constexpr DWORD kHalf = 1u << (2 * kWeightBits - 1);
+    for (int y = r.top; y < r.bottom; ++y) {
+        DWORD* drow = out + y * tw;
+        int yi = y - r.top;
+        for (int x = r.left; x < r.right; ++x) {
+            int xi = x - r.left;
+            DWORD b = 0, g = 0, rr = 0, a = 0;
+            for (int j = ty.first[yi]; j < ty.first[yi + 1]; ++j) {
+                const DWORD* srow = in + ty.index[j] * iw;
+                DWORD wy = DWORD(ty.weight[j]);
+                for (int i = tx.first[xi]; i < tx.first[xi + 1]; ++i) {
+                    DWORD w = wy * DWORD(tx.weight[i]);
+                    DWORD p = srow[tx.index[i]];
+                    b += (p & 0xFF) * w;
+                    g += ((p >> 8) & 0xFF) * w;
+                    rr += ((p >> 16) & 0xFF) * w;
+                    a += (p >> 24) * w;
+                }
+            }
+            constexpr int shift = 2 * kWeightBits;
+            DWORD px = ((a + kHalf) >> shift) << 24 | ((rr + kHalf) >> shift) << 16 | ((g + kHalf) >> shift) << 8 |
+                       ((b + kHalf) >> shift);
+            drow[x] = Blend(drow[x], px, alpha);
+        }
+    }
+}
+
+void SRenderTargetGdi::DrawBitmapNearest(const RECT& dst, IBitmap* bmp, const RECT& src, BYTE alpha)
+{
+    RECT r;
+    if (!BitmapArea(dst, bmp, src, alpha, r)) return;
+    int dw = dst.right - dst.left, dh = dst.bottom - dst.top;
+    int sw = src.right - src.left, sh = src.bottom - src.top;
+    int tw = m_cur->Width();
+    auto* out = reinterpret_cast<DWORD*>(m_cur->GetPixelBits());
+    auto* in = reinterpret_cast<const DWORD*>(bmp->GetPixelBits());
+    int iw = bmp->Width();
+    for (int y = r.top; y < r.bottom; ++y) {
+        const DWORD* srow = in + (src.top + int((long long)(y - dst.top) * sh / dh)) * iw;
+        DWORD* drow = out + y * tw;
+        for (int x = r.left; x < r.right; ++x)
+            drow[x] = Blend(drow[x], srow[src.left + int((long long)(x - dst.left) * sw / dw)], alpha);
     }
 }
 

@@ -28,12 +28,15 @@ public:
                   COLORREF cr) override;
     SIZE MeasureText(const wchar_t* text, int len, IFont* font, int maxWidth) override;
     void DrawBitmap(const RECT& dst, IBitmap* bmp, const RECT& src, BYTE alpha) override;
+    void DrawBitmapNearest(const RECT& dst, IBitmap* bmp, const RECT& src, BYTE alpha) override;
     void SetDpi(int dpi) override { m_dpi = dpi > 0 ? dpi : 96; }
     int GetDpi() const override { return m_dpi; }
 
 private:
     ~SRenderTargetGdi() override;
     RECT Clip() const;
+    // The destination pixels a picture draw touches; false when it draws nothing.
+    bool BitmapArea(const RECT& dst, IBitmap* bmp, const RECT& src, BYTE alpha, RECT& r) const;
     void ApplyClip();
     void Select(SBitmapGdi* bmp);
 

@@ -215,6 +215,39 @@ TEST(resources_skins, pictures_divide_into_their_states)
     EXPECT_EQ(checked, 15);
 }
 
+// Every picture a skin shows is also carried drawn for 150 % and 200 % ("NAME_150",
+// "NAME_200"): each state 1.5 and 2 times as large (halves rounded up), so the state
+// strips divide the same way at every scale. The mask is flat and has none.
+TEST(resources_skins, pictures_come_at_150_and_200_percent)
+{
+    pugi::xml_document skins;
+    ASSERT_TRUE(LoadXml(skins, L"values", L"skin"));
+    int checked = 0;
+    for (pugi::xml_node skin : skins.document_element().children()) {
+        std::string src = skin.attribute("src").value();
+        if (src.empty())
+            continue;
+        PngHeader base = ReadPngHeader(ByReference(src));
+        ASSERT_TRUE(base.ok) << src;
+        unsigned states = skin.attribute("states").as_uint(1);
+        bool vertical = skin.attribute("vertical").as_bool();
+        unsigned cols = std::string(skin.name()) == "scrollbar" ? 4 : (vertical ? 1 : states);
+        unsigned rows = std::string(skin.name()) == "scrollbar" ? 5 : (vertical ? states : 1);
+        for (unsigned scale : {150u, 200u}) {
+            PngHeader h = ReadPngHeader(ByReference(src + "_" + std::to_string(scale)));
+            ASSERT_TRUE(h.ok) << src << " has no version for " << scale << " %";
+            EXPECT_EQ(h.width, cols * ((base.width / cols * scale + 50) / 100)) << src << " at " << scale;
+            EXPECT_EQ(h.height, rows * ((base.height / rows * scale + 50) / 100)) << src << " at " << scale;
+            EXPECT_EQ(h.colourType, base.colourType) << src << " at " << scale;
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 0);
+    // The card background is a file of fixed size, never swapped for a larger drawing.
+    EXPECT_TRUE(Resource(L"IMG", L"img_bizcardframe_150").empty());
+    EXPECT_TRUE(Resource(L"IMG", L"img_bizcardframe_200").empty());
+}
+
 TEST(resources_skins, colour_mask_builds_from_everything_before_it)
 {
     pugi::xml_document skins;

@@ -3,6 +3,10 @@
 
 The generated files are committed; run this only after changing a drawing:
     /usr/bin/python3 src/res/tools/make-images.py
+Every picture the windows show is drawn at 1x, 1.5x and 2x ("name.png", "name@1.5x.png",
+"name@2x.png"): the engine takes the one nearest the window's scale. Shapes are drawn in
+1x coordinates and multiplied, text is set at the scaled size, so each is sharp, not
+resampled. The card background (a file of fixed size) and the uniform mask are 1x only.
 Needs python3-pil, ImageMagick's `convert` (for the multi-size .ico) and
 fonts-wqy-microhei (Chinese labels).
 """
@@ -29,6 +33,13 @@ WHITE = (255, 255, 255)
 
 SS = 4  # shapes are drawn this many times larger, then reduced: smooth edges
 
+K = 1.0  # the scale being drawn; coordinates below stay in 1x pixels
+
+
+def px(v):
+    """A 1x length in pixels of the current scale, halves rounded up."""
+    return int(v * K + 0.5)
+
 
 def font(size):
     return ImageFont.truetype(FONT_FILE, size)
@@ -42,43 +53,46 @@ class Canvas:
     """A picture drawn at SS times its size; coordinates are in final pixels."""
 
     def __init__(self, w, h, bg=(0, 0, 0, 0)):
-        self.w, self.h = w, h
-        self.im = Image.new("RGBA", (w * SS, h * SS), bg)
+        self.w, self.h = px(w), px(h)
+        self.im = Image.new("RGBA", (self.w * SS, self.h * SS), bg)
         self.d = ImageDraw.Draw(self.im)
 
     def s(self, *v):
-        return [round(x * SS) for x in v]
+        return [round(x * SS * K) for x in v]
 
     def rrect(self, box, r, fill=None, outline=None, width=1.0):
-        self.d.rounded_rectangle(self.s(*box), radius=r * SS, fill=fill, outline=outline,
-                                 width=max(1, round(width * SS)))
+        self.d.rounded_rectangle(self.s(*box), radius=r * SS * K, fill=fill, outline=outline,
+                                 width=max(1, round(width * SS * K)))
 
     def rect(self, box, fill):
         self.d.rectangle(self.s(*box), fill=fill)
 
     def ellipse(self, box, fill=None, outline=None, width=1.0):
-        self.d.ellipse(self.s(*box), fill=fill, outline=outline, width=max(1, round(width * SS)))
+        self.d.ellipse(self.s(*box), fill=fill, outline=outline, width=max(1, round(width * SS * K)))
 
     def line(self, pts, fill, width=1.0):
         flat = [p for xy in pts for p in self.s(*xy)]
-        self.d.line(flat, fill=fill, width=max(1, round(width * SS)), joint="curve")
+        self.d.line(flat, fill=fill, width=max(1, round(width * SS * K)), joint="curve")
         # round caps
-        r = width * SS / 2
+        r = width * SS * K / 2
         for x, y in pts[:1] + pts[-1:]:
-            self.d.ellipse([x * SS - r, y * SS - r, x * SS + r, y * SS + r], fill=fill)
+            cx, cy = x * SS * K, y * SS * K
+            self.d.ellipse([cx - r, cy - r, cx + r, cy + r], fill=fill)
 
     def poly(self, pts, fill):
         self.d.polygon([p for xy in pts for p in self.s(*xy)], fill=fill)
 
     def arc(self, box, start, end, fill, width=1.0):
-        self.d.arc(self.s(*box), start, end, fill=fill, width=max(1, round(width * SS)))
+        self.d.arc(self.s(*box), start, end, fill=fill, width=max(1, round(width * SS * K)))
 
     def done(self):
         return self.im.resize((self.w, self.h), Image.LANCZOS)
 
 
 def text_center(im, box, text, size, fill, dy=0):
-    """Crisp text drawn at final size, centred in box."""
+    """Crisp text drawn at final size, centred in box (1x units)."""
+    box = [b * K for b in box]
+    size, dy = round(size * K), dy * K
     d = ImageDraw.Draw(im)
     f = font(size)
     l, t, r, b = d.textbbox((0, 0), text, font=f)
@@ -100,6 +114,9 @@ def strip(frames):
 
 
 def save(im, name):
+    if K != 1:
+        base, ext = os.path.splitext(name)
+        name = "%s@%gx%s" % (base, K, ext)
     path = os.path.join(IMG, name)
     im.save(path, optimize=True)
     print("wrote", os.path.relpath(path, RES), im.size, im.mode)
@@ -295,21 +312,23 @@ def tab_button(kind, label):
         elif state == 2:
             c.rect((0, 0, w, h), rgba((221, 234, 252)))
         ink = [(88, 100, 118), BLUE, BLUE_DOWN][state]
-        f = font(15)
-        tw = ImageDraw.Draw(Image.new("L", (1, 1))).textlength(label, font=f)
+        f = font(round(15 * K))
+        tw = ImageDraw.Draw(Image.new("L", (1, 1))).textlength(label, font=f) / K
         gx = (w - (22 + 8 + tw)) / 2
         bar_glyph(c, kind, gx, (h - 22) / 2, ink)
         im = c.done()
-        ImageDraw.Draw(im).text((round(gx + 30), (h - 20) // 2 - 1), label, font=f, fill=ink)
+        ImageDraw.Draw(im).text((round((gx + 30) * K), round(((h - 20) // 2 - 1) * K)), label, font=f, fill=ink)
         frames.append(im)
     return strip(frames)
 
 
 def tab_splitter():
-    im = Image.new("RGBA", (1, 24), (0, 0, 0, 0))
-    for y in range(24):
-        a = round(255 * (1 - abs(y - 11.5) / 12) ** 0.6)
-        im.putpixel((0, y), (222, 227, 235, a))
+    w, h = px(1), px(24)
+    im = Image.new("RGBA", (w, h), (0, 0, 0, 0))
+    for y in range(h):
+        a = round(255 * (1 - abs(y - (h - 1) / 2) / (h / 2)) ** 0.6)
+        for x in range(w):
+            im.putpixel((x, y), (222, 227, 235, a))
     return im
 
 
@@ -317,9 +336,10 @@ def vscroll():
     """Scroll-bar sheet: states across (normal, hover, pushed, disabled), parts down
     (up arrow, down arrow, track, thumb, gripper); square 16 px cells, 9-patch margin 4."""
     n = 16
+    cell = px(n)
     thumb = [(201, 210, 224), (168, 181, 200), (139, 156, 181), (229, 233, 239)]
     arrow = [(150, 160, 176), (96, 112, 136), (64, 82, 110), (208, 213, 221)]
-    sheet = Image.new("RGBA", (4 * n, 5 * n), (0, 0, 0, 0))
+    sheet = Image.new("RGBA", (4 * cell, 5 * cell), (0, 0, 0, 0))
     for state in range(4):
         for part in range(5):
             c = Canvas(n, n)
@@ -333,7 +353,7 @@ def vscroll():
             else:
                 for i in range(3):
                     c.line([(6.2, 5.5 + i * 2.5), (9.8, 5.5 + i * 2.5)], rgba(WHITE, 210), 1.0)
-            sheet.paste(c.done(), (state * n, part * n))
+            sheet.paste(c.done(), (state * cell, part * cell))
     return sheet
 
 
@@ -366,19 +386,21 @@ def fetchvcode_mask():
 
 def shadow():
     """Nine-patch shadow frame, margins 10: a soft edge around a white body 6 px in."""
-    n = 40
+    n, k = px(40), K * SS
     big = Image.new("L", (n * SS, n * SS), 0)
-    ImageDraw.Draw(big).rounded_rectangle([6 * SS, 7 * SS, (n - 6) * SS - 1, (n - 5) * SS - 1],
-                                          radius=2 * SS, fill=70)
-    big = big.filter(ImageFilter.GaussianBlur(3.2 * SS)).resize((n, n), Image.LANCZOS)
+    ImageDraw.Draw(big).rounded_rectangle([round(6 * k), round(7 * k), round(34 * k) - 1, round(35 * k) - 1],
+                                          radius=2 * k, fill=70)
+    big = big.filter(ImageFilter.GaussianBlur(3.2 * k)).resize((n, n), Image.LANCZOS)
     im = Image.new("RGBA", (n, n), (0, 0, 0, 0))
     im.putalpha(big)
-    body = Image.new("RGBA", (n - 12, n - 12), (255, 255, 255, 255))
-    im.paste(body, (6, 6))
+    inset, line = px(6), px(6) - px(5)
+    body = Image.new("RGBA", (n - 2 * inset, n - 2 * inset), (255, 255, 255, 255))
+    im.paste(body, (inset, inset))
     # hairline around the body so the panel reads on white backgrounds too
     d = ImageDraw.Draw(im)
-    d.rectangle([5, 5, n - 6, n - 6], outline=(20, 40, 80, 40))
-    im.paste(body, (6, 6))
+    d.rectangle([inset - line, inset - line, n - inset + line - 1, n - inset + line - 1],
+                outline=(20, 40, 80, 40), width=line)
+    im.paste(body, (inset, inset))
     return im
 
 
@@ -482,8 +504,7 @@ def msgbox_icons():
     return strip(frames)
 
 
-def main():
-    os.makedirs(IMG, exist_ok=True)
+def scaled_pictures():
     save(traymenu_icons(), "traymenu_icons.png")
     save(text_button(64, 28, "导入", 14, "outline"), "btn_import.png")
     save(text_button(52, 24, "导入", 13, "outline"), "btn_import_small.png")
@@ -493,16 +514,24 @@ def main():
     save(tab_splitter(), "tab_splitter.png")
     save(vscroll(), "png_vscroll.png")
     save(text_button(330, 50, "登 录", 18, "filled"), "btn_login.png")
-    save(fetchvcode_mask(), "btn_fetchvcode.png")
     save(download_button(), "btn_download.png")
-    card = bizcard_frame()
-    save(card, "img_bizcardframe.png")
-    card.save(os.path.join(RES, "bizcard_frame.png"), optimize=True)
     save(shadow(), "id_shadow.png")
     save(logo_caption(), "img_logo24.png")
     save(caption_button("close"), "sys_btn_close.png")
     save(caption_button("minimize"), "sys_btn_minimize.png")
     save(msgbox_icons(), "msgbox_icons.png")
+
+
+def main():
+    global K
+    os.makedirs(IMG, exist_ok=True)
+    for K in (1.0, 1.5, 2.0):
+        scaled_pictures()
+    K = 1.0
+    save(fetchvcode_mask(), "btn_fetchvcode.png")
+    card = bizcard_frame()
+    save(card, "img_bizcardframe.png")
+    card.save(os.path.join(RES, "bizcard_frame.png"), optimize=True)
     icons()
     return 0
 
