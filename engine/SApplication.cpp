@@ -5,6 +5,7 @@
 #include "engine/SButton.h"
 #include "engine/SCaption.h"
 #include "engine/SCheckBox.h"
+#include "engine/SDpi.h"
 #include "engine/SEdit.h"
 #include "engine/SImageButton.h"
 #include "engine/SImageWnd.h"
@@ -49,6 +50,9 @@ SApplication::SApplication(IRenderFactory* render, HINSTANCE hInst, const wchar_
       m_hostClass(hostClassName && *hostClassName ? hostClassName : L"SOUIHOST"), m_fonts(render)
 {
     g_app = this;
+    // Windows are laid out at their own scale; a program without the manifest's declaration
+    // would otherwise be stretched as a bitmap by the system.
+    DeclareDpiAwareness();
     SetRenderFactoryForImages(render);
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);

@@ -34,18 +34,19 @@ void SCheckBox::OnLButtonUp(POINT pt)
 void SCheckBox::OnPaint(IRenderTarget* rt)
 {
     RECT cl = GetClientRect();
-    int top = cl.top + (cl.bottom - cl.top - kBox) / 2;
-    RECT box = {cl.left, top, cl.left + kBox, top + kBox};
+    int boxSize = Scaled(kBox);
+    int top = cl.top + (cl.bottom - cl.top - boxSize) / 2;
+    RECT box = {cl.left, top, cl.left + boxSize, top + boxSize};
     if (m_skin) {
         m_skin->DrawByState(rt, box, m_state);
     } else {
         rt->FillSolidRect(box, RGBA(255, 255, 255, 255));
         rt->DrawRectangle(box, IsDisabled() ? RGBA(0xC0, 0xC0, 0xC0, 255) : RGBA(0x12, 0x8B, 0xED, 255), 1);
-        if (IsChecked()) rt->FillSolidRect(RECT{box.left + 3, box.top + 3, box.right - 3, box.bottom - 3},
+        if (IsChecked()) rt->FillSolidRect(RECT{box.left + Scaled(3), box.top + Scaled(3), box.right - Scaled(3), box.bottom - Scaled(3)},
                                            RGBA(0x12, 0x8B, 0xED, 255));
     }
     std::wstring text = GetWindowTextW();
-    RECT rc = {box.right + 4, cl.top, cl.right, cl.bottom};
+    RECT rc = {box.right + Scaled(4), cl.top, cl.right, cl.bottom};
     if (!text.empty()) DrawTextW(rt, text.c_str(), int(text.size()), &rc, m_textFormat);
 }
 

@@ -89,7 +89,8 @@ void SEdit::OnHostCreated()
 RECT SEdit::NativeRect() const
 {
     RECT cl = GetClientRect();
-    RECT rc = {cl.left + m_inset.left, cl.top + m_inset.top, cl.right - m_inset.right, cl.bottom - m_inset.bottom};
+    RECT rc = {cl.left + Scaled(m_inset.left), cl.top + Scaled(m_inset.top), cl.right - Scaled(m_inset.right),
+               cl.bottom - Scaled(m_inset.bottom)};
     if (!m_multiLine && m_hEdit) {
         // Only the horizontal inset counts: the line is centred in the whole height.
         rc.top = cl.top;
@@ -100,7 +101,7 @@ RECT SEdit::NativeRect() const
         HFONT font = reinterpret_cast<HFONT>(::SendMessageW(m_hEdit, WM_GETFONT, 0, 0));
         SSelectObject sel(dc.get(), font);
         GetTextMetricsW(dc.get(), &tm);
-        int h = std::min<int>(tm.tmHeight + 2, rc.bottom - rc.top);
+        int h = std::min<int>(tm.tmHeight + Scaled(2), rc.bottom - rc.top);
         rc.top += (rc.bottom - rc.top - h) / 2;
         rc.bottom = rc.top + h;
     }
@@ -121,6 +122,14 @@ void SEdit::OnPlacementChanged()
     ::EnableWindow(m_hEdit, !IsDisabled(TRUE));
     ::SetWindowPos(m_hEdit, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
                    SWP_NOZORDER | SWP_NOACTIVATE | (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+}
+
+void SEdit::OnScaleChanged()
+{
+    // The native window keeps the font it was given: it gets the one of the new size.
+    if (!m_hEdit) return;
+    if (IFont* f = GetFont()) ::SendMessageW(m_hEdit, WM_SETFONT, WPARAM(f->GetHFont()), TRUE);
+    ::SendMessageW(m_hEdit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
 }
 
 void SEdit::RaiseAboveHost()

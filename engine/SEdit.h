@@ -27,6 +27,7 @@ public:
     HWND GetNativeWnd() const { return m_hEdit; }
     void OnHostCreated() override;
     void OnPlacementChanged() override;
+    void OnScaleChanged() override;
     void OnNativeCommand(UINT code);
     HBRUSH OnCtlColor(HDC hdc);
     void OnNativeDestroyed();

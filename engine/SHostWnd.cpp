@@ -5,6 +5,7 @@
 #include "engine/SApplication.h"
 #include "engine/SButton.h"
 #include "engine/SDebug.h"
+#include "engine/SDpi.h"
 #include "engine/SEdit.h"
 #include "engine/SMenu.h"
 #include "engine/SStringUtil.h"
@@ -17,6 +18,9 @@ constexpr UINT UM_UPDATE_LAYERED = WM_APP + 0x3F01;
 constexpr UINT UM_RAISE_EDITS = WM_APP + 0x3F02;
 constexpr UINT UM_RESTORE_FOCUS = WM_APP + 0x3F03;
 constexpr int kResizeBand = 4;
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 RECT UnionRect2(const RECT& a, const RECT& b)
 {
@@ -114,13 +118,21 @@ HWND SHostWnd::Create(HWND owner, DWORD style, DWORD exStyle, int x, int y, int 
     style |= WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
     if (m_toolWindow) exStyle |= WS_EX_TOOLWINDOW;
     if (m_translucent) exStyle |= WS_EX_LAYERED;
-    if (cx <= 0) cx = m_width > 0 ? m_width : 300;
-    if (cy <= 0) cy = m_height > 0 ? m_height : 200;
+    // The layout's size at the DPI of the monitor the window opens on; the window itself
+    // may say otherwise once it exists.
+    bool layoutSize = cx <= 0 || cy <= 0;
+    m_dpi = GetPointDpi(POINT{x, y});
+    if (cx <= 0) cx = Scaled(m_width > 0 ? m_width : 300);
+    if (cy <= 0) cy = Scaled(m_height > 0 ? m_height : 200);
+    int dpiBefore = m_dpi;
     HWND h = CreateNative(app->GetHostClassName().c_str(), m_title.c_str(), style, exStyle, x, y, cx, cy, owner);
     if (!h) {
         SLog(L"host window '" + m_name + L"' could not be created, error " + std::to_wstring(GetLastError()));
         return nullptr;
     }
+    if (layoutSize && m_dpi != dpiBefore)
+        ::SetWindowPos(h, nullptr, 0, 0, Scaled(m_width > 0 ? m_width : 300), Scaled(m_height > 0 ? m_height : 200),
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return h;
 }
 
@@ -137,7 +149,7 @@ BOOL SHostWnd::InitFromXml(pugi::xml_node soui)
     SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, ex);
     if (!m_title.empty()) ::SetWindowTextW(m_hWnd, m_title.c_str());
     if (m_width > 0 && m_height > 0)
-        ::SetWindowPos(m_hWnd, nullptr, 0, 0, m_width, m_height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, Scaled(m_width), Scaled(m_height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     BuildTree(soui);
     return TRUE;
 }
@@ -160,6 +172,7 @@ void SHostWnd::BuildTree(pugi::xml_node soui)
     auto* app = SApplication::getSingletonPtr();
     if (!m_rt && app && app->GetRenderFactory())
         app->GetRenderFactory()->CreateRenderTarget(m_rt.Out(), std::max<LONG>(rc.right, 1), std::max<LONG>(rc.bottom, 1));
+    if (m_rt) m_rt->SetDpi(m_dpi);
     m_root->Move(rc);
     // Widgets with native parts need the window handle, which exists only now.
     std::vector<SWindow*> stack = {m_root};
@@ -171,13 +184,13 @@ void SHostWnd::BuildTree(pugi::xml_node soui)
     }
     if (!m_bigIconName.empty() && app) {
         if (m_bigIcon) DestroyIcon(m_bigIcon);
-        m_bigIcon = app->LoadIconW(m_bigIconName, GetSystemMetrics(SM_CXICON));
+        m_bigIcon = app->LoadIconW(m_bigIconName, GetSystemMetricForDpi(SM_CXICON, m_dpi));
         if (m_bigIcon) ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, LPARAM(m_bigIcon));
         else SLog(L"icon '" + m_bigIconName + L"' of host window '" + m_name + L"' not found");
     }
     if (!m_smallIconName.empty() && app) {
         if (m_smallIcon) DestroyIcon(m_smallIcon);
-        m_smallIcon = app->LoadIconW(m_smallIconName, GetSystemMetrics(SM_CXSMICON));
+        m_smallIcon = app->LoadIconW(m_smallIconName, GetSystemMetricForDpi(SM_CXSMICON, m_dpi));
         if (m_smallIcon) ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, LPARAM(m_smallIcon));
         else SLog(L"icon '" + m_smallIconName + L"' of host window '" + m_name + L"' not found");
     }
@@ -560,7 +573,7 @@ LRESULT SHostWnd::HitTestFrame(POINT screen)
     RECT rc;
     ::GetWindowRect(m_hWnd, &rc);
     // The shadow band is where a translucent window is grabbed; without one, a thin frame.
-    auto band = [](LONG m) { return m > 0 ? m : kResizeBand; };
+    auto band = [this](LONG m) { return Scaled(m > 0 ? m : kResizeBand); };
     bool l = screen.x < rc.left + band(m_margin.left), r = screen.x >= rc.right - band(m_margin.right);
     bool t = screen.y < rc.top + band(m_margin.top), b = screen.y >= rc.bottom - band(m_margin.bottom);
     if (t && l) return HTTOPLEFT;
@@ -572,6 +585,39 @@ LRESULT SHostWnd::HitTestFrame(POINT screen)
     if (t) return HTTOP;
     if (b) return HTBOTTOM;
     return HTCLIENT;
+}
+
+int SHostWnd::Scaled(int value) const { return ScaleForDpi(value, m_dpi); }
+
+void SHostWnd::SetDpi(int dpi)
+{
+    if (dpi <= 0 || dpi == m_dpi) return;
+    m_dpi = dpi;
+    if (m_rt) m_rt->SetDpi(dpi);
+    if (!m_root) return;
+    // Fonts and row heights first, then the places, which depend on them.
+    std::vector<SWindow*> stack = {m_root};
+    while (!stack.empty()) {
+        SWindow* w = stack.back();
+        stack.pop_back();
+        w->OnScaleChanged();
+        for (SWindow* c : w->GetChildren()) stack.push_back(c);
+    }
+    RECT rc = {0, 0, 0, 0};
+    if (m_hWnd) ::GetClientRect(m_hWnd, &rc);
+    m_root->Move(rc);
+    InvalidateRect(rc);
+}
+
+void SHostWnd::OnDpiChanged(int dpi, const RECT* suggested)
+{
+    // Already laid out for that scale (a pop-up sized for the monitor it was placed on): the
+    // suggestion, the old size scaled once more, would grow it twice.
+    if (dpi == m_dpi) return;
+    SetDpi(dpi);
+    if (suggested && m_hWnd)
+        ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
@@ -596,8 +642,13 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
     }
 
     switch (msg) {
-    case WM_CREATE:
+    case WM_CREATE: {
+        m_dpi = GetWindowDpi(m_hWnd);
         BuildTree(m_layout.first_child());
+        return 0;
+    }
+    case WM_DPICHANGED:
+        OnDpiChanged(LOWORD(wp), reinterpret_cast<const RECT*>(lp));
         return 0;
     case WM_DESTROY:
         for (SEdit* e : m_edits) e->OnNativeDestroyed();

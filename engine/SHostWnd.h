@@ -69,6 +69,15 @@ public:
     RECT GetDirtyRect() const { return m_dirty; }
     IRenderTarget* GetRenderTarget() const { return m_rt; }
 
+    // The DPI this window lays itself out and draws at (96 = 100 %): the window's own, taken
+    // when it is made and when it moves to a monitor of another scale.
+    int GetDpi() const { return m_dpi; }
+    // Lays the tree out again at dpi (fonts, native edits and the render target follow) and
+    // keeps the window's size; a pop-up placed for another window's monitor takes that DPI.
+    void SetDpi(int dpi);
+    // A 96-dpi length at this window's DPI.
+    int Scaled(int value) const;
+
     // The widget under the mouse. While a widget's OnMouseLeave runs it is already the one the
     // mouse moved onto (nullptr: none), so a row can tell "onto my button" from "out of me".
     SWindow* GetHoverWidget() const { return m_hover; }
@@ -115,12 +124,14 @@ protected:
     BOOL RouteWheel(int delta, POINT screenPt);
     BOOL RouteKey(UINT vk);
     LRESULT HitTestFrame(POINT screenPt);
+    void OnDpiChanged(int dpi, const RECT* suggested);
 
     std::wstring m_layoutId;
     pugi::xml_document m_layout;
     SWindow* m_root = nullptr;
     SAutoRefPtr<IRenderTarget> m_rt;
     RECT m_dirty = {0, 0, 0, 0};
+    int m_dpi = 96;
     bool m_updatePosted = false;
     SWindow* m_hover = nullptr;
     SWindow* m_capture = nullptr;

@@ -37,7 +37,8 @@ void SImageWnd::SetIcon(int index)
 
 SIZE SImageWnd::GetDesiredSize()
 {
-    if (IBitmap* b = m_picture.Base()) return SIZE{b->Width(), b->Height()};
+    // The base picture is drawn for 100 %.
+    if (IBitmap* b = m_picture.Base()) return SIZE{Scaled(b->Width()), Scaled(b->Height())};
     return Base::GetDesiredSize();
 }
 

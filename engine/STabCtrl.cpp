@@ -66,7 +66,7 @@ BOOL STabCtrl::SetCurSel(int index)
 void STabCtrl::UpdateChildrenPosition()
 {
     RECT client = GetClientRect();
-    client.top = std::min(client.bottom, client.top + m_tabHeight);
+    client.top = std::min(client.bottom, client.top + Scaled(m_tabHeight));
     for (SWindow* c : m_children) c->Move(c->CalcPosition(client));
 }
 
@@ -74,8 +74,8 @@ RECT STabCtrl::TabRect(int index) const
 {
     RECT cl = GetClientRect();
     int n = std::max(GetItemCount(), 1);
-    int w = m_tabWidth > 0 ? m_tabWidth : (cl.right - cl.left) / n;
-    return RECT{cl.left + index * w, cl.top, cl.left + (index + 1) * w, cl.top + m_tabHeight};
+    int w = m_tabWidth > 0 ? Scaled(m_tabWidth) : (cl.right - cl.left) / n;
+    return RECT{cl.left + index * w, cl.top, cl.left + (index + 1) * w, cl.top + Scaled(m_tabHeight)};
 }
 
 int STabCtrl::TabFromPoint(POINT pt) const

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include "engine/SApplication.h"
 #include "engine/SDebug.h"
+#include "engine/SDpi.h"
 #include "engine/SFontPool.h"
 #include "engine/SHostWnd.h"
 #include "engine/SSkinPoolMgr.h"
@@ -312,8 +313,8 @@ void SWindow::GetClientRect(RECT* rc) const { *rc = GetClientRect(); }
 
 RECT SWindow::GetClientRect() const
 {
-    RECT rc = {m_rc.left + m_margin.left, m_rc.top + m_margin.top, m_rc.right - m_margin.right,
-               m_rc.bottom - m_margin.bottom};
+    RECT rc = {m_rc.left + Scaled(m_margin.left), m_rc.top + Scaled(m_margin.top), m_rc.right - Scaled(m_margin.right),
+               m_rc.bottom - Scaled(m_margin.bottom)};
     if (rc.right < rc.left) rc.right = rc.left;
     if (rc.bottom < rc.top) rc.bottom = rc.top;
     return rc;
@@ -335,7 +336,10 @@ void SWindow::Move(const RECT& rc)
 SIZE SWindow::GetDesiredSize()
 {
     SIZE sz = {0, 0};
-    if (m_skin) sz = m_skin->GetSkinSize();
+    if (m_skin) {
+        SIZE skin = m_skin->GetSkinSize();
+        sz = SIZE{Scaled(skin.cx), Scaled(skin.cy)};
+    }
     if (!m_text.empty()) {
         auto* app = SApplication::getSingletonPtr();
         IRenderTarget* rt = app ? app->GetMeasureTarget() : nullptr;
@@ -345,8 +349,8 @@ SIZE SWindow::GetDesiredSize()
             sz.cy = std::max(sz.cy, t.cy);
         }
     }
-    sz.cx += m_margin.left + m_margin.right;
-    sz.cy += m_margin.top + m_margin.bottom;
+    sz.cx += Scaled(m_margin.left) + Scaled(m_margin.right);
+    sz.cy += Scaled(m_margin.top) + Scaled(m_margin.bottom);
     return sz;
 }
 
@@ -355,21 +359,23 @@ RECT SWindow::CalcPosition(const RECT& pc)
     if (m_pos.empty()) {
         if (m_width < 0 && m_height < 0) return pc;
         RECT rc = pc;
-        if (m_width >= 0) rc.right = rc.left + m_width;
-        if (m_height >= 0) rc.bottom = rc.top + m_height;
+        if (m_width >= 0) rc.right = rc.left + Scaled(m_width);
+        if (m_height >= 0) rc.bottom = rc.top + Scaled(m_height);
         return rc;
     }
-    auto edge = [](const SPosItem& it, LONG nearEdge, LONG farEdge) {
-        return it.type == SPosItem::Far ? farEdge - it.value : nearEdge + it.value;
+    // Each value is scaled on its own, so an edge kept from the near side and one kept from
+    // the far side of the same parent move alike.
+    auto edge = [this](const SPosItem& it, LONG nearEdge, LONG farEdge) {
+        return it.type == SPosItem::Far ? farEdge - Scaled(it.value) : nearEdge + Scaled(it.value);
     };
     RECT rc;
     rc.left = edge(m_pos[0], pc.left, pc.right);
     rc.top = edge(m_pos[1], pc.top, pc.bottom);
     if (m_pos.size() == 4) {
-        rc.right = m_pos[2].type == SPosItem::Size ? rc.left + m_pos[2].value : edge(m_pos[2], pc.left, pc.right);
-        rc.bottom = m_pos[3].type == SPosItem::Size ? rc.top + m_pos[3].value : edge(m_pos[3], pc.top, pc.bottom);
+        rc.right = m_pos[2].type == SPosItem::Size ? rc.left + Scaled(m_pos[2].value) : edge(m_pos[2], pc.left, pc.right);
+        rc.bottom = m_pos[3].type == SPosItem::Size ? rc.top + Scaled(m_pos[3].value) : edge(m_pos[3], pc.top, pc.bottom);
     } else {
-        SIZE want = {m_width, m_height};
+        SIZE want = {m_width < 0 ? -1 : Scaled(m_width), m_height < 0 ? -1 : Scaled(m_height)};
         if (want.cx < 0 || want.cy < 0) {
             SIZE d = GetDesiredSize();
             if (want.cx < 0) want.cx = d.cx;
@@ -447,7 +453,7 @@ void SWindow::PaintTree(IRenderTarget* rt, const RECT& dirty)
 
 void SWindow::DrawFocusCue(IRenderTarget* rt)
 {
-    RECT rc = {m_rc.left + 3, m_rc.top + 3, m_rc.right - 4, m_rc.bottom - 4};
+    RECT rc = {m_rc.left + Scaled(3), m_rc.top + Scaled(3), m_rc.right - Scaled(4), m_rc.bottom - Scaled(4)};
     if (rc.right <= rc.left || rc.bottom <= rc.top) return;
     COLORREF cr = GetTextColor();
     if (cr == CR_INVALID) cr = RGBA(0, 0, 0, 255);
@@ -502,6 +508,7 @@ IFont* SWindow::GetFont()
     SFontSpec spec = app->GetDefaultFontSpec();
     spec.Merge(m_font);
     if (m_hasFontHover && (m_state & WndState_Hover)) spec.Merge(m_fontHover);
+    spec.size = Scaled(spec.size);
     return app->GetFontPool().GetFont(spec);
 }
 
@@ -547,6 +554,15 @@ void SWindow::SetFocus()
     m_host->SetFocusedWidget(this);
     if (m_host->m_hWnd && ::GetFocus() != m_host->m_hWnd) ::SetFocus(m_host->m_hWnd);
 }
+
+int SWindow::GetDpi() const
+{
+    // A list row is filled and placed while detached from its host: its list knows the scale.
+    if (m_host) return m_host->GetDpi();
+    return m_parent ? m_parent->GetDpi() : kBaseDpi;
+}
+
+int SWindow::Scaled(int value) const { return ScaleForDpi(value, GetDpi()); }
 
 void SWindow::NotifyPlacement()
 {

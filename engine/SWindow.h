@@ -131,6 +131,12 @@ public:
     // Hooks for widgets with native parts (the edit).
     virtual void OnHostCreated() {}
     virtual void OnPlacementChanged() {}
+    // The host's DPI changed; the new places follow. Widgets holding scaled things redo them.
+    virtual void OnScaleChanged() {}
+
+    // The host window's DPI (96 without a host) and a 96-dpi length of the layout at it.
+    int GetDpi() const;
+    int Scaled(int value) const;
 
     // Where "pos", "width" and "height" put this widget inside a parent's client rectangle.
     RECT CalcPosition(const RECT& parentClient);

@@ -62,7 +62,8 @@ BOOL SListView::CreateChildren(pugi::xml_node node)
         {L"itemHeight", [](SListView& l, const std::wstring& v) -> HRESULT {
              int n;
              if (!ParseInt(v, n) || n <= 0) return E_FAIL;
-             l.m_locator.SetItemHeight(n);
+             l.m_itemHeight = n;
+             l.m_locator.SetItemHeight(l.Scaled(n));
              return S_OK;
          }},
         {L"colorNormal", [](SListView& l, const std::wstring& v) { return Colour(l.m_crNormal, v); }},
@@ -101,9 +102,9 @@ int SListView::ScrollBarWidth() const
 {
     if (m_sbSkin) {
         SIZE sz = m_sbSkin->GetSkinSize();
-        if (sz.cx > 0) return sz.cx;
+        if (sz.cx > 0) return Scaled(sz.cx);
     }
-    return kDefaultBarWidth;
+    return Scaled(kDefaultBarWidth);
 }
 
 bool SListView::ScrollBarShown() const { return m_locator.GetTotalHeight() > ViewHeight() && ViewHeight() > 0; }
@@ -122,15 +123,16 @@ SListView::ScrollGeometry SListView::GetScrollGeometry() const
     g.bar = RECT{std::max(cl.left, cl.right - ScrollBarWidth()), cl.top, cl.right, cl.bottom};
     int barH = g.bar.bottom - g.bar.top;
     int arrowH = 0;
-    if (auto* sb = dynamic_cast<SSkinScrollbar*>(m_sbSkin.get())) arrowH = sb->GetSkinSize().cy;
+    if (auto* sb = dynamic_cast<SSkinScrollbar*>(m_sbSkin.get())) arrowH = Scaled(sb->GetSkinSize().cy);
+    int minThumb = Scaled(kMinThumb);
     // Arrows only where they leave the thumb room to move.
-    if (arrowH * 2 + kMinThumb * 2 > barH) arrowH = 0;
+    if (arrowH * 2 + minThumb * 2 > barH) arrowH = 0;
     g.up = RECT{g.bar.left, g.bar.top, g.bar.right, g.bar.top + arrowH};
     g.down = RECT{g.bar.left, g.bar.bottom - arrowH, g.bar.right, g.bar.bottom};
     g.track = RECT{g.bar.left, g.up.bottom, g.bar.right, g.down.top};
     int trackH = g.track.bottom - g.track.top;
     int total = std::max(1, m_locator.GetTotalHeight());
-    int thumbH = std::min(trackH, std::max(kMinThumb, int(int64_t(trackH) * ViewHeight() / total)));
+    int thumbH = std::min(trackH, std::max(minThumb, int(int64_t(trackH) * ViewHeight() / total)));
     int range = MaxScroll();
     int top = g.track.top + (range > 0 ? int(int64_t(trackH - thumbH) * m_scrollY / range) : 0);
     g.thumb = RECT{g.bar.left, top, g.bar.right, top + thumbH};
@@ -208,8 +210,17 @@ void SListView::onInvalidated()
     Invalidate();
 }
 
+void SListView::OnScaleChanged()
+{
+    // The same row stays at the top.
+    int old = m_locator.GetItemHeight();
+    m_locator.SetItemHeight(Scaled(m_itemHeight));
+    m_scrollY = int(int64_t(m_scrollY) * m_locator.GetItemHeight() / std::max(old, 1));
+}
+
 void SListView::OnPlacementChanged()
 {
+    if (m_locator.GetItemHeight() != Scaled(m_itemHeight)) OnScaleChanged();
     UpdatePanels(false);
     Invalidate();
 }

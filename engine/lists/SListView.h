@@ -53,6 +53,7 @@ public:
     void OnMouseMove(POINT pt) override;
     void SetFocus() override;
     void OnPlacementChanged() override;
+    void OnScaleChanged() override;
 
     // For the row panels.
     void OnItemClick(int index);
@@ -80,6 +81,7 @@ private:
 
     pugi::xml_document m_template;
     SLvItemLocator m_locator;
+    int m_itemHeight = 30; // the template's, at 96 dpi; the locator holds it scaled
     COLORREF m_crNormal = CR_INVALID, m_crSelected = CR_INVALID, m_crHover = CR_INVALID;
     SAutoRefPtr<SAdapterBase> m_adapter;
     std::vector<SItemPanel*> m_panels; // on screen, in row order

@@ -50,8 +50,8 @@ void SButtonEx::DrawTextW(IRenderTarget* rt, const wchar_t* text, int len, RECT*
 {
     if ((m_shiftX || m_shiftY) && (m_state & WndState_PushDown)) {
         RECT shifted = *rc;
-        shifted.left += m_shiftX;
-        shifted.top += m_shiftY;
+        shifted.left += Scaled(m_shiftX);
+        shifted.top += Scaled(m_shiftY);
         Base::DrawTextW(rt, text, len, &shifted, format);
         return;
     }

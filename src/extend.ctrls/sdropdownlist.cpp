@@ -11,6 +11,8 @@ BOOL SDropdownList::CreateFromTemplate(pugi::xml_node node)
     SHostWnd* host = ownerWnd ? ownerWnd->GetHostWnd() : nullptr;
     if (!CreateDropDown(host ? host->m_hWnd : nullptr)) return FALSE;
     if (!node) return TRUE;
+    // Laid out at the scale of the window it drops from.
+    if (host) SetDpi(host->GetDpi());
     InitFromXml(node);
     m_pListView = FindChildByName2<SListView>(L"lv_dropdown");
     if (m_pListView) {
@@ -26,7 +28,7 @@ SIZE SDropdownList::GetDropSize()
     SWindow* ownerWnd = owner ? owner->GetDropDownOwner() : nullptr;
     RECT rc = ownerWnd ? ownerWnd->GetWindowRect() : RECT{0, 0, 0, 0};
     int rows = m_pListView ? m_pListView->GetItemLocator()->GetTotalHeight() : 0;
-    return SIZE{rc.right - rc.left, rows + 2};
+    return SIZE{rc.right - rc.left, rows + Scaled(2)};
 }
 
 void SDropdownList::Park()

@@ -1,6 +1,7 @@
 #include "extend.ctrls/ssearchdropdownlist.h"
 #include "engine/SAttrParse.h"
 #include "engine/SDebug.h"
+#include "engine/SDpi.h"
 #include "engine/SHostWnd.h"
 
 using namespace SOUI;
@@ -121,6 +122,11 @@ void SSearchDropdownList::ShowDropDown()
     POINT tl = {rc.left, rc.top}, br = {rc.right, rc.bottom};
     ClientToScreen(host->m_hWnd, &tl);
     ClientToScreen(host->m_hWnd, &br);
+    // The pop-up takes the scale of the monitor the control is on, before it is measured.
+    RECT screenRc = {tl.x, tl.y, br.x, br.y};
+    HMONITOR controlMonitor = MonitorFromRect(&screenRc, MONITOR_DEFAULTTONULL);
+    int dpi = controlMonitor ? GetMonitorDpi(controlMonitor) : host->GetDpi();
+    m_pDropDownWnd->SetDpi(dpi);
 
     RECT bounds = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (HMONITOR mon = MonitorFromWindow(host->m_hWnd, MONITOR_DEFAULTTONULL)) {
@@ -130,7 +136,8 @@ void SSearchDropdownList::ShowDropDown()
     }
 
     SIZE sz = m_pDropDownWnd->GetDropSize();
-    if (sz.cy > m_maxDropHeight) sz.cy = m_maxDropHeight;
+    int maxHeight = ScaleForDpi(m_maxDropHeight, dpi);
+    if (sz.cy > maxHeight) sz.cy = maxHeight;
     int x = m_dropAlign == 0 ? tl.x : br.x - sz.cx;
     int y = br.y;
     if (br.y + sz.cy > bounds.bottom) y = tl.y - sz.cy;
