@@ -37,23 +37,8 @@ int S(int v) { return MulDiv(v, ExpectedDpi(), 96); }
 SIZE S(SIZE s) { return SIZE{S(s.cx), S(s.cy)}; }
 POINT S(POINT p) { return POINT{S(p.x), S(p.y)}; }
 
-// A visible host of the process within one pixel per edge of `size`.
-HWND FindHostNear(DWORD pid, SIZE size)
-{
-    for (HWND wnd : TopWindows(pid, L"SOUIHOST")) {
-        SIZE s = WindowSize(wnd);
-        if (std::abs(s.cx - size.cx) <= 2 && std::abs(s.cy - size.cy) <= 2)
-            return wnd;
-    }
-    return nullptr;
-}
-
-HWND WaitHostNear(DWORD pid, SIZE size, DWORD ms)
-{
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = FindHostNear(pid, size)) != nullptr; }, ms);
-    return found;
-}
+// A host is its scaled size within one pixel per edge.
+constexpr int kSlack = 2;
 
 std::string SizeText(HWND wnd)
 {
@@ -101,7 +86,7 @@ TEST_F(dpi, login_main_box_and_card_are_their_layouts_scaled)
     ASSERT_TRUE(inst.SetProfileValue(section, L"KN", kMerchantKey));
     AppProcess app(inst.Exe(), inst.Bin());
     ASSERT_TRUE(app.Started());
-    HWND login = WaitHostNear(app.Pid(), S(kLogin), 30000);
+    HWND login = WaitHost(app.Pid(), S(kLogin), 30000, kSlack);
     ASSERT_NE(login, nullptr) << "no login window of " << S(kLogin).cx << "x" << S(kLogin).cy << "; hosts "
                               << Hosts(app.Pid());
 
@@ -121,15 +106,15 @@ TEST_F(dpi, login_main_box_and_card_are_their_layouts_scaled)
     Click(login, S(kLoginButton));
 
     // No invoicing program runs: a notice comes before the main window.
-    HWND box = WaitHostNear(app.Pid(), S(kMessageBox), 30000);
+    HWND box = WaitHost(app.Pid(), S(kMessageBox), 30000, kSlack);
     ASSERT_NE(box, nullptr) << "no notice box; hosts " << Hosts(app.Pid());
     Click(box, S(kBoxOkOfOne));
-    HWND main = WaitHostNear(app.Pid(), S(kMain), 15000);
+    HWND main = WaitHost(app.Pid(), S(kMain), 15000, kSlack);
     ASSERT_NE(main, nullptr) << "the scaled OK of the notice was not pressed, or no main window; hosts "
                              << Hosts(app.Pid());
 
     Click(main, S(kMainBizcard));
-    HWND card = WaitHostNear(app.Pid(), S(kCard), 15000);
+    HWND card = WaitHost(app.Pid(), S(kCard), 15000, kSlack);
     EXPECT_NE(card, nullptr) << "no card window; hosts " << Hosts(app.Pid());
     if (card)
         PostMessageW(card, WM_CLOSE, 0, 0);
@@ -144,7 +129,7 @@ TEST_F(dpi, input_window_and_search_popup_are_scaled)
     auto standIn = StandInProcess::Start(L"Aisino.Framework.Startup.exe", kHtSeller, inst.File(L"fields.log"));
     ASSERT_NE(standIn, nullptr);
     AppProcess app(inst.Exe(), inst.Bin());
-    HWND input = WaitHostNear(app.Pid(), S(kInput), 30000);
+    HWND input = WaitHost(app.Pid(), S(kInput), 30000, kSlack);
     ASSERT_NE(input, nullptr) << "no company input window; hosts " << Hosts(app.Pid());
 
     std::vector<HWND> edits;
@@ -157,7 +142,7 @@ TEST_F(dpi, input_window_and_search_popup_are_scaled)
     ASSERT_TRUE(WaitUntil([&] { return (question = FindBox(app.Pid())) != nullptr; }, 10000)) << "no question";
     PostMessageW(question, WM_COMMAND, IDOK, 0);
 
-    HWND main = WaitHostNear(app.Pid(), S(kMain), 15000);
+    HWND main = WaitHost(app.Pid(), S(kMain), 15000, kSlack);
     ASSERT_NE(main, nullptr) << "no main window; hosts " << Hosts(app.Pid());
     ASSERT_TRUE(WaitUntil([&] { return !EditsWithin(app.Pid(), ScreenRect(main)).empty(); }, 5000));
 

@@ -31,14 +31,6 @@ const POINT kLoginFetchCode = {371, 199}, kLoginButton = {256, 289};
 const POINT kMainBizcard = {80, 698}, kMainFirstHistoryImport = {404, 149};
 const POINT kInputDone = {477, 281}, kCardDownload = {677, 281};
 
-std::string ToUtf8(const std::wstring& text)
-{
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 class e2e : public ::testing::Test {
 protected:
     void SetUp() override
@@ -232,8 +224,8 @@ TEST_F(e2e, import_search_hit_into_ht_and_bw)
         const size_t add = requests.find("POST /Invoice_addFaiao");
         ASSERT_NE(add, std::string::npos) << requests;
         const std::string record = requests.substr(add, requests.find('\n', add) - add);
-        EXPECT_TRUE(Logged(record, "business_keyno=" + ToUtf8(kMerchantKey))) << record;
-        EXPECT_TRUE(Logged(record, "company_taxid=" + ToUtf8(tax))) << record;
+        EXPECT_TRUE(Logged(record, "business_keyno=" + Utf8(kMerchantKey))) << record;
+        EXPECT_TRUE(Logged(record, "company_taxid=" + Utf8(tax))) << record;
         EXPECT_EQ(FindHost(app.Pid(), kMessageBox), nullptr) << "a message box is open";
     }
 }
@@ -254,7 +246,7 @@ TEST_F(e2e, import_history_row_again)
     ASSERT_TRUE(WaitUntil([&] { return Logged(requests += TakeServiceRequests(), "POST /Invoice_updateFaiaoDate"); },
                           15000))
         << requests;
-    EXPECT_TRUE(Logged(requests, "POST /Invoice_updateFaiaoDate body=business_keyno=" + ToUtf8(kMerchantKey) +
+    EXPECT_TRUE(Logged(requests, "POST /Invoice_updateFaiaoDate body=business_keyno=" + Utf8(kMerchantKey) +
                                      "&apply_id="))
         << requests;
     const std::string dump = Dump();

@@ -58,15 +58,6 @@ std::string ToGbk(const std::wstring& text)
     return out;
 }
 
-std::string Utf8(const std::wstring& text)
-{
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n : 0, '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
-    return out;
-}
-
 std::string Narrow(const std::wstring& ascii)
 {
     return std::string(ascii.begin(), ascii.end());
@@ -296,10 +287,16 @@ Outcome RunCase(const Case& c)
     std::wstring flags = std::wstring(L"--seller-name ") + kSellerName + L" --seller-tax " + kSellerTax;
     if (c.invoicing == Invoicing::WrongTree)
         flags += L" --no-anchor";
+    // The stand-in is scenery, not the program under test: a second try before giving up.
+    std::wstring why;
     std::unique_ptr<StandInProcess> standIn =
-        StandInProcess::Start(L"Aisino.Framework.Startup.exe", flags, inst.File(L"fields.log"));
+        StandInProcess::Start(L"Aisino.Framework.Startup.exe", flags, inst.File(L"fields.log"), &why);
     if (!standIn) {
-        out.note = "stand-in did not start";
+        std::fprintf(stderr, "stand-in start failed (%s), trying again\n", Utf8(why).c_str());
+        standIn = StandInProcess::Start(L"Aisino.Framework.Startup.exe", flags, inst.File(L"fields.log"), &why);
+    }
+    if (!standIn) {
+        out.note = "stand-in did not start: " + Utf8(why);
         out.crashed = true;
         return out;
     }

@@ -21,8 +21,6 @@ std::wstring FolderOf(const std::wstring& path)
     return path.substr(0, path.rfind(L'\\'));
 }
 
-namespace {
-
 std::string Utf8(const std::wstring& text)
 {
     int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
@@ -31,6 +29,9 @@ std::string Utf8(const std::wstring& text)
         WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
     return out;
 }
+
+namespace {
+
 
 // One OutputDebugString of the debuggee, as UTF-8 without its line end.
 std::string ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info)

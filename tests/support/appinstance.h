@@ -14,6 +14,8 @@ std::wstring FromHostPath(const wchar_t* variable);
 // The path up to its last backslash.
 std::wstring FolderOf(const std::wstring& path);
 
+std::string Utf8(const std::wstring& text);
+
 // A started process, ended by its handle when the holder goes.
 class AppProcess {
 public:

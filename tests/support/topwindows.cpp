@@ -1,5 +1,7 @@
 #include "topwindows.h"
 
+#include <cstdlib>
+
 bool WaitUntil(const std::function<bool()>& done, DWORD ms)
 {
     const DWORD start = GetTickCount();
@@ -71,20 +73,20 @@ std::wstring WindowText(HWND hwnd)
     return buf;
 }
 
-HWND FindHost(DWORD pid, SIZE size)
+HWND FindHost(DWORD pid, SIZE size, int slack)
 {
     for (HWND hwnd : TopWindows(pid, L"SOUIHOST")) {
         SIZE s = WindowSize(hwnd);
-        if (s.cx == size.cx && s.cy == size.cy)
+        if (std::abs(s.cx - size.cx) <= slack && std::abs(s.cy - size.cy) <= slack)
             return hwnd;
     }
     return nullptr;
 }
 
-HWND WaitHost(DWORD pid, SIZE size, DWORD ms)
+HWND WaitHost(DWORD pid, SIZE size, DWORD ms, int slack)
 {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindHost(pid, size)) != nullptr; }, ms);
+    WaitUntil([&] { return (found = FindHost(pid, size, slack)) != nullptr; }, ms);
     return found;
 }
 

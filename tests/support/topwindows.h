@@ -21,9 +21,10 @@ SIZE WindowSize(HWND hwnd);
 RECT ScreenRect(HWND hwnd);
 std::wstring WindowText(HWND hwnd);
 
-// A visible host window ("SOUIHOST") of the process of that size; null when none.
-HWND FindHost(DWORD pid, SIZE size);
-HWND WaitHost(DWORD pid, SIZE size, DWORD ms);
+// A visible host window ("SOUIHOST") of the process of that size, or within `slack` pixels
+// of it in each dimension; null when none.
+HWND FindHost(DWORD pid, SIZE size, int slack = 0);
+HWND WaitHost(DWORD pid, SIZE size, DWORD ms, int slack = 0);
 
 // A native message box or dialog ("#32770") of the process; its static texts joined.
 HWND FindBox(DWORD pid);

@@ -47,7 +47,7 @@ std::wstring ExecutableFolder() {
 }
 
 std::unique_ptr<StandInProcess> StandInProcess::Start(const std::wstring& exeName, const std::wstring& flags,
-                                                      const std::wstring& logPath) {
+                                                      const std::wstring& logPath, std::wstring* why) {
     std::unique_ptr<StandInProcess> standIn(new StandInProcess());
     standIn->logPath_ = logPath;
     std::wstring exe = ExecutableFolder() + exeName;
@@ -56,8 +56,10 @@ std::unique_ptr<StandInProcess> StandInProcess::Start(const std::wstring& exeNam
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        if (why) *why = L"CreateProcess error " + std::to_wstring(GetLastError());
         return nullptr;
+    }
     KernelHandle thread(info.hThread);
     standIn->process_ = KernelHandle(info.hProcess);
     standIn->processId_ = info.dwProcessId;
@@ -65,8 +67,14 @@ std::unique_ptr<StandInProcess> StandInProcess::Start(const std::wstring& exeNam
     for (int waited = 0; waited < 30000; waited += 50) {
         standIn->control_ = FindWindowExW(HWND_MESSAGE, nullptr, kControlClass, name.c_str());
         if (standIn->control_) return standIn;
-        if (WaitForSingleObject(standIn->process_.get(), 50) == WAIT_OBJECT_0) break;
+        if (WaitForSingleObject(standIn->process_.get(), 50) == WAIT_OBJECT_0) {
+            DWORD code = 0;
+            GetExitCodeProcess(standIn->process_.get(), &code);
+            if (why) *why = L"ended with code " + std::to_wstring(code);
+            return nullptr;
+        }
     }
+    if (why) *why = L"no control window within 30 s";
     return nullptr;
 }
 

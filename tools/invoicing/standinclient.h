@@ -13,9 +13,10 @@
 class StandInProcess {
 public:
     // Starts exeName with the given flags and waits (bounded) until it takes
-    // commands; null when it did not start or answer. The field log goes to logPath.
+    // commands; null when it did not start or answer, with the reason in *why.
+    // The field log goes to logPath.
     static std::unique_ptr<StandInProcess> Start(const std::wstring& exeName, const std::wstring& flags,
-                                                 const std::wstring& logPath);
+                                                 const std::wstring& logPath, std::wstring* why = nullptr);
     ~StandInProcess();
     StandInProcess(const StandInProcess&) = delete;
     StandInProcess& operator=(const StandInProcess&) = delete;
