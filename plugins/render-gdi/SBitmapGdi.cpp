@@ -3,7 +3,7 @@
 
 namespace SOUI {
 
-SBitmapGdi* SBitmapGdi::Create(int cx, int cy)
+SBitmapGdi* SBitmapGdi::Create(int cx, int cy, bool clear)
 {
     if (cx <= 0 || cy <= 0) return nullptr;
     BITMAPINFO bi = {};
@@ -25,7 +25,7 @@ SBitmapGdi* SBitmapGdi::Create(int cx, int cy)
     b->m_bits = static_cast<BYTE*>(bits);
     b->m_cx = cx;
     b->m_cy = cy;
-    ZeroMemory(bits, size_t(cx) * cy * 4);
+    if (clear) ZeroMemory(bits, size_t(cx) * cy * 4);
     return b;
 }
 

@@ -6,7 +6,9 @@ namespace SOUI {
 // A top-down 32-bit DIB section; its pixels are premultiplied BGRA.
 class SBitmapGdi : public TObjRefImpl<IBitmap> {
 public:
-    static SBitmapGdi* Create(int cx, int cy); // nullptr when the DIB cannot be made
+    // nullptr when the DIB cannot be made. Cleared to transparent black unless the caller
+    // overwrites every pixel anyway: at 200 % that pass is one more sweep of a large window.
+    static SBitmapGdi* Create(int cx, int cy, bool clear = true);
     int Width() const override { return m_cx; }
     int Height() const override { return m_cy; }
     BYTE* GetPixelBits() override { return m_bits; }

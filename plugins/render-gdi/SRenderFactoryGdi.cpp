@@ -47,7 +47,7 @@ BOOL SRenderFactoryGdi::CreateBitmapFromMemory(IBitmap** out, const void* data, 
     if (!out || !m_decoder || !data || !size) return FALSE;
     SAutoRefPtr<IImgFrame> frame;
     if (!m_decoder->DecodeImage(data, size, frame.Out()) || !frame) return FALSE;
-    SBitmapGdi* b = SBitmapGdi::Create(frame->Width(), frame->Height());
+    SBitmapGdi* b = SBitmapGdi::Create(frame->Width(), frame->Height(), false);
     if (!b) return FALSE;
     memcpy(b->GetPixelBits(), frame->Pixels(), size_t(frame->Width()) * frame->Height() * 4);
     *out = b;

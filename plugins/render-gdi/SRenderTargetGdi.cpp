@@ -31,6 +31,45 @@ inline DWORD Blend(DWORD dst, DWORD src, DWORD alpha)
     return src + (rb | ag);
 }
 
+// One premultiplied colour over a row span: a copy when it is opaque, nothing when it is clear,
+// otherwise the same arithmetic as Blend with the colour's part worked out once.
+void BlendFlat(DWORD* row, int n, DWORD src, DWORD alpha)
+{
+    if (alpha != 255) src = Blend(0, src, alpha);
+    DWORD sa = src >> 24;
+    if (sa == 255) {
+        std::fill(row, row + n, src);
+        return;
+    }
+    if (sa == 0) return;
+    DWORD inv = 255 - sa;
+    for (int x = 0; x < n; ++x) {
+        DWORD d = row[x];
+        row[x] = src + (((((d & 0x00FF00FF) * inv) >> 8) & 0x00FF00FF) | (((d >> 8) & 0x00FF00FF) * inv & 0xFF00FF00));
+    }
+}
+
+// Source pixels over a row span, unscaled; opaque stretches are copied whole.
+void BlendRow(DWORD* row, const DWORD* src, int n, DWORD alpha)
+{
+    if (alpha != 255) {
+        for (int x = 0; x < n; ++x) row[x] = Blend(row[x], src[x], alpha);
+        return;
+    }
+    int x = 0;
+    while (x < n) {
+        int run = x;
+        while (run < n && (src[run] >> 24) == 255) ++run;
+        if (run > x) {
+            std::copy(src + x, src + run, row + x);
+            x = run;
+            continue;
+        }
+        row[x] = Blend(row[x], src[x], 255);
+        ++x;
+    }
+}
+
 Gdiplus::Color ToGdip(COLORREF cr)
 {
     return Gdiplus::Color(GetAValue(cr), GetRValue(cr), GetGValue(cr), GetBValue(cr));
@@ -61,7 +100,8 @@ SRenderTargetGdi::~SRenderTargetGdi()
 
 BOOL SRenderTargetGdi::Resize(int cx, int cy)
 {
-    SBitmapGdi* b = SBitmapGdi::Create(std::max(cx, 1), std::max(cy, 1));
+    // A resized target's content is undefined: its owner paints it all before showing it.
+    SBitmapGdi* b = SBitmapGdi::Create(std::max(cx, 1), std::max(cy, 1), false);
     if (!b) return FALSE;
     // The new bitmap goes into the DC before the old one can be released.
     Select(b);
@@ -151,10 +191,7 @@ void SRenderTargetGdi::FillSolidRect(const RECT& rc, COLORREF cr)
     DWORD px = Premultiply(cr);
     int w = m_cur->Width();
     auto* bits = reinterpret_cast<DWORD*>(m_cur->GetPixelBits());
-    for (int y = r.top; y < r.bottom; ++y) {
-        DWORD* row = bits + y * w;
-        for (int x = r.left; x < r.right; ++x) row[x] = Blend(row[x], px, 255);
-    }
+    for (int y = r.top; y < r.bottom; ++y) BlendFlat(bits + y * w + r.left, r.right - r.left, px, 255);
 }
 
 void SRenderTargetGdi::DrawRectangle(const RECT& rc, COLORREF cr, int width)
@@ -316,17 +353,13 @@ void SRenderTargetGdi::DrawBitmap(const RECT& dst, IBitmap* bmp, const RECT& src
     if (sw == dw && sh == dh) {
         for (int y = r.top; y < r.bottom; ++y) {
             const DWORD* s = in + (src.top + y - dst.top) * iw + src.left + (r.left - dst.left);
-            DWORD* drow = out + y * tw;
-            for (int x = r.left; x < r.right; ++x, ++s) drow[x] = Blend(drow[x], *s, alpha);
+            BlendRow(out + y * tw + r.left, s, r.right - r.left, alpha);
         }
         return;
     }
     DWORD flat;
     if (Uniform(in, iw, src, flat)) {
-        for (int y = r.top; y < r.bottom; ++y) {
-            DWORD* drow = out + y * tw;
-            for (int x = r.left; x < r.right; ++x) drow[x] = Blend(drow[x], flat, alpha);
-        }
+        for (int y = r.top; y < r.bottom; ++y) BlendFlat(out + y * tw + r.left, r.right - r.left, flat, alpha);
         return;
     }
     const Taps tx = AxisTaps(src.left, sw, dst.left, dw, r.left, r.right);

@@ -271,3 +271,80 @@ TEST(picture_scale, flat_button_border_is_whole_pixels)
         EXPECT_EQ(At(rt, 59 - c.width, 15), face) << "dpi " << c.dpi;
     }
 }
+
+namespace {
+// Source-over of premultiplied pixels, channel by channel, with the overall alpha applied to the
+// source first: the result every fill and picture must give, however the target gets there.
+DWORD Over(DWORD dst, DWORD src, unsigned alpha)
+{
+    auto ch = [](DWORD p, int i) { return (p >> (8 * i)) & 0xFF; };
+    DWORD s[4], out = 0;
+    for (int i = 0; i < 4; ++i) s[i] = alpha == 255 ? ch(src, i) : ch(src, i) * alpha >> 8;
+    if (s[3] == 0) return dst;
+    for (int i = 0; i < 4; ++i) out |= (s[3] == 255 ? s[i] : s[i] + (ch(dst, i) * (255 - s[3]) >> 8)) << (8 * i);
+    return out;
+}
+
+// Premultiplied pixels of every kind: clear, opaque, half and faint, in colours that differ.
+DWORD Mixed(int i)
+{
+    static const DWORD kinds[] = {0x00000000, 0xFF2040C0, 0x80402010, 0x10080402, 0xFFFFFFFF, 0x40100020, 0xC0C00060};
+    return kinds[(i * 7 + i / 5) % 7];
+}
+}  // namespace
+
+TEST(picture_scale, fills_and_pictures_blend_every_pixel_as_source_over)
+{
+    constexpr int W = 23, H = 9;
+    std::vector<DWORD> back(W * H), pattern(W * H), flat(16 * 4, 0x80402010);
+    for (int i = 0; i < W * H; ++i) back[i] = Mixed(i), pattern[i] = Mixed(i * 3 + 1);
+    auto picture = Bitmap(W, H, pattern), plain = Bitmap(16, 4, flat);
+    ASSERT_TRUE(picture && plain);
+    const RECT part = {3, 2, 20, 8};
+    struct Case {
+        const char* what;
+        COLORREF fill;  // RGBA, or 0 with a picture
+        IBitmap* bmp;
+        RECT src;
+        BYTE alpha;
+    };
+    const Case cases[] = {
+        {"opaque fill", RGBA(10, 200, 30, 255), nullptr, {}, 255},
+        {"half fill", RGBA(10, 200, 30, 128), nullptr, {}, 255},
+        {"faint fill", RGBA(255, 255, 255, 3), nullptr, {}, 255},
+        {"picture 1:1", 0, picture, RECT{0, 0, W, H}, 255},
+        {"picture 1:1 at alpha 100", 0, picture, RECT{0, 0, W, H}, 100},
+        {"flat picture stretched", 0, plain, RECT{0, 0, 16, 4}, 255},
+        {"flat picture stretched at alpha 200", 0, plain, RECT{0, 0, 16, 4}, 200},
+        {"flat picture stretched at alpha 1", 0, plain, RECT{0, 0, 16, 4}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto rt = Target(W, H, 96);
+        ASSERT_TRUE(rt);
+        auto* bits = reinterpret_cast<DWORD*>(rt->GetCurrentBitmap()->GetPixelBits());
+        memcpy(bits, back.data(), back.size() * sizeof(DWORD));
+        rt->PushClipRect(part);
+        if (c.bmp) rt->DrawBitmap(RECT{0, 0, W, H}, c.bmp, c.src, c.alpha);
+        else rt->FillSolidRect(RECT{0, 0, W, H}, c.fill);
+        rt->PopClip();
+        int wrong = 0;
+        std::string first;
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                DWORD want = back[y * W + x];
+                if (x >= part.left && x < part.right && y >= part.top && y < part.bottom) {
+                    DWORD src = c.bmp == picture.get() ? pattern[y * W + x] : c.bmp ? flat[0] : 0;
+                    if (!c.bmp) {
+                        DWORD a = GetAValue(c.fill);
+                        src = a << 24 | (GetRValue(c.fill) * a / 255) << 16 | (GetGValue(c.fill) * a / 255) << 8 |
+                              GetBValue(c.fill) * a / 255;
+                    }
+                    want = Over(want, src, c.alpha);
+                }
+                if (bits[y * W + x] != want && !wrong++)
+                    first = std::to_string(x) + "," + std::to_string(y) + ": " + Hex(bits[y * W + x]) + " not " + Hex(want);
+            }
+        EXPECT_EQ(wrong, 0) << first;
+    }
+}
