@@ -1,9 +1,13 @@
 // What a shipped window costs to create and paint for the first time at the desktop's
 // display scale: run by bench/dpi/run.sh once with the desktop at 96 dpi and once at 192,
 // and compared there. Each window: created from its layout, its back buffer painted in
-// full, destroyed; the median of the runs. Prints figures, asserts nothing.
+// full, destroyed; the median of the runs. Beside each, a bare layered window of the same
+// size: created, its bitmap filled once and handed to UpdateLayeredWindow, destroyed. That
+// is the part of the cost the platform makes proportional to pixels. Prints figures,
+// asserts nothing.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -14,6 +18,57 @@
 #include "engine/core/SEngine.h"
 
 using namespace SOUI;
+
+namespace {
+
+// A destroyed window's last work lands in other processes (the desktop repaints, the X
+// server frees); let it finish so that it is not billed to the next window measured.
+void Settle()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(30);
+}
+
+// The least a translucent window of this size costs to appear: window, 32-bit DIB, one fill,
+// the layered update.
+double BareLayeredMs(SIZE size)
+{
+    static const ATOM cls = [] {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"BareLayered";
+        return RegisterClassW(&wc);
+    }();
+    const double start = NowMs();
+    HWND wnd = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, MAKEINTATOM(cls), L"", WS_POPUP, 0, 0, size.cx,
+                               size.cy, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = size.cx;
+    bi.bmiHeader.biHeight = -size.cy;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    std::fill_n(static_cast<DWORD*>(bits), size_t(size.cx) * size.cy, 0xF0F8F8F8);
+    POINT src = {0, 0};
+    BLENDFUNCTION bf = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    UpdateLayeredWindow(wnd, nullptr, nullptr, &size, dc, &src, 0, &bf, ULW_ALPHA);
+    const double ms = NowMs() - start;
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    DestroyWindow(wnd);
+    Settle();
+    return ms;
+}
+
+} // namespace
 
 int wmain()
 {
@@ -31,9 +86,9 @@ int wmain()
     const wchar_t* const windows[] = {L"LAYOUT:XML_MAINWND", L"LAYOUT:LOGIN_FRAME", L"LAYOUT:BIZCARD_FRAME",
                                       L"LAYOUT:INPUT_FRAME", L"LAYOUT:XML_MSGBOX"};
     const int runs = 15;
-    double total = 0;
+    double total = 0, bareTotal = 0;
     for (const wchar_t* layout : windows) {
-        std::vector<double> took, created;
+        std::vector<double> took, created, bare;
         SIZE size = {0, 0};
         int dpi = 0;
         for (int i = 0; i < runs + 2; ++i) {
@@ -52,16 +107,23 @@ int wmain()
             size = SIZE{rc.right, rc.bottom};
             dpi = host->GetDpi();
             host.reset();
+            Settle();
+            const double bareMs = BareLayeredMs(size);
             if (i >= 2) {  // the first two warm the caches up
                 took.push_back(ms);
                 created.push_back(made);
+                bare.push_back(bareMs);
             }
         }
         const double median = Median(took);
         total += median;
-        fprintf(stderr, "%-22ls %3d dpi %4ldx%-4ld create + first paint %7.2f ms (of which create %6.2f; median of %d)\n",
-                layout, dpi, size.cx, size.cy, median, Median(created), runs);
+        bareTotal += Median(bare);
+        fprintf(stderr,
+                "%-22ls %3d dpi %4ldx%-4ld create + first paint %7.2f ms (of which create %6.2f; bare layered %6.2f; "
+                "median of %d)\n",
+                layout, dpi, size.cx, size.cy, median, Median(created), Median(bare), runs);
     }
     fprintf(stderr, "all five windows at %d dpi: %.2f ms\n", GetSystemDpi(), total);
+    fprintf(stderr, "bare layered windows of the same sizes at %d dpi: %.2f ms\n", GetSystemDpi(), bareTotal);
     return 0;
 }
