@@ -1,6 +1,5 @@
 #pragma once
 #include <windows.h>
-#include <bcrypt.h>
 
 #include <utility>
 
@@ -30,42 +29,4 @@ public:
 
 private:
     HANDLE handle_ = nullptr;
-};
-
-// Move-only owner of a CNG algorithm provider.
-class AlgorithmHandle {
-public:
-    AlgorithmHandle() = default;
-    ~AlgorithmHandle() {
-        if (handle_) BCryptCloseAlgorithmProvider(handle_, 0);
-    }
-    AlgorithmHandle(AlgorithmHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    AlgorithmHandle& operator=(AlgorithmHandle&&) = delete;
-    AlgorithmHandle(const AlgorithmHandle&) = delete;
-    AlgorithmHandle& operator=(const AlgorithmHandle&) = delete;
-
-    BCRYPT_ALG_HANDLE get() const { return handle_; }
-    BCRYPT_ALG_HANDLE* out() { return &handle_; }
-
-private:
-    BCRYPT_ALG_HANDLE handle_ = nullptr;
-};
-
-// Move-only owner of a CNG hash object.
-class HashHandle {
-public:
-    HashHandle() = default;
-    ~HashHandle() {
-        if (handle_) BCryptDestroyHash(handle_);
-    }
-    HashHandle(HashHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    HashHandle& operator=(HashHandle&&) = delete;
-    HashHandle(const HashHandle&) = delete;
-    HashHandle& operator=(const HashHandle&) = delete;
-
-    BCRYPT_HASH_HANDLE get() const { return handle_; }
-    BCRYPT_HASH_HANDLE* out() { return &handle_; }
-
-private:
-    BCRYPT_HASH_HANDLE handle_ = nullptr;
 };

@@ -3,22 +3,65 @@
 #include <windows.h>
 #include <bcrypt.h>
 
-#include "bridge/handles.h"
+#include <utility>
+
+#include "shell/systemfunction.h"
 
 namespace {
 bool Succeeded(NTSTATUS status) { return status >= 0; }
+
+template <class Fn>
+Fn Bcrypt(const char* name) { return SystemFunction<Fn>(L"bcrypt.dll", name); }
+
+// CNG's hashing, found on first use: an MD5 is needed only when a BW seller is read.
+struct Cng {
+    decltype(&BCryptOpenAlgorithmProvider) open = Bcrypt<decltype(open)>("BCryptOpenAlgorithmProvider");
+    decltype(&BCryptCloseAlgorithmProvider) close = Bcrypt<decltype(close)>("BCryptCloseAlgorithmProvider");
+    decltype(&BCryptCreateHash) create = Bcrypt<decltype(create)>("BCryptCreateHash");
+    decltype(&BCryptHashData) data = Bcrypt<decltype(data)>("BCryptHashData");
+    decltype(&BCryptFinishHash) finish = Bcrypt<decltype(finish)>("BCryptFinishHash");
+    decltype(&BCryptDestroyHash) destroy = Bcrypt<decltype(destroy)>("BCryptDestroyHash");
+    bool Complete() const { return open && close && create && data && finish && destroy; }
+};
+
+const Cng& Functions()
+{
+    static const Cng cng;
+    return cng;
+}
+
+// Owns a CNG handle; released with the function given.
+template <class Handle, class Release>
+class CngHandle {
+public:
+    explicit CngHandle(Release release) : release_(release) {}
+    ~CngHandle() {
+        if (handle_) release_(handle_);
+    }
+    CngHandle(const CngHandle&) = delete;
+    CngHandle& operator=(const CngHandle&) = delete;
+    Handle get() const { return handle_; }
+    Handle* out() { return &handle_; }
+
+private:
+    Release release_;
+    Handle handle_ = nullptr;
+};
 }  // namespace
 
 std::string Md5Hex(const std::string& bytes) {
-    AlgorithmHandle algorithm;
-    if (!Succeeded(BCryptOpenAlgorithmProvider(algorithm.out(), BCRYPT_MD5_ALGORITHM, nullptr, 0))) return {};
-    HashHandle hash;
-    if (!Succeeded(BCryptCreateHash(algorithm.get(), hash.out(), nullptr, 0, nullptr, 0, 0))) return {};
+    const Cng& cng = Functions();
+    if (!cng.Complete()) return {};
+    auto closeAlgorithm = [&cng](BCRYPT_ALG_HANDLE h) { cng.close(h, 0); };
+    CngHandle<BCRYPT_ALG_HANDLE, decltype(closeAlgorithm)> algorithm(closeAlgorithm);
+    if (!Succeeded(cng.open(algorithm.out(), BCRYPT_MD5_ALGORITHM, nullptr, 0))) return {};
+    CngHandle<BCRYPT_HASH_HANDLE, decltype(cng.destroy)> hash(cng.destroy);
+    if (!Succeeded(cng.create(algorithm.get(), hash.out(), nullptr, 0, nullptr, 0, 0))) return {};
     // CNG takes a non-const pointer but does not write through it.
     auto* data = reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data()));
-    if (!Succeeded(BCryptHashData(hash.get(), data, static_cast<ULONG>(bytes.size()), 0))) return {};
+    if (!Succeeded(cng.data(hash.get(), data, static_cast<ULONG>(bytes.size()), 0))) return {};
     UCHAR digest[16] = {};
-    if (!Succeeded(BCryptFinishHash(hash.get(), digest, sizeof digest, 0))) return {};
+    if (!Succeeded(cng.finish(hash.get(), digest, sizeof digest, 0))) return {};
     static const char kHex[] = "0123456789abcdef";
     std::string hex;
     hex.reserve(32);

@@ -10,6 +10,7 @@
 #include "engine/widgets/SImageWnd.h"
 #include "net/filehandle.h"
 #include "net/textconv.h"
+#include "shell/systemfunction.h"
 #include "ui/cardpicture.h"
 #include "ui/qrbitmap.h"
 #include "ui/safename.h"
@@ -124,7 +125,13 @@ void CBizcardDlg::OnDownload()
     ofn.nMaxFile = MAX_PATH;
     ofn.lpstrDefExt = L"png";
     ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameW(&ofn))
+    // comdlg32 brings the printing stack: loaded when a card is first saved.
+    static const auto saveDialog = SystemFunction<decltype(&GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
+    if (!saveDialog) {
+        MessageBoxW(m_hWnd, L"下载失败！", L"错误", MB_SYSTEMMODAL | MB_ICONHAND);
+        return;
+    }
+    if (!saveDialog(&ofn))
         return;
     if (!CopyFileW(cardName.c_str(), path, FALSE)) {
         MessageBoxW(m_hWnd, L"下载失败！", L"错误", MB_SYSTEMMODAL | MB_ICONHAND);

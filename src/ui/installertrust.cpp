@@ -7,7 +7,27 @@
 
 #include <cwctype>
 
+#include "shell/systemfunction.h"
+
 namespace {
+
+// Found when an upgrade is checked, the only time they are needed: crypt32 and wintrust
+// bring a TLS library and its dependencies into the process.
+struct Trust {
+    decltype(&WinVerifyTrust) verify = SystemFunction<decltype(verify)>(L"wintrust.dll", "WinVerifyTrust");
+    decltype(&WTHelperProvDataFromStateData) providerData =
+        SystemFunction<decltype(providerData)>(L"wintrust.dll", "WTHelperProvDataFromStateData");
+    decltype(&WTHelperGetProvSignerFromChain) signer =
+        SystemFunction<decltype(signer)>(L"wintrust.dll", "WTHelperGetProvSignerFromChain");
+    decltype(&CryptHashCertificate2) hash = SystemFunction<decltype(hash)>(L"crypt32.dll", "CryptHashCertificate2");
+    bool Complete() const { return verify && providerData && signer && hash; }
+};
+
+const Trust& TrustFunctions()
+{
+    static const Trust trust;
+    return trust;
+}
 
 std::wstring Hex(const BYTE* bytes, DWORD count)
 {
@@ -36,17 +56,17 @@ std::wstring Code(const wchar_t* what, DWORD code)
 
 // SHA-256 of the signer's own certificate (the first of its chain), as the provider
 // data of a finished verification holds it; empty when it cannot be read.
-std::wstring SignerSha256(HANDLE stateData)
+std::wstring SignerSha256(const Trust& trust, HANDLE stateData)
 {
-    CRYPT_PROVIDER_DATA* provider = WTHelperProvDataFromStateData(stateData);
-    CRYPT_PROVIDER_SGNR* signer = provider ? WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
+    CRYPT_PROVIDER_DATA* provider = trust.providerData(stateData);
+    CRYPT_PROVIDER_SGNR* signer = provider ? trust.signer(provider, 0, FALSE, 0) : nullptr;
     if (!signer || signer->csCertChain == 0 || !signer->pasCertChain || !signer->pasCertChain[0].pCert)
         return {};
     PCCERT_CONTEXT cert = signer->pasCertChain[0].pCert;
     BYTE hash[32] = {};
     DWORD size = sizeof hash;
     // Crypt32's CNG hashing (Vista and later); the legacy default provider has no SHA-256.
-    if (!CryptHashCertificate2(L"SHA256", 0, nullptr, cert->pbCertEncoded, cert->cbCertEncoded, hash, &size) ||
+    if (!trust.hash(L"SHA256", 0, nullptr, cert->pbCertEncoded, cert->cbCertEncoded, hash, &size) ||
         size != sizeof hash)
         return {};
     return Hex(hash, size);
@@ -72,6 +92,11 @@ bool HoldTrustedInstaller(const std::wstring& path, const std::wstring& pinnedSh
         why = L"this build pins no publisher certificate";
         return false;
     }
+    const Trust& functions = TrustFunctions();
+    if (!functions.Complete()) {
+        why = L"the system's signature check cannot be loaded";
+        return false;
+    }
     // Read sharing only, from before the check until the shell has started the file.
     KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -94,10 +119,10 @@ bool HoldTrustedInstaller(const std::wstring& path, const std::wstring& pinnedSh
     data.pFile = &info;
     data.dwStateAction = WTD_STATEACTION_VERIFY;
     GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-    const LONG trust = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
-    const std::wstring signer = trust == 0 ? SignerSha256(data.hWVTStateData) : std::wstring();
+    const LONG trust = functions.verify(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    const std::wstring signer = trust == 0 ? SignerSha256(functions, data.hWVTStateData) : std::wstring();
     data.dwStateAction = WTD_STATEACTION_CLOSE;
-    WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    functions.verify(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
 
     if (trust != 0) {
         why = Code(L"signature not accepted, WinVerifyTrust", static_cast<DWORD>(trust));

@@ -6,6 +6,10 @@
 //                                 the main window's size with GDI+ started and the program's
 //                                 fonts drawn once, updated through UpdateLayeredWindow (also
 //                                 the baseline for the resident set)
+//   app_probe bare-window-net URL the same window, and every 1.5 s what a refresh tick must do
+//                                 at the least: one WinINet GET of URL read whole, and every
+//                                 top-level window's title read once (the baseline for idle
+//                                 CPU, and a second one for the resident set)
 //   app_probe ticks N             sends N refresh ticks to the main window, then prints
 //                                 ms a tick and the working set
 //   app_probe soak N [EVERY]      the same, printing working set, private bytes, GDI and USER
@@ -15,9 +19,11 @@
 #include <psapi.h>
 #include <objidl.h>
 #include <gdiplus.h>
+#include <wininet.h>
 
 #include <cstdio>
 #include <cwchar>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -136,10 +142,66 @@ int FirstPaint(const char* label, const std::wstring& exe, const std::wstring& a
     return 1;
 }
 
+// One poll of the bare baseline: the request on a kept connection, the answer read whole, and
+// each top-level window's title read once.
+class BarePoll {
+public:
+    explicit BarePoll(const std::wstring& url)
+    {
+        wchar_t host[256] = {}, path[2048] = {};
+        URL_COMPONENTSW parts = {};
+        parts.dwStructSize = sizeof parts;
+        parts.lpszHostName = host;
+        parts.dwHostNameLength = 256;
+        parts.lpszUrlPath = path;
+        parts.dwUrlPathLength = 2048;
+        if (!InternetCrackUrlW(url.c_str(), 0, 0, &parts))
+            return;
+        m_path = path;
+        m_internet = InternetOpenW(L"Http-connect", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+        if (m_internet)
+            m_connection = InternetConnectW(m_internet, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+    }
+    ~BarePoll()
+    {
+        if (m_connection)
+            InternetCloseHandle(m_connection);
+        if (m_internet)
+            InternetCloseHandle(m_internet);
+    }
+    void Tick()
+    {
+        if (HINTERNET request = m_connection ? HttpOpenRequestW(m_connection, L"GET", m_path.c_str(), L"HTTP/1.1", nullptr,
+                                                                nullptr, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0)
+                                             : nullptr) {
+            if (HttpSendRequestW(request, nullptr, 0, nullptr, 0)) {
+                m_answer.clear();
+                char chunk[16384];
+                DWORD got = 0;
+                while (InternetReadFile(request, chunk, sizeof chunk, &got) && got)
+                    m_answer.append(chunk, got);
+            }
+            InternetCloseHandle(request);
+        }
+        EnumWindows(
+            [](HWND wnd, LPARAM) -> BOOL {
+                wchar_t title[256];
+                GetWindowTextW(wnd, title, 256);
+                return TRUE;
+            },
+            0);
+    }
+
+private:
+    HINTERNET m_internet = nullptr, m_connection = nullptr;
+    std::wstring m_path;
+    std::string m_answer;
+};
+
 // The baseline: what any translucent window of the main window's size with the program's
 // fonts and GDI+ costs. Text is drawn with each of the fonts the program's layouts name,
 // into a 32-bit buffer, made opaque and handed to UpdateLayeredWindow.
-int BareWindow()
+int BareWindow(const wchar_t* pollUrl)
 {
     ULONG_PTR gdiplus = 0;
     Gdiplus::GdiplusStartupInput input;
@@ -195,9 +257,19 @@ int BareWindow()
     POINT src = {0, 0};
     BLENDFUNCTION bf = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     UpdateLayeredWindow(hwnd, nullptr, nullptr, &sz, mem, &src, 0, &bf, ULW_ALPHA);
+    std::unique_ptr<BarePoll> poll;
+    if (pollUrl) {
+        poll = std::make_unique<BarePoll>(pollUrl);
+        SetTimer(hwnd, kRefreshTimer, 1500, nullptr);
+    }
     MSG m;
-    while (GetMessageW(&m, nullptr, 0, 0) > 0)
+    while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+        if (m.message == WM_TIMER && m.hwnd == hwnd && poll) {
+            poll->Tick();
+            continue;
+        }
         DispatchMessageW(&m);
+    }
     SelectObject(mem, oldBmp);
     DeleteObject(dib);
     DeleteDC(mem);
@@ -328,11 +400,13 @@ int wmain(int argc, wchar_t** argv)
         return FirstPaint("bare", self, L"bare-window");
     }
     if (mode == L"bare-window")
-        return BareWindow();
+        return BareWindow(nullptr);
+    if (mode == L"bare-window-net" && argc > 2)
+        return BareWindow(argv[2]);
     if (mode == L"ticks" && argc > 2)
         return Ticks(_wtoi(argv[2]));
     if (mode == L"soak" && argc > 2)
         return Soak(_wtoi(argv[2]), argc > 3 ? _wtoi(argv[3]) : 0);
-    std::fprintf(stderr, "usage: app_probe firstpaint EXE | firstpaint-bare | bare-window | ticks N | soak N [EVERY]\n");
+    std::fprintf(stderr, "usage: app_probe firstpaint EXE | firstpaint-bare | bare-window | bare-window-net URL | ticks N | soak N [EVERY]\n");
     return 2;
 }

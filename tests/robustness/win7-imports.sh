@@ -18,6 +18,10 @@ never=(SetProcessDpiAwarenessContext SetThreadDpiAwarenessContext GetThreadDpiAw
        GetSystemDpiForProcess OpenThemeDataForDpi)
 # Libraries Windows 7 does not have.
 never_dlls=(SHCORE.DLL UCRTBASE.DLL)
+# Libraries a rare path needs, found on first use (shell/systemfunction.h): imported, they
+# would be loaded at every start with what they pull in (under Wine ~4 MB resident: a TLS
+# library and its dependencies, the printing stack).
+late_dlls=(BCRYPT.DLL CRYPT32.DLL WINTRUST.DLL COMDLG32.DLL)
 
 fail=0
 reviewed=$(grep -v '^\s*#' "$list" | awk 'NF == 2 { print toupper($1) " " $2 }' | sort -u)
@@ -48,11 +52,15 @@ for module in "$@"; do
       echo "$(basename "$module") imports $dll!$fn: Windows 7 has no $dll; load it with LoadLibrary" >&2
       fail=1
     fi
+    if printf '%s\n' "${late_dlls[@]}" | grep -qx "$dll"; then
+      echo "$(basename "$module") imports $dll!$fn: find it on first use (SystemFunction) so $dll stays unloaded until needed" >&2
+      fail=1
+    fi
     if printf '%s\n' "${never[@]}" | grep -qx "$fn"; then
       echo "$(basename "$module") imports $fn (Windows 8 or later): reach it through GetProcAddress with a fallback" >&2
       fail=1
     fi
-  done < <(grep -E -e "^($(IFS='|'; echo "${never_dlls[*]}" | sed 's/\./\\./g')) " \
+  done < <(grep -E -e "^($(IFS='|'; echo "${never_dlls[*]} ${late_dlls[*]}" | tr ' ' '|' | sed 's/\./\\./g')) " \
                    -e " ($(IFS='|'; echo "${never[*]}"))\$" <<<"$imports" || true)
   while read -r dll fn; do
     [ -n "$dll" ] || continue
