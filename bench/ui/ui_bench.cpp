@@ -51,6 +51,7 @@
 #include "benchclock.h"
 #include "historyanswer.h"
 #include "layeredcount.h"
+#include "profilectl.h"
 #include "rawserver.h"
 #include "standinclient.h"
 #include "ui/maindlg.h"
@@ -75,24 +76,6 @@ struct Pair {
 std::string g_profile, g_row;
 int g_profileRuns = 300;
 
-// Tells the profilers (perf --control fifos, named in MORAVEL_BENCH_PROFILE_CTL, separated
-// by ';') to sample only while the row runs.
-void ProfilerControl(const char* command)
-{
-    char list[1024] = {};
-    if (!GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE_CTL", list, sizeof list))
-        return;
-    for (char* path = std::strtok(list, ";"); path; path = std::strtok(nullptr, ";")) {
-        HANDLE fifo = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                  nullptr);
-        if (fifo == INVALID_HANDLE_VALUE)
-            continue;
-        DWORD written = 0;
-        WriteFile(fifo, command, static_cast<DWORD>(std::strlen(command)), &written, nullptr);
-        CloseHandle(fifo);
-    }
-}
-
 Pair Interleaved(int runs, const std::function<void()>& prepare, const std::function<void()>& bare,
                  const std::function<void()>& ours, const std::function<void(int)>& check = nullptr)
 {
@@ -104,7 +87,7 @@ Pair Interleaved(int runs, const std::function<void()>& prepare, const std::func
                 prepare();
             ours();
         }
-        ProfilerControl("enable\n");
+        profilectl::Send("enable\n");
         const double start = NowMs();
         for (int i = 0; i < g_profileRuns; ++i) {
             if (prepare)
@@ -112,7 +95,7 @@ Pair Interleaved(int runs, const std::function<void()>& prepare, const std::func
             ours();
         }
         const double took = NowMs() - start;
-        ProfilerControl("disable\n");
+        profilectl::Send("disable\n");
         std::fprintf(stderr, "profiled %s: %d runs in %.0f ms\n", g_row.c_str(), g_profileRuns, took);
         return {1, 1};
     }
@@ -553,13 +536,14 @@ int ListsMode(RawHttpServer& local, bool growth)
                 allRows = allRows && HistoryRows(*dlg) == count;
             });
         // Each pair of calls gets an answer that differs from the one before, so there is
-        // always something new to paint.
+        // always something new to paint (a profile runs only our side: each call alone).
         PaintCheck paintBare, paintOurs;
+        const int period = g_profile.empty() ? 4 : 2;
         g_row = "repaint-" + std::to_string(count);
         const Pair paint = Interleaved(
             runs,
             [&] {
-                local.Push({round++ % 4 < 2 ? newer : reply});
+                local.Push({round++ % period < period / 2 ? newer : reply});
                 repaint();
                 layered::Counts().clear();
             },
@@ -614,11 +598,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot count layered updates\n");
         return 1;
     }
-    char profile[64] = {}, runs[16] = {};
-    if (GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE", profile, sizeof profile) && *profile)
-        g_profile = profile;
-    if (GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE_RUNS", runs, sizeof runs) && std::atoi(runs) > 0)
-        g_profileRuns = std::atoi(runs);
+    g_profile = profilectl::Row();
+    g_profileRuns = profilectl::Runs();
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode != "service" && mode != "lists" && mode != "growth") {
         std::fprintf(stderr, "usage: ui_bench.exe service|lists|growth   (service: MORAVEL_SERVICE_URL names it)\n");
@@ -649,11 +630,11 @@ int main(int argc, char** argv)
     SNotifyCenter centre;
     // Where the modules a profiler cannot name sit (Wine copies their sections into
     // anonymous memory).
-    if (!g_profile.empty())
-        for (const wchar_t* module : {static_cast<const wchar_t*>(nullptr), L"render-gdid.dll", L"imgdecoder-gdipd.dll",
-                                      L"render-gdi.dll", L"imgdecoder-gdip.dll"})
-            if (HMODULE base = GetModuleHandleW(module))
-                std::fprintf(stderr, "module %ls base %p\n", module ? module : L"ui_bench.exe", static_cast<void*>(base));
+    if (!g_profile.empty()) {
+        profilectl::PrintModuleBase(nullptr, "ui_bench.exe");
+        for (const char* module : {"render-gdid.dll", "imgdecoder-gdipd.dll", "render-gdi.dll", "imgdecoder-gdip.dll"})
+            profilectl::PrintModuleBase(std::wstring(module, module + std::strlen(module)).c_str(), module);
+    }
     const int rc = mode == "service" ? ServiceMode(ServiceBaseUrl()) : ListsMode(*local, mode == "growth");
     Pump();
     return rc;
