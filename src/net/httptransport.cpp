@@ -177,6 +177,9 @@ HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const s
     const bool hasLength = QueryContentLength(m_request.Get(), announced);
     if (hasLength && announced > m_limits.maxAnswerBytes)
         return Fail(HttpErrorTooLarge);
+    // Grown once, not copied over and over as a long history arrives (within the cap).
+    if (hasLength)
+        result.body.reserve(static_cast<size_t>(announced));
 
     char chunk[kReadChunk];
     for (;;) {
