@@ -461,18 +461,40 @@ size_t WorkingSetKb()
     return GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc) ? pmc.WorkingSetSize / 1024 : 0;
 }
 
+// DCs, bitmaps and fonts the render plug-in holds now (Wine does not count a process's
+// GDI objects for GetGuiResources).
+long RenderGdiObjects()
+{
+    for (const wchar_t* name : {L"render-gdid.dll", L"render-gdi.dll"}) {
+        HMODULE render = GetModuleHandleW(name);
+        auto live = render ? reinterpret_cast<FunSGetGdiObjectCount>(
+                                 reinterpret_cast<void*>(GetProcAddress(render, "SGetGdiObjectCount")))
+                           : nullptr;
+        if (live)
+            return live(GdiKind_DC) + live(GdiKind_Bitmap) + live(GdiKind_Font);
+    }
+    return 0;
+}
+
 // Whether memory grows with calls, and from which layer: the resident set before and after
 // the same number of calls of each, after a warm-up. A heap that settles stops growing; a
 // leak keeps its pace.
 void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, CMainDlg& dlg)
 {
     const std::string reply = RawHttpServer::Answer("HTTP/1.1 200 OK", HistoryAnswer(40));
+    // The same records with the newest one's time moved on: every other tick has news.
+    std::string newer = reply;
+    const size_t at = newer.find("\"update_time\":\"1700003600\"");
+    if (at != std::string::npos)
+        newer.replace(at, std::strlen("\"update_time\":\"1700003600\""), "\"update_time\":\"1700003601\"");
+    int round = 0;
     const int warm = 200, calls = 2000;
     CHttpTransport transport;
     struct Case {
         const char* what;
         bool server;
         std::function<void()> call;
+        bool alternate = false;  // answers alternate between two that differ
     };
     const Case cases[] = {
         {"bare request + jsoncpp", true, [&] { Parse(BareRequest(url, listPage)); }},
@@ -497,21 +519,32 @@ void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, C
              Pump();
              dlg.UpdateNow();
          }},
+        {"refresh tick + repaint (answer changed)", true,
+         [&] {
+             dlg.Refresh();
+             Pump();
+             dlg.UpdateNow();
+         },
+         true},
     };
     std::fprintf(stderr, "growth: resident set over %d calls after %d warm-up calls, 40-record answers\n", calls, warm);
     for (const Case& c : cases) {
         size_t before = 0;
+        long gdiBefore = 0;
         for (int i = 0; i < warm + calls; ++i) {
-            if (i == warm)
+            if (i == warm) {
                 before = WorkingSetKb();
+                gdiBefore = RenderGdiObjects();
+            }
             if (c.server)
-                local.Push({reply});
+                local.Push({c.alternate && round++ % 2 ? newer : reply});
             c.call();
             if (i + 1 == warm + calls / 2)
                 std::fprintf(stderr, "  %-40s half-way %+6ld KB\n", c.what, static_cast<long>(WorkingSetKb()) - static_cast<long>(before));
         }
         const long grown = static_cast<long>(WorkingSetKb()) - static_cast<long>(before);
-        std::fprintf(stderr, "  %-40s %+6ld KB   %6.0f bytes a call\n", c.what, grown, 1024.0 * grown / calls);
+        std::fprintf(stderr, "  %-40s %+6ld KB   %6.0f bytes a call   render GDI objects %+ld\n", c.what, grown,
+                     1024.0 * grown / calls, RenderGdiObjects() - gdiBefore);
     }
 }
 
