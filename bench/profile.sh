@@ -8,7 +8,8 @@
 # check: bench/bridge's IsIssuingWindowOpen among 100 other titled windows;
 # or records-N: bench/net's GetInvoiceRecordList on N records (in-process server), and
 # bare-records-N: its bare side (the bare fetch and jsoncpp on the same answer).
-# Only the measured side of that row runs, RUNS times (default 300), with its preparation.
+# Only the measured side of that row runs, RUNS times (default 300), with its preparation;
+# bare-ROW runs that row's bare side instead.
 # Output in build/windows/bench/profile/profile-ROW.*. Same Wine set-up as bench/ui/run.sh.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,7 +21,7 @@ STATE=$BUILD/bench/profile
 BENCH=$BUILD/bin/ui_bench.exe
 OUTP=$STATE/profile-$ROW
 MODE=service
-case $ROW in *-*) MODE=lists ;; esac
+case ${ROW#bare-} in *-*) MODE=lists ;; esac
 command -v perf >/dev/null || { echo "perf missing (linux-perf)" >&2; exit 1; }
 
 mkdir -p "$STATE"

@@ -80,23 +80,26 @@ Pair Interleaved(int runs, const std::function<void()>& prepare, const std::func
                  const std::function<void()>& ours, const std::function<void(int)>& check = nullptr)
 {
     if (!g_profile.empty()) {
-        if (g_row != g_profile)
+        // bare-ROW: the bare side of that row instead.
+        const bool bareSide = g_profile == "bare-" + g_row;
+        if (g_row != g_profile && !bareSide)
             return {1, 1};
+        const std::function<void()>& measured = bareSide ? bare : ours;
         for (int i = 0; i < 2; ++i) {  // warm-up, not sampled
             if (prepare)
                 prepare();
-            ours();
+            measured();
         }
         profilectl::Send("enable\n");
         const double start = NowMs();
         for (int i = 0; i < g_profileRuns; ++i) {
             if (prepare)
                 prepare();
-            ours();
+            measured();
         }
         const double took = NowMs() - start;
         profilectl::Send("disable\n");
-        std::fprintf(stderr, "profiled %s: %d runs in %.0f ms\n", g_row.c_str(), g_profileRuns, took);
+        std::fprintf(stderr, "profiled %s: %d runs in %.0f ms\n", g_profile.c_str(), g_profileRuns, took);
         return {1, 1};
     }
     std::vector<double> b, o;
