@@ -10,8 +10,8 @@
 
 #include "app/uiengine.h"
 #include "benchclock.h"
-#include "engine/SDpi.h"
-#include "engine/SEngine.h"
+#include "engine/core/SDpi.h"
+#include "engine/core/SEngine.h"
 
 using namespace SOUI;
 

@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 #include <vector>
-#include "engine/SEngine.h"
+#include "engine/core/SEngine.h"
 #include "engine/lists/SListView.h"
 #include "pluginloader.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <memory>
 #include <vector>
-#include "engine/SEngine.h"
+#include "engine/core/SEngine.h"
 #include "bare.h"
 #include "benchclock.h"
 #include "layeredcount.h"

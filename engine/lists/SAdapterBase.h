@@ -1,7 +1,7 @@
 #pragma once
 #include <vector>
 #include <pugixml.hpp>
-#include "engine/SObjRef.h"
+#include "engine/core/SObjRef.h"
 
 namespace SOUI {
 

@@ -1,6 +1,6 @@
 #include "engine/lists/SDropDownWnd.h"
 #include <windowsx.h>
-#include "engine/SDebug.h"
+#include "engine/core/SDebug.h"
 #include "engine/lists/SListView.h"
 
 namespace SOUI {

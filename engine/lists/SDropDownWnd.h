@@ -1,6 +1,6 @@
 #pragma once
-#include "engine/SApplication.h"
-#include "engine/SHostWnd.h"
+#include "engine/core/SApplication.h"
+#include "engine/host/SHostWnd.h"
 
 namespace SOUI {
 

@@ -1,5 +1,5 @@
 #include "engine/lists/SItemPanel.h"
-#include "engine/SHostWnd.h"
+#include "engine/host/SHostWnd.h"
 #include "engine/lists/SListView.h"
 
 namespace SOUI {

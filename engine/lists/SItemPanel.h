@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/SWindow.h"
+#include "engine/widgets/SWindow.h"
 
 namespace SOUI {
 

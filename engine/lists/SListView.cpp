@@ -1,11 +1,11 @@
 #include "engine/lists/SListView.h"
 #include <algorithm>
-#include "engine/SApplication.h"
-#include "engine/SDebug.h"
-#include "engine/SHostWnd.h"
-#include "engine/SSkinPoolMgr.h"
-#include "engine/SSkinScrollbar.h"
-#include "engine/SStringUtil.h"
+#include "engine/core/SApplication.h"
+#include "engine/core/SDebug.h"
+#include "engine/host/SHostWnd.h"
+#include "engine/skins/SSkinPoolMgr.h"
+#include "engine/skins/SSkinScrollbar.h"
+#include "engine/core/SStringUtil.h"
 #include "engine/lists/SDropDownWnd.h"
 
 namespace SOUI {

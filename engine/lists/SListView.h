@@ -1,7 +1,7 @@
 #pragma once
 #include <vector>
 #include <pugixml.hpp>
-#include "engine/SWindow.h"
+#include "engine/widgets/SWindow.h"
 #include "engine/lists/SAdapterBase.h"
 #include "engine/lists/SItemPanel.h"
 #include "engine/lists/SLvItemLocator.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/IRender.h"
+#include "engine/core/IRender.h"
 
 namespace SOUI {
 

@@ -1,6 +1,6 @@
 #pragma once
 #include <vector>
-#include "engine/IRender.h"
+#include "engine/core/IRender.h"
 
 namespace SOUI {
 

@@ -4,7 +4,7 @@
 #include <gdiplus.h>
 #include <memory>
 #include <string>
-#include "engine/IRender.h"
+#include "engine/core/IRender.h"
 
 namespace SOUI {
 

@@ -1,7 +1,7 @@
 #include "app/customclasses.h"
 
-#include "engine/SApplication.h"
-#include "engine/SObjectFactoryMgr.h"
+#include "engine/core/SApplication.h"
+#include "engine/core/SObjectFactoryMgr.h"
 #include "engine/lists/SListView.h"
 #include "extend.ctrls/sbuttonex.h"
 #include "extend.ctrls/scolormask.h"

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
-#include "engine/IRender.h"
+#include "engine/core/IRender.h"
 
 // Loads the render and image-decoder plug-ins by file name and asks their "SCreateInstance"
 // for the factories. Libraries stay loaded until the loader is destroyed.

@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "engine/SApplication.h"
+#include "engine/core/SApplication.h"
 
 // Exit code of a start-up whose window could not be created.
 constexpr int kNoWindowExitCode = 2;

@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "app/pluginloader.h"
-#include "engine/IRender.h"
-#include "engine/IResProvider.h"
-#include "engine/SApplication.h"
+#include "engine/core/IRender.h"
+#include "engine/core/IResProvider.h"
+#include "engine/core/SApplication.h"
 
 // The UI engine as the program runs it: plug-ins, the application object, the custom
 // classes, the system and application resources and the named widget ids. Members are

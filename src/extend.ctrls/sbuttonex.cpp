@@ -1,6 +1,6 @@
 #include "extend.ctrls/sbuttonex.h"
 #include <cwchar>
-#include "engine/SSkinPoolMgr.h"
+#include "engine/skins/SSkinPoolMgr.h"
 
 using namespace SOUI;
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/SButton.h"
+#include "engine/widgets/SButton.h"
 
 // A push button with a second skin painted under its own ("bkgndSkin") and text that moves
 // by "textShift" (x,y) while the button is pressed. Without "skin" it takes no default

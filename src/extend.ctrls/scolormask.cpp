@@ -1,9 +1,9 @@
 #include "extend.ctrls/scolormask.h"
 #include <algorithm>
-#include "engine/SApplication.h"
-#include "engine/SAttrParse.h"
-#include "engine/SDebug.h"
-#include "engine/SResProviderMgr.h"
+#include "engine/core/SApplication.h"
+#include "engine/core/SAttrParse.h"
+#include "engine/core/SDebug.h"
+#include "engine/core/SResProviderMgr.h"
 
 using namespace SOUI;
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "engine/IRender.h"
-#include "engine/SSkinObjBase.h"
+#include "engine/core/IRender.h"
+#include "engine/skins/SSkinObjBase.h"
 
 // A four-state skin (normal, hover, down, disabled) built once, when "mask" is read, from four
 // colours and one byte of every pixel of a mask picture; the colours, "width" and "height"

@@ -1,6 +1,6 @@
 #pragma once
 #include <string>
-#include "engine/EventArgs.h"
+#include "engine/core/EventArgs.h"
 
 class SDropdownList;
 

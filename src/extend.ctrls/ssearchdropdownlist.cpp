@@ -1,8 +1,8 @@
 #include "extend.ctrls/ssearchdropdownlist.h"
-#include "engine/SAttrParse.h"
-#include "engine/SDebug.h"
-#include "engine/SDpi.h"
-#include "engine/SHostWnd.h"
+#include "engine/core/SAttrParse.h"
+#include "engine/core/SDebug.h"
+#include "engine/core/SDpi.h"
+#include "engine/host/SHostWnd.h"
 
 using namespace SOUI;
 

@@ -1,6 +1,6 @@
 #pragma once
 #include <pugixml.hpp>
-#include "engine/SEdit.h"
+#include "engine/widgets/SEdit.h"
 #include "engine/lists/SDropDownWnd.h"
 #include "extend.ctrls/sdropdownlist.h"
 #include "extend.ctrls/searchevents.h"

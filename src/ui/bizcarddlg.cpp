@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/buildurls.h"
-#include "engine/SApplication.h"
-#include "engine/SImageWnd.h"
+#include "engine/core/SApplication.h"
+#include "engine/widgets/SImageWnd.h"
 #include "net/filehandle.h"
 #include "net/textconv.h"
 #include "ui/cardpicture.h"

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "engine/SHostDialog.h"
+#include "engine/host/SHostDialog.h"
 #include "net/companyrecord.h"
 
 // The modal "我的企业名片" window: the merchant's company beside the QR code of its

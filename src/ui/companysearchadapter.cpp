@@ -1,7 +1,7 @@
 #include "ui/companysearchadapter.h"
 
 #include "bridge/targets.h"
-#include "engine/SWindow.h"
+#include "engine/widgets/SWindow.h"
 #include "ui/importflow.h"
 #include "ui/rowtexts.h"
 

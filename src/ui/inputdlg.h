@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "engine/SHostDialog.h"
+#include "engine/host/SHostDialog.h"
 
 // The modal "请输入当前企业信息" window asking for the merchant's company name and
 // tax code. The modal run always ends as cancel; Result() tells whether the merchant

@@ -1,6 +1,6 @@
 #include "ui/invoicehistoryadapter.h"
 
-#include "engine/SWindow.h"
+#include "engine/widgets/SWindow.h"
 #include "net/serviceaccess.h"
 #include "ui/importflow.h"
 #include "ui/rowtexts.h"

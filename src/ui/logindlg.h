@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "engine/SHostWnd.h"
+#include "engine/host/SHostWnd.h"
 
 // The login window built from "LAYOUT:LOGIN_FRAME": mobile number, SMS code, login.
 // Destroying it ends its UI loop; start-up then reads LoginResult().

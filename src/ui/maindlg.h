@@ -1,8 +1,8 @@
 #pragma once
 #include <memory>
 
-#include "engine/SHostWnd.h"
-#include "engine/SObjRef.h"
+#include "engine/host/SHostWnd.h"
+#include "engine/core/SObjRef.h"
 #include "ui/historyrefresh.h"
 #include "ui/merchantcompany.h"
 #include "ui/shellnotifyicon.h"

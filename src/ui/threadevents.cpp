@@ -1,6 +1,6 @@
 #include "ui/threadevents.h"
 
-#include "engine/SNotifyCenter.h"
+#include "engine/core/SNotifyCenter.h"
 
 DownloadReporter NotifyCenterReporter(SOUI::SObject* sender)
 {

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "engine/EventArgs.h"
+#include "engine/core/EventArgs.h"
 #include "ui/downloadfilethread.h"
 
 namespace SOUI {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/uiengine.h"
-#include "engine/SEngine.h"
+#include "engine/core/SEngine.h"
 #include "engine/lists/SListView.h"
 #include "extend.ctrls/sdropdownlist.h"
 #include "extend.ctrls/searchevents.h"

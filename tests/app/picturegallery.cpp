@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/uiengine.h"
-#include "engine/SHostWnd.h"
+#include "engine/host/SHostWnd.h"
 
 namespace {
 int g_percent = 100;

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "app/uiengine.h"
-#include "engine/SEngine.h"
-#include "engine/SResProviderMgr.h"
-#include "engine/SScaledImage.h"
-#include "engine/SSkinImgFrame.h"
-#include "engine/SSkinPoolMgr.h"
+#include "engine/core/SEngine.h"
+#include "engine/core/SResProviderMgr.h"
+#include "engine/skins/SScaledImage.h"
+#include "engine/skins/SSkinImgFrame.h"
+#include "engine/skins/SSkinPoolMgr.h"
 
 using namespace SOUI;
 

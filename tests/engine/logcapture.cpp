@@ -1,5 +1,5 @@
 #include "logcapture.h"
-#include "engine/SDebug.h"
+#include "engine/core/SDebug.h"
 
 namespace enginetest {
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <memory>
-#include "engine/SEngine.h"
+#include "engine/core/SEngine.h"
 #include "engine/lists/SListView.h"
 #include "extend.ctrls/sbuttonex.h"
 #include "extend.ctrls/scolormask.h"

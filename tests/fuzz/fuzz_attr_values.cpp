@@ -1,7 +1,7 @@
 // Attribute values of layouts: colours, numbers, lists, margins, fonts, positions.
 // A refused value leaves the output as it was.
-#include "engine/SAttrParse.h"
-#include "engine/SStringUtil.h"
+#include "engine/core/SAttrParse.h"
+#include "engine/core/SStringUtil.h"
 #include "fuzzing.h"
 
 using namespace SOUI;

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "engine/SAttrParse.h"
-#include "engine/SStringUtil.h"
+#include "engine/core/SAttrParse.h"
+#include "engine/core/SStringUtil.h"
 #include "fuzzing.h"
 
 using namespace SOUI;

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/SImageWnd.h"
+#include "engine/widgets/SImageWnd.h"
 #include "modalanswers.h"
 #include "net/companyendpoints.h"
 #include "net/httptransport.h"

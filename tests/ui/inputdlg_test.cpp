@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "engine/SHostWnd.h"
+#include "engine/host/SHostWnd.h"
 #include "modalanswers.h"
 #include "ui/companyprompt.h"
 #include "ui/inputdlg.h"

@@ -8,9 +8,9 @@
 #include <set>
 #include <utility>
 
-#include "engine/SApplication.h"
-#include "engine/SEdit.h"
-#include "engine/SMessageBoxWnd.h"
+#include "engine/core/SApplication.h"
+#include "engine/widgets/SEdit.h"
+#include "engine/host/SMessageBoxWnd.h"
 #include "engine/lists/SItemPanel.h"
 #include "engine/lists/SListView.h"
 #include "extend.ctrls/ssearchdropdownlist.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/runwindow.h"
-#include "engine/SHostWnd.h"
+#include "engine/host/SHostWnd.h"
 #include "windowtestenv.h"
 
 using namespace SOUI;

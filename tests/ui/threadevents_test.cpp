@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "engine/SNotifyCenter.h"
-#include "engine/SObject.h"
+#include "engine/core/SNotifyCenter.h"
+#include "engine/core/SObject.h"
 #include "modalanswers.h"
 #include "servicefixture.h"
 #include "tempdir.h"

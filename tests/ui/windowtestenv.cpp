@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "app/uiengine.h"
-#include "engine/SEdit.h"
-#include "engine/SHostWnd.h"
-#include "engine/SNotifyCenter.h"
+#include "engine/widgets/SEdit.h"
+#include "engine/host/SHostWnd.h"
+#include "engine/core/SNotifyCenter.h"
 #include "servicefixture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/uiengine.h"
-#include "engine/SHostWnd.h"
+#include "engine/host/SHostWnd.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR cmdLine, int)
 {

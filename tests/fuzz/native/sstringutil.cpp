@@ -1,6 +1,6 @@
 // The engine's string helpers that the attribute parsers use, for the native build
 // (the engine's own file converts through windows.h). Same contracts as there.
-#include "engine/SStringUtil.h"
+#include "engine/core/SStringUtil.h"
 
 #include <cwctype>
 

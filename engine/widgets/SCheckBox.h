@@ -1,0 +1,20 @@
+#pragma once
+#include "engine/widgets/SButton.h"
+
+namespace SOUI {
+
+// A box that toggles its check state on click, then raises the command event.
+class SCheckBox : public SButton {
+public:
+    using Base = SButton;
+    SOUI_CLASS_NAME(SCheckBox, L"check")
+    SCheckBox();
+    HRESULT SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading) override;
+    void OnLButtonUp(POINT pt) override;
+    void OnPaint(IRenderTarget* rt) override;
+
+protected:
+    const wchar_t* DefaultSkinName() const override { return nullptr; }
+};
+
+} // namespace SOUI
