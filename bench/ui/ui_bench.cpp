@@ -492,6 +492,12 @@ void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, C
         newer.replace(at, std::strlen("\"update_time\":\"1700003600\""), "\"update_time\":\"1700003601\"");
     int round = 0;
     const int warm = 200, calls = 2000;
+    RECT mainRect = {};
+    ::GetWindowRect(dlg.m_hWnd, &mainRect);
+    bare::LayeredWindow bareMain(mainRect.right - mainRect.left, mainRect.bottom - mainRect.top, mainRect.left,
+                                 mainRect.top);
+    const std::vector<std::wstring> bareRows = Names(Parse(HistoryAnswer(40)), "company_name");
+    bareMain.Show(true);  // on screen, as the main window is
     CHttpTransport transport;
     struct Case {
         const char* what;
@@ -507,6 +513,10 @@ void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, C
              GetInvoiceRecordList(transport, kMerchantKey, kUser, records);
          }},
         {"IsIssuingWindowOpen", false, [&] { IsIssuingWindowOpen(); }},
+        // The bare sides of the paint cases: whatever these grow by is Wine's, not ours.
+        {"bare layered update, main window's size", false, [&] { bareMain.Paint(bareRows); }},
+        {"bare request + jsoncpp + layered update", true,
+         [&] { bareMain.Paint(Names(Parse(BareRequest(url, listPage)), "company_name")); }, true},
         {"refresh tick, not painted (same answer)", true, [&] { dlg.Refresh(); }},
         {"repaint of the main window alone", false,
          [&] {

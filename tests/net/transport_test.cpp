@@ -239,6 +239,21 @@ TEST(transport_request, answers)
     }
 }
 
+// A long history arrives over many reads into a body sized from its length: every
+// byte in order, and an answer of exactly the cap is still whole.
+TEST(transport_request, long_answer_with_length_arrives_whole)
+{
+    std::string body(50000, '\0');
+    for (size_t i = 0; i < body.size(); ++i)
+        body[i] = static_cast<char>('a' + i * 7 % 26);
+    HttpLimits limits = QuickLimits();
+    limits.maxAnswerBytes = body.size();
+    RawHttpServer server({{RawHttpServer::Answer("HTTP/1.1 200 OK", body)}});
+    CHttpTransport transport(limits);
+    EXPECT_TRUE(transport.Request(server.Url("/Invoice_getFaiaoList"), false, "", "") == body);
+    EXPECT_EQ(transport.LastError(), HttpErrorNone);
+}
+
 TEST(transport_request, last_error_survives_a_success)
 {
     RawHttpServer server({{RawHttpServer::Answer("HTTP/1.1 404 Not Found", "")},
