@@ -464,6 +464,25 @@ size_t WorkingSetKb()
     return GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc) ? pmc.WorkingSetSize / 1024 : 0;
 }
 
+// Bytes in blocks handed out by every heap of the process: grows with a leak, stays put
+// when only the working set grows (pages touched, fragmentation, Wine's own caches).
+long long HeapBusyBytes()
+{
+    HANDLE heaps[64];
+    const DWORD count = GetProcessHeaps(64, heaps);
+    long long busy = 0;
+    for (DWORD h = 0; h < count && h < 64; ++h) {
+        if (!HeapLock(heaps[h]))
+            continue;
+        PROCESS_HEAP_ENTRY entry = {};
+        while (HeapWalk(heaps[h], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                busy += entry.cbData;
+        HeapUnlock(heaps[h]);
+    }
+    return busy;
+}
+
 // DCs, bitmaps and fonts the render plug-in holds now (Wine does not count a process's
 // GDI objects for GetGuiResources).
 long RenderGdiObjects()
@@ -540,14 +559,16 @@ void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, C
          },
          true},
     };
-    std::fprintf(stderr, "growth: resident set over %d calls after %d warm-up calls, 40-record answers\n", calls, warm);
+    std::fprintf(stderr, "growth: resident set and bytes in heap blocks over %d calls after %d warm-up calls, 40-record answers\n", calls, warm);
     for (const Case& c : cases) {
         size_t before = 0;
         long gdiBefore = 0;
+        long long heapBefore = 0;
         for (int i = 0; i < warm + calls; ++i) {
             if (i == warm) {
                 before = WorkingSetKb();
                 gdiBefore = RenderGdiObjects();
+                heapBefore = HeapBusyBytes();
             }
             if (c.server)
                 local.Push({c.alternate && round++ % 2 ? newer : reply});
@@ -556,8 +577,10 @@ void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, C
                 std::fprintf(stderr, "  %-40s half-way %+6ld KB\n", c.what, static_cast<long>(WorkingSetKb()) - static_cast<long>(before));
         }
         const long grown = static_cast<long>(WorkingSetKb()) - static_cast<long>(before);
-        std::fprintf(stderr, "  %-40s %+6ld KB   %6.0f bytes a call   render GDI objects %+ld\n", c.what, grown,
-                     1024.0 * grown / calls, RenderGdiObjects() - gdiBefore);
+        const long long heapGrown = HeapBusyBytes() - heapBefore;
+        std::fprintf(stderr, "  %-40s %+6ld KB   %6.0f bytes a call   heap blocks %+6.0f bytes a call   render GDI objects %+ld\n",
+                     c.what, grown, 1024.0 * grown / calls, static_cast<double>(heapGrown) / calls,
+                     RenderGdiObjects() - gdiBefore);
     }
 }
 
