@@ -537,6 +537,12 @@ void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, C
         {"bare request + jsoncpp + layered update", true,
          [&] { bareMain.Paint(Names(Parse(BareRequest(url, listPage)), "company_name")); }, true},
         {"refresh tick, not painted (same answer)", true, [&] { dlg.Refresh(); }},
+        // What a tick adds to its request: the timer stopped and started again.
+        {"refresh timer stopped and started", false,
+         [&] {
+             ::KillTimer(dlg.m_hWnd, CMainDlg::kRefreshTimer);
+             ::SetTimer(dlg.m_hWnd, CMainDlg::kRefreshTimer, 1500, nullptr);
+         }},
         {"repaint of the main window alone", false,
          [&] {
              RECT rc;
@@ -627,17 +633,24 @@ int ListsMode(RawHttpServer& local, bool growth)
         const int runs = count >= 10000 ? 9 : count >= 1000 ? 21 : 41;
         bool allRows = true;
         int round = 0;
+        // Each pair of calls gets an answer that differs from the one before, so there is
+        // always something new to read and paint (a profile runs only our side: each call
+        // alone). The same answer again is the tick row. In the refresh row the repaint
+        // a change posts is pumped outside the span.
+        const int period = g_profile.empty() ? 4 : 2;
         g_row = "refresh-" + std::to_string(count);
         const Pair refresh = Interleaved(
-            runs, [&] { local.Push({reply}); }, [&] { Parse(BareRequest(url, listPage)); },
+            runs,
+            [&] {
+                local.Push({round++ % period < period / 2 ? newer : reply});
+                repaint();
+            },
+            [&] { Parse(BareRequest(url, listPage)); },
             [&] {
                 dlg->Refresh();
                 allRows = allRows && HistoryRows(*dlg) == count;
             });
-        // Each pair of calls gets an answer that differs from the one before, so there is
-        // always something new to paint (a profile runs only our side: each call alone).
         PaintCheck paintBare, paintOurs;
-        const int period = g_profile.empty() ? 4 : 2;
         g_row = "repaint-" + std::to_string(count);
         const Pair paint = Interleaved(
             runs,
