@@ -500,7 +500,9 @@ long RenderGdiObjects()
 
 // Whether memory grows with calls, and from which layer: the resident set before and after
 // the same number of calls of each, after a warm-up. A heap that settles stops growing; a
-// leak keeps its pace.
+// leak keeps its pace. The bytes in heap blocks tell a leak from a heap that only spreads:
+// under Wine an answer body grown chunk by chunk and records grown by doubling spread the
+// resident set by 8-13 KB per changed tick while the blocks in use stayed put.
 void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, CMainDlg& dlg)
 {
     const std::string reply = RawHttpServer::Answer("HTTP/1.1 200 OK", HistoryAnswer(40));

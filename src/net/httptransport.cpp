@@ -177,7 +177,8 @@ HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const s
     const bool hasLength = QueryContentLength(m_request.Get(), announced);
     if (hasLength && announced > m_limits.maxAnswerBytes)
         return Fail(HttpErrorTooLarge);
-    // Grown once, not copied over and over as a long history arrives (within the cap).
+    // Grown once, not copied over and over as a long history arrives (within the cap);
+    // grown chunk by chunk, Wine's heap also kept spreading tick after tick.
     if (hasLength)
         result.body.reserve(static_cast<size_t>(announced));
 
