@@ -515,10 +515,10 @@ void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, C
     const int warm = 200, calls = 2000;
     RECT mainRect = {};
     ::GetWindowRect(dlg.m_hWnd, &mainRect);
-    bare::LayeredWindow bareMain(mainRect.right - mainRect.left, mainRect.bottom - mainRect.top, mainRect.left,
+    bare::LayeredWindow bareMain(mainRect.right - mainRect.left, mainRect.bottom - mainRect.top, mainRect.right + 8,
                                  mainRect.top);
     const std::vector<std::wstring> bareRows = Names(Parse(HistoryAnswer(40)), "company_name");
-    bareMain.Show(true);  // on screen, as the main window is
+    bareMain.Show(true);  // on screen beside the main window, as that one is
     CHttpTransport transport;
     struct Case {
         const char* what;
@@ -615,11 +615,13 @@ int ListsMode(RawHttpServer& local, bool growth)
         return 0;
     }
     std::fprintf(stderr, "lists mode: in-process loopback server, answers in the service's format; medians\n");
-    // The bare main window: the same size, the rows a person sees drawn, a layered update.
+    // The bare main window: the same size, the rows a person sees drawn, a layered update;
+    // shown beside ours, both on screen, neither covering the other.
     RECT mainRect = {};
     ::GetWindowRect(dlg->m_hWnd, &mainRect);
-    bare::LayeredWindow bareMain(mainRect.right - mainRect.left, mainRect.bottom - mainRect.top, mainRect.left,
+    bare::LayeredWindow bareMain(mainRect.right - mainRect.left, mainRect.bottom - mainRect.top, mainRect.right + 8,
                                  mainRect.top);
+    bareMain.Show(true);
     auto repaint = [&] {
         // As the message loop would: the posted layered update, then anything left.
         Pump();
