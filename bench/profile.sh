@@ -5,8 +5,11 @@
 #   bench/profile.sh ROW [RUNS]
 # ROW as bench/ui names it: keystroke, import, fill, fetchfill, refresh (against the
 # service), refresh-N, repaint-N, tick-N (N = 10, 1000, 10000; in-process server);
-# or check: bench/bridge's IsIssuingWindowOpen among 100 other titled windows.
-# Only the measured side of that row runs, RUNS times (default 300), with its preparation.
+# check: bench/bridge's IsIssuingWindowOpen among 100 other titled windows;
+# or records-N: bench/net's GetInvoiceRecordList on N records (in-process server), and
+# bare-records-N: its bare side (the bare fetch and jsoncpp on the same answer).
+# Only the measured side of that row runs, RUNS times (default 300), with its preparation;
+# bare-ROW runs that row's bare side instead.
 # Output in build/windows/bench/profile/profile-ROW.*. Same Wine set-up as bench/ui/run.sh.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,7 +21,7 @@ STATE=$BUILD/bench/profile
 BENCH=$BUILD/bin/ui_bench.exe
 OUTP=$STATE/profile-$ROW
 MODE=service
-case $ROW in *-*) MODE=lists ;; esac
+case ${ROW#bare-} in *-*) MODE=lists ;; esac
 command -v perf >/dev/null || { echo "perf missing (linux-perf)" >&2; exit 1; }
 
 mkdir -p "$STATE"
@@ -65,6 +68,9 @@ PERF_PID=$!
 if [ "$ROW" = check ]; then
   (cd "$BUILD/bench/bridge" && perf record -q -F 1000 -e cpu-clock:u -D -1 --control "fifo:$OUTP.ctl" -o "$OUTP.data" -- taskset -c 0 wine bridge_bench.exe \
     >"$OUTP.txt" 2>&1) || true
+elif [[ $ROW == records-* || $ROW == bare-records-* ]]; then
+  perf record -q -F 1000 -e cpu-clock:u -D -1 --control "fifo:$OUTP.ctl" -o "$OUTP.data" -- taskset -c 0 wine "$BUILD/bench/net/net_bench.exe" \
+    2>"$OUTP.txt" >"$OUTP.stdout.txt" || true
 else
   perf record -q -F 1000 -e cpu-clock:u -D -1 --control "fifo:$OUTP.ctl" -o "$OUTP.data" -- taskset -c 0 wine "$BENCH" "$MODE" \
     2>"$OUTP.txt" >"$OUTP.stdout.txt" || true
@@ -75,7 +81,7 @@ PERF_PID=
 
 MODULES=()
 while read -r _ name _ base; do
-  for dir in "$BUILD/bin" "$BUILD/bench/bridge"; do
+  for dir in "$BUILD/bin" "$BUILD/bench/bridge" "$BUILD/bench/net"; do
     [ -f "$dir/$name" ] && MODULES+=(--module "$dir/$name=$base") && break
   done
 done < <(grep '^module ' "$OUTP.txt")

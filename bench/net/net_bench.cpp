@@ -11,6 +11,7 @@
 #include <json/json.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -23,6 +24,7 @@
 #include "net/invoiceendpoints.h"
 #include "benchclock.h"
 #include "historyanswer.h"
+#include "profilectl.h"
 #include "rawserver.h"
 
 namespace {
@@ -112,9 +114,51 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "  CHttpTransport         %8.3f ms   ratio %.2f (target <= 1.10)\n", through,
                      through / bare);
     };
-    if (argc > 1)
+    const bool profiling = !profilectl::Row().empty();
+    if (argc > 1 && !profiling)
         oneRequest(argv[1], false);
-    oneRequest(localBase, true);
+    if (!profiling)
+        oneRequest(localBase, true);
+
+    // For bench/profile.sh: records-N runs only GetInvoiceRecordList on N records,
+    // bare-records-N only the bare fetch and jsoncpp on the same answer.
+    const std::string profiled = profilectl::Row();
+    if (!profiled.empty()) {
+        const bool bare = profiled.rfind("bare-", 0) == 0;
+        const std::string row = profiled.substr(bare ? 5 : 0);
+        const int count = row.rfind("records-", 0) == 0 ? std::atoi(row.c_str() + 8) : 0;
+        if (count <= 0) {
+            std::fprintf(stderr, "no row %s here (records-N, bare-records-N)\n", profiled.c_str());
+            return 2;
+        }
+        profilectl::PrintModuleBase(nullptr, "net_bench.exe");
+        const std::string reply = RawHttpServer::Answer("HTTP/1.1 200 OK", HistoryAnswer(count));
+        const UrlParts listParts = CHttpTransport::SplitUrl(localBase + "Invoice_getFaiaoList");
+        auto call = [&] {
+            local.Push({reply});
+            if (bare) {
+                const std::string body = BareGet(listParts.host, listParts.port, listParts.page);
+                Json::CharReaderBuilder builder;
+                std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+                Json::Value root;
+                reader->parse(body.data(), body.data() + body.size(), &root, nullptr);
+                return;
+            }
+            std::vector<InvoiceRecord> records;
+            GetInvoiceRecordList(transport, "6c756d6f72612d6d65726368616e7431", "10000001", records);
+        };
+        call();
+        call();
+        const int runs = profilectl::Runs();
+        profilectl::Send("enable\n");
+        const double start = NowMs();
+        for (int i = 0; i < runs; ++i)
+            call();
+        const double took = NowMs() - start;
+        profilectl::Send("disable\n");
+        std::fprintf(stderr, "profiled %s: %d runs in %.0f ms\n", profiled.c_str(), runs, took);
+        return 0;
+    }
 
     // 2. History lists, from the in-process server.
     std::fprintf(stderr, "history list (in-process loopback server), medians:\n");

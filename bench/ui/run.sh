@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the main-window benchmark under Wine against the substitute service on loopback.
-#   bench/ui/run.sh
+#   bench/ui/run.sh [MODE...]    MODE: service, lists, growth (default: all three)
 # Wine (its own prefix, its own wineserver, its own Xvfb and virtual desktop) and the
 # benchmark run on CPU 0 only; the service runs unpinned. Everything started here is
 # ended here, by pid (wineserver -k ends only this prefix's server).
@@ -47,6 +47,8 @@ start_desktop
 echo "Wine (wineserver, desktop, benchmark) pinned to CPU 0 with taskset -c 0; service unpinned."
 echo "service: $MORAVEL_SERVICE_URL"
 # Figures on stderr; the transport's trace lines go to a file.
-taskset -c 0 wine "$BENCH" service 2>&1 >"$STATE/bench-stdout-service.txt"
-taskset -c 0 wine "$BENCH" lists 2>&1 >"$STATE/bench-stdout-lists.txt"
-taskset -c 0 wine "$BENCH" growth 2>&1 >"$STATE/bench-stdout-growth.txt"
+for mode in "${@:-service lists growth}"; do
+  for m in $mode; do
+    taskset -c 0 wine "$BENCH" "$m" 2>&1 >"$STATE/bench-stdout-$m.txt"
+  done
+done

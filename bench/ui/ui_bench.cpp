@@ -51,6 +51,7 @@
 #include "benchclock.h"
 #include "historyanswer.h"
 #include "layeredcount.h"
+#include "profilectl.h"
 #include "rawserver.h"
 #include "standinclient.h"
 #include "ui/maindlg.h"
@@ -75,45 +76,30 @@ struct Pair {
 std::string g_profile, g_row;
 int g_profileRuns = 300;
 
-// Tells the profilers (perf --control fifos, named in MORAVEL_BENCH_PROFILE_CTL, separated
-// by ';') to sample only while the row runs.
-void ProfilerControl(const char* command)
-{
-    char list[1024] = {};
-    if (!GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE_CTL", list, sizeof list))
-        return;
-    for (char* path = std::strtok(list, ";"); path; path = std::strtok(nullptr, ";")) {
-        HANDLE fifo = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                  nullptr);
-        if (fifo == INVALID_HANDLE_VALUE)
-            continue;
-        DWORD written = 0;
-        WriteFile(fifo, command, static_cast<DWORD>(std::strlen(command)), &written, nullptr);
-        CloseHandle(fifo);
-    }
-}
-
 Pair Interleaved(int runs, const std::function<void()>& prepare, const std::function<void()>& bare,
                  const std::function<void()>& ours, const std::function<void(int)>& check = nullptr)
 {
     if (!g_profile.empty()) {
-        if (g_row != g_profile)
+        // bare-ROW: the bare side of that row instead.
+        const bool bareSide = g_profile == "bare-" + g_row;
+        if (g_row != g_profile && !bareSide)
             return {1, 1};
+        const std::function<void()>& measured = bareSide ? bare : ours;
         for (int i = 0; i < 2; ++i) {  // warm-up, not sampled
             if (prepare)
                 prepare();
-            ours();
+            measured();
         }
-        ProfilerControl("enable\n");
+        profilectl::Send("enable\n");
         const double start = NowMs();
         for (int i = 0; i < g_profileRuns; ++i) {
             if (prepare)
                 prepare();
-            ours();
+            measured();
         }
         const double took = NowMs() - start;
-        ProfilerControl("disable\n");
-        std::fprintf(stderr, "profiled %s: %d runs in %.0f ms\n", g_row.c_str(), g_profileRuns, took);
+        profilectl::Send("disable\n");
+        std::fprintf(stderr, "profiled %s: %d runs in %.0f ms\n", g_profile.c_str(), g_profileRuns, took);
         return {1, 1};
     }
     std::vector<double> b, o;
@@ -280,6 +266,12 @@ int ServiceMode(const std::string& base)
     if (!search || !edit)
         return 1;
     const HWND editWnd = edit->GetNativeWnd();
+    // The first character as typing leaves it: the caret after it, so that the second
+    // one typed makes "誠運" (a set text leaves the caret in front: "運誠", no hits).
+    auto firstCharacter = [&] {
+        ::SetWindowTextW(editWnd, L"誠");
+        ::SendMessageW(editWnd, EM_SETSEL, 1, 1);
+    };
     auto closePopup = [&] {
         if (search->GetDropDownWnd())
             search->GetDropDownWnd()->EndDropDown(IDCANCEL);
@@ -297,7 +289,7 @@ int ServiceMode(const std::string& base)
         return popup && ::IsWindowVisible(popup->m_hWnd) ? popup->m_hWnd : nullptr;
     };
     // Where the pop-up goes: learnt from one untimed showing.
-    ::SetWindowTextW(editWnd, L"誠");
+    firstCharacter();
     ::SendMessageW(editWnd, WM_CHAR, L'運', 1);
     Pump();
     RECT popupRect = {0, 0, 0, 0};
@@ -315,7 +307,7 @@ int ServiceMode(const std::string& base)
         [&] {
             closePopup();
             barePopup.Show(false);
-            ::SetWindowTextW(editWnd, L"誠");  // one character: no request
+            firstCharacter();  // one character: no request
             Pump();
             closedDigest = bare::ScreenDigest(popupRect);
             layered::Counts().clear();
@@ -387,7 +379,7 @@ int ServiceMode(const std::string& base)
     auto findButton = [&] { button = RowButton(); };
     auto openHits = [&] {
         closePopup();
-        ::SetWindowTextW(editWnd, L"誠");
+        firstCharacter();
         ::SendMessageW(editWnd, WM_CHAR, L'運', 1);
         // The pop-up lays its rows out once shown.
         for (int i = 0; i < 100 && !RowButton(); ++i) {
@@ -396,10 +388,25 @@ int ServiceMode(const std::string& base)
         }
         standIn->TakeLog();
     };
-    size_t written = 4;
+    // The fields are emptied before each click and read back after it, outside the span:
+    // the click counts once all four hold the hit's texts.
+    auto fieldText = [](HWND field) {
+        wchar_t text[512] = {};
+        DWORD_PTR got = 0;
+        SendMessageTimeoutW(field, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &got);
+        return std::wstring(text);
+    };
+    const HWND fieldWnds[4] = {fields->name, fields->taxNumber, fields->addressPhone, fields->bankAccount};
+    auto emptyFields = [&] {
+        for (HWND field : fieldWnds) {
+            DWORD_PTR reply = 0;
+            SendMessageTimeoutW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""), SMTO_ABORTIFHUNG, 2000, &reply);
+        }
+    };
+    int clicks = 0, filled = 0;
     g_row = "import";
     const Pair click = Interleaved(
-        runs, [&] { openHits(); findButton(); },
+        runs, [&] { openHits(); findButton(); emptyFields(); },
         [&] {
             Parse(BareRequest(url, infoPage));
             bareWrites();
@@ -409,13 +416,22 @@ int ServiceMode(const std::string& base)
         [&] {
             if (button)
                 button->FireCommand();
-            written = std::min(written, standIn->TakeLog().size());
+        },
+        [&](int which) {
+            if (!which)
+                return;
+            ++clicks;
+            bool all = true;
+            for (int k = 0; k < 4; ++k)
+                all = all && fieldText(fieldWnds[k]) == texts[k];
+            filled += all;
         });
     closePopup();
-    if (button && written == 4)
+    if (button && clicks > 0 && filled == clicks)
         Print("import click to done (fetch, 4 fields, record, reload)", click);
     else
-        std::fprintf(stderr, "  import click to done: the row's button was not reached; not measured\n");
+        std::fprintf(stderr, "  import click to done: the four fields written after %d of %d clicks; not measured\n",
+                     filled, clicks);
     g_row = "fill";
     const Pair fill = Interleaved(runs, nullptr, bareWrites, [&] { FillBuyerBlock(buyer); });
     Print("the fill step alone: 4 fields written", fill);
@@ -448,18 +464,67 @@ size_t WorkingSetKb()
     return GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc) ? pmc.WorkingSetSize / 1024 : 0;
 }
 
+// Bytes in blocks handed out by every heap of the process: grows with a leak, stays put
+// when only the working set grows (pages touched, fragmentation, Wine's own caches).
+long long HeapBusyBytes()
+{
+    HANDLE heaps[64];
+    const DWORD count = GetProcessHeaps(64, heaps);
+    long long busy = 0;
+    for (DWORD h = 0; h < count && h < 64; ++h) {
+        if (!HeapLock(heaps[h]))
+            continue;
+        PROCESS_HEAP_ENTRY entry = {};
+        while (HeapWalk(heaps[h], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                busy += entry.cbData;
+        HeapUnlock(heaps[h]);
+    }
+    return busy;
+}
+
+// DCs, bitmaps and fonts the render plug-in holds now (Wine does not count a process's
+// GDI objects for GetGuiResources).
+long RenderGdiObjects()
+{
+    for (const wchar_t* name : {L"render-gdid.dll", L"render-gdi.dll"}) {
+        HMODULE render = GetModuleHandleW(name);
+        auto live = render ? reinterpret_cast<FunSGetGdiObjectCount>(
+                                 reinterpret_cast<void*>(GetProcAddress(render, "SGetGdiObjectCount")))
+                           : nullptr;
+        if (live)
+            return live(GdiKind_DC) + live(GdiKind_Bitmap) + live(GdiKind_Font);
+    }
+    return 0;
+}
+
 // Whether memory grows with calls, and from which layer: the resident set before and after
 // the same number of calls of each, after a warm-up. A heap that settles stops growing; a
-// leak keeps its pace.
+// leak keeps its pace. The bytes in heap blocks tell a leak from a heap that only spreads:
+// under Wine an answer body grown chunk by chunk and records grown by doubling spread the
+// resident set by 8-13 KB per changed tick while the blocks in use stayed put.
 void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, CMainDlg& dlg)
 {
     const std::string reply = RawHttpServer::Answer("HTTP/1.1 200 OK", HistoryAnswer(40));
+    // The same records with the newest one's time moved on: every other tick has news.
+    std::string newer = reply;
+    const size_t at = newer.find("\"update_time\":\"1700003600\"");
+    if (at != std::string::npos)
+        newer.replace(at, std::strlen("\"update_time\":\"1700003600\""), "\"update_time\":\"1700003601\"");
+    int round = 0;
     const int warm = 200, calls = 2000;
+    RECT mainRect = {};
+    ::GetWindowRect(dlg.m_hWnd, &mainRect);
+    bare::LayeredWindow bareMain(mainRect.right - mainRect.left, mainRect.bottom - mainRect.top, mainRect.right + 8,
+                                 mainRect.top);
+    const std::vector<std::wstring> bareRows = Names(Parse(HistoryAnswer(40)), "company_name");
+    bareMain.Show(true);  // on screen beside the main window, as that one is
     CHttpTransport transport;
     struct Case {
         const char* what;
         bool server;
         std::function<void()> call;
+        bool alternate = false;  // answers alternate between two that differ
     };
     const Case cases[] = {
         {"bare request + jsoncpp", true, [&] { Parse(BareRequest(url, listPage)); }},
@@ -469,7 +534,17 @@ void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, C
              GetInvoiceRecordList(transport, kMerchantKey, kUser, records);
          }},
         {"IsIssuingWindowOpen", false, [&] { IsIssuingWindowOpen(); }},
+        // The bare sides of the paint cases: whatever these grow by is Wine's, not ours.
+        {"bare layered update, main window's size", false, [&] { bareMain.Paint(bareRows); }},
+        {"bare request + jsoncpp + layered update", true,
+         [&] { bareMain.Paint(Names(Parse(BareRequest(url, listPage)), "company_name")); }, true},
         {"refresh tick, not painted (same answer)", true, [&] { dlg.Refresh(); }},
+        // What a tick adds to its request: the timer stopped and started again.
+        {"refresh timer stopped and started", false,
+         [&] {
+             ::KillTimer(dlg.m_hWnd, CMainDlg::kRefreshTimer);
+             ::SetTimer(dlg.m_hWnd, CMainDlg::kRefreshTimer, 1500, nullptr);
+         }},
         {"repaint of the main window alone", false,
          [&] {
              RECT rc;
@@ -484,21 +559,36 @@ void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, C
              Pump();
              dlg.UpdateNow();
          }},
+        {"refresh tick + repaint (answer changed)", true,
+         [&] {
+             dlg.Refresh();
+             Pump();
+             dlg.UpdateNow();
+         },
+         true},
     };
-    std::fprintf(stderr, "growth: resident set over %d calls after %d warm-up calls, 40-record answers\n", calls, warm);
+    std::fprintf(stderr, "growth: resident set and bytes in heap blocks over %d calls after %d warm-up calls, 40-record answers\n", calls, warm);
     for (const Case& c : cases) {
         size_t before = 0;
+        long gdiBefore = 0;
+        long long heapBefore = 0;
         for (int i = 0; i < warm + calls; ++i) {
-            if (i == warm)
+            if (i == warm) {
                 before = WorkingSetKb();
+                gdiBefore = RenderGdiObjects();
+                heapBefore = HeapBusyBytes();
+            }
             if (c.server)
-                local.Push({reply});
+                local.Push({c.alternate && round++ % 2 ? newer : reply});
             c.call();
             if (i + 1 == warm + calls / 2)
                 std::fprintf(stderr, "  %-40s half-way %+6ld KB\n", c.what, static_cast<long>(WorkingSetKb()) - static_cast<long>(before));
         }
         const long grown = static_cast<long>(WorkingSetKb()) - static_cast<long>(before);
-        std::fprintf(stderr, "  %-40s %+6ld KB   %6.0f bytes a call\n", c.what, grown, 1024.0 * grown / calls);
+        const long long heapGrown = HeapBusyBytes() - heapBefore;
+        std::fprintf(stderr, "  %-40s %+6ld KB   %6.0f bytes a call   heap blocks %+6.0f bytes a call   render GDI objects %+ld\n",
+                     c.what, grown, 1024.0 * grown / calls, static_cast<double>(heapGrown) / calls,
+                     RenderGdiObjects() - gdiBefore);
     }
 }
 
@@ -525,11 +615,13 @@ int ListsMode(RawHttpServer& local, bool growth)
         return 0;
     }
     std::fprintf(stderr, "lists mode: in-process loopback server, answers in the service's format; medians\n");
-    // The bare main window: the same size, the rows a person sees drawn, a layered update.
+    // The bare main window: the same size, the rows a person sees drawn, a layered update;
+    // shown beside ours, both on screen, neither covering the other.
     RECT mainRect = {};
     ::GetWindowRect(dlg->m_hWnd, &mainRect);
-    bare::LayeredWindow bareMain(mainRect.right - mainRect.left, mainRect.bottom - mainRect.top, mainRect.left,
+    bare::LayeredWindow bareMain(mainRect.right - mainRect.left, mainRect.bottom - mainRect.top, mainRect.right + 8,
                                  mainRect.top);
+    bareMain.Show(true);
     auto repaint = [&] {
         // As the message loop would: the posted layered update, then anything left.
         Pump();
@@ -545,21 +637,29 @@ int ListsMode(RawHttpServer& local, bool growth)
         const int runs = count >= 10000 ? 9 : count >= 1000 ? 21 : 41;
         bool allRows = true;
         int round = 0;
+        // Each pair of calls gets an answer that differs from the one before, so there is
+        // always something new to read and paint (a profile runs only our side: each call
+        // alone). The same answer again is the tick row. In the refresh row the repaint
+        // a change posts is pumped outside the span.
+        const int period = g_profile.empty() ? 4 : 2;
         g_row = "refresh-" + std::to_string(count);
         const Pair refresh = Interleaved(
-            runs, [&] { local.Push({reply}); }, [&] { Parse(BareRequest(url, listPage)); },
+            runs,
+            [&] {
+                local.Push({round++ % period < period / 2 ? newer : reply});
+                repaint();
+            },
+            [&] { Parse(BareRequest(url, listPage)); },
             [&] {
                 dlg->Refresh();
                 allRows = allRows && HistoryRows(*dlg) == count;
             });
-        // Each pair of calls gets an answer that differs from the one before, so there is
-        // always something new to paint.
         PaintCheck paintBare, paintOurs;
         g_row = "repaint-" + std::to_string(count);
         const Pair paint = Interleaved(
             runs,
             [&] {
-                local.Push({round++ % 4 < 2 ? newer : reply});
+                local.Push({round++ % period < period / 2 ? newer : reply});
                 repaint();
                 layered::Counts().clear();
             },
@@ -614,11 +714,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot count layered updates\n");
         return 1;
     }
-    char profile[64] = {}, runs[16] = {};
-    if (GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE", profile, sizeof profile) && *profile)
-        g_profile = profile;
-    if (GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE_RUNS", runs, sizeof runs) && std::atoi(runs) > 0)
-        g_profileRuns = std::atoi(runs);
+    g_profile = profilectl::Row();
+    g_profileRuns = profilectl::Runs();
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode != "service" && mode != "lists" && mode != "growth") {
         std::fprintf(stderr, "usage: ui_bench.exe service|lists|growth   (service: MORAVEL_SERVICE_URL names it)\n");
@@ -649,11 +746,11 @@ int main(int argc, char** argv)
     SNotifyCenter centre;
     // Where the modules a profiler cannot name sit (Wine copies their sections into
     // anonymous memory).
-    if (!g_profile.empty())
-        for (const wchar_t* module : {static_cast<const wchar_t*>(nullptr), L"render-gdid.dll", L"imgdecoder-gdipd.dll",
-                                      L"render-gdi.dll", L"imgdecoder-gdip.dll"})
-            if (HMODULE base = GetModuleHandleW(module))
-                std::fprintf(stderr, "module %ls base %p\n", module ? module : L"ui_bench.exe", static_cast<void*>(base));
+    if (!g_profile.empty()) {
+        profilectl::PrintModuleBase(nullptr, "ui_bench.exe");
+        for (const char* module : {"render-gdid.dll", "imgdecoder-gdipd.dll", "render-gdi.dll", "imgdecoder-gdip.dll"})
+            profilectl::PrintModuleBase(std::wstring(module, module + std::strlen(module)).c_str(), module);
+    }
     const int rc = mode == "service" ? ServiceMode(ServiceBaseUrl()) : ListsMode(*local, mode == "growth");
     Pump();
     return rc;

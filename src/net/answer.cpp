@@ -61,10 +61,13 @@ bool ReadStringBytes(const Json::Value& object, const char* key, std::string& ou
 
 bool ReadString(const Json::Value& object, const char* key, std::wstring& out)
 {
-    std::string bytes;
-    if (!ReadStringBytes(object, key, bytes))
+    const Json::Value* value = Member(object, key);
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    if (!value || !value->isString())
         return false;
-    out = GbkToWide(bytes);
+    // Converted where the parser keeps the bytes: a history answer has thousands of these.
+    out = value->getString(&begin, &end) ? GbkToWide(begin, static_cast<size_t>(end - begin)) : std::wstring();
     return true;
 }
 
@@ -79,7 +82,12 @@ bool ReadText(const Json::Value& object, const char* key, std::wstring& out)
     }
     if (value->isArray() || value->isObject())
         return false;
-    out = GbkToWide(value->asString());
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    if (value->getString(&begin, &end))
+        out = GbkToWide(begin, static_cast<size_t>(end - begin));
+    else
+        out = GbkToWide(value->asString());
     return true;
 }
 

@@ -109,13 +109,14 @@ bool ReadInvoiceRecordList(const std::string& answer, std::vector<InvoiceRecord>
     if (!data || !data->isArray() || data->empty())
         return false;
 
+    // Read in place: a long history would otherwise be moved record by record as it grows.
+    records.reserve(records.size() + data->size());
     for (const Json::Value& element : *data) {
-        InvoiceRecord record;
-        if (!ReadInvoiceRecord(element, record)) {
+        records.emplace_back();
+        if (!ReadInvoiceRecord(element, records.back())) {
+            records.pop_back();
             DebugLine(L"Something was wrong 1");
-            continue;
         }
-        records.push_back(std::move(record));
     }
     return true;
 }

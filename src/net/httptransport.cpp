@@ -133,8 +133,12 @@ HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const s
         return Fail(HttpErrorConnect);
     ApplyTimeouts(m_connection.Get(), m_limits);
 
-    // TLS with every certificate check WinINet makes: no flag that ignores one.
-    const DWORD requestFlags = INTERNET_FLAG_RELOAD | (parts.secure ? INTERNET_FLAG_SECURE : 0);
+    // TLS with every certificate check WinINet makes: no flag that ignores one. GET
+    // answers stay out of the URL cache: the poll would write the whole history (buyers'
+    // tax numbers and bank accounts) to disk every 1.5 s, and nothing reads it back.
+    // (POST answers are never cached, and there the flag would add a header.)
+    const DWORD requestFlags = INTERNET_FLAG_RELOAD | (post ? 0 : INTERNET_FLAG_NO_CACHE_WRITE) |
+                               (parts.secure ? INTERNET_FLAG_SECURE : 0);
     m_request.Reset(HttpOpenRequestA(m_connection.Get(), post ? "POST" : "GET", parts.page.c_str(), "HTTP/1.1",
                                      nullptr, nullptr, requestFlags, 0));
     if (!m_request)
@@ -173,6 +177,10 @@ HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const s
     const bool hasLength = QueryContentLength(m_request.Get(), announced);
     if (hasLength && announced > m_limits.maxAnswerBytes)
         return Fail(HttpErrorTooLarge);
+    // Grown once, not copied over and over as a long history arrives (within the cap);
+    // grown chunk by chunk, Wine's heap also kept spreading tick after tick.
+    if (hasLength)
+        result.body.reserve(static_cast<size_t>(announced));
 
     char chunk[kReadChunk];
     for (;;) {

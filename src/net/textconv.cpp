@@ -9,15 +9,22 @@
 namespace {
 constexpr UINT kGbk = 936;
 
-std::wstring AnsiToWide(const std::string& text)
+std::wstring AnsiToWide(const char* data, size_t size)
 {
-    if (text.empty())
+    if (size == 0)
         return {};
-    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    // Most texts fit: one conversion and one exact allocation instead of two of each.
+    // A byte never becomes more than one UTF-16 unit in a multi-byte code page.
+    wchar_t small[256];
+    if (size <= sizeof small / sizeof small[0]) {
+        const int n = MultiByteToWideChar(CP_ACP, 0, data, static_cast<int>(size), small, static_cast<int>(size));
+        return n > 0 ? std::wstring(small, static_cast<size_t>(n)) : std::wstring();
+    }
+    int n = MultiByteToWideChar(CP_ACP, 0, data, static_cast<int>(size), nullptr, 0);
     if (n <= 0)
         return {};
     std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    MultiByteToWideChar(CP_ACP, 0, data, static_cast<int>(size), out.data(), n);
     return out;
 }
 }  // namespace
@@ -50,10 +57,15 @@ std::string WideToGbk(const std::wstring& text)
 
 std::wstring GbkToWide(const std::string& text)
 {
-    return AnsiToWide(text);
+    return AnsiToWide(text.data(), text.size());
+}
+
+std::wstring GbkToWide(const char* data, size_t size)
+{
+    return AnsiToWide(data, size);
 }
 
 std::wstring ResponseToDebugText(const std::string& response)
 {
-    return AnsiToWide(response);
+    return AnsiToWide(response.data(), response.size());
 }

@@ -28,16 +28,16 @@ private:
 
 // Decodes as much as converts; a byte that starts no character becomes U+FFFD and
 // is skipped, as MultiByteToWideChar does without MB_ERR_INVALID_CHARS.
-std::wstring Decode(const std::string& text)
+std::wstring Decode(const char* data, size_t size)
 {
     std::wstring out;
-    if (text.empty())
+    if (size == 0)
         return out;
     Converter cv("WCHAR_T", "CP936");
     if (!cv.Ok())
         return out;
-    char* in = const_cast<char*>(text.data());
-    size_t inLeft = text.size();
+    char* in = const_cast<char*>(data);
+    size_t inLeft = size;
     wchar_t buffer[256];
     while (inLeft > 0) {
         char* to = reinterpret_cast<char*>(buffer);
@@ -84,10 +84,15 @@ std::string WideToGbk(const std::wstring& text)
 
 std::wstring GbkToWide(const std::string& text)
 {
-    return Decode(text);
+    return Decode(text.data(), text.size());
+}
+
+std::wstring GbkToWide(const char* data, size_t size)
+{
+    return Decode(data, size);
 }
 
 std::wstring ResponseToDebugText(const std::string& response)
 {
-    return Decode(response);
+    return Decode(response.data(), response.size());
 }

@@ -31,6 +31,12 @@ private:
 
 }  // namespace
 
+const std::vector<InvoiceRecord>& CHistoryRefresh::Rows() const
+{
+    static const std::vector<InvoiceRecord> none;
+    return m_rows ? *m_rows : none;
+}
+
 RefreshOutcome CHistoryRefresh::Run(CHttpTransport& transport, MerchantCompany& merchant,
                                     const MerchantPrompts& prompts, const HistoryHooks& hooks)
 {
@@ -53,7 +59,7 @@ RefreshOutcome CHistoryRefresh::Run(CHttpTransport& transport, MerchantCompany& 
     if (records.empty())
         return RefreshOutcome::Kept;
 
-    m_rows = std::move(records);
+    m_rows = std::make_shared<const std::vector<InvoiceRecord>>(std::move(records));
     m_shownAnswer = std::move(answer);
     if (hooks.rowsReplaced)
         hooks.rowsReplaced(m_rows);

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,12 +9,16 @@
 
 class CHttpTransport;
 
+// The records of one answer, read only, shared by the refresh and the list showing them:
+// a long history is held once, not copied into the list on every change.
+using HistoryRows = std::shared_ptr<const std::vector<InvoiceRecord>>;
+
 // What the main window lends the refresh: timer 1500 and the list on screen.
 struct HistoryHooks {
     std::function<void()> stopTimer;
     std::function<void()> startTimer;
     // The rows changed; the list shows `rows` from now on.
-    std::function<void(const std::vector<InvoiceRecord>& rows)> rowsReplaced;
+    std::function<void(const HistoryRows& rows)> rowsReplaced;
 };
 
 enum class RefreshOutcome {
@@ -34,11 +39,12 @@ public:
     RefreshOutcome Run(CHttpTransport& transport, MerchantCompany& merchant, const MerchantPrompts& prompts,
                        const HistoryHooks& hooks);
 
-    const std::vector<InvoiceRecord>& Rows() const { return m_rows; }
+    // Empty before the first answer with records.
+    const std::vector<InvoiceRecord>& Rows() const;
     bool IsBusy() const { return m_busy; }
 
 private:
     bool m_busy = false;
-    std::vector<InvoiceRecord> m_rows;
+    HistoryRows m_rows;
     std::string m_shownAnswer;  // the answer m_rows were read from
 };

@@ -7,11 +7,17 @@
 
 using namespace SOUI;
 
+const std::vector<InvoiceRecord>& SInvoiceHistoryAdapter::Records() const
+{
+    static const std::vector<InvoiceRecord> none;
+    return m_records ? *m_records : none;
+}
+
 void SInvoiceHistoryAdapter::getView(int position, SWindow* pItem, pugi::xml_node xmlTemplate)
 {
     if (pItem->GetChildren().empty())
         pItem->InitFromXml(xmlTemplate);
-    const InvoiceRecord& record = m_records[static_cast<size_t>(position)];
+    const InvoiceRecord& record = Records()[static_cast<size_t>(position)];
     if (SWindow* wrapper = pItem->FindChildByName(L"line_wrapper")) {
         wrapper->SetAttribute(L"tip", record.company_name, FALSE);
         wrapper->SetAttribute(L"colorBkgnd", HistoryRowBackground(record.apply_from), FALSE);
@@ -32,9 +38,10 @@ bool SInvoiceHistoryAdapter::OnImport(SWindow* item)
 {
     const int row = static_cast<int>(item->GetUserData());
     SendMessageW(m_owner, WM_IMPORT_NOTIFY, IMPORT_BEGIN, 0);
-    // A copy: the refresh that follows a successful import replaces the records.
-    const std::vector<InvoiceRecord> records = m_records;
-    switch (ImportHistoryRecord(MainTransport(), records, row)) {
+    // Held: the refresh that follows a successful import replaces the records.
+    const HistoryRows held = m_records;
+    static const std::vector<InvoiceRecord> none;
+    switch (ImportHistoryRecord(MainTransport(), held ? *held : none, row)) {
     case ImportNext::NoWindowMessage:
         SendMessageW(m_owner, WM_IMPORT_NOTIFY, IMPORT_NO_WINDOW, 0);
         break;

@@ -162,19 +162,19 @@ void CMainDlg::Refresh()
     HistoryHooks hooks;
     hooks.stopTimer = [this] { KillTimer(kRefreshTimer); };
     hooks.startTimer = [this] { StartRefreshTimer(); };
-    hooks.rowsReplaced = [this](const std::vector<InvoiceRecord>& rows) {
+    hooks.rowsReplaced = [this](const HistoryRows& rows) {
         auto* list = dynamic_cast<SListView*>(FindChildByID(kListId));
         if (!list)
             return;
         if (auto* adapter = dynamic_cast<SInvoiceHistoryAdapter*>(list->GetAdapter())) {
-            adapter->Records() = rows;
+            adapter->SetRecords(rows);
             adapter->SetOwner(m_hWnd);
             adapter->notifyDataSetChanged();
             return;
         }
         SAutoRefPtr<SInvoiceHistoryAdapter> adapter;
         adapter.Attach(new SInvoiceHistoryAdapter);
-        adapter->Records() = rows;
+        adapter->SetRecords(rows);
         adapter->SetOwner(m_hWnd);
         list->SetAdapter(adapter);
     };

@@ -30,6 +30,8 @@ public:
     void Refresh();
 
     const MerchantCompany& Merchant() const { return m_merchant; }
+    // The records of the last answer with any: the history list shows these very ones.
+    const std::vector<InvoiceRecord>& HistoryRecords() const { return m_history.Rows(); }
 
 protected:
     BOOL ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;

@@ -44,6 +44,28 @@ TEST(textconv_gbk, gbk_round_trip_with_5c_trail_byte)
     EXPECT_EQ(GbkToWide("\x95\x5C"), L"\u661E");  // trail byte is a backslash
 }
 
+// Short texts are converted in one step, long ones in two: the same result on both
+// sides of the line, also for a lead byte cut off at the end.
+TEST(textconv_gbk, gbk_to_wide_on_both_sides_of_the_short_path)
+{
+    auto reference = [](const std::string& bytes) {
+        const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        std::wstring out(static_cast<size_t>(n), L'\0');
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
+        return out;
+    };
+    for (size_t chars : {1u, 127u, 128u, 129u, 300u}) {
+        const std::wstring text(chars, L'\u963F');  // two bytes each
+        const std::string gbk = WideToGbk(text);
+        ASSERT_EQ(gbk.size(), 2 * chars);
+        EXPECT_EQ(GbkToWide(gbk), text) << chars;
+        EXPECT_EQ(GbkToWide(gbk.data(), gbk.size()), text) << chars;
+        const std::string cut = gbk + "\xB0";
+        EXPECT_EQ(GbkToWide(cut), reference(cut)) << chars;
+        EXPECT_EQ(GbkToWide(cut).size(), chars + 1) << chars;
+    }
+}
+
 TEST(textconv_debug, response_text_is_readable_and_keeps_length)
 {
     EXPECT_EQ(ResponseToDebugText("{\"code\":0}"), L"{\"code\":0}");

@@ -141,6 +141,21 @@ TEST(transport_request, head_byte_for_byte)
     }
 }
 
+// Answers hold buyers' tax numbers and bank accounts, and the poll asks every 1.5 s:
+// none of them is written to the URL cache on disk.
+TEST(transport_request, answers_stay_out_of_the_url_cache)
+{
+    RawHttpServer server({{RawHttpServer::Answer("HTTP/1.1 200 OK", "{\"code\":200}")}});
+    const std::string url = server.Url("/Invoice_getFaiaoList?business_keyno=k");
+    {
+        CHttpTransport transport(QuickLimits());
+        ASSERT_EQ(transport.Request(url, false, "", ""), "{\"code\":200}");
+    }
+    DWORD size = 0;
+    EXPECT_FALSE(GetUrlCacheEntryInfoA(url.c_str(), nullptr, &size));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
 // A service that reads a request and then drops the connection without a word has
 // perhaps acted on it; WinINet must not send it again behind our back, however the
 // connection before it ended. Each request comes on a connection of its own.
@@ -222,6 +237,21 @@ TEST(transport_request, answers)
         EXPECT_EQ(transport.Request(server.Url("/x"), false, "", ""), c.body) << c.what;
         EXPECT_EQ(transport.LastError(), c.error) << c.what;
     }
+}
+
+// A long history arrives over many reads into a body sized from its length: every
+// byte in order, and an answer of exactly the cap is still whole.
+TEST(transport_request, long_answer_with_length_arrives_whole)
+{
+    std::string body(50000, '\0');
+    for (size_t i = 0; i < body.size(); ++i)
+        body[i] = static_cast<char>('a' + i * 7 % 26);
+    HttpLimits limits = QuickLimits();
+    limits.maxAnswerBytes = body.size();
+    RawHttpServer server({{RawHttpServer::Answer("HTTP/1.1 200 OK", body)}});
+    CHttpTransport transport(limits);
+    EXPECT_TRUE(transport.Request(server.Url("/Invoice_getFaiaoList"), false, "", "") == body);
+    EXPECT_EQ(transport.LastError(), HttpErrorNone);
 }
 
 TEST(transport_request, last_error_survives_a_success)

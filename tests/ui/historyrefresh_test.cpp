@@ -25,8 +25,8 @@ protected:
         HistoryHooks hooks;
         hooks.stopTimer = [this] { m_events.push_back("stop"); };
         hooks.startTimer = [this] { m_events.push_back("start"); };
-        hooks.rowsReplaced = [this](const std::vector<InvoiceRecord>& rows) {
-            m_events.push_back("rows " + std::to_string(rows.size()));
+        hooks.rowsReplaced = [this](const HistoryRows& rows) {
+            m_events.push_back("rows " + std::to_string(rows->size()));
         };
         return hooks;
     }

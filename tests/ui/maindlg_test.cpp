@@ -439,6 +439,9 @@ TEST_F(MainDlgTest, unchanged_history_answer_paints_nothing)
     for (const InvoiceRecord& r : adapter->Records())
         names.insert(r.company_name);
     EXPECT_EQ(1u, names.count(buyer.Name));
+    // Held once: the list shows the refresh's records, not a copy of the whole history
+    // made on every change.
+    EXPECT_EQ(&m_dlg->HistoryRecords(), &adapter->Records()) << "the list holds a copy of the records";
 }
 
 // Closing only hides the window; the tray icon's left click brings it back, and
