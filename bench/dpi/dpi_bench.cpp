@@ -2,17 +2,17 @@
 // display scale: run by bench/dpi/run.sh once with the desktop at 96 dpi and once at 192,
 // and compared there. Each window: created from its layout, its back buffer painted in
 // full, destroyed; the median of the runs. Beside each, a bare layered window of the same
-// size: created, its bitmap filled once and handed to UpdateLayeredWindow, destroyed. That
+// size: created, its bitmap filled and handed to UpdateLayeredWindow, destroyed. That
 // is the part of the cost the platform makes proportional to pixels. Prints figures,
 // asserts nothing.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <vector>
 
 #include "app/uiengine.h"
+#include "bare.h"
 #include "benchclock.h"
 #include "engine/core/SDpi.h"
 #include "engine/core/SEngine.h"
@@ -30,40 +30,17 @@ void Settle()
     Sleep(30);
 }
 
-// The least a translucent window of this size costs to appear: window, 32-bit DIB, one fill,
-// the layered update.
+// The least a translucent window of this size costs to appear: the shared bare layered
+// window (window, 32-bit DIB, the fill and alpha sweeps, the layered update).
 double BareLayeredMs(SIZE size)
 {
-    static const ATOM cls = [] {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"BareLayered";
-        return RegisterClassW(&wc);
-    }();
     const double start = NowMs();
-    HWND wnd = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, MAKEINTATOM(cls), L"", WS_POPUP, 0, 0, size.cx,
-                               size.cy, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = size.cx;
-    bi.bmiHeader.biHeight = -size.cy;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    std::fill_n(static_cast<DWORD*>(bits), size_t(size.cx) * size.cy, 0xF0F8F8F8);
-    POINT src = {0, 0};
-    BLENDFUNCTION bf = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    UpdateLayeredWindow(wnd, nullptr, nullptr, &size, dc, &src, 0, &bf, ULW_ALPHA);
-    const double ms = NowMs() - start;
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
-    DestroyWindow(wnd);
+    double ms = 0;
+    {
+        bare::LayeredWindow wnd(size.cx, size.cy);
+        wnd.Paint({});
+        ms = NowMs() - start;
+    }
     Settle();
     return ms;
 }
