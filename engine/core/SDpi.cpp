@@ -1,16 +1,10 @@
 #include "engine/core/SDpi.h"
 
+#include "engine/core/SSystemFunction.h"
+
 namespace SOUI {
 
 namespace {
-template <class Fn>
-Fn Lookup(const wchar_t* module, const char* name, bool load = false)
-{
-    HMODULE m = GetModuleHandleW(module);
-    if (!m && load) m = LoadLibraryW(module);
-    return m ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, name))) : nullptr;
-}
-
 // The awareness contexts as user32 defines them (absent from the Windows 7 headers).
 const HANDLE kPerMonitorAwareV2 = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4));
 const HANDLE kPerMonitorAware = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-3));
@@ -23,22 +17,22 @@ bool Plausible(int dpi) { return dpi >= 48 && dpi <= 960; }
 BOOL DeclareDpiAwareness()
 {
     using SetContext = BOOL(WINAPI*)(HANDLE);
-    if (auto set = Lookup<SetContext>(L"user32.dll", "SetProcessDpiAwarenessContext")) {
+    if (auto set = SystemFunction<SetContext>(L"user32.dll", "SetProcessDpiAwarenessContext")) {
         if (set(kPerMonitorAwareV2) || set(kPerMonitorAware)) return TRUE;
     }
     using SetAwareness = HRESULT(WINAPI*)(int);
-    if (auto set = Lookup<SetAwareness>(L"shcore.dll", "SetProcessDpiAwareness", true)) {
+    if (auto set = SystemFunction<SetAwareness>(L"shcore.dll", "SetProcessDpiAwareness")) {
         if (SUCCEEDED(set(kProcessPerMonitorDpiAware))) return TRUE;
     }
     using SetAware = BOOL(WINAPI*)();
-    if (auto set = Lookup<SetAware>(L"user32.dll", "SetProcessDPIAware")) return set();
+    if (auto set = SystemFunction<SetAware>(L"user32.dll", "SetProcessDPIAware")) return set();
     return FALSE;
 }
 
 int GetSystemDpi()
 {
     using ForSystem = UINT(WINAPI*)();
-    static const ForSystem forSystem = Lookup<ForSystem>(L"user32.dll", "GetDpiForSystem");
+    static const ForSystem forSystem = SystemFunction<ForSystem>(L"user32.dll", "GetDpiForSystem");
     if (forSystem) {
         int dpi = int(forSystem());
         if (Plausible(dpi)) return dpi;
@@ -52,7 +46,7 @@ int GetSystemDpi()
 int GetWindowDpi(HWND hwnd)
 {
     using ForWindow = UINT(WINAPI*)(HWND);
-    static const ForWindow forWindow = Lookup<ForWindow>(L"user32.dll", "GetDpiForWindow");
+    static const ForWindow forWindow = SystemFunction<ForWindow>(L"user32.dll", "GetDpiForWindow");
     if (forWindow && hwnd) {
         int dpi = int(forWindow(hwnd));
         if (Plausible(dpi)) return dpi;
@@ -63,7 +57,7 @@ int GetWindowDpi(HWND hwnd)
 int GetMonitorDpi(HMONITOR monitor)
 {
     using ForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    static const ForMonitor forMonitor = Lookup<ForMonitor>(L"shcore.dll", "GetDpiForMonitor", true);
+    static const ForMonitor forMonitor = SystemFunction<ForMonitor>(L"shcore.dll", "GetDpiForMonitor");
     UINT x = 0, y = 0;
     if (forMonitor && monitor && SUCCEEDED(forMonitor(monitor, kMdtEffectiveDpi, &x, &y)) && Plausible(int(x)))
         return int(x);
@@ -75,7 +69,7 @@ int GetPointDpi(POINT pt) { return GetMonitorDpi(MonitorFromPoint(pt, MONITOR_DE
 int GetSystemMetricForDpi(int index, int dpi)
 {
     using ForDpi = int(WINAPI*)(int, UINT);
-    static const ForDpi forDpi = Lookup<ForDpi>(L"user32.dll", "GetSystemMetricsForDpi");
+    static const ForDpi forDpi = SystemFunction<ForDpi>(L"user32.dll", "GetSystemMetricsForDpi");
     if (forDpi) return forDpi(index, UINT(dpi));
     // The system's metrics are at the system DPI.
     return MulDiv(GetSystemMetrics(index), dpi, GetSystemDpi());

@@ -5,13 +5,13 @@
 
 #include <utility>
 
-#include "shell/systemfunction.h"
+#include "engine/core/SSystemFunction.h"
 
 namespace {
 bool Succeeded(NTSTATUS status) { return status >= 0; }
 
 template <class Fn>
-Fn Bcrypt(const char* name) { return SystemFunction<Fn>(L"bcrypt.dll", name); }
+Fn Bcrypt(const char* name) { return SOUI::SystemFunction<Fn>(L"bcrypt.dll", name); }
 
 // CNG's hashing, found on first use: an MD5 is needed only when a BW seller is read.
 struct Cng {

@@ -7,10 +7,10 @@
 
 #include "app/buildurls.h"
 #include "engine/core/SApplication.h"
+#include "engine/core/SSystemFunction.h"
 #include "engine/widgets/SImageWnd.h"
 #include "net/filehandle.h"
 #include "net/textconv.h"
-#include "shell/systemfunction.h"
 #include "ui/cardpicture.h"
 #include "ui/qrbitmap.h"
 #include "ui/safename.h"
@@ -126,7 +126,8 @@ void CBizcardDlg::OnDownload()
     ofn.lpstrDefExt = L"png";
     ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
     // comdlg32 brings the printing stack: loaded when a card is first saved.
-    static const auto saveDialog = SystemFunction<decltype(&GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
+    static const auto saveDialog =
+        SOUI::SystemFunction<decltype(&GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
     if (!saveDialog) {
         MessageBoxW(m_hWnd, L"下载失败！", L"错误", MB_SYSTEMMODAL | MB_ICONHAND);
         return;

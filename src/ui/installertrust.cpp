@@ -7,9 +7,11 @@
 
 #include <cwctype>
 
-#include "shell/systemfunction.h"
+#include "engine/core/SSystemFunction.h"
 
 namespace {
+
+using SOUI::SystemFunction;
 
 // Found when an upgrade is checked, the only time they are needed: crypt32 and wintrust
 // bring a TLS library and its dependencies into the process.

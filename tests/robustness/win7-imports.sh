@@ -18,7 +18,7 @@ never=(SetProcessDpiAwarenessContext SetThreadDpiAwarenessContext GetThreadDpiAw
        GetSystemDpiForProcess OpenThemeDataForDpi)
 # Libraries Windows 7 does not have.
 never_dlls=(SHCORE.DLL UCRTBASE.DLL)
-# Libraries a rare path needs, found on first use (shell/systemfunction.h): imported, they
+# Libraries a rare path needs, found on first use (engine/core/SSystemFunction.h): imported, they
 # would be loaded at every start with what they pull in (under Wine ~4 MB resident: a TLS
 # library and its dependencies, the printing stack).
 late_dlls=(BCRYPT.DLL CRYPT32.DLL WINTRUST.DLL COMDLG32.DLL)

@@ -3,11 +3,14 @@
 
 #include <cwchar>
 
-// A function of a Windows DLL, looked up when first needed. The DLL, and what it pulls in
-// (under Wine, bcrypt and crypt32 bring a TLS library and its dependencies, comdlg32 the
-// printing stack), stays out of the resident set until a rare path uses it. Loaded by its
-// full System32 path, so nothing beside the program or in the current folder stands in
-// for it. nullptr when the DLL or the function is missing.
+namespace SOUI {
+
+// A function of a Windows DLL, looked up when first needed: one that older Windows lack (the
+// DPI functions of 8.1 and 10), or one of a DLL only a rare path needs, which then stays out
+// of the resident set until used (under Wine, bcrypt and crypt32 bring a TLS library and its
+// dependencies, comdlg32 the printing stack). A DLL not yet loaded is loaded by its full
+// System32 path, so nothing beside the program or in the current folder stands in for it.
+// nullptr when the DLL or the function is missing.
 template <class Fn>
 Fn SystemFunction(const wchar_t* dll, const char* name)
 {
@@ -24,3 +27,5 @@ Fn SystemFunction(const wchar_t* dll, const char* name)
     }
     return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
+
+} // namespace SOUI
