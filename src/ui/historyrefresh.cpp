@@ -31,10 +31,10 @@ private:
 
 }  // namespace
 
-const std::vector<InvoiceRecord>& CHistoryRefresh::Rows() const
+const std::vector<InvoiceRecord>& RowsOf(const HistoryRows& rows)
 {
     static const std::vector<InvoiceRecord> none;
-    return m_rows ? *m_rows : none;
+    return rows ? *rows : none;
 }
 
 RefreshOutcome CHistoryRefresh::Run(CHttpTransport& transport, MerchantCompany& merchant,

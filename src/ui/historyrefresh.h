@@ -13,6 +13,9 @@ class CHttpTransport;
 // a long history is held once, not copied into the list on every change.
 using HistoryRows = std::shared_ptr<const std::vector<InvoiceRecord>>;
 
+// The records `rows` holds; none before the first answer with records.
+const std::vector<InvoiceRecord>& RowsOf(const HistoryRows& rows);
+
 // What the main window lends the refresh: timer 1500 and the list on screen.
 struct HistoryHooks {
     std::function<void()> stopTimer;
@@ -39,8 +42,7 @@ public:
     RefreshOutcome Run(CHttpTransport& transport, MerchantCompany& merchant, const MerchantPrompts& prompts,
                        const HistoryHooks& hooks);
 
-    // Empty before the first answer with records.
-    const std::vector<InvoiceRecord>& Rows() const;
+    const std::vector<InvoiceRecord>& Rows() const { return RowsOf(m_rows); }
     bool IsBusy() const { return m_busy; }
 
 private:

@@ -7,12 +7,6 @@
 
 using namespace SOUI;
 
-const std::vector<InvoiceRecord>& SInvoiceHistoryAdapter::Records() const
-{
-    static const std::vector<InvoiceRecord> none;
-    return m_records ? *m_records : none;
-}
-
 void SInvoiceHistoryAdapter::getView(int position, SWindow* pItem, pugi::xml_node xmlTemplate)
 {
     if (pItem->GetChildren().empty())
@@ -40,8 +34,7 @@ bool SInvoiceHistoryAdapter::OnImport(SWindow* item)
     SendMessageW(m_owner, WM_IMPORT_NOTIFY, IMPORT_BEGIN, 0);
     // Held: the refresh that follows a successful import replaces the records.
     const HistoryRows held = m_records;
-    static const std::vector<InvoiceRecord> none;
-    switch (ImportHistoryRecord(MainTransport(), held ? *held : none, row)) {
+    switch (ImportHistoryRecord(MainTransport(), RowsOf(held), row)) {
     case ImportNext::NoWindowMessage:
         SendMessageW(m_owner, WM_IMPORT_NOTIFY, IMPORT_NO_WINDOW, 0);
         break;

@@ -11,7 +11,7 @@
 // last update, a background for records from "wx", and an import button.
 class SInvoiceHistoryAdapter : public SOUI::SAdapterBase {
 public:
-    const std::vector<InvoiceRecord>& Records() const;
+    const std::vector<InvoiceRecord>& Records() const { return RowsOf(m_records); }
     void SetRecords(HistoryRows records) { m_records = std::move(records); }
     void SetOwner(HWND owner) { m_owner = owner; }
 
