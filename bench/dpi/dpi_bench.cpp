@@ -16,6 +16,7 @@
 #include "benchclock.h"
 #include "engine/core/SDpi.h"
 #include "engine/core/SEngine.h"
+#include "profilectl.h"
 
 using namespace SOUI;
 
@@ -54,12 +55,8 @@ int wmain()
         fprintf(stderr, "the engine did not start\n");
         return 1;
     }
-    // For a profiler (MORAVEL_BENCH_PROFILE set): where the modules it cannot name sit.
-    if (GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE", nullptr, 0))
-        for (const wchar_t* module : {static_cast<const wchar_t*>(nullptr), L"render-gdid.dll", L"imgdecoder-gdipd.dll",
-                                      L"render-gdi.dll", L"imgdecoder-gdip.dll"})
-            if (HMODULE base = GetModuleHandleW(module))
-                fprintf(stderr, "module %ls base %p\n", module ? module : L"dpi_bench.exe", static_cast<void*>(base));
+    if (!profilectl::Row().empty())
+        profilectl::PrintEngineModuleBases("dpi_bench.exe");
     const wchar_t* const windows[] = {L"LAYOUT:XML_MAINWND", L"LAYOUT:LOGIN_FRAME", L"LAYOUT:BIZCARD_FRAME",
                                       L"LAYOUT:INPUT_FRAME", L"LAYOUT:XML_MSGBOX"};
     const int runs = 15;

@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 """Sums a `perf record` of Wine processes by module and by function.
 
-perf names Linux libraries itself; Windows modules it cannot read. Wine's own DLLs are
-mapped from their files, so their samples carry the file and are named by the nearest
-export; our mingw modules have their sections copied into anonymous memory, so their
-samples are placed with the bases the benchmark prints ("module NAME base 0x...") and
-named from the module's symbol table.
+perf names Linux libraries itself; Windows modules it cannot read. A module mapped from its
+file (Wine's own DLLs, and ours, whose sections are page-aligned in the file) carries the
+file in its samples and is named from its symbol table, or by the nearest export where it
+has none. A module whose sections Wine copied into anonymous memory (one linked without
+that alignment) is placed with the bases the benchmark prints ("module NAME base 0x...").
 
   perfpe.py PERF_DATA [--module PATH=BASE ...] [--top N]
 """
@@ -119,7 +119,7 @@ def main():
         short = dso.rsplit("/", 1)[-1]
         if dso.lower().endswith((".dll", ".exe", ".drv")) and dso in bases:
             if dso not in tables:
-                tables[dso] = pe_symbols(dso, True)
+                tables[dso] = pe_symbols(dso, False)
             fn = name_at(tables[dso], ip - bases[dso])
         elif dso == "[unknown]" or re.match(r"perf-\d+\.map$", short):
             hit = next((m for m in modules if m[0] <= ip < m[1]), None)

@@ -41,12 +41,22 @@ inline void Send(const char* command)
     }
 }
 
-// Where a module a profiler cannot name sits (Wine copies mingw modules' sections into
-// anonymous memory); bench/profile.sh reads these lines.
+// Where a module sits, for a profiler that finds it in anonymous memory (Wine copies the
+// sections of a module not page-aligned in its file); bench/profile.sh reads these lines.
 inline void PrintModuleBase(const wchar_t* module, const char* name)
 {
     if (HMODULE base = GetModuleHandleW(module))
         std::fprintf(stderr, "module %s base %p\n", name, static_cast<void*>(base));
+}
+
+// The benchmark itself and the engine's plug-ins, under whichever names they were built.
+inline void PrintEngineModuleBases(const char* exe)
+{
+    PrintModuleBase(nullptr, exe);
+    PrintModuleBase(L"render-gdid.dll", "render-gdid.dll");
+    PrintModuleBase(L"imgdecoder-gdipd.dll", "imgdecoder-gdipd.dll");
+    PrintModuleBase(L"render-gdi.dll", "render-gdi.dll");
+    PrintModuleBase(L"imgdecoder-gdip.dll", "imgdecoder-gdip.dll");
 }
 
 }  // namespace profilectl

@@ -744,13 +744,8 @@ int main(int argc, char** argv)
         return 1;
     }
     SNotifyCenter centre;
-    // Where the modules a profiler cannot name sit (Wine copies their sections into
-    // anonymous memory).
-    if (!g_profile.empty()) {
-        profilectl::PrintModuleBase(nullptr, "ui_bench.exe");
-        for (const char* module : {"render-gdid.dll", "imgdecoder-gdipd.dll", "render-gdi.dll", "imgdecoder-gdip.dll"})
-            profilectl::PrintModuleBase(std::wstring(module, module + std::strlen(module)).c_str(), module);
-    }
+    if (!g_profile.empty())
+        profilectl::PrintEngineModuleBases("ui_bench.exe");
     const int rc = mode == "service" ? ServiceMode(ServiceBaseUrl()) : ListsMode(*local, mode == "growth");
     Pump();
     return rc;
