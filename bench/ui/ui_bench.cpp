@@ -23,7 +23,6 @@
 #include <json/json.h>
 
 #include <algorithm>
-#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -464,6 +463,16 @@ size_t WorkingSetKb()
     return GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc) ? pmc.WorkingSetSize / 1024 : 0;
 }
 
+// The same records with the newest one's time moved on: an answer that has news.
+std::string WithNews(std::string reply)
+{
+    const std::string was = "\"update_time\":\"1700003600\"";
+    const size_t at = reply.find(was);
+    if (at != std::string::npos)
+        reply.replace(at, was.size(), "\"update_time\":\"1700003601\"");
+    return reply;
+}
+
 // Bytes in blocks handed out by every heap of the process: grows with a leak, stays put
 // when only the working set grows (pages touched, fragmentation, Wine's own caches).
 long long HeapBusyBytes()
@@ -506,11 +515,8 @@ long RenderGdiObjects()
 void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, CMainDlg& dlg)
 {
     const std::string reply = RawHttpServer::Answer("HTTP/1.1 200 OK", HistoryAnswer(40));
-    // The same records with the newest one's time moved on: every other tick has news.
-    std::string newer = reply;
-    const size_t at = newer.find("\"update_time\":\"1700003600\"");
-    if (at != std::string::npos)
-        newer.replace(at, std::strlen("\"update_time\":\"1700003600\""), "\"update_time\":\"1700003601\"");
+    // Every other tick has news.
+    const std::string newer = WithNews(reply);
     int round = 0;
     const int warm = 200, calls = 2000;
     RECT mainRect = {};
@@ -629,11 +635,7 @@ int ListsMode(RawHttpServer& local, bool growth)
     };
     for (int count : {10, 1000, 10000}) {
         const std::string reply = RawHttpServer::Answer(ok, HistoryAnswer(count));
-        // The same records with the newest one's time moved on: a tick that has news.
-        std::string newer = reply;
-        const size_t at = newer.find("\"update_time\":\"1700003600\"");
-        if (at != std::string::npos)
-            newer.replace(at, std::strlen("\"update_time\":\"1700003600\""), "\"update_time\":\"1700003601\"");
+        const std::string newer = WithNews(reply);
         const int runs = count >= 10000 ? 9 : count >= 1000 ? 21 : 41;
         bool allRows = true;
         int round = 0;
