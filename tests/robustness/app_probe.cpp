@@ -160,7 +160,8 @@ public:
         m_path = path;
         m_internet = InternetOpenW(L"Http-connect", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
         if (m_internet)
-            m_connection = InternetConnectW(m_internet, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+            m_connection =
+                InternetConnectW(m_internet, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
     }
     ~BarePoll()
     {
@@ -171,18 +172,7 @@ public:
     }
     void Tick()
     {
-        if (HINTERNET request = m_connection ? HttpOpenRequestW(m_connection, L"GET", m_path.c_str(), L"HTTP/1.1", nullptr,
-                                                                nullptr, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0)
-                                             : nullptr) {
-            if (HttpSendRequestW(request, nullptr, 0, nullptr, 0)) {
-                m_answer.clear();
-                char chunk[16384];
-                DWORD got = 0;
-                while (InternetReadFile(request, chunk, sizeof chunk, &got) && got)
-                    m_answer.append(chunk, got);
-            }
-            InternetCloseHandle(request);
-        }
+        Fetch();
         EnumWindows(
             [](HWND wnd, LPARAM) -> BOOL {
                 wchar_t title[256];
@@ -193,6 +183,24 @@ public:
     }
 
 private:
+    void Fetch()
+    {
+        if (!m_connection)
+            return;
+        HINTERNET request = HttpOpenRequestW(m_connection, L"GET", m_path.c_str(), L"HTTP/1.1", nullptr, nullptr,
+                                             INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+        if (!request)
+            return;
+        if (HttpSendRequestW(request, nullptr, 0, nullptr, 0)) {
+            m_answer.clear();
+            char chunk[16384];
+            DWORD got = 0;
+            while (InternetReadFile(request, chunk, sizeof chunk, &got) && got)
+                m_answer.append(chunk, got);
+        }
+        InternetCloseHandle(request);
+    }
+
     HINTERNET m_internet = nullptr, m_connection = nullptr;
     std::wstring m_path;
     std::string m_answer;
@@ -407,6 +415,7 @@ int wmain(int argc, wchar_t** argv)
         return Ticks(_wtoi(argv[2]));
     if (mode == L"soak" && argc > 2)
         return Soak(_wtoi(argv[2]), argc > 3 ? _wtoi(argv[3]) : 0);
-    std::fprintf(stderr, "usage: app_probe firstpaint EXE | firstpaint-bare | bare-window | bare-window-net URL | ticks N | soak N [EVERY]\n");
+    std::fprintf(stderr, "usage: app_probe firstpaint EXE | firstpaint-bare | bare-window | bare-window-net URL | "
+                         "ticks N | soak N [EVERY]\n");
     return 2;
 }
