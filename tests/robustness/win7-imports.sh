@@ -2,7 +2,7 @@
 # Fails when a shipped module imports a function Windows 7 SP1 may lack: every import must be
 # on the reviewed list (each checked against its documented minimum supported client), and
 # none of the Windows 8+ functions below may be imported at all; those are reached through
-# GetProcAddress with a fallback.
+# SystemFunction (engine/core/SSystemFunction.h) with a fallback.
 #   win7-imports.sh LIST MODULE...
 set -euo pipefail
 list=$1; shift
@@ -49,7 +49,7 @@ for module in "$@"; do
   while read -r dll fn; do
     [ -n "$dll" ] || continue
     if printf '%s\n' "${never_dlls[@]}" | grep -qx "$dll"; then
-      echo "$(basename "$module") imports $dll!$fn: Windows 7 has no $dll; load it with LoadLibrary" >&2
+      echo "$(basename "$module") imports $dll!$fn: Windows 7 has no $dll; reach it through SystemFunction with a fallback" >&2
       fail=1
     fi
     if printf '%s\n' "${late_dlls[@]}" | grep -qx "$dll"; then
@@ -57,7 +57,7 @@ for module in "$@"; do
       fail=1
     fi
     if printf '%s\n' "${never[@]}" | grep -qx "$fn"; then
-      echo "$(basename "$module") imports $fn (Windows 8 or later): reach it through GetProcAddress with a fallback" >&2
+      echo "$(basename "$module") imports $fn (Windows 8 or later): reach it through SystemFunction with a fallback" >&2
       fail=1
     fi
   done < <(grep -E -e "^($(IFS='|'; echo "${never_dlls[*]} ${late_dlls[*]}" | tr ' ' '|' | sed 's/\./\\./g')) " \
