@@ -197,6 +197,47 @@ private:
     DWORD* m_bits = nullptr;
 };
 
+// A native edit in a plain window at a screen point: a character typed into it and the edit
+// redrawn is the keystroke's own share of the platform. It has no keyboard focus (the
+// measured window keeps it), so it draws no caret.
+class EditWindow {
+public:
+    EditWindow(int x, int y, int width, int height, HFONT font)
+    {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"BareEditBench";
+        RegisterClassW(&wc);
+        m_wnd = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, x,
+                                y, width, height, nullptr, nullptr, wc.hInstance, nullptr);
+        m_edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, width, height, m_wnd,
+                                 nullptr, wc.hInstance, nullptr);
+        if (m_edit && font)
+            SendMessageW(m_edit, WM_SETFONT, WPARAM(font), FALSE);
+    }
+    ~EditWindow()
+    {
+        if (m_wnd)
+            DestroyWindow(m_wnd);
+    }
+    EditWindow(const EditWindow&) = delete;
+    EditWindow& operator=(const EditWindow&) = delete;
+
+    HWND Edit() const { return m_edit; }
+    // The text as typing leaves it: the caret at its end.
+    void SetText(const wchar_t* text)
+    {
+        SetWindowTextW(m_edit, text);
+        const LPARAM end = lstrlenW(text);
+        SendMessageW(m_edit, EM_SETSEL, end, end);
+    }
+
+private:
+    HWND m_wnd = nullptr;
+    HWND m_edit = nullptr;
+};
+
 // A digest of the screen's pixels inside `rc`: what a person sees there. Two digests
 // differ when an update reached the display between them.
 inline uint64_t ScreenDigest(const RECT& rc)

@@ -3,7 +3,8 @@
 // A span named "shown" or "repaint" ends when the layered update of that window is done
 // (counted per window through the import table, and for the pop-up also read back from
 // the screen); the bare side draws the same rows into a layered window of the same size.
-// The bare fill finds the fields on every call, as the program does (bench/support/bare.h):
+// The bare fill finds the fields on every call, as the program does, and the bare keystroke
+// types into a native edit too (bench/support/bare.h):
 //   service mode (ui_bench.exe service): against the substitute service named by
 //     MORAVEL_SERVICE_URL and the HT stand-in with an issuing window open:
 //     keystroke to pop-up shown, import click to fields written (and to done),
@@ -297,6 +298,12 @@ int ServiceMode(const std::string& base)
     closePopup();
     bare::LayeredWindow barePopup(std::max<int>(1, popupRect.right - popupRect.left),
                                   std::max<int>(1, popupRect.bottom - popupRect.top), popupRect.left, popupRect.top);
+    // The bare keystroke types into an edit of our edit's size and font, away from both pop-ups.
+    RECT editRect = {0, 0, 0, 0};
+    ::GetWindowRect(editWnd, &editRect);
+    bare::EditWindow bareEdit(popupRect.right + 40, editRect.top, editRect.right - editRect.left,
+                              editRect.bottom - editRect.top,
+                              reinterpret_cast<HFONT>(::SendMessageW(editWnd, WM_GETFONT, 0, 0)));
     PaintCheck keyBare, keyOurs;
     int keyOnScreenBare = 0, keyOnScreenOurs = 0;
     uint64_t closedDigest = 0;
@@ -307,16 +314,18 @@ int ServiceMode(const std::string& base)
             closePopup();
             barePopup.Show(false);
             firstCharacter();  // one character: no request
+            bareEdit.SetText(L"誠");
             Pump();
             closedDigest = bare::ScreenDigest(popupRect);
             layered::Counts().clear();
         },
         [&] {
-            // Shown first, then drawn, as the pop-up is (a hidden layered window's update
-            // does not reach the screen under Wine).
+            ::SendMessageW(bareEdit.Edit(), WM_CHAR, L'運', 1);
             const std::vector<std::wstring> names = Names(Parse(BareRequest(url, searchPage)), "Name");
             barePopup.Show(true);
             barePopup.Paint(names);
+            // The edit redraws the character from the loop, as ours does.
+            Pump();
         },
         [&] {
             ::SendMessageW(editWnd, WM_CHAR, L'運', 1);

@@ -462,6 +462,11 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     }
     case UM_UPDATE_LAYERED:
+        // Hidden, its pixels reach nobody: it is drawn when shown (WM_SHOWWINDOW, SWP_SHOWWINDOW).
+        if (!::IsWindowVisible(m_hWnd)) {
+            m_updatePosted = false;
+            return 0;
+        }
         UpdateLayered();
         return 0;
     case UM_RAISE_EDITS:
@@ -516,6 +521,8 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         // Activated while hidden (during its set-up), it gets no activation when shown:
         // the keyboard goes to its widget once the edits can take it.
         if (flags & SWP_SHOWWINDOW) ::PostMessageW(m_hWnd, UM_RESTORE_FOCUS, 0, 0);
+        // What changed while it was hidden.
+        if ((flags & SWP_SHOWWINDOW) && m_translucent) UpdateLayered();
         return d;
     }
     case WM_MOUSEMOVE:

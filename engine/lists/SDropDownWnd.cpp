@@ -93,11 +93,41 @@ void SDropDownWnd::EndDropDown(UINT code)
     if (m_ended) return;
     m_ended = true;
     m_exitCode = code;
+    if (IsKept()) {
+        if (::GetCapture() == m_hWnd) ::ReleaseCapture();
+        ::ShowWindow(m_hWnd, SW_HIDE);
+        if (m_owner) m_owner->OnDestroyDropDown(this);
+        return;
+    }
     if (m_hWnd) {
         ::DestroyWindow(m_hWnd);
         return;
     }
     NotifyOwnerDestroyed();
+    if (m_depth > 0) DeleteLater(this);
+    else delete this;
+}
+
+void SDropDownWnd::Reopen()
+{
+    if (!m_ended) return;
+    m_ended = false;
+    m_exitCode = IDCANCEL;
+}
+
+void SDropDownWnd::Discard()
+{
+    m_keep = false;
+    if (!m_ended) {
+        EndDropDown(IDCANCEL);
+        return;
+    }
+    // Ended while kept: the owner has heard of it already.
+    m_owner = nullptr;
+    if (m_hWnd) {
+        ::DestroyWindow(m_hWnd);
+        return;
+    }
     if (m_depth > 0) DeleteLater(this);
     else delete this;
 }
@@ -220,10 +250,13 @@ LRESULT SDropDownWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         return r;
     }
     case WM_DESTROY:
-        if (!m_ended) {
+        // Destroyed from outside (its owner window going) while kept: gone as cancelled, not
+        // as whatever ended its last showing.
+        if (!m_ended || m_keep) {
             m_ended = true;
             m_exitCode = IDCANCEL;
         }
+        m_keep = false;
         NotifyOwnerDestroyed();
         break;
     default:

@@ -22,7 +22,7 @@ protected:
 // Enter ends it with IDOK; Escape, a click outside it, the application losing activation,
 // WM_CANCELMODE, the mouse capture taken by another window and a modal loop starting in the
 // thread end it with IDCANCEL. It frees itself after its window is gone: create it with new, and
-// after EndDropDown (or the owner's OnDestroyDropDown) never touch it again.
+// after EndDropDown (or the owner's OnDestroyDropDown) never touch it again, unless it is kept.
 class SDropDownWnd : public SHostWnd, public IMessageFilter {
 public:
     using Base = SHostWnd;
@@ -37,6 +37,19 @@ public:
     // there never was one, tells the owner at once) and the object frees itself.
     void EndDropDown(UINT code = IDCANCEL);
     UINT GetExitCode() const { return m_exitCode; }
+
+    // Kept, ending hides the window instead of destroying it: the owner is told as usual
+    // (IsKept() true while it is), and the object stays the owner's, to show again after
+    // Reopen() or to free with Discard(). A pop-up that comes back at every search is then
+    // not made anew, native window and all.
+    void KeepWhenEnded(bool keep) { m_keep = keep; }
+    bool IsKept() const { return m_keep && m_hWnd; }
+    bool IsEnded() const { return m_ended; }
+    // Takes clicks and keys again; the exit code back to IDCANCEL. Nothing if not ended.
+    void Reopen();
+    // Destroyed for good, kept or not. Not ended yet, it ends as cancelled (the owner is told);
+    // ended, the owner is not told again. Never touch it after this.
+    void Discard();
     ISDropDownOwner* GetOwnerInterface() const { return m_owner; }
 
     // The widget that gets the arrow keys and, without a widget under the mouse, the wheel.
@@ -60,6 +73,7 @@ private:
     SWindow* m_focus = nullptr;
     UINT m_exitCode = IDCANCEL;
     bool m_ended = false;
+    bool m_keep = false;
     bool m_sendWheelToHover = true;
     int m_depth = 0; // frames of this window's own messages on the stack
 };

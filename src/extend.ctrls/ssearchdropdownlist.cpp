@@ -25,15 +25,11 @@ SSearchDropdownList::SSearchDropdownList()
 
 SSearchDropdownList::~SSearchDropdownList()
 {
-    EndSpare();
-    if (m_pDropDownWnd) m_pDropDownWnd->EndDropDown(IDCANCEL);
-}
-
-void SSearchDropdownList::EndSpare()
-{
     SDropdownList* spare = m_pSpare;
     m_pSpare = nullptr;
-    if (spare) spare->EndDropDown(IDCANCEL);
+    if (spare) spare->Discard();
+    // Told as cancelled, while this object can still hear it.
+    if (m_pDropDownWnd) m_pDropDownWnd->Discard();
 }
 
 HRESULT SSearchDropdownList::SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading)
@@ -77,14 +73,20 @@ bool SSearchDropdownList::OnEditNotify(EventArgs* evt)
     if (!m_pDropDownWnd && m_pSpare) {
         m_pDropDownWnd = m_pSpare;
         m_pSpare = nullptr;
+        // A new search: no rows or choice of the last one.
+        if (m_pDropDownWnd->IsEnded()) {
+            m_pDropDownWnd->Reopen();
+            m_pDropDownWnd->Park();
+        }
     }
     if (!m_pDropDownWnd) {
         m_pDropDownWnd = new SDropdownList(this);
+        m_pDropDownWnd->KeepWhenEnded(true);
         m_pDropDownWnd->CreateFromTemplate(m_popupTemplate.child("popupStyle"));
         // Without its list the pop-up has nothing to fill, size or choose from.
         if (m_pDropDownWnd && !m_pDropDownWnd->GetListView()) {
             SLog(Describe() + L": the pop-up has no list \"lv_dropdown\"; closed");
-            m_pDropDownWnd->EndDropDown(IDCANCEL);
+            m_pDropDownWnd->Discard();
             return false;
         }
     }
@@ -100,6 +102,7 @@ bool SSearchDropdownList::OnEditNotify(EventArgs* evt)
         return false;
     }
     // Nothing to show: off the screen and out of the keys' way, but kept for the next change.
+    if (m_pSpare) m_pSpare->Discard();
     m_pSpare = m_pDropDownWnd;
     m_pDropDownWnd = nullptr;
     m_pSpare->Park();
@@ -109,7 +112,6 @@ bool SSearchDropdownList::OnEditNotify(EventArgs* evt)
 bool SSearchDropdownList::OnEditKillFocus(EventArgs*)
 {
     // The keys went elsewhere (another window, a message box): the choice is not being made.
-    EndSpare();
     if (m_pDropDownWnd) m_pDropDownWnd->EndDropDown(IDCANCEL);
     return false;
 }
@@ -141,7 +143,18 @@ void SSearchDropdownList::ShowDropDown()
     int x = m_dropAlign == 0 ? tl.x : br.x - sz.cx;
     int y = br.y;
     if (br.y + sz.cy > bounds.bottom) y = tl.y - sz.cy;
-    m_pDropDownWnd->SetWindowPos(HWND_TOPMOST, x, y, sz.cx, sz.cy, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    const HWND wnd = m_pDropDownWnd->m_hWnd;
+    if (::IsWindowVisible(wnd)) {
+        m_pDropDownWnd->SetWindowPos(HWND_TOPMOST, x, y, sz.cx, sz.cy, SWP_NOACTIVATE);
+    } else {
+        RECT now = {};
+        ::GetWindowRect(wnd, &now);
+        if (now.left != x || now.top != y || now.right - now.left != sz.cx || now.bottom - now.top != sz.cy)
+            m_pDropDownWnd->SetWindowPos(nullptr, x, y, sz.cx, sz.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        // Drawn while hidden, so that it never shows the rows of an earlier search.
+        m_pDropDownWnd->UpdateNow();
+        m_pDropDownWnd->SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    }
     m_pDropDownWnd->SetCapture();
 }
 
@@ -158,12 +171,19 @@ void SSearchDropdownList::OnDestroyDropDown(SDropDownWnd* pDropDown)
 {
     auto* list = static_cast<SDropdownList*>(pDropDown);
     // Forgotten before the event: a handler that changes the text then opens a new pop-up
-    // instead of refilling the one that is going.
+    // instead of refilling the one that is going (its rows may be under the click that ended it).
     if (list == m_pDropDownWnd) m_pDropDownWnd = nullptr;
     if (list == m_pSpare) m_pSpare = nullptr;
-    if (pDropDown->GetExitCode() != IDOK) return;
-    EventDropdownListSelected sel(this);
-    sel.pDropdownList = list;
-    sel.nSelIndex = list->GetCurSel();
-    FireEvent(&sel);
+    const bool kept = list->IsKept();
+    if (pDropDown->GetExitCode() == IDOK) {
+        EventDropdownListSelected sel(this);
+        sel.pDropdownList = list;
+        sel.nSelIndex = list->GetCurSel();
+        FireEvent(&sel);
+    }
+    // Destroyed meanwhile (its owner window went in the handler): nothing to keep.
+    if (!kept || !list->IsKept()) return;
+    // Hidden, for the next search; one is enough.
+    if (!m_pSpare && !m_pDropDownWnd) m_pSpare = list;
+    else list->Discard();
 }

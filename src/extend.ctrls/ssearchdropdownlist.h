@@ -9,15 +9,16 @@
 // element "popupStyle" (whose "root" must hold a list "lv_dropdown"). Every change of the
 // text raises EventFillSearchDropdownList; choosing a row closes the pop-up and raises
 // EventDropdownListSelected. A declined fill hides the pop-up and keeps it for the next
-// change until the search ends (a choice, a cancel, the edit losing the keyboard), so typing
-// refills one pop-up instead of building one per character. Attributes: "dropAlign" (0: left edges aligned, otherwise right
-// edges; default 1) and "maxDropHeight" (pixels, default 150).
+// change; a search that ends (a choice, a cancel, the edit losing the keyboard) hides it too,
+// and the next search starts on it emptied. So typing refills one pop-up, made once for the
+// control, instead of building one per character or per search. Attributes: "dropAlign" (0:
+// left edges aligned, otherwise right edges; default 1) and "maxDropHeight" (pixels, default 150).
 class SSearchDropdownList : public SOUI::SWindow, public SOUI::ISDropDownOwner {
 public:
     using Base = SOUI::SWindow;
     SOUI_CLASS_NAME(SSearchDropdownList, L"searchDropdownList")
     SSearchDropdownList();
-    // An open pop-up is closed first, as cancelled.
+    // An open pop-up is closed first, as cancelled; the hidden one goes with it.
     ~SSearchDropdownList() override;
 
     HRESULT SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading) override;
@@ -40,10 +41,8 @@ private:
     bool OnEditKillFocus(SOUI::EventArgs* evt);
     void ShowDropDown();
 
-    void EndSpare();
-
     SDropdownList* m_pDropDownWnd = nullptr;
-    // The pop-up a declined fill hid; the next change of the same search fills it again.
+    // The hidden pop-up (a declined fill's, or an ended search's); the next change fills it.
     SDropdownList* m_pSpare = nullptr;
     int m_dropAlign = 1;
     int m_maxDropHeight = 150;

@@ -256,3 +256,38 @@ TEST(painting, states_show_in_the_back_buffer)
     EXPECT_GT(dark, 40);
     EXPECT_GT(grey, 10);
 }
+
+// A hidden translucent window spends nothing on pixels nobody sees, and shows what changed
+// meanwhile the moment it is shown, whichever way it is shown.
+TEST(painting, hidden_translucent_window_draws_when_shown_not_before)
+{
+    ProbeHost host(R"(<SOUI width="60" height="40" translucent="1"><root colorBkgnd="#FFFFFF">
+        <window name="box" pos="0,0,@20,@20" colorBkgnd="#FF0000"/></root></SOUI>)");
+    SWindow* box = host.FindChildByName(L"box");
+    host.ShowWindow(SW_SHOWNOACTIVATE);
+    enginetest::PumpUntil([] { return false; }, 50);
+    ASSERT_EQ(host.Peek(10, 10), 0xFFFF0000u);
+    struct Case {
+        const char* how;
+        std::function<void()> show;
+        const wchar_t* colour;
+        DWORD pixel;
+    } cases[] = {
+        {"ShowWindow", [&] { host.ShowWindow(SW_SHOWNOACTIVATE); }, L"#00FF00", 0xFF00FF00u},
+        {"SetWindowPos", [&] {
+             ::SetWindowPos(host.m_hWnd, nullptr, 0, 0, 0, 0,
+                            SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+         }, L"#0000FF", 0xFF0000FFu},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        const DWORD before = host.Peek(10, 10);
+        host.ShowWindow(SW_HIDE);
+        box->SetAttribute(L"colorBkgnd", c.colour, FALSE);
+        box->Invalidate();
+        enginetest::PumpUntil([] { return false; }, 50);
+        EXPECT_EQ(host.Peek(10, 10), before) << "drawn while hidden";
+        c.show();
+        EXPECT_EQ(host.Peek(10, 10), c.pixel) << "shown without what changed";
+    }
+}

@@ -203,16 +203,82 @@ TEST_F(SearchTest, declined_fill_leaves_no_popup)
     EXPECT_EQ(-1, PopupList()->GetSel());
     EXPECT_TRUE(selected.empty());
 
-    // The search ends when the edit loses the keyboard, a hidden pop-up with it.
+    // The search ends when the edit loses the keyboard; the hidden pop-up stays hidden.
     rows = -1;
     Type(L'd');
     HWND parked = pops.back()->m_hWnd;
-    ASSERT_TRUE(IsWindow(parked));
     SetFocus(host->m_hWnd);
     ctrlstest::PumpFor(30);
-    EXPECT_FALSE(IsWindow(parked));
+    EXPECT_FALSE(IsWindowVisible(parked));
+    EXPECT_NE(parked, GetCapture());
     edit->SetFocus();
     Type(L'e');
+    EXPECT_TRUE(selected.empty());
+}
+
+// Every search after the first starts on the pop-up the first one made, hidden in between,
+// with nothing left of the search before: no rows, no choice, no mouse or keys taken.
+TEST_F(SearchTest, one_popup_serves_every_search)
+{
+    Open(100, 100);
+    Type(L'a');
+    ASSERT_TRUE(PopupHwnd());
+    const HWND popup = PopupHwnd();
+    struct Case {
+        const char* ends;
+        std::function<void()> act;
+        std::vector<int> selected;
+    } cases[] = {
+        {"Escape", [&] { Key(VK_ESCAPE); }, {}},
+        {"Enter on the second row", [&] { Key(VK_DOWN); Key(VK_RETURN); }, {1}},
+        {"the edit losing the keyboard", [&] { SetFocus(host->m_hWnd); ctrlstest::PumpFor(30); }, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ends);
+        selected.clear();
+        edit->SetFocus();
+        rows = 3;
+        Type(L'b');
+        ASSERT_EQ(popup, PopupHwnd()) << "a new window for a new search";
+        Key(VK_DOWN);
+        c.act();
+        EXPECT_EQ(c.selected, selected);
+        EXPECT_EQ(nullptr, control->GetDropDownWnd());
+        EXPECT_TRUE(IsWindow(popup));
+        EXPECT_FALSE(IsWindowVisible(popup));
+        EXPECT_NE(popup, GetCapture());
+        // Hidden, it takes no keys and ends nothing: Enter and a click go where they were meant.
+        edit->SetFocus();
+        selected.clear();
+        Key(VK_RETURN);
+        RECT hostRc = ScreenRect(host->m_hWnd);
+        RealClick(POINT{hostRc.left + 5, hostRc.top + 5});
+        EXPECT_TRUE(selected.empty());
+
+        edit->SetFocus();
+        rows = 2;
+        Type(L'c');
+        ASSERT_EQ(popup, PopupHwnd());
+        EXPECT_TRUE(IsWindowVisible(popup));
+        EXPECT_EQ(-1, PopupList()->GetSel()) << "the last search's choice";
+        EXPECT_EQ(2, PopupList()->GetAdapter()->getCount());
+        EXPECT_EQ(96, ScreenRect(popup).bottom - ScreenRect(popup).top) << "sized for the last search";
+        EXPECT_EQ(popup, GetCapture());
+        Key(VK_ESCAPE);
+    }
+
+    // The control going takes the hidden pop-up with it, and the host the shown one.
+    ASSERT_TRUE(control->GetParent()->DestroyChild(control));
+    control = nullptr;
+    EXPECT_FALSE(IsWindow(popup));
+    Open(100, 100);
+    Type(L'a');
+    const HWND shown = PopupHwnd();
+    ASSERT_TRUE(shown);
+    Key(VK_DOWN);
+    host.reset();
+    EXPECT_FALSE(IsWindow(shown));
+    ctrlstest::PumpFor(30);
     EXPECT_TRUE(selected.empty());
 }
 
