@@ -99,6 +99,11 @@ void SDropDownWnd::EndDropDown(UINT code)
         if (m_owner) m_owner->OnDestroyDropDown(this);
         return;
     }
+    Destroy();
+}
+
+void SDropDownWnd::Destroy()
+{
     if (m_hWnd) {
         ::DestroyWindow(m_hWnd);
         return;
@@ -124,12 +129,7 @@ void SDropDownWnd::Discard()
     }
     // Ended while kept: the owner has heard of it already.
     m_owner = nullptr;
-    if (m_hWnd) {
-        ::DestroyWindow(m_hWnd);
-        return;
-    }
-    if (m_depth > 0) DeleteLater(this);
-    else delete this;
+    Destroy();
 }
 
 void SDropDownWnd::NotifyOwnerDestroyed()

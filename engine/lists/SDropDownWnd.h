@@ -65,6 +65,9 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void OnFinalMessage(HWND) override;
     void NotifyOwnerDestroyed();
+    // The window destroyed (the owner told from WM_DESTROY), or without one the owner told
+    // now; the object freed after its last message.
+    void Destroy();
     BOOL RouteWheel(WPARAM wp, LPARAM lp);
     BOOL RouteKey(UINT vk);
 

@@ -102,7 +102,6 @@ bool SSearchDropdownList::OnEditNotify(EventArgs* evt)
         return false;
     }
     // Nothing to show: off the screen and out of the keys' way, but kept for the next change.
-    if (m_pSpare) m_pSpare->Discard();
     m_pSpare = m_pDropDownWnd;
     m_pDropDownWnd = nullptr;
     m_pSpare->Park();
