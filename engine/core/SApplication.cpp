@@ -129,6 +129,10 @@ void SApplication::RunModalLoop(const bool& done)
     ++m_modalDepth;
     RunLoop(done);
     --m_modalDepth;
+    // A filter added inside the loop that just ended (a pop-up opened beside the modal window)
+    // serves the loop that goes on, or it would never run again.
+    for (Filter& f : m_filters)
+        if (f.depth > m_modalDepth) f.depth = m_modalDepth;
 }
 
 void SApplication::RunLoop(const bool& done)

@@ -18,7 +18,8 @@ protected:
 };
 
 // A top-level pop-up with its own widget tree that never takes activation, so the keyboard
-// stays where it was. From construction to destruction it filters the UI thread's messages.
+// stays where it was. From construction to destruction it filters the UI thread's messages,
+// in the loop it was last shown in.
 // Enter ends it with IDOK; Escape, a click outside it, the application losing activation,
 // WM_CANCELMODE, the mouse capture taken by another window and a modal loop starting in the
 // thread end it with IDCANCEL. It frees itself after its window is gone: create it with new, and

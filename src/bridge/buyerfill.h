@@ -26,6 +26,5 @@ enum class FillResult {
 
 // Writes the buyer's name, tax number, "address phone" and "bank account" into
 // the open issuing window, HT first, then BW. Missing field windows are skipped
-// and still count as complete. The fields found last are written again without a new
-// search while they are the same windows in the same program.
+// and still count as complete. Every call searches the windows anew.
 FillResult FillBuyerBlock(const CompanyRecord& buyer);

@@ -37,29 +37,29 @@ bool ReadHt(HWND target, CompanyRecord& merchant) {
     return true;
 }
 
-bool ReadBw(HWND target, CompanyRecord& merchant) {
+SellerRead ReadBw(HWND target, CompanyRecord& merchant) {
     if (HWND lineWindow = ChildAt(target, 5)) {
         std::optional<std::wstring> line = ReadTextBounded(lineWindow, kReadCapacity);
-        if (!line) return false;
+        if (!line) return SellerRead::Unanswered;
         std::string bytes = WideToGbk(*line);
         if (std::optional<BankLineSplit> split = SplitSellerBankLine(bytes)) {
             std::string digest = Md5Hex(bytes);
-            if (!digest.empty()) {
-                merchant.Bank = GbkToWide(split->bank);
-                merchant.Bankaccount = GbkToWide(split->account);
-                merchant.Identity = L"_BW" + std::wstring(digest.begin(), digest.end());
-            }
+            // Without the digest this seller would be filed under the default identity
+            // that every such PC shares.
+            if (digest.empty()) return SellerRead::NoDigest;
+            merchant.Bank = GbkToWide(split->bank);
+            merchant.Bankaccount = GbkToWide(split->account);
+            merchant.Identity = L"_BW" + std::wstring(digest.begin(), digest.end());
         }
     }
     if (merchant.Identity.empty()) merchant.Identity = kDefaultBwIdentity;
-    return true;
+    return SellerRead::Read;
 }
 
 }  // namespace
 
 SellerRead ReadSellerIdentity(CompanyRecord& merchant) {
     if (HWND target = FindHtFillTarget()) return ReadHt(target, merchant) ? SellerRead::Read : SellerRead::Unanswered;
-    if (HWND target = FindBwSellerTarget())
-        return ReadBw(target, merchant) ? SellerRead::Read : SellerRead::Unanswered;
+    if (HWND target = FindBwSellerTarget()) return ReadBw(target, merchant);
     return SellerRead::NoTarget;
 }

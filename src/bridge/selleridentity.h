@@ -11,6 +11,7 @@ constexpr wchar_t kDefaultBwIdentity[] = L"_BWF93460BF7C7278C836A86FB934F88522";
 // BW: Bank and Bankaccount split from the seller bank line and Identity "_BW" +
 // MD5 of the line's GBK bytes; the fixed default when the record still has no
 // identity. Fields not read keep their values; the record stays untouched
-// unless the result is Read.
-enum class SellerRead { Read, NoTarget, Unanswered };
+// unless the result is Read. NoDigest: a BW bank line that splits could not be
+// hashed (the system's MD5 is missing), so the identity cannot be told.
+enum class SellerRead { Read, NoTarget, Unanswered, NoDigest };
 SellerRead ReadSellerIdentity(CompanyRecord& merchant);

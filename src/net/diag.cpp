@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <mutex>
 
+#include "net/filehandle.h"
+
 namespace {
 std::mutex g_sinkLock;
 DebugSink g_sink;
@@ -25,6 +27,24 @@ bool WinePrintsDebugOutput()
         return channels.find(L"seh") != std::wstring::npos || channels.find(L"debugstr") != std::wstring::npos;
     }();
     return prints;
+}
+
+// A debug-output viewer listens on the system's buffer without attaching as a debugger:
+// it makes the event that OutputDebugString waits on before writing there. Asked at each
+// line, since a viewer may be started or closed while the program runs.
+bool ViewerListens()
+{
+    for (const wchar_t* name : {L"DBWIN_BUFFER_READY", L"Global\\DBWIN_BUFFER_READY"}) {
+        FileHandle ready(OpenEventW(SYNCHRONIZE, FALSE, name));
+        if (ready)
+            return true;
+    }
+    return false;
+}
+
+bool DebugOutputRead()
+{
+    return IsDebuggerPresent() || WinePrintsDebugOutput() || ViewerListens();
 }
 
 bool HandleIsRead(HANDLE h)
@@ -48,7 +68,7 @@ bool HandleIsRead(HANDLE h)
 
 bool DebugLineWanted()
 {
-    return IsDebuggerPresent() || g_hasSink.load() || WinePrintsDebugOutput();
+    return g_hasSink.load() || DebugOutputRead();
 }
 
 bool StdoutTraceWanted()
@@ -72,7 +92,7 @@ bool StdoutTraceWanted()
 
 void DebugLine(const std::wstring& line)
 {
-    if (IsDebuggerPresent() || WinePrintsDebugOutput())
+    if (DebugOutputRead())
         OutputDebugStringW((line + L"\n").c_str());
     // The worker thread logs too, so the sink is read under the lock.
     DebugSink sink;

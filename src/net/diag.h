@@ -6,8 +6,9 @@
 // it (see DebugLineWanted), and to the capture sink when one is installed.
 void DebugLine(const std::wstring& line);
 
-// True when a DebugLine would reach anyone: a debugger is attached, a capture sink
-// is installed, or Wine prints the debugger output (WINEDEBUG names its channels).
+// True when a DebugLine would reach anyone: a debugger is attached, a debug-output
+// viewer listens (its DBWIN_BUFFER_READY event exists), a capture sink is installed,
+// or Wine prints the debugger output (WINEDEBUG names its channels).
 // Callers that build a costly line ask first.
 bool DebugLineWanted();
 

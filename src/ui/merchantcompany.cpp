@@ -9,6 +9,7 @@
 #include "profile/profile.h"
 
 const wchar_t kOpenIssuingWindowMessage[] = L"请打开开具增值税普通或专用开票界面！";
+const wchar_t kNoDigestMessage[] = L"无法识别本公司的开票信息：本机系统的加密组件(bcrypt.dll)不可用。";
 
 namespace {
 
@@ -26,10 +27,16 @@ bool SameIdentity(const std::wstring& a, const std::wstring& b)
 bool CompleteFromIssuingWindow(CHttpTransport& transport, MerchantCompany& merchant, const MerchantPrompts& prompts)
 {
     CompanyRecord& record = merchant.record;
-    // An unanswered read says nothing about the seller: going on would take the
+    // An unanswered or unhashable read says nothing about the seller: going on would take the
     // record's empty identity for a new one, clear the last identity and could
     // file a key number under no identity. The next call reads again.
-    if (ReadSellerIdentity(record) == SellerRead::Unanswered)
+    const SellerRead read = ReadSellerIdentity(record);
+    if (read == SellerRead::NoDigest && !merchant.toldNoDigest) {
+        merchant.toldNoDigest = true;
+        if (prompts.showMessage)
+            prompts.showMessage(kNoDigestMessage);
+    }
+    if (read == SellerRead::Unanswered || read == SellerRead::NoDigest)
         return false;
 
     if (!record.Identity.empty() && !SameIdentity(record.Identity, merchant.lastIdentity)) {

@@ -13,6 +13,8 @@ struct MerchantCompany {
     std::wstring lastIdentity;
     // Set while EnsureMerchantCompany runs; a call made meanwhile does nothing.
     bool resolving = false;
+    // The merchant was told that the seller identity cannot be computed on this PC.
+    bool toldNoDigest = false;
 };
 
 // Where the flows ask or tell the merchant something; the main window plugs in
@@ -28,6 +30,8 @@ struct MerchantPrompts {
 
 // Shown when a flow needs the issuing window and none is open.
 extern const wchar_t kOpenIssuingWindowMessage[];
+// Shown once when the seller's identity cannot be computed (the system's MD5 is missing).
+extern const wchar_t kNoDigestMessage[];
 
 // The merchant as the profile left it: last identity, that identity's key
 // number, tax code and name, and the stored user as UserId.

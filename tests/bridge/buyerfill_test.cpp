@@ -177,3 +177,66 @@ TEST(buyer_fill, fields_found_again_after_the_window_or_program_changes) {
         EXPECT_EQ(AllFour(other), program->TakeLog());
     }
 }
+
+namespace {
+
+// Whether a field under the window holds exactly that text.
+bool Holds(HWND root, const std::wstring& text) {
+    struct Search {
+        const std::wstring& text;
+        bool found;
+    } search{text, false};
+    EnumChildWindows(
+        root,
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            wchar_t buffer[512] = {};
+            DWORD_PTR got = 0;
+            if (SendMessageTimeoutW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, &got) &&
+                s->text == buffer)
+                s->found = true;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+// Between two imports the merchant opens, closes and raises issuing windows: each fill goes
+// into the window the title search picks at that moment (the special-invoice phrase before
+// the ordinary one; among equals the first the platform lists), never the one filled last.
+TEST(buyer_fill, each_fill_goes_to_the_window_the_search_picks_now) {
+    struct Case {
+        const char* why;
+        const wchar_t* firstFlags;
+        const wchar_t* secondFlags;
+        bool raiseFirst;   // the first window raised above the second after it opened
+        bool secondPicked;
+    } cases[] = {
+        {"ordinary filled, then a special one opened", L"", L"--special", false, true},
+        {"special filled, then an ordinary one opened", L"--special", L"", false, false},
+        {"ordinary filled, then a second ordinary one opened on top", L"", L"", false, true},
+        {"the first ordinary one raised again", L"", L"", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ASSERT_TRUE(StandIns::Require(false, true));
+        StandInProcess* bw = StandIns::Bw();
+        HWND first = bw->Open(c.firstFlags);
+        ASSERT_TRUE(first);
+        ASSERT_EQ(FillResult::Complete, FillBuyerBlock(Buyer()));
+        ASSERT_TRUE(Holds(first, Buyer().Name));
+        HWND second = bw->Open(c.secondFlags);
+        ASSERT_TRUE(second);
+        if (c.raiseFirst) {
+            ASSERT_TRUE(bw->Raise(first));
+        }
+        CompanyRecord other = Buyer();
+        other.Name = L"杭州另一家有限公司";
+        EXPECT_EQ(FillResult::Complete, FillBuyerBlock(other));
+        EXPECT_TRUE(Holds(c.secondPicked ? second : first, other.Name)) << "not in the window the search picks";
+        EXPECT_FALSE(Holds(c.secondPicked ? first : second, other.Name)) << "written into the other window";
+        bw->TakeLog();
+    }
+}

@@ -496,6 +496,61 @@ TEST_F(SearchTest, modal_window_over_an_open_popup_gets_the_keys_and_ends_it_unc
     EXPECT_TRUE(PopupHwnd());
 }
 
+namespace {
+std::function<void()> g_insideModal;
+
+void CALLBACK RunInsideModal(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    if (g_insideModal) g_insideModal();
+    if (HWND dlg = FindWindowW(L"SOUIHOST", L"modal")) PostMessageW(dlg, WM_CLOSE, 0, 0);
+}
+
+void CALLBACK OpenModalRunning(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    SHostDialog dlg;
+    dlg.SetLayoutXml(R"(<SOUI title="modal" width="200" height="100"><root>
+        <button name="ok" id="1" pos="10,10,@80,@30">OK</button></root></SOUI>)");
+    SetTimer(nullptr, 0, 20, RunInsideModal);
+    g_modal.result = dlg.DoModal(nullptr);
+}
+} // namespace
+
+// The search box stays usable beside a modal window (the company prompt, a message box). The
+// first search of a session typed there makes the pop-up inside that loop; after the window
+// closes, the pop-up must still take the arrows and Enter, whether it stayed open or not.
+TEST_F(SearchTest, popup_first_made_beside_a_modal_window_takes_keys_after_it)
+{
+    const bool leftOpen[] = {true, false};
+    for (bool open : leftOpen) {
+        SCOPED_TRACE(open ? "left open" : "ended inside");
+        Open(100, 100);
+        bool shownInside = false;
+        g_insideModal = [&] {
+            edit->SetFocus();
+            Type(L'a');
+            shownInside = PopupHwnd() != nullptr;
+            if (!open) Key(VK_ESCAPE);
+        };
+        g_modal = ModalRun{};
+        SetTimer(nullptr, 0, 10, OpenModalRunning);
+        ASSERT_TRUE(PumpUntil([&] { return g_modal.result != 0; }, 5000)) << "the dialog never ended";
+        g_insideModal = nullptr;
+        ASSERT_TRUE(shownInside);
+        SetForegroundWindow(host->m_hWnd);
+        edit->SetFocus();
+        Type(L'b');
+        ASSERT_TRUE(PopupHwnd());
+        selected.clear();
+        Key(VK_DOWN);
+        Key(VK_RETURN);
+        EXPECT_EQ(std::vector<int>{0}, selected);
+        EXPECT_EQ(nullptr, control->GetDropDownWnd());
+        TearDown();
+    }
+}
+
 TEST_F(SearchTest, bad_templates_and_early_destruction)
 {
     // No list in the template: nothing to fill, so no fill event and no pop-up left.
