@@ -31,6 +31,9 @@ public:
     void OnCreateDropDown(SOUI::SDropDownWnd*) override {}
     void OnDestroyDropDown(SOUI::SDropDownWnd* pDropDown) override;
 
+    // An open pop-up sized and placed again for the rows it holds now (their answer came
+    // after the keystroke); a closed one stays closed.
+    void RefreshDropDown() { if (m_pDropDownWnd) ShowDropDown(); }
     // nullptr while no pop-up is open (a hidden, kept one does not count).
     SDropdownList* GetDropDownWnd() const { return m_pDropDownWnd; }
     int GetDropAlign() const { return m_dropAlign; }

@@ -11,7 +11,6 @@
 namespace {
 constexpr DWORD kReadChunk = 4096;
 constexpr DWORD kDownloadChunk = 1u << 20;
-const char kCloseHeader[] = "Connection: close\r\n";
 
 // Set on every level: which handle WinINet consults for which timeout differs
 // between Windows versions and Wine.
@@ -88,7 +87,10 @@ bool Expired(ULONGLONG start, DWORD budgetMs)
 
 void CHttpTransport::CloseHandles()
 {
-    m_request.Reset();
+    {
+        std::lock_guard<std::mutex> hold(m_requestLock);
+        m_request.Reset();
+    }
     m_connection.Reset();
     m_internet.Reset();
 }
@@ -109,23 +111,42 @@ std::string CHttpTransport::Request(const std::string& url, bool post, const std
     return Exchange(url, post, headers, body).body;
 }
 
+void CHttpTransport::Cancel()
+{
+    std::lock_guard<std::mutex> hold(m_requestLock);
+    m_cancelled = true;
+    // Closing the request handle is how a blocking WinINet call is ended from another
+    // thread; the handle is then the canceller's to close, not the holder's.
+    if (HINTERNET live = m_request.Release())
+        InternetCloseHandle(live);
+    CancelFreshPost(m_post);
+}
+
 HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const std::string& headers,
                                       const std::string& body)
 {
     if (url.empty())
         return Fail(HttpErrorEmptyUrl);
     CloseHandles();
+    if (m_cancelled)
+        return Fail(HttpErrorCancelled);
     const ULONGLONG start = GetTickCount64();
-
-    m_internet.Reset(InternetOpenW(L"Http-connect", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!m_internet)
-        return Fail(HttpErrorOpen);
-    ApplyTimeouts(m_internet.Get(), m_limits);
 
     const UrlParts parts = SplitUrl(url);
     if (StdoutTraceWanted())
         std::printf("lpUrl:%s,\nstrHostName:%s,\nstrPageName:%s,\nport:%d\n", url.c_str(), parts.host.c_str(),
                     parts.page.c_str(), static_cast<int>(parts.port));
+    if (post) {
+        HttpExchange result = PostOnFreshConnection(parts, headers, body, m_limits, m_post);
+        if (result.error != HttpErrorNone)
+            m_lastError = result.error;
+        return result;
+    }
+
+    m_internet.Reset(InternetOpenW(L"Http-connect", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!m_internet)
+        return Fail(HttpErrorOpen);
+    ApplyTimeouts(m_internet.Get(), m_limits);
 
     m_connection.Reset(InternetConnectA(m_internet.Get(), parts.host.c_str(), parts.port, nullptr, nullptr,
                                         INTERNET_SERVICE_HTTP, 0, 0));
@@ -136,33 +157,35 @@ HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const s
     // TLS with every certificate check WinINet makes: no flag that ignores one. GET
     // answers stay out of the URL cache: the poll would write the whole history (buyers'
     // tax numbers and bank accounts) to disk every 1.5 s, and nothing reads it back.
-    // (POST answers are never cached, and there the flag would add a header.)
-    const DWORD requestFlags = INTERNET_FLAG_RELOAD | (post ? 0 : INTERNET_FLAG_NO_CACHE_WRITE) |
+    const DWORD requestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                                (parts.secure ? INTERNET_FLAG_SECURE : 0);
-    m_request.Reset(HttpOpenRequestA(m_connection.Get(), post ? "POST" : "GET", parts.page.c_str(), "HTTP/1.1",
-                                     nullptr, nullptr, requestFlags, 0));
-    if (!m_request)
-        return Fail(HttpErrorOpen);
-    ApplyTimeouts(m_request.Get(), m_limits);
-    // A connection of its own for every request. WinINet keeps finished connections
-    // in a pool, and when a reused one closes before any answer it silently sends the
-    // request again on a new one: a login code spent twice, a record added twice.
-    if (!HttpAddRequestHeadersA(m_request.Get(), kCloseHeader, static_cast<DWORD>(-1),
-                                HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE))
-        return Fail(HttpErrorOpen);
+    HINTERNET request = HttpOpenRequestA(m_connection.Get(), "GET", parts.page.c_str(), "HTTP/1.1",
+                                         nullptr, nullptr, requestFlags, 0);
+    {
+        std::lock_guard<std::mutex> hold(m_requestLock);
+        m_request.Reset(request);
+        if (m_cancelled) {
+            m_request.Reset();
+            request = nullptr;
+        }
+    }
+    if (!request)
+        return Fail(m_cancelled ? HttpErrorCancelled : HttpErrorOpen);
+    ApplyTimeouts(request, m_limits);
+    // No "Connection: close": a read leaves its connection in WinINet's pool for the next
+    // one (one round trip a search, no new TLS handshake). When a kept connection turns out
+    // closed, WinINet sends the read again on a new one, which a read may be.
 
     const char* headerText = headers.empty() ? nullptr : headers.c_str();
-    void* bodyData = post && !body.empty() ? const_cast<char*>(body.data()) : nullptr;
-    const DWORD bodySize = bodyData ? static_cast<DWORD>(body.size()) : 0;
     // A refused certificate ends here, like any other failed send.
-    if (!HttpSendRequestA(m_request.Get(), headerText, static_cast<DWORD>(headers.size()), bodyData, bodySize))
-        return Fail(HttpErrorSend);
-    if (parts.secure && !StayedSecure(m_request.Get()))
+    if (!HttpSendRequestA(request, headerText, static_cast<DWORD>(headers.size()), nullptr, 0))
+        return Fail(m_cancelled ? HttpErrorCancelled : HttpErrorSend);
+    if (parts.secure && !StayedSecure(request))
         return Fail(HttpErrorSend);
 
     std::vector<char> statusText(4096, '\0');
     DWORD statusSize = static_cast<DWORD>(statusText.size() - 1);
-    if (!HttpQueryInfoA(m_request.Get(), HTTP_QUERY_STATUS_CODE, statusText.data(), &statusSize, nullptr))
+    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE, statusText.data(), &statusSize, nullptr))
         return Fail(HttpErrorQueryStatus);
     if (std::string(statusText.data()).find("404") != std::string::npos)
         return Fail(HttpErrorNotFound);
@@ -174,7 +197,7 @@ HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const s
         return Fail(HttpErrorSend);
 
     std::uint64_t announced = 0;
-    const bool hasLength = QueryContentLength(m_request.Get(), announced);
+    const bool hasLength = QueryContentLength(request, announced);
     if (hasLength && announced > m_limits.maxAnswerBytes)
         return Fail(HttpErrorTooLarge);
     // Grown once, not copied over and over as a long history arrives (within the cap);
@@ -185,8 +208,8 @@ HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const s
     char chunk[kReadChunk];
     for (;;) {
         DWORD got = 0;
-        if (!ReadArrived(m_request.Get(), chunk, kReadChunk, got))
-            return Fail(HttpErrorRead);
+        if (!ReadArrived(request, chunk, kReadChunk, got))
+            return Fail(m_cancelled ? HttpErrorCancelled : HttpErrorRead);
         if (got == 0)
             break;
         if (result.body.size() + got > m_limits.maxAnswerBytes)

@@ -2,48 +2,21 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
+#include "net/freshpost.h"
+#include "net/httptypes.h"
 #include "net/internethandle.h"
 #include "net/urlparts.h"
 
-// Why the last request failed. 1-5 and 14 are the historical codes; 6 and 7
-// exist because a cut-off or oversized answer must not pass for a whole one.
-enum HttpInterfaceError : int {
-    HttpErrorNone = 0,
-    HttpErrorOpen = 1,          // internet handle or request could not be opened
-    HttpErrorConnect = 2,
-    HttpErrorSend = 3,          // sending failed, timed out, the peer closed without an answer, or TLS refused it
-    HttpErrorQueryStatus = 4,
-    HttpErrorNotFound = 5,      // the status text contains "404"
-    HttpErrorRead = 6,          // a read failed, timed out, or the body ended before its Content-Length
-    HttpErrorTooLarge = 7,      // the answer exceeded HttpLimits::maxAnswerBytes
-    HttpErrorEmptyUrl = 14,
-};
-
-// Bounds that keep a dead, silent or endless service from freezing the caller.
-struct HttpLimits {
-    DWORD connectTimeoutMs = 10000;
-    DWORD sendTimeoutMs = 10000;
-    DWORD receiveTimeoutMs = 10000;
-    // Whole exchange of Request; a trickling answer cannot stretch it further.
-    DWORD requestDeadlineMs = 60000;
-    std::size_t maxAnswerBytes = 16u << 20;
-    // A download runs on the worker thread, which closing the window waits for.
-    DWORD downloadDeadlineMs = 10 * 60 * 1000;
-    std::uint64_t maxDownloadBytes = 1ull << 30;
-};
-
-// One exchange as the transport saw it: failure, status and body kept apart.
-struct HttpExchange {
-    HttpInterfaceError error = HttpErrorNone;
-    DWORD status = 0;  // 0 when no status line was read
-    std::string body;  // empty whenever error is set
-};
-
-// Blocking HTTP/1.1 client on WinINet for one thread. The handles of the last
-// request stay open until the next request or destruction.
+// Blocking HTTP/1.1 client for one thread. A GET (a read) goes through WinINet and may
+// reuse a kept-alive connection; a POST (a state change) goes on a connection of its own
+// that is closed after the answer, so that nothing ever sends it twice. The handles of
+// the last GET stay open until the next request or destruction. Cancel may be called
+// from any other thread.
 class CHttpTransport {
 public:
     CHttpTransport() = default;
@@ -69,6 +42,11 @@ public:
     // Host, page path, port and TLS of a URL (see urlparts.h).
     static UrlParts SplitUrl(const std::string& url) { return ::SplitUrl(url); }
 
+    // From another thread: ends the request that runs by closing its handle, and makes
+    // every later request fail at once with HttpErrorCancelled. For good.
+    void Cancel();
+    bool Cancelled() const { return m_cancelled; }
+
     // Code of the most recent failed request; a success does not reset it.
     HttpInterfaceError LastError() const { return m_lastError; }
 
@@ -79,8 +57,13 @@ private:
     HttpExchange Fail(HttpInterfaceError code);
     void CloseHandles();
 
+
     HttpLimits m_limits;
     HttpInterfaceError m_lastError = HttpErrorNone;
+    std::atomic<bool> m_cancelled{false};
+    // Guards m_request against Cancel, which takes the handle over and closes it.
+    std::mutex m_requestLock;
+    FreshPostSlot m_post;
     // Declared parent first so that destruction closes the request first.
     InternetHandle m_internet;
     InternetHandle m_connection;

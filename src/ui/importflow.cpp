@@ -12,6 +12,11 @@ const wchar_t kIncompleteFillMessage[] =
 
 namespace {
 
+bool Wanted(const StillWanted& wanted)
+{
+    return !wanted || wanted();
+}
+
 template <typename T>
 bool InRange(const std::vector<T>& rows, int row)
 {
@@ -21,15 +26,19 @@ bool InRange(const std::vector<T>& rows, int row)
 }  // namespace
 
 ImportNext ImportSearchHit(CHttpTransport& transport, const std::vector<CompanyRecord>& hits, int row,
-                           const CompanyRecord& merchant)
+                           const CompanyRecord& merchant, const StillWanted& wanted)
 {
     if (!InRange(hits, row))
         return ImportNext::RestartTimer;
     CompanyRecord buyer = hits[row];
     // On failure the hit's name still goes in, with the other fields empty.
     GetCompanyInfo(transport, WideToGbk(buyer.KeyNo), buyer);
+    if (!Wanted(wanted))
+        return ImportNext::RestartTimer;
     switch (FillBuyerBlock(buyer)) {
     case FillResult::Complete:
+        if (!Wanted(wanted))
+            return ImportNext::RestartTimer;
         AddInvoiceRecord(transport, WideToGbk(merchant.KeyNo), WideToGbk(merchant.UserId), buyer);
         return ImportNext::Refresh;
     case FillResult::CutShort:
@@ -61,11 +70,12 @@ CompanyRecord BuyerFromHistory(const InvoiceRecord& record)
     return buyer;
 }
 
-ImportNext ImportHistoryRecord(CHttpTransport& transport, const std::vector<InvoiceRecord>& records, int row)
+ImportNext ImportHistoryRecord(CHttpTransport& transport, const std::vector<InvoiceRecord>& records, int row,
+                               const StillWanted& wanted)
 {
     if (!IsIssuingWindowOpen())
         return ImportNext::NoWindowMessage;
-    if (!InRange(records, row))
+    if (!InRange(records, row) || !Wanted(wanted))
         return ImportNext::RestartTimer;
     const CompanyRecord buyer = BuyerFromHistory(records[row]);
     switch (FillBuyerBlock(buyer)) {
@@ -76,6 +86,8 @@ ImportNext ImportHistoryRecord(CHttpTransport& transport, const std::vector<Invo
     case FillResult::NoTarget:
         return ImportNext::RestartTimer;
     }
+    if (!Wanted(wanted))
+        return ImportNext::RestartTimer;
     UpdateInvoiceRecordDate(transport, WideToGbk(buyer.KeyNo), WideToGbk(buyer.ApplyId));
     return ImportNext::Refresh;
 }

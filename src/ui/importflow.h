@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <vector>
 
 #include "net/companyrecord.h"
@@ -19,6 +20,12 @@ constexpr WPARAM IMPORT_HISTORY_DONE = 120;
 constexpr WPARAM IMPORT_RESUME = 131;
 // A history import whose fill was cut short: tell the merchant, then refresh.
 constexpr WPARAM IMPORT_INCOMPLETE = 132;
+// A history row's import button: lParam the row; the main window runs the import.
+constexpr WPARAM IMPORT_HISTORY_ROW = 133;
+
+// Asked before each step that cannot be taken back (a write into the invoicing program,
+// a request that records something): false once the merchant closed the assistant.
+using StillWanted = std::function<bool()>;
 
 // Told when the invoicing program stopped answering in the middle of a fill.
 extern const wchar_t kIncompleteFillMessage[];
@@ -37,7 +44,7 @@ enum class ImportNext {
 // fetches the company's data, fills the buyer block, and records the buyer under
 // the merchant only when the fill completed. A row outside `hits` imports nothing.
 ImportNext ImportSearchHit(CHttpTransport& transport, const std::vector<CompanyRecord>& hits, int row,
-                           const CompanyRecord& merchant);
+                           const CompanyRecord& merchant, const StillWanted& wanted = {});
 
 // A search row's import button: with no issuing window nothing happens and
 // nothing is said; otherwise as ImportSearchHit.
@@ -49,4 +56,5 @@ CompanyRecord BuyerFromHistory(const InvoiceRecord& record);
 
 // A history row's import button: asks for an issuing window, fills the record's
 // buyer, and after a complete fill reports the record as used again.
-ImportNext ImportHistoryRecord(CHttpTransport& transport, const std::vector<InvoiceRecord>& records, int row);
+ImportNext ImportHistoryRecord(CHttpTransport& transport, const std::vector<InvoiceRecord>& records, int row,
+                               const StillWanted& wanted = {});

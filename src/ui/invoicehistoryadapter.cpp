@@ -1,7 +1,6 @@
 #include "ui/invoicehistoryadapter.h"
 
 #include "engine/widgets/SWindow.h"
-#include "net/serviceaccess.h"
 #include "ui/importflow.h"
 #include "ui/rowtexts.h"
 
@@ -31,22 +30,8 @@ void SInvoiceHistoryAdapter::getView(int position, SWindow* pItem, pugi::xml_nod
 bool SInvoiceHistoryAdapter::OnImport(SWindow* item)
 {
     const int row = static_cast<int>(item->GetUserData());
+    // The main window runs the import off the UI thread, on the rows shown now.
     SendMessageW(m_owner, WM_IMPORT_NOTIFY, IMPORT_BEGIN, 0);
-    // Held: the refresh that follows a successful import replaces the records.
-    const HistoryRows held = m_records;
-    switch (ImportHistoryRecord(MainTransport(), RowsOf(held), row)) {
-    case ImportNext::NoWindowMessage:
-        SendMessageW(m_owner, WM_IMPORT_NOTIFY, IMPORT_NO_WINDOW, 0);
-        break;
-    case ImportNext::Refresh:
-        SendMessageW(m_owner, WM_IMPORT_NOTIFY, IMPORT_HISTORY_DONE, row);
-        break;
-    case ImportNext::RestartTimer:
-        SendMessageW(m_owner, WM_IMPORT_NOTIFY, IMPORT_RESUME, 0);
-        break;
-    case ImportNext::IncompleteFill:
-        SendMessageW(m_owner, WM_IMPORT_NOTIFY, IMPORT_INCOMPLETE, 0);
-        break;
-    }
+    SendMessageW(m_owner, WM_IMPORT_NOTIFY, IMPORT_HISTORY_ROW, row);
     return false;
 }

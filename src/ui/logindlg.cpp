@@ -3,7 +3,6 @@
 #include <cwchar>
 
 #include "net/accountendpoints.h"
-#include "net/serviceaccess.h"
 #include "net/textconv.h"
 #include "profile/profile.h"
 #include "ui/inputtext.h"
@@ -34,6 +33,8 @@ CLoginDlg::CLoginDlg() : SOUI::SHostWnd(L"LAYOUT:LOGIN_FRAME") {}
 
 CLoginDlg::~CLoginDlg()
 {
+    m_ui.Close();
+    m_worker.Shutdown(0);
     if (IsWindow())
         KillTimer(kCountdownTimer);
 }
@@ -64,6 +65,9 @@ BOOL CLoginDlg::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
 
 void CLoginDlg::OnClose()
 {
+    // An answer that comes after this changes nothing.
+    m_ui.Close();
+    m_worker.Shutdown(0);
     ::DestroyWindow(m_hWnd);
 }
 
@@ -95,7 +99,8 @@ void CLoginDlg::OnFetchCode()
         return;
     }
     // A refused or failed request still starts the countdown: the merchant simply asks again.
-    RequestVerifyCode(LoginTransport(), mobile);
+    // The countdown disables the button, so one request is in flight at most.
+    m_worker.Submit([mobile](CHttpTransport& transport) { RequestVerifyCode(transport, mobile); });
     SetTimer(kCountdownTimer, 1000);
     SetFetchButton(false, CountdownText(kCountdownSeconds));
 }
@@ -113,6 +118,9 @@ void CLoginDlg::OnCountdownTick()
 
 void CLoginDlg::OnLogin()
 {
+    // Enter pressed again while the service is asked: one login at a time.
+    if (m_loggingIn)
+        return;
     const std::string mobile = ReadNumber(L"edit_input_mobile");
     if (!IsMobileNumber(mobile)) {
         ShowError(L"请输入正确的手机号！");
@@ -120,13 +128,33 @@ void CLoginDlg::OnLogin()
     }
     // The code is the service's to judge; an empty one is sent as well.
     const std::string code = ReadNumber(L"edit_input_vcode");
-    std::wstring userId;
+    const CUiDispatcher ui = m_ui;
+    const bool submitted = m_worker.Submit([ui, mobile, code, this](CHttpTransport& transport) {
+        std::wstring userId;
+        const bool loggedIn = LoginByVerifyCode(transport, mobile, code, userId);
+        ui.Post([loggedIn, userId, this] { OnLoginAnswer(loggedIn, userId); });
+    });
+    if (submitted)
+        ShowLoggingIn(true);
+}
+
+void CLoginDlg::ShowLoggingIn(bool busy)
+{
+    m_loggingIn = busy;
+    // Its disabled look says the login is under way.
+    if (SOUI::SWindow* button = FindChildByName(L"btn_login"))
+        button->EnableWindow(busy ? FALSE : TRUE);
+}
+
+void CLoginDlg::OnLoginAnswer(bool loggedIn, const std::wstring& userId)
+{
+    ShowLoggingIn(false);
     // Without a stored user the next start would ask again, so a failed write is a failed login.
-    if (!LoginByVerifyCode(LoginTransport(), mobile, code, userId) || userId.empty() ||
-        !WriteStoredUser(WideToAnsi(userId))) {
+    if (!loggedIn || userId.empty() || !WriteStoredUser(WideToAnsi(userId))) {
         ShowError(L"登录失败！");
         return;
     }
     m_loginResult = 0;
+    m_ui.Close();
     ::DestroyWindow(m_hWnd);
 }

@@ -12,10 +12,12 @@
 #include "engine/lists/SListView.h"
 #include "extend.ctrls/sdropdownlist.h"
 #include "extend.ctrls/searchevents.h"
+#include "extend.ctrls/ssearchdropdownlist.h"
 #include "net/companyendpoints.h"
 #include "net/diag.h"
-#include "net/serviceaccess.h"
+#include "net/httptransport.h"
 #include "net/textconv.h"
+#include "net/versionendpoint.h"
 #include "ui/bizcarddlg.h"
 #include "ui/companyprompt.h"
 #include "ui/companysearchadapter.h"
@@ -62,6 +64,7 @@ CMainDlg::CMainDlg() : SHostWnd(L"LAYOUT:XML_MAINWND")
 
 CMainDlg::~CMainDlg()
 {
+    StopWorkers();
     StopDownload();
     m_tray.Hide();
     if (SNotifyCenter* center = SNotifyCenter::getSingletonPtr())
@@ -117,12 +120,7 @@ void CMainDlg::OnInit()
         SApplication::getSingleton().LoadXmlDocument(msgBox, L"LAYOUT:XML_MSGBOX"))
         SetMsgTemplate(msgBox.child("SOUI"));
 
-    // Before the tray icon: an installer already on disk is offered right away.
-    if (SApplication::getSingletonPtr())
-        m_upgrade->Check(MainTransport(), SApplication::getSingleton().GetString(L"@string/ver"));
-    // The merchant took the installer: no tray icon, notice or refresh for a window on its way out.
-    if (m_ending)
-        return;
+    StartVersionCheck();
 
     HICON icon = SApplication::getSingletonPtr() ? SApplication::getSingleton().LoadIconW(L"ICON_LOGO", 16) : nullptr;
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
@@ -130,6 +128,8 @@ void CMainDlg::OnInit()
     m_tray.Show();
 
     m_merchant = LoadMerchantCompany();
+    // Handed over before the first job: from here on the poll's worker owns it.
+    m_lane->merchant = m_merchant;
     if (!IsInvoicingSoftwareRunning())
         ShowNotice(L"\u8BF7\u6253\u5F00\u5F00\u7968\u8F6F\u4EF6\uFF01", kNoticeStyle);  // 请打开开票软件！
 
@@ -147,38 +147,81 @@ void CMainDlg::ShowNotice(const std::wstring& text, UINT style)
     SMessageBox(m_hWnd, text.c_str(), L"\u63D0\u793A", style);  // 提示
 }
 
-MerchantPrompts CMainDlg::Prompts()
+MerchantPrompts CMainDlg::WorkerPrompts()
 {
     MerchantPrompts prompts;
-    prompts.askCompany = [this](std::wstring& name, std::wstring& taxCode) {
-        return AskCompanyWithInputDlg(m_hWnd, name, taxCode);
+    const CUiDispatcher ui = m_ui;
+    const HWND owner = m_hWnd;
+    // The worker waits while the merchant answers; a window already gone answers "cancel".
+    prompts.askCompany = [ui, owner](std::wstring& name, std::wstring& taxCode) {
+        bool confirmed = false;
+        ui.Call([&] { confirmed = AskCompanyWithInputDlg(owner, name, taxCode); });
+        return confirmed;
     };
-    prompts.showMessage = [this](const std::wstring& text) { ShowNotice(text, kStopStyle); };
+    prompts.showMessage = [ui, this](const std::wstring& text) { ui.Call([&] { ShowNotice(text, kStopStyle); }); };
     return prompts;
 }
 
 void CMainDlg::Refresh()
 {
-    HistoryHooks hooks;
-    hooks.stopTimer = [this] { KillTimer(kRefreshTimer); };
-    hooks.startTimer = [this] { StartRefreshTimer(); };
-    hooks.rowsReplaced = [this](const HistoryRows& rows) {
-        auto* list = dynamic_cast<SListView*>(FindChildByID(kListId));
-        if (!list)
-            return;
-        if (auto* adapter = dynamic_cast<SInvoiceHistoryAdapter*>(list->GetAdapter())) {
-            adapter->SetRecords(rows);
-            adapter->SetOwner(m_hWnd);
-            adapter->notifyDataSetChanged();
-            return;
-        }
-        SAutoRefPtr<SInvoiceHistoryAdapter> adapter;
-        adapter.Attach(new SInvoiceHistoryAdapter);
+    if (m_ending)
+        return;
+    // One poll at a time: asked for meanwhile, it runs once more when this one ends.
+    if (m_pollRunning) {
+        m_pollAgain = true;
+        return;
+    }
+    KillTimer(kRefreshTimer);
+    m_pollRunning = true;
+    const std::shared_ptr<PollLane> lane = m_lane;
+    const CUiDispatcher ui = m_ui;
+    const MerchantPrompts prompts = WorkerPrompts();
+    const bool submitted = m_pollWorker.Submit([lane, ui, prompts, this](CHttpTransport& transport) {
+        HistoryHooks hooks;
+        hooks.rowsReplaced = [ui, this](const HistoryRows& rows) { ui.Post([rows, this] { ApplyHistoryRows(rows); }); };
+        lane->history.Run(transport, lane->merchant, prompts, hooks);
+        ui.Post([merchant = lane->merchant, this] { OnPollDone(merchant); });
+    });
+    if (!submitted)
+        m_pollRunning = false;
+}
+
+void CMainDlg::ApplyHistoryRows(const HistoryRows& rows)
+{
+    m_historyRows = rows;
+    auto* list = dynamic_cast<SListView*>(FindChildByID(kListId));
+    if (!list)
+        return;
+    if (auto* adapter = dynamic_cast<SInvoiceHistoryAdapter*>(list->GetAdapter())) {
         adapter->SetRecords(rows);
         adapter->SetOwner(m_hWnd);
-        list->SetAdapter(adapter);
-    };
-    m_history.Run(MainTransport(), m_merchant, Prompts(), hooks);
+        adapter->notifyDataSetChanged();
+        return;
+    }
+    SAutoRefPtr<SInvoiceHistoryAdapter> adapter;
+    adapter.Attach(new SInvoiceHistoryAdapter);
+    adapter->SetRecords(rows);
+    adapter->SetOwner(m_hWnd);
+    list->SetAdapter(adapter);
+}
+
+void CMainDlg::OnPollDone(const MerchantCompany& merchant)
+{
+    m_merchant = merchant;
+    m_pollRunning = false;
+    if (m_pollAgain) {
+        m_pollAgain = false;
+        Refresh();
+        return;
+    }
+    // Counted from the end of this poll: a slow service makes the poll wait, never pile up.
+    if (!m_importing && !m_ending)
+        StartRefreshTimer();
+}
+
+bool CMainDlg::Busy() const
+{
+    return m_pollRunning || m_importing || m_searchRunning || m_cardRunning || m_versionRunning;
 }
 
 void CMainDlg::OnHide()
@@ -219,32 +262,67 @@ void CMainDlg::OnTrayNotify(LPARAM lp)
 void CMainDlg::OnFillSearch(EventArgs* evt)
 {
     auto* fill = static_cast<EventFillSearchDropdownList*>(evt);
-    if (fill->strKey.size() < 2)
+    if (fill->strKey.size() < 2) {
+        // An answer for a longer text that comes now belongs to nothing on screen.
+        m_searchWanted.clear();
         return;
+    }
     SListView* list = fill->pDropdownList ? fill->pDropdownList->GetListView() : nullptr;
     if (!list)
         return;
     m_searchAdapter = dynamic_cast<SCompanySearchAdapter*>(list->GetAdapter());
-    const std::string key = WideToGbk(fill->strKey);
-    const std::string user = WideToGbk(m_merchant.record.UserId);
     if (!m_searchAdapter) {
+        // A new search: the pop-up opens at once, with a row that says it is searching.
         SAutoRefPtr<SCompanySearchAdapter> adapter;
         adapter.Attach(new SCompanySearchAdapter);
-        if (GetCompanyList(MainTransport(), key, user, adapter->Hits())) {
-            adapter->SetOwner(m_hWnd);
-            list->SetAdapter(adapter);
-            m_searchAdapter = adapter;
-        }
-        // The first keystroke shows the pop-up even when the request failed.
-        fill->bPopup = true;
+        adapter->SetOwner(m_hWnd);
+        list->SetAdapter(adapter);
+        m_searchAdapter = adapter;
+    }
+    m_searchWanted = fill->strKey;
+    // The hits shown stay until the newest text's answer replaces them.
+    m_searchAdapter->SetBusy(true);
+    m_searchAdapter->notifyDataSetChanged();
+    fill->bPopup = true;
+    // At most one search in flight; the keys typed meanwhile make one search for the newest text.
+    if (!m_searchRunning)
+        StartSearch(m_searchWanted);
+}
+
+void CMainDlg::StartSearch(const std::wstring& text)
+{
+    const CUiDispatcher ui = m_ui;
+    const std::wstring user = m_merchant.record.UserId;
+    m_searchRunning = m_searchWorker.Submit([ui, text, user, this](CHttpTransport& transport) {
+        std::vector<CompanyRecord> hits;
+        const bool ok = GetCompanyList(transport, WideToGbk(text), WideToGbk(user), hits);
+        ui.Post([text, ok, hits = std::move(hits), this]() mutable { OnSearchDone(text, ok, std::move(hits)); });
+    });
+}
+
+void CMainDlg::OnSearchDone(const std::wstring& text, bool ok, std::vector<CompanyRecord> hits)
+{
+    m_searchRunning = false;
+    if (m_searchWanted.empty() || !m_searchAdapter)
+        return;
+    if (text != m_searchWanted) {
+        // Superseded: its hits belong to an older text; the newest text is asked now.
+        StartSearch(m_searchWanted);
         return;
     }
-    m_searchAdapter->Hits().clear();
-    if (GetCompanyList(MainTransport(), key, user, m_searchAdapter->Hits())) {
-        m_searchAdapter->SetOwner(m_hWnd);
-        m_searchAdapter->notifyDataSetChanged();
-        fill->bPopup = true;
-    }
+    // A failed search keeps what is shown: no false "nothing found".
+    if (ok)
+        m_searchAdapter->Hits() = std::move(hits);
+    m_searchAdapter->SetBusy(false);
+    m_searchAdapter->notifyDataSetChanged();
+    ShowSearchState();
+}
+
+void CMainDlg::ShowSearchState()
+{
+    // Resized to the rows it holds now, if the merchant has not closed it meanwhile.
+    if (auto* box = FindChildByName2<SSearchDropdownList>(L"edit_search"))
+        box->RefreshDropDown();
 }
 
 void CMainDlg::OnSearchSelected(EventArgs* evt)
@@ -264,24 +342,28 @@ void CMainDlg::OnImportNotify(WPARAM code, LPARAM row)
         StartRefreshTimer();
         return;
     case IMPORT_RESUME:
-        StartRefreshTimer();
+        if (!m_importing)
+            StartRefreshTimer();
         return;
     case IMPORT_SEARCH_HIT: {
-        // A copy: the pop-up and its adapter may go away while the import runs.
-        const std::vector<CompanyRecord> hits =
-            m_searchAdapter ? m_searchAdapter->Hits() : std::vector<CompanyRecord>();
-        switch (ImportSearchHit(MainTransport(), hits, static_cast<int>(row), m_merchant.record)) {
-        case ImportNext::IncompleteFill:
-            ShowNotice(kIncompleteFillMessage, kStopStyle);
-            Refresh();
-            return;
-        case ImportNext::Refresh:
-            Refresh();
-            return;
-        default:
-            StartRefreshTimer();
-            return;
-        }
+        // A copy of the rows shown: the pop-up and its adapter may go while the import runs.
+        std::vector<CompanyRecord> hits = m_searchAdapter ? m_searchAdapter->Hits() : std::vector<CompanyRecord>();
+        const CompanyRecord merchant = m_merchant.record;
+        const int index = static_cast<int>(row);
+        StartImport(
+            [hits = std::move(hits), merchant, index](CHttpTransport& transport, const StillWanted& wanted) {
+                return ImportSearchHit(transport, hits, index, merchant, wanted);
+            });
+        return;
+    }
+    case IMPORT_HISTORY_ROW: {
+        const HistoryRows rows = m_historyRows;
+        const int index = static_cast<int>(row);
+        StartImport(
+            [rows, index](CHttpTransport& transport, const StillWanted& wanted) {
+                return ImportHistoryRecord(transport, RowsOf(rows), index, wanted);
+            });
+        return;
     }
     case IMPORT_INCOMPLETE:
         ShowNotice(kIncompleteFillMessage, kStopStyle);
@@ -293,15 +375,72 @@ void CMainDlg::OnImportNotify(WPARAM code, LPARAM row)
     }
 }
 
+void CMainDlg::StartImport(ImportJob job)
+{
+    // A second import while one runs is ignored; the first one's end restarts the poll.
+    if (m_importing || m_ending)
+        return;
+    m_importing = true;
+    KillTimer(kRefreshTimer);
+    const CUiDispatcher ui = m_ui;
+    const bool submitted = m_importWorker.Submit([job, ui, this](CHttpTransport& transport) {
+        // Nothing more goes into the invoicing program once the merchant has left: the
+        // dispatcher is closed first thing at the window's end.
+        const StillWanted wanted = [ui] { return ui.Valid(); };
+        const ImportNext next = job(transport, wanted);
+        ui.Post([next, this] { OnImportDone(next); });
+    });
+    if (!submitted) {
+        m_importing = false;
+        StartRefreshTimer();
+    }
+}
+
+void CMainDlg::OnImportDone(ImportNext next)
+{
+    m_importing = false;
+    switch (next) {
+    case ImportNext::NoWindowMessage:
+        ShowNotice(kOpenIssuingWindowMessage, kStopStyle);
+        StartRefreshTimer();
+        return;
+    case ImportNext::IncompleteFill:
+        ShowNotice(kIncompleteFillMessage, kStopStyle);
+        Refresh();
+        return;
+    case ImportNext::Refresh:
+        Refresh();
+        return;
+    case ImportNext::RestartTimer:
+        if (!m_pollRunning)
+            StartRefreshTimer();
+        return;
+    }
+}
+
 void CMainDlg::OnBizcard()
 {
-    // Pressed inside the company input window's loop: that resolution is not done.
-    if (m_merchant.resolving)
+    // Pressed again while the company is being resolved: that resolution is not done.
+    if (m_cardRunning || m_ending)
         return;
-    if (!EnsureMerchantCompany(MainTransport(), m_merchant, Prompts(), true))
-        return;
-    CBizcardDlg card(m_merchant.record);
-    card.DoModal(m_hWnd);
+    m_cardRunning = true;
+    // On the poll's worker, behind a poll that runs: one resolution of the company at a time.
+    const std::shared_ptr<PollLane> lane = m_lane;
+    const CUiDispatcher ui = m_ui;
+    const MerchantPrompts prompts = WorkerPrompts();
+    const bool submitted = m_pollWorker.Submit([lane, ui, prompts, this](CHttpTransport& transport) {
+        const bool ready = EnsureMerchantCompany(transport, lane->merchant, prompts, true);
+        ui.Post([ready, merchant = lane->merchant, this] {
+            m_cardRunning = false;
+            m_merchant = merchant;
+            if (!ready || m_ending)
+                return;
+            CBizcardDlg card(m_merchant.record);
+            card.DoModal(m_hWnd);
+        });
+    });
+    if (!submitted)
+        m_cardRunning = false;
 }
 
 void CMainDlg::OnBizcenter()
@@ -339,8 +478,41 @@ void CMainDlg::StopDownload()
         m_upgrade->Download().Stop(INFINITE);
 }
 
+void CMainDlg::StopWorkers()
+{
+    // The dispatcher first: nothing a worker still finishes reaches the windows, and a worker
+    // waiting for the merchant's answer is let go.
+    m_ui.Close();
+    for (CServiceWorker* worker : {&m_searchWorker, &m_pollWorker, &m_importWorker, &m_versionWorker})
+        worker->Shutdown(0);
+    // A short wait for them together; one held up by a silent service ends with the process.
+    for (CServiceWorker* worker : {&m_searchWorker, &m_pollWorker, &m_importWorker, &m_versionWorker})
+        worker->Shutdown(100);
+}
+
 void CMainDlg::OnClose()
 {
+    m_ending = true;
+    KillTimer(kRefreshTimer);
+    StopWorkers();
     StopDownload();
     ::DestroyWindow(m_hWnd);
+}
+
+void CMainDlg::StartVersionCheck()
+{
+    if (!SApplication::getSingletonPtr())
+        return;
+    const std::wstring own = SApplication::getSingleton().GetString(L"@string/ver");
+    const CUiDispatcher ui = m_ui;
+    m_versionRunning = m_versionWorker.Submit([ui, own, this](CHttpTransport& transport) {
+        VersionRecord latest;
+        const bool answered = GetLatestVersion(transport, latest);
+        ui.Post([answered, latest, own, this] {
+            m_versionRunning = false;
+            // The offer of an installer already on disk comes with the answer.
+            if (answered && !m_ending)
+                m_upgrade->Consider(latest, own);
+        });
+    });
 }

@@ -1,10 +1,17 @@
 #pragma once
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "engine/host/SHostWnd.h"
 #include "engine/core/SObjRef.h"
+#include "extend.ctrls/searchevents.h"
+#include "shell/uidispatcher.h"
+#include "ui/threadevents.h"
 #include "ui/historyrefresh.h"
+#include "ui/importflow.h"
 #include "ui/merchantcompany.h"
+#include "ui/serviceworker.h"
 #include "ui/shellnotifyicon.h"
 
 class SCompanySearchAdapter;
@@ -13,6 +20,9 @@ class CUpgradeFlow;
 // The main window: the narrow always-on-top panel built from "LAYOUT:XML_MAINWND",
 // with the search box, the history page, the tray icon and the bottom buttons.
 // Its layout's window type ends the UI loop when the window is destroyed.
+// The window never waits on the service: searches, the poll with the merchant's company,
+// imports and the version check each run on a worker of their own and come back through
+// one dispatcher (see docs/ARCHITECTURE.md).
 class CMainDlg : public SOUI::SHostWnd {
 public:
     using Base = SOUI::SHostWnd;
@@ -26,12 +36,16 @@ public:
     // Whatever the layout says: the worker's events are matched by this sender id.
     int GetID() const override { return kObjectId; }
 
-    // Completes the merchant (without messages) and reloads the history rows.
+    // Completes the merchant (without messages) and reloads the history rows, on the poll's
+    // worker; while a poll runs, once more after it. The 1.5 s start when it has ended.
     void Refresh();
 
+    // As the last poll or company resolution left it.
     const MerchantCompany& Merchant() const { return m_merchant; }
     // The records of the last answer with any: the history list shows these very ones.
-    const std::vector<InvoiceRecord>& HistoryRecords() const { return m_history.Rows(); }
+    const std::vector<InvoiceRecord>& HistoryRecords() const { return RowsOf(m_historyRows); }
+    // Whether a search, poll, import, card or version check is waiting on its worker.
+    bool Busy() const;
 
 protected:
     BOOL ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
@@ -41,14 +55,14 @@ protected:
     EVENT_NAME_COMMAND(L"btn_min", OnHide)
     EVENT_NAME_COMMAND(L"btn_max", OnMaximize)
     EVENT_NAME_COMMAND(L"btn_restore", OnRestore)
-    EVENT_ID_HANDLER(65541, 10030000, OnFillSearch)
-    EVENT_ID_HANDLER(65541, 10030001, OnSearchSelected)
+    EVENT_ID_HANDLER(65541, EventFillSearchDropdownList::EventID, OnFillSearch)
+    EVENT_ID_HANDLER(65541, EventDropdownListSelected::EventID, OnSearchSelected)
     EVENT_NAME_COMMAND(L"btn_bizcard", OnBizcard)
     EVENT_NAME_COMMAND(L"btn_bizcenter", OnBizcenter)
     EVENT_NAME_COMMAND(L"btn_help", OnHelp)
-    EVENT_ID_HANDLER(kObjectId, 10030001, OnThreadStart)
-    EVENT_ID_HANDLER(kObjectId, 10030002, OnThreadStop)
-    EVENT_ID_HANDLER(kObjectId, 10030000, OnThread)
+    EVENT_ID_HANDLER(kObjectId, kEventThreadStartId, OnThreadStart)
+    EVENT_ID_HANDLER(kObjectId, kEventThreadStopId, OnThreadStop)
+    EVENT_ID_HANDLER(kObjectId, kEventThreadId, OnThread)
     EVENT_MAP_END()
 
 private:
@@ -68,12 +82,43 @@ private:
     void OnImportNotify(WPARAM code, LPARAM row);
     void OnClose();
     void StopDownload();
+    void StopWorkers();
     void StartRefreshTimer();
     void ShowNotice(const std::wstring& text, UINT style);
-    MerchantPrompts Prompts();
+    // The prompts of a flow that runs on a worker: each opens its window on the UI thread.
+    MerchantPrompts WorkerPrompts();
+    void ApplyHistoryRows(const HistoryRows& rows);
+    void OnPollDone(const MerchantCompany& merchant);
+    void StartSearch(const std::wstring& text);
+    void OnSearchDone(const std::wstring& text, bool ok, std::vector<CompanyRecord> hits);
+    void ShowSearchState();
+    using ImportJob = std::function<ImportNext(CHttpTransport& transport, const StillWanted& wanted)>;
+    void StartImport(ImportJob job);
+    void OnImportDone(ImportNext next);
+    void StartVersionCheck();
 
+    // What the poll's worker keeps between its jobs: touched on that worker only.
+    struct PollLane {
+        MerchantCompany merchant;
+        CHistoryRefresh history;
+    };
+
+    CUiDispatcher m_ui;
+    CServiceWorker m_searchWorker;
+    CServiceWorker m_pollWorker;
+    CServiceWorker m_importWorker;
+    CServiceWorker m_versionWorker;
+    std::shared_ptr<PollLane> m_lane = std::make_shared<PollLane>();
     MerchantCompany m_merchant;
-    CHistoryRefresh m_history;
+    HistoryRows m_historyRows;
+    bool m_pollRunning = false;
+    bool m_pollAgain = false;
+    bool m_importing = false;
+    bool m_cardRunning = false;
+    bool m_versionRunning = false;
+    // The box's text the hits must belong to; empty below two characters.
+    std::wstring m_searchWanted;
+    bool m_searchRunning = false;
     SOUI::SAutoRefPtr<SCompanySearchAdapter> m_searchAdapter;
     SShellNotifyIcon m_tray;
     std::unique_ptr<CUpgradeFlow> m_upgrade;

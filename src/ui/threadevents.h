@@ -8,11 +8,15 @@ namespace SOUI {
 class SObject;
 }
 
-// What the download worker tells the UI thread. The ids collide with the search
-// control's events, so handlers match the sender's id (30000, the main window) too.
+// What the download worker tells the UI thread. Each event class has an id of its own,
+// apart from the search control's (10030000 and 10030001).
+constexpr int kEventThreadId = 10030010;
+constexpr int kEventThreadStartId = 10030011;
+constexpr int kEventThreadStopId = 10030012;
+
 class EventThread : public SOUI::TplEventArgs<EventThread> {
 public:
-    enum { EventID = 10030000 };
+    enum { EventID = kEventThreadId };
     static const wchar_t* EventName() { return L"on_event_thread"; }
     explicit EventThread(SOUI::SObject* sender) : TplEventArgs(sender) {}
 
@@ -24,13 +28,12 @@ public:
 
 class EventThreadStart : public SOUI::TplEventArgs<EventThreadStart> {
 public:
-    enum { EventID = 10030001 };
+    enum { EventID = kEventThreadStartId };
     static const wchar_t* EventName() { return L"on_event_thread_start"; }
     explicit EventThreadStart(SOUI::SObject* sender) : TplEventArgs(sender) {}
 };
 
-// Raised by nothing; the main window accepts it without action.
-constexpr int kEventThreadStopId = 10030002;
+// kEventThreadStopId is raised by nothing; the main window accepts it without action.
 
 // A reporter for DownloadFileThread that hands every report to the UI thread as an
 // EventThread from `sender`, through the notify centre (which must outlive the worker).

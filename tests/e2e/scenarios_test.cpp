@@ -142,6 +142,19 @@ bool WaitKeyboard(HWND wnd, DWORD ms)
 
 }  // namespace
 
+namespace {
+// The pop-up opens at the keystroke with a row that says a search runs; its hits come with
+// the answer. As a person waits for the names to appear before clicking one.
+void WaitForHits()
+{
+    std::string requests;
+    ASSERT_TRUE(WaitUntil([&] { return (requests += TakeServiceRequests()).find("GET /Invoice_getCompanyList") !=
+                                       std::string::npos; }, 10000))
+        << "no search was asked";
+    Sleep(300);
+}
+}  // namespace
+
 TEST_F(e2e, login_first_start_then_main_window_in_the_same_process)
 {
     AppInstallation inst;
@@ -207,6 +220,7 @@ TEST_F(e2e, import_search_hit_into_ht_and_bw)
             },
             10000);
         ASSERT_NE(popup, nullptr) << "no search pop-up";
+        ASSERT_NO_FATAL_FAILURE(WaitForHits());
         // The first row's import button, right of the row, left of any scroll bar.
         Click(popup, POINT{WindowSize(popup).cx - 47, 24});
 
@@ -467,6 +481,7 @@ TEST_F(e2e, search_and_import_survive_service_faults_and_a_vanished_invoicing_pr
         Type(edits.front(), L"abc");
         HWND list = nullptr;
         ASSERT_TRUE(WaitUntil([&] { return (list = popup()) != nullptr; }, 10000)) << "no search pop-up";
+        ASSERT_NO_FATAL_FAILURE(WaitForHits());
         Click(list, POINT{WindowSize(list).cx - 47, 24});
         std::string requests;
         ASSERT_TRUE(WaitUntil([&] { return Logged(requests += TakeServiceRequests(), "GET /Invoice_getCompanyInfo"); },
@@ -481,6 +496,8 @@ TEST_F(e2e, search_and_import_survive_service_faults_and_a_vanished_invoicing_pr
         EXPECT_EQ(JsonValue(dump, "buyer", "taxNumber"), L"") << dump;
         EXPECT_EQ(JsonValue(dump, "buyer", "addressPhone"), L" ") << dump;
         EXPECT_EQ(JsonValue(dump, "buyer", "bankAccount"), L" ") << dump;
+        // The fill was complete, so the use is recorded, after it and off the window's thread.
+        EXPECT_TRUE(WaitUntil([&] { return Logged(requests += TakeServiceRequests(), "POST /Invoice_addFaiao"); }, 5000));
         Type(edits.front(), L"");
     }
     ASSERT_TRUE(ServiceControl("reset"));
@@ -489,6 +506,7 @@ TEST_F(e2e, search_and_import_survive_service_faults_and_a_vanished_invoicing_pr
     Type(edits.front(), L"abc");
     HWND list = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (list = popup()) != nullptr; }, 10000)) << "no search pop-up";
+    ASSERT_NO_FATAL_FAILURE(WaitForHits());
     s.standIn.reset();
     Click(list, POINT{WindowSize(list).cx - 47, 24});
     Sleep(1500);

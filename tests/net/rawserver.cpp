@@ -152,7 +152,7 @@ bool RawHttpServer::ServeOne(Connection& connection)
             send(client, reply.bytes.data() + i, 1, 0);
     }
     // An HTTP/1.1 server must close after answering a request that asks for it.
-    if (reply.keepOpen && !reply.bytes.empty() && !AsksForClose(request))
+    if (reply.keepOpen && !reply.bytes.empty() && (reply.ignoreClose || !AsksForClose(request)))
         return true;
     WaitOrStop(reply.holdMs);
     return false;

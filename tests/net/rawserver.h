@@ -22,6 +22,7 @@ public:
         DWORD holdMs = 0;
         DWORD trickleMs = 0;  // pause after each byte past the head
         bool keepOpen = false;  // as a keep-alive HTTP/1.1 server would
+        bool ignoreClose = false;  // kept open even when the request asked for close
     };
 
     struct Arrival {

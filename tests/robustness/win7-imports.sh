@@ -21,7 +21,7 @@ never_dlls=(SHCORE.DLL UCRTBASE.DLL)
 # Libraries a rare path needs, found on first use (engine/core/SSystemFunction.h): imported, they
 # would be loaded at every start with what they pull in (under Wine ~4 MB resident: a TLS
 # library and its dependencies, the printing stack).
-late_dlls=(BCRYPT.DLL CRYPT32.DLL WINTRUST.DLL COMDLG32.DLL)
+late_dlls=(BCRYPT.DLL CRYPT32.DLL WINTRUST.DLL COMDLG32.DLL WINHTTP.DLL)
 
 fail=0
 reviewed=$(grep -v '^\s*#' "$list" | awk 'NF == 2 { print toupper($1) " " $2 }' | sort -u)

@@ -39,6 +39,8 @@ protected:
         for (int i = 0; i < times; ++i)
             m_dlg.SendMessageW(WM_TIMER, CLoginDlg::kCountdownTimer, 0);
     }
+    // The window's requests run on its worker: waits (pumping) until their answers are in.
+    void Settle() { EXPECT_TRUE(RunLoopUntil([&] { return !m_dlg.IsWindow() || !m_dlg.Busy(); }, 10000)); }
     bool ProfileWritten() const { return GetFileAttributesW(m_dir.File(L"ops.dat").c_str()) != INVALID_FILE_ATTRIBUTES; }
 
     ScopedWorkDir m_dir;
@@ -51,6 +53,7 @@ TEST_F(LoginDlgTest, fetch_sends_the_trimmed_number_and_counts_down_sixty_second
 {
     SetWidgetText(m_dlg, L"edit_input_mobile", L"  13912345678 ");
     Click(m_dlg, L"btn_fetchvcode");
+    Settle();
     const std::string requests = TakeServiceRequests();
     EXPECT_NE(requests.find("POST /Invoice_regmobileCode body=phone=13912345678 "), std::string::npos) << requests;
     EXPECT_TRUE(ServiceControl("last-sms?phone=13912345678"));
@@ -78,6 +81,7 @@ TEST_F(LoginDlgTest, fetch_sends_the_trimmed_number_and_counts_down_sixty_second
 
     // A new request starts the count again from 60.
     Click(m_dlg, L"btn_fetchvcode");
+    Settle();
     Tick(1);
     EXPECT_EQ(WidgetText(m_dlg, L"btn_fetchvcode"), L"已发送(59s)");
 }
@@ -115,6 +119,7 @@ TEST_F(LoginDlgTest, a_refused_login_says_so_and_stores_nothing)
 {
     SetWidgetText(m_dlg, L"edit_input_mobile", L"13912345678");
     Click(m_dlg, L"btn_fetchvcode");
+    Settle();
     TakeServiceRequests();
     // An empty code is the service's to refuse.
     SetWidgetText(m_dlg, L"edit_input_vcode", L"   ");
@@ -122,6 +127,7 @@ TEST_F(LoginDlgTest, a_refused_login_says_so_and_stores_nothing)
     BoxSeen seen;
     answers.Add(PressButton(IDOK, &seen));
     Click(m_dlg, L"btn_login");
+    Settle();
 
     const std::string requests = TakeServiceRequests();
     EXPECT_NE(requests.find("POST /Invoice_loginbyverify body=phone=13912345678&code= "), std::string::npos)
@@ -139,6 +145,7 @@ TEST_F(LoginDlgTest, a_refused_login_says_so_and_stores_nothing)
     answers.Add(PressButton(IDOK, &seen));
     seen = {};
     Click(m_dlg, L"btn_login");
+    Settle();
     EXPECT_EQ(seen.text, L"登录失败！");
     EXPECT_FALSE(ProfileWritten());
     EXPECT_EQ(answers.Unexpected(), 0);
@@ -148,11 +155,13 @@ TEST_F(LoginDlgTest, the_sms_code_logs_in_stores_the_user_and_ends_with_zero)
 {
     SetWidgetText(m_dlg, L"edit_input_mobile", L"13900139000");
     Click(m_dlg, L"btn_fetchvcode");
+    Settle();
     std::string code;
     ASSERT_TRUE(ServiceControl("last-sms?phone=13900139000", &code));
     SetWidgetText(m_dlg, L"edit_input_vcode", L" " + std::wstring(code.begin(), code.end()) + L" ");
     ModalAnswers answers;
     Click(m_dlg, L"btn_login");
+    Settle();
 
     EXPECT_EQ(answers.Unexpected(), 0) << "a message box came up";
     EXPECT_EQ(m_dlg.LoginResult(), 0);
@@ -172,6 +181,7 @@ TEST_F(LoginDlgTest, keyboard_only_login_with_a_spaced_number)
     EXPECT_EQ(m_dlg.GetFocusedWidget(), m_dlg.FindChildByName(L"btn_fetchvcode"));
     ModalAnswers answers;
     PressKey(VK_SPACE);
+    Settle();
     std::string code;
     ASSERT_TRUE(ServiceControl("last-sms?phone=13800138000", &code)) << TakeServiceRequests();
     EXPECT_EQ(WidgetText(m_dlg, L"btn_fetchvcode"), L"已发送(60s)");
@@ -179,6 +189,7 @@ TEST_F(LoginDlgTest, keyboard_only_login_with_a_spaced_number)
     // A code typed with spaces of its own is not cut either.
     TypeInto(m_dlg, L"edit_input_vcode", L"  " + std::wstring(code.begin(), code.end()) + L"  ");
     PressKey(VK_RETURN);
+    Settle();
     EXPECT_EQ(answers.Unexpected(), 0) << "a message box came up";
     EXPECT_EQ(m_dlg.LoginResult(), 0);
     EXPECT_FALSE(m_dlg.IsWindow());
@@ -214,4 +225,34 @@ TEST(logindlg_result, is_minus_one_until_initialised)
 {
     CLoginDlg dlg;
     EXPECT_EQ(dlg.LoginResult(), -1);
+}
+
+// The login waits on a slow service without holding the window; Enter pressed again
+// meanwhile sends nothing more: the code is spent once.
+TEST_F(LoginDlgTest, a_second_login_while_one_waits_is_ignored)
+{
+    SetWidgetText(m_dlg, L"edit_input_mobile", L"13900139000");
+    Click(m_dlg, L"btn_fetchvcode");
+    Settle();
+    std::string code;
+    ASSERT_TRUE(ServiceControl("last-sms?phone=13900139000", &code));
+    SetWidgetText(m_dlg, L"edit_input_vcode", std::wstring(code.begin(), code.end()));
+    TakeServiceRequests();
+    ASSERT_TRUE(ServiceControl("fault?mode=slow&seconds=1&only=Invoice_loginbyverify"));
+    ModalAnswers answers;
+    Click(m_dlg, L"btn_login");
+    EXPECT_TRUE(m_dlg.IsWindow()) << "the click waited for the service";
+    EXPECT_FALSE(WidgetEnabled(m_dlg, L"btn_login")) << "no sign that the login runs";
+    Click(m_dlg, L"btn_login");
+    Settle();
+    ServiceControl("reset");
+    const std::string requests = TakeServiceRequests();
+    size_t logins = 0;
+    for (size_t at = requests.find("POST /Invoice_loginbyverify"); at != std::string::npos;
+         at = requests.find("POST /Invoice_loginbyverify", at + 1))
+        ++logins;
+    EXPECT_EQ(1u, logins) << requests;
+    EXPECT_EQ(answers.Unexpected(), 0);
+    EXPECT_EQ(m_dlg.LoginResult(), 0);
+    EXPECT_EQ(ReadStoredUser(), "10000002");
 }

@@ -21,6 +21,7 @@
 #include "net/wireencoding.h"
 #include "profile/profile.h"
 #include "ui/bizcarddlg.h"
+#include "ui/companysearchadapter.h"
 #include "ui/inputdlg.h"
 #include "ui/invoicehistoryadapter.h"
 #include "ui/maindlg.h"
@@ -121,28 +122,6 @@ private:
 };
 EngineModals* EngineModals::s_current = nullptr;
 
-// Runs the engine's own message loop (its filters see every message, as in the
-// program) until `done` holds or `ms` have passed; returns `done()`.
-bool RunLoopUntil(const std::function<bool()>& done, DWORD ms)
-{
-    static bool stop;
-    static std::function<bool()> check;
-    static DWORD deadline;
-    if (done())
-        return true;
-    stop = false;
-    check = done;
-    deadline = GetTickCount() + ms;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
-        if (check() || static_cast<LONG>(GetTickCount() - deadline) >= 0)
-            stop = true;
-    });
-    SApplication::getSingleton().RunLoop(stop);
-    KillTimer(nullptr, timer);
-    check = nullptr;
-    return done();
-}
-
 bool Saw(const std::string& path)
 {
     for (const std::string& p : TakeRequestPaths())
@@ -196,6 +175,7 @@ protected:
         ASSERT_NE(m_dlg->Create(nullptr), nullptr);
         m_dlg->SendMessageW(WM_INITDIALOG, 0, 0);
         m_dlg->ShowWindow(SW_SHOWNORMAL);
+        Settle();
         EXPECT_TRUE(m_modals.Take().empty());
         TakeRequestLines();
     }
@@ -228,11 +208,14 @@ protected:
     }
 
     void Type(wchar_t c) { SendMessageW(SearchEdit(), WM_CHAR, c, 1); }
+    // The window's service calls run on its workers: pumps until every answer is in.
+    void Settle() { EXPECT_TRUE(RunLoopUntil([&] { return !m_dlg || !IsWindow(m_dlg->m_hWnd) || !m_dlg->Busy(); }, 15000)); }
     // Types two characters: the pop-up opens with the hits of "誠運".
     void OpenHits()
     {
         Type(L'誠');
         Type(L'運');
+        Settle();
         ASSERT_NE(PopupList(), nullptr);
         ASSERT_GE(PopupList()->GetAdapter()->getCount(), 2);
         // The pop-up lays its rows out when it is shown.
@@ -271,6 +254,7 @@ TEST_F(MainDlgTest, search_asks_from_the_second_character)
     Type(L'誠');
     EXPECT_EQ(Paths{}, TakeRequestPaths());
     Type(L'運');
+    Settle();
     const std::vector<std::string> lines = TakeRequestLines();
     ASSERT_EQ(1u, lines.size());
     EXPECT_EQ(0u, lines[0].find("GET /Invoice_getCompanyList?key=%E8%AA%A0%E9%81%8B&user_id=10000001 ")) << lines[0];
@@ -296,6 +280,7 @@ TEST_F(MainDlgTest, search_row_import_fills_records_and_reloads)
     TakeRequestLines();
 
     ASSERT_NO_FATAL_FAILURE(ClickImport(PopupList(), 1));
+    Settle();
     EXPECT_EQ(AllFour(expected), StandIns::Ht()->TakeLog());
     const Paths paths = TakeRequestPaths();
     ASSERT_GE(paths.size(), 3u);
@@ -342,6 +327,7 @@ TEST_F(MainDlgTest, import_without_issuing_window)
         }
         TakeRequestLines();
         ASSERT_NO_FATAL_FAILURE(ClickImport(c.history ? HistoryList() : PopupList(), 0));
+        Settle();
         std::vector<std::wstring> messages;
         for (const ModalSeen& seen : m_modals.Take())
             messages.push_back(seen.text);
@@ -366,6 +352,7 @@ TEST_F(MainDlgTest, history_row_import_fills_and_updates_the_date)
     TakeRequestLines();
 
     ASSERT_NO_FATAL_FAILURE(ClickImport(HistoryList(), 1));
+    Settle();
     const FieldLog written = StandIns::Ht()->TakeLog();
     ASSERT_EQ(4u, written.size());
     EXPECT_EQ(chosen.company_name, written[0].second);
@@ -393,6 +380,7 @@ TEST_F(MainDlgTest, refresh_keeps_rows_unless_the_answer_has_some)
         ASSERT_TRUE(ServiceControl(std::string("fault?mode=") + mode));
         TakeRequestPaths();
         m_dlg->Refresh();
+        Settle();
         // The company information may be asked again (its last answer failed too);
         // the list must have been asked, or the rows were kept for no reason.
         const Paths paths = TakeRequestPaths();
@@ -421,6 +409,7 @@ TEST_F(MainDlgTest, unchanged_history_answer_paints_nothing)
 
     TakeRequestPaths();
     m_dlg->Refresh();
+    Settle();
     EXPECT_EQ(Paths{"GET /Invoice_getFaiaoList"}, TakeRequestPaths());
     EXPECT_FALSE(dirty()) << "an unchanged answer repainted the window";
     EXPECT_EQ(firstRow, HistoryList()->GetItemPanel(0));
@@ -431,7 +420,7 @@ TEST_F(MainDlgTest, unchanged_history_answer_paints_nothing)
     buyer.CreditCode = L"91330100MA2KCXYZ1A";
     ASSERT_TRUE(AddInvoiceRecord(m_transport, WideToGbk(kMerchantKey), kUser, buyer));
     m_dlg->Refresh();
-    EXPECT_TRUE(dirty()) << "a changed answer was not shown";
+    Settle();
     ASSERT_TRUE(RunLoopUntil([&] { return !dirty(); }, 2000));
     std::set<std::wstring> names;
     auto* adapter = dynamic_cast<SInvoiceHistoryAdapter*>(HistoryList()->GetAdapter());
@@ -481,6 +470,7 @@ TEST_F(MainDlgTest, bizcard_without_issuing_window_tells_and_opens_nothing)
 {
     ASSERT_NO_FATAL_FAILURE(Open(false));
     ASSERT_NO_FATAL_FAILURE(Click(*m_dlg, L"btn_bizcard"));
+    Settle();
     const std::vector<ModalSeen> seen = m_modals.Take();
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ("box", seen[0].kind);
@@ -503,14 +493,18 @@ TEST_F(MainDlgTest, accepted_upgrade_during_initialisation_ends_it)
     ASSERT_NE(m_dlg->Create(nullptr), nullptr);
     const HWND hwnd = m_dlg->m_hWnd;
     m_dlg->SendMessageW(WM_INITDIALOG, 0, 0);
+    // The answer comes on the check's worker; the window is usable meanwhile.
+    std::vector<ModalSeen> seen;
+    EXPECT_TRUE(RunLoopUntil([&] { return !(seen = m_modals.Take()).empty(); }, 10000));
     ServiceControl("version?no=1.1");
-    const std::vector<ModalSeen> seen = m_modals.Take();
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ(L"检测有新的版本，需要更新吗？", seen[0].text);
-    EXPECT_EQ(Paths{"GET /invoice_getLastestVersion"}, TakeRequestPaths());
-    EXPECT_TRUE(m_dlg->Merchant().record.KeyNo.empty());
+    const Paths asked = TakeRequestPaths();
+    EXPECT_EQ(1, std::count(asked.begin(), asked.end(), "GET /invoice_getLastestVersion"));
 
     EXPECT_TRUE(RunLoopUntil([&] { return !IsWindow(hwnd); }, 3000));
+    // Nothing is asked once the window has gone its way.
+    RunLoopUntil([] { return false; }, 500);
     EXPECT_EQ(Paths{}, TakeRequestPaths());
     EXPECT_TRUE(m_modals.Take().empty());
 }
@@ -601,4 +595,61 @@ TEST_F(MainDlgTest, enter_in_a_window_the_poll_opened_over_the_popup_imports_not
         EXPECT_EQ(line.find(Utf8PercentEncode(hits[0].KeyNo)), std::string::npos) << "the hit was fetched: " << line;
     }
     EXPECT_TRUE(StandIns::Ht()->TakeLog().empty()) << "the hit was written into the stand-in";
+}
+
+// The service answers a search slowly: the keystroke returns at once with a row that says
+// a search runs, keys typed meanwhile make one more search for the newest text, and the
+// hits shown are that text's, never the older one's.
+TEST_F(MainDlgTest, search_never_holds_the_window_and_the_newest_text_wins)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(true));
+    ASSERT_TRUE(ServiceControl("fault?mode=slow&seconds=2&only=Invoice_getCompanyList"));
+    Type(L'誠');
+    Type(L'運');
+    ASSERT_NE(PopupList(), nullptr) << "the pop-up waits for the answer";
+    auto* adapter = dynamic_cast<SCompanySearchAdapter*>(PopupList()->GetAdapter());
+    ASSERT_NE(adapter, nullptr);
+    EXPECT_TRUE(adapter->ShowsBusyRow()) << "the keystroke waited for the service";
+    ASSERT_TRUE(RunLoopUntil([&] { return PopupList() && PopupList()->GetItemPanel(0); }, 2000));
+    EXPECT_EQ(L"搜索中…", PopupList()->GetItemPanel(0)->FindChildByID(65545)->GetWindowTextW());
+    Type(L'物');
+    Type(L'流');
+    ASSERT_TRUE(ServiceControl("reset"));
+    Settle();
+
+    std::vector<std::string> searches;
+    for (const std::string& line : TakeRequestLines())
+        if (line.find("GET /Invoice_getCompanyList") == 0)
+            searches.push_back(line.substr(0, line.find(' ', 4)));
+    EXPECT_EQ((std::vector<std::string>{
+                  "GET /Invoice_getCompanyList?key=" + Utf8PercentEncode(WideToGbk(L"誠運")) + "&user_id=10000001",
+                  "GET /Invoice_getCompanyList?key=" + Utf8PercentEncode(WideToGbk(L"誠運物流")) + "&user_id=10000001"}),
+              searches);
+    std::vector<CompanyRecord> newest;
+    ASSERT_TRUE(GetCompanyList(m_transport, WideToGbk(L"誠運物流"), kUser, newest));
+    ASSERT_NE(PopupList(), nullptr);
+    ASSERT_EQ(static_cast<int>(newest.size()), PopupList()->GetAdapter()->getCount());
+    EXPECT_FALSE(adapter->ShowsBusyRow());
+    for (size_t i = 0; i < newest.size(); ++i)
+        EXPECT_EQ(newest[i].Name, adapter->Hits()[i].Name);
+}
+
+// "退出" while an import waits for the company's data: the window ends at once, and
+// nothing is written into the invoicing program or recorded after the merchant left.
+TEST_F(MainDlgTest, exit_during_an_import_in_flight_writes_nothing)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(true));
+    ASSERT_TRUE(StandIns::Ht()->Open(L"--hidden"));
+    ASSERT_NO_FATAL_FAILURE(OpenHits());
+    ASSERT_TRUE(ServiceControl("fault?mode=slow&seconds=2&only=Invoice_getCompanyInfo"));
+    ASSERT_NO_FATAL_FAILURE(ClickImport(PopupList(), 0));
+    const HWND hwnd = m_dlg->m_hWnd;
+    SendMessageW(hwnd, WM_COMMAND, 6, 0);
+    EXPECT_TRUE(RunLoopUntil([&] { return !IsWindow(hwnd); }, 1000)) << "the window waited for the import";
+    // Past the slow answer: whatever the worker does with it stays unseen.
+    RunLoopUntil([] { return false; }, 3000);
+    ASSERT_TRUE(ServiceControl("reset"));
+    EXPECT_TRUE(StandIns::Ht()->TakeLog().empty()) << "written after the merchant left";
+    for (const std::string& path : TakeRequestPaths())
+        EXPECT_NE("POST /Invoice_addFaiao", path);
 }

@@ -81,7 +81,7 @@ TEST(threadevents_download, reports_arrive_on_the_ui_thread_in_order_with_the_ou
         EXPECT_EQ(seen[1].message, L"下载完成");
         EXPECT_EQ(seen[1].succeeded, c.succeeded);
         for (const Seen& s : seen) {
-            EXPECT_EQ(s.id, 10030000);
+            EXPECT_EQ(s.id, kEventThreadId);
             EXPECT_EQ(s.from, 30000);
             EXPECT_EQ(s.thread, GetCurrentThreadId());
         }
@@ -95,9 +95,9 @@ TEST(threadevents_names, carry_the_ids_and_names_the_handlers_match)
     sender.SetID(30000);
     EventThread progress(&sender);
     EventThreadStart start(&sender);
-    EXPECT_EQ(progress.GetID(), 10030000);
+    EXPECT_EQ(progress.GetID(), kEventThreadId);
     EXPECT_STREQ(progress.GetName(), L"on_event_thread");
-    EXPECT_EQ(start.GetID(), 10030001);
+    EXPECT_EQ(start.GetID(), kEventThreadStartId);
     EXPECT_STREQ(start.GetName(), L"on_event_thread_start");
     EXPECT_EQ(start.idFrom, 30000);
 }

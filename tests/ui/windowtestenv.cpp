@@ -7,6 +7,7 @@
 #include "app/uiengine.h"
 #include "engine/widgets/SEdit.h"
 #include "engine/host/SHostWnd.h"
+#include "engine/core/SApplication.h"
 #include "engine/core/SNotifyCenter.h"
 #include "servicefixture.h"
 
@@ -91,3 +92,26 @@ void PressKey(UINT vk)
     if (::IsWindow(to))
         ::SendMessageW(to, WM_KEYUP, vk, 0xC0000001);
 }
+
+// Runs the engine's own message loop (its filters see every message, as in the
+// program) until `done` holds or `ms` have passed; returns `done()`.
+bool RunLoopUntil(const std::function<bool()>& done, DWORD ms)
+{
+    static bool stop;
+    static std::function<bool()> check;
+    static DWORD deadline;
+    if (done())
+        return true;
+    stop = false;
+    check = done;
+    deadline = GetTickCount() + ms;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (check() || static_cast<LONG>(GetTickCount() - deadline) >= 0)
+            stop = true;
+    });
+    SOUI::SApplication::getSingleton().RunLoop(stop);
+    KillTimer(nullptr, timer);
+    check = nullptr;
+    return done();
+}
+

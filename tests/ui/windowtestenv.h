@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 // The program's engine (plug-ins, resources of this executable, custom classes) and a
@@ -22,3 +23,7 @@ void Click(SOUI::SHostWnd& wnd, const wchar_t* name);
 void TypeInto(SOUI::SHostWnd& wnd, const wchar_t* name, const std::wstring& text);
 // A key pressed (WM_KEYDOWN, WM_KEYUP) in whatever window of this thread has the focus.
 void PressKey(UINT vk);
+
+// Runs the engine's own message loop (its filters see every message, as in the
+// program) until `done` holds or `ms` have passed; returns `done()`.
+bool RunLoopUntil(const std::function<bool()>& done, DWORD ms);
