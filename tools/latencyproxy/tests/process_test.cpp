@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "test_support.h"
+
+namespace {
+
+int ReadPort(const std::string &path) {
+  std::ifstream file(path);
+  int port = 0;
+  return (file >> port) ? port : 0;
+}
+
+// User plus system CPU time of a process, in clock ticks.
+long CpuTicks(pid_t pid) {
+  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::istringstream fields(text.substr(text.rfind(')') + 2));
+  std::string field;
+  long utime = 0, stime = 0;
+  for (int i = 3; i <= 15 && fields >> field; ++i) {
+    if (i == 14)
+      utime = std::stol(field);
+    if (i == 15)
+      stime = std::stol(field);
+  }
+  return utime + stime;
+}
+
+TEST(Process, WritesItsPortsIdlesWithoutSpinningAndEndsOnSigterm) {
+  EchoServer echo;
+  char pattern[] = "/tmp/latencyproxy-test-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string dir = pattern;
+  const std::string port_file = dir + "/port";
+  const std::string control_file = dir + "/control";
+  const std::string target = "127.0.0.1:" + std::to_string(echo.port());
+
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    freopen("/dev/null", "w", stdout);
+    execl(LATENCYPROXY_BINARY, LATENCYPROXY_BINARY, "--listen-port", "0", "--port-file", port_file.c_str(),
+          "--control-port-file", control_file.c_str(), "--target", target.c_str(), "--rtt-ms", "30",
+          static_cast<char *>(nullptr));
+    _exit(127);
+  }
+  int port = 0;
+  for (int i = 0; i < 100 && port == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    port = ReadPort(port_file);
+  }
+  ASSERT_GT(port, 0);
+  const int control_port = ReadPort(control_file);
+  ASSERT_GT(control_port, 0) << "the control port file comes first";
+
+  {
+    Socket client(port);
+    ASSERT_TRUE(client.Send("hi"));
+    EXPECT_EQ(client.Receive(2, 2000), "hi");
+    // Idle with a connection open and one held by the silent mode: no busy loop.
+    httplib::Client control("127.0.0.1", control_port);
+    ASSERT_TRUE(control.Get("/mode?m=silent"));
+    Socket held(port);
+    ASSERT_TRUE(held.Send("GET / HTTP/1.1\r\n\r\n"));
+    const long ticks_before = CpuTicks(pid);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    const long spent = CpuTicks(pid) - ticks_before;
+    EXPECT_LE(spent, sysconf(_SC_CLK_TCK) / 10) << "ticks of CPU in a second of idling";
+
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    int status = -1;
+    for (int i = 0; i < 150 && waitpid(pid, &status, WNOHANG) == 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (status == -1) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      ADD_FAILURE() << "still running 3 s after SIGTERM";
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  std::filesystem::remove_all(dir);
+}
+
+} // namespace
