@@ -98,6 +98,12 @@ TEST(Relay, AddsTheRoundTripAndOneMoreForANewConnection) {
   const double opening_slower = echo_ms(second, start);
   EXPECT_GE(opening_slower, 2 * slower);
   EXPECT_LT(opening_slower, 2 * slower + 100);
+
+  // Lowered while bytes are on their way: the later bytes still come after them.
+  ASSERT_TRUE(second.Send("a"));
+  ASSERT_EQ(proxy.Control("/rtt?ms=0"), "rtt_ms=0\n");
+  ASSERT_TRUE(second.Send("b"));
+  EXPECT_EQ(second.Receive(2, 3000), "ab");
 }
 
 TEST(Relay, SilentAnswersNothingAndHoldsConnectionsUntilTheOutageEnds) {
