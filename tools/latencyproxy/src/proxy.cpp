@@ -314,11 +314,10 @@ void LatencyProxy::FinishConnect(Connection &c) {
 }
 
 void LatencyProxy::Enqueue(Direction &d, Clock::time_point earliest, std::string bytes) {
-  const Clock::time_point due = std::max({Clock::now(), earliest}) + HalfRtt();
-  // A lowered round-trip time must not let later bytes overtake earlier ones.
-  d.last_due = std::max(d.last_due, due);
+  // Only the front chunk is ever sent, so a lowered round-trip time cannot let
+  // later bytes overtake earlier ones.
   d.queued_bytes += bytes.size();
-  d.queue.push_back(Chunk{d.last_due, std::move(bytes)});
+  d.queue.push_back(Chunk{std::max(Clock::now(), earliest) + HalfRtt(), std::move(bytes)});
 }
 
 void LatencyProxy::ReadClient(Connection &c) {

@@ -50,7 +50,6 @@ private:
     bool source_open = true;
     bool ended = false;      // the end was passed on
     bool blocked = false;    // the destination's buffer is full
-    Clock::time_point last_due{};
   };
   struct Connection {
     uint64_t id = 0;
