@@ -99,4 +99,46 @@ TEST(Process, WritesItsPortsIdlesWithoutSpinningAndEndsOnSigterm) {
   std::filesystem::remove_all(dir);
 }
 
+// The fixture keeps the service's scheme and host (WinINet checks the name) and
+// puts the proxy's port in; stop ends the proxy.
+TEST(Process, FixtureWritesTheProxiedUrlAndControlAndStops) {
+  EchoServer echo;
+  char pattern[] = "/tmp/latencyproxy-fixture-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string dir = pattern;
+  std::ofstream(dir + "/service-url") << "https://localhost:" << echo.port() << "/\n";
+  const std::string script = PROXY_FIXTURE_SCRIPT;
+  const std::string state = dir + "/proxy";
+  const std::string start = "bash " + script + " start " + state + " " + LATENCYPROXY_BINARY + " " + dir +
+                            "/service-url 20 >/dev/null";
+  ASSERT_EQ(std::system(start.c_str()), 0);
+
+  std::string url, control;
+  std::ifstream(state + "/url") >> url;
+  std::ifstream(state + "/control") >> control;
+  const std::string prefix = "https://localhost:";
+  ASSERT_EQ(url.compare(0, prefix.size(), prefix), 0) << url;
+  const int port = std::atoi(url.c_str() + prefix.size());
+  EXPECT_NE(port, echo.port());
+  EXPECT_EQ(url, prefix + std::to_string(port) + "/");
+  ASSERT_EQ(control.compare(0, 17, "http://127.0.0.1:"), 0) << control;
+  httplib::Client client("127.0.0.1", std::atoi(control.c_str() + 17));
+  auto stats = client.Get("/stats");
+  ASSERT_TRUE(stats);
+  EXPECT_NE(stats->body.find("rtt_ms 20\n"), std::string::npos) << stats->body;
+  {
+    Socket relayed(port);
+    ASSERT_TRUE(relayed.Send("x"));
+    EXPECT_EQ(relayed.Receive(1, 2000), "x");
+  }
+
+  std::string pid_text;
+  std::ifstream(state + "/pid") >> pid_text;
+  const pid_t pid = std::atoi(pid_text.c_str());
+  ASSERT_GT(pid, 0);
+  ASSERT_EQ(std::system(("bash " + script + " stop " + state).c_str()), 0);
+  EXPECT_NE(kill(pid, 0), 0) << "the proxy still runs after stop";
+  std::filesystem::remove_all(dir);
+}
+
 } // namespace

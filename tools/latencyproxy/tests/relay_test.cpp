@@ -106,6 +106,25 @@ TEST(Relay, AddsTheRoundTripAndOneMoreForANewConnection) {
   EXPECT_EQ(second.Receive(2, 3000), "ab");
 }
 
+TEST(Relay, ClosesTheClientWhenTheTargetIsDown) {
+  int unused_port = 0;
+  {
+    EchoServer gone;
+    unused_port = gone.port();
+  }
+  RunningProxy proxy(unused_port, 0);
+  ASSERT_TRUE(proxy.ok());
+  Socket client(proxy.port());
+  ASSERT_TRUE(client.ok());
+  client.Send("GET / HTTP/1.1\r\n\r\n");
+  bool closed = false;
+  EXPECT_EQ(client.Receive(1, 2000, &closed), "");
+  EXPECT_TRUE(closed) << "a refused target must not leave the client waiting";
+  const std::string stats = proxy.Control("/stats");
+  EXPECT_EQ(StatsValue(stats, "accepted"), 1) << stats;
+  EXPECT_EQ(StatsValue(stats, "target_connections"), 0) << stats;
+}
+
 TEST(Relay, SilentAnswersNothingAndHoldsConnectionsUntilTheOutageEnds) {
   EchoServer echo;
   RunningProxy proxy(echo.port(), 0);
