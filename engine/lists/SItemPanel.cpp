@@ -76,6 +76,9 @@ std::wstring SItemPanel::DefaultAccName() const
 DWORD SItemPanel::GetAccState() const
 {
     DWORD s = Base::GetAccState() | STATE_SYSTEM_SELECTABLE;
+    // A row cut by the list's edge is partly scrolled out.
+    RECT view = m_list->GetClientRect(), both;
+    if (!IntersectRect(&both, &view, &m_rc) || !EqualRect(&both, &m_rc)) s |= STATE_SYSTEM_OFFSCREEN;
     if (m_list->GetSel() == m_index) s |= STATE_SYSTEM_SELECTED;
     if (m_list->GetHoverItem() == m_index) s |= STATE_SYSTEM_HOTTRACKED;
     return s;

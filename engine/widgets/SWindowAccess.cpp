@@ -98,7 +98,10 @@ DWORD SWindow::GetAccState() const
     DWORD s = 0;
     if (!IsVisible(TRUE) || !m_host || !m_host->m_hWnd || !::IsWindowVisible(m_host->m_hWnd)) s |= STATE_SYSTEM_INVISIBLE;
     if (IsDisabled(TRUE)) s |= STATE_SYSTEM_UNAVAILABLE;
-    if (m_focusable) s |= STATE_SYSTEM_FOCUSABLE;
+    // A list's rows are no Tab stops: the widgets on them are reached with the mouse only.
+    bool onRow = false;
+    for (const SWindow* p = m_parent; p && !onRow; p = p->m_parent) onRow = p->IsClass(L"itempanel") != FALSE;
+    if (m_focusable && !onRow) s |= STATE_SYSTEM_FOCUSABLE;
     if (HasKeyboardFocus()) s |= STATE_SYSTEM_FOCUSED;
     if (m_state & WndState_Hover) s |= STATE_SYSTEM_HOTTRACKED;
     if (m_state & WndState_PushDown) s |= STATE_SYSTEM_PRESSED;

@@ -51,10 +51,10 @@ const wchar_t kFormTree[] = LR"(client "Form" [] (0,0 300x260)
   list "Rows" [] (10,195 280x60)
     list item "row 0" [selectable] (10,195 280x20) do:选择
       static text "row 0" [readonly] (10,195 100x20)
-      push button "Go" [focusable] (250,195 40x20) do:按下
+      push button "Go" [] (250,195 40x20) do:按下
     list item "row 1" [selectable] (10,215 280x20) do:选择
       static text "row 1" [readonly] (10,215 100x20)
-      push button "Go" [focusable] (250,215 40x20) do:按下
+      push button "Go" [] (250,215 40x20) do:按下
 )";
 
 class Rows : public SAdapterBase {
