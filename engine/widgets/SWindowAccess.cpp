@@ -103,6 +103,12 @@ DWORD SWindow::GetAccState() const
     for (const SWindow* p = m_parent; p && !onRow; p = p->m_parent) onRow = p->IsClass(L"itempanel") != FALSE;
     if (m_focusable && !onRow) s |= STATE_SYSTEM_FOCUSABLE;
     if (HasKeyboardFocus()) s |= STATE_SYSTEM_FOCUSED;
+    // Not wholly on the desktop (a window taller than the screen at a large scale).
+    RECT rc = GetAccScreenRect(), screen = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), 0, 0};
+    screen.right = screen.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    screen.bottom = screen.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (rc.left < screen.left || rc.top < screen.top || rc.right > screen.right || rc.bottom > screen.bottom)
+        s |= STATE_SYSTEM_OFFSCREEN;
     if (m_state & WndState_Hover) s |= STATE_SYSTEM_HOTTRACKED;
     if (m_state & WndState_PushDown) s |= STATE_SYSTEM_PRESSED;
     if (m_state & WndState_Check) s |= STATE_SYSTEM_CHECKED;
