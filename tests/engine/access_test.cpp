@@ -152,6 +152,73 @@ TEST_F(access, tree_of_a_form_reads_as_its_widgets)
     acc->Release();
 }
 
+namespace {
+// What an object named in a VARIANT (itself or another object) reads as.
+std::wstring NameOf(IAccessible* from, VARIANT v)
+{
+    IAccessible* acc = from;
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    if (v.vt == VT_DISPATCH && v.pdispVal) {
+        if (FAILED(v.pdispVal->QueryInterface(kIidAccessibleTest, reinterpret_cast<void**>(&acc)))) return L"(no object)";
+    } else if (v.vt == VT_I4) {
+        self = v;
+        acc->AddRef();
+    } else {
+        return L"(empty)";
+    }
+    BSTR name = nullptr;
+    acc->get_accName(self, &name);
+    std::wstring s = name ? name : L"";
+    SysFreeString(name);
+    acc->Release();
+    VariantClear(&v);
+    return s;
+}
+} // namespace
+
+// Where a tool points or steps from one object to the next, and where the keyboard is.
+TEST_F(access, hit_test_navigation_and_focus_name_the_widgets)
+{
+    FormHost host;
+    IAccessible* root = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(host.m_hWnd, DWORD(OBJID_CLIENT), kIidAccessibleTest, reinterpret_cast<void**>(&root)), S_OK);
+    RECT ok = host.FindChildByName(L"ok")->GetAccScreenRect();
+    VARIANT v, self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    EXPECT_EQ(root->accHitTest((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2, &v), S_OK);
+    EXPECT_EQ(U8(NameOf(root, v)), "OK");
+    // A row's button, over its row, over the list.
+    RECT go = host.FindChildByName2<SListView>(L"list")->GetItemPanel(1)->FindChildByName(L"rowbtn")->GetAccScreenRect();
+    EXPECT_EQ(root->accHitTest(go.left + 2, go.top + 2, &v), S_OK);
+    EXPECT_EQ(U8(NameOf(root, v)), "Go");
+    EXPECT_EQ(root->accHitTest(-5000, -5000, &v), S_FALSE);
+
+    EXPECT_EQ(root->accNavigate(NAVDIR_FIRSTCHILD, self, &v), S_OK);
+    EXPECT_EQ(U8(NameOf(root, v)), "Label");
+    EXPECT_EQ(root->accNavigate(NAVDIR_LASTCHILD, self, &v), S_OK);
+    EXPECT_EQ(U8(NameOf(root, v)), "Rows");
+    // From "OK" (child 4) to its neighbours; the hidden "Gone" between them does not count.
+    VARIANT four;
+    VariantInit(&four);
+    four.vt = VT_I4;
+    four.lVal = 4;
+    EXPECT_EQ(root->accNavigate(NAVDIR_NEXT, four, &v), S_OK);
+    EXPECT_EQ(U8(NameOf(root, v)), "Off");
+    EXPECT_EQ(root->accNavigate(NAVDIR_PREVIOUS, four, &v), S_OK);
+    EXPECT_EQ(U8(NameOf(root, v)), "Import");
+
+    SetForegroundWindow(host.m_hWnd);
+    host.FindChildByName(L"check")->SetFocus();
+    EXPECT_EQ(root->get_accFocus(&v), S_OK);
+    EXPECT_EQ(U8(NameOf(root, v)), "Check");
+    root->Release();
+}
+
 // Each case breaks one rule in a window that otherwise keeps them all.
 TEST_F(access, rules_name_what_a_tree_breaks)
 {
