@@ -317,6 +317,8 @@ TEST_F(access, main_job_through_msaa_alone)
     ASSERT_NE(input, nullptr) << "no company input window";
     AccNode tree = ReadWhen(input, [](const AccNode& t) { return FindAcc(t, ROLE_SYSTEM_TEXT, L"请输入税号") != nullptr; });
     ExpectTree(input, tree, L"input");
+    ExpectTabWalk(app.Pid(), input);
+    ASSERT_TRUE(ReadAccTree(input, tree));
     const AccNode* name = Need(tree, ROLE_SYSTEM_TEXT, L"请输入企业全称");
     const AccNode* tax = Need(tree, ROLE_SYSTEM_TEXT, L"请输入税号");
     const AccNode* done = Need(tree, ROLE_SYSTEM_PUSHBUTTON, L"确定");

@@ -80,7 +80,7 @@ public:
             list->SetAdapter(rows);
         }
         ShowWindow(SW_SHOWNOACTIVATE);
-        for (const wchar_t* n : {L"ok", L"check", L"list", L"tipped"})
+        for (const wchar_t* n : {L"ok", L"check", L"list", L"tipped", L"rowbtn"})
             AddEventHandler(EVT_CMD, n, [this, n](EventArgs*) {
                 pressed.push_back(n);
                 return true;
@@ -260,6 +260,7 @@ TEST_F(access, default_actions_run_after_the_call_returns)
         {ROLE_SYSTEM_PUSHBUTTON, L"Close", {L"tipped"}},
         {ROLE_SYSTEM_CHECKBUTTON, L"Check", {L"check"}},
         {ROLE_SYSTEM_LISTITEM, L"row 1", {L"list"}},
+        {ROLE_SYSTEM_PUSHBUTTON, L"Go", {L"rowbtn"}}, // a row's own button, not the row
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(U8(c.name));
