@@ -2,6 +2,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 #include <algorithm>
+#include <oleacc.h>
+#include "engine/access/SAccessible.h"
 #include "engine/core/SApplication.h"
 #include "engine/widgets/SButton.h"
 #include "engine/core/SDebug.h"
@@ -17,6 +19,7 @@ namespace {
 constexpr UINT UM_UPDATE_LAYERED = WM_APP + 0x3F01;
 constexpr UINT UM_RAISE_EDITS = WM_APP + 0x3F02;
 constexpr UINT UM_RESTORE_FOCUS = WM_APP + 0x3F03;
+constexpr UINT UM_ACC_ACTION = WM_APP + 0x3F04;
 constexpr int kResizeBand = 4;
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
@@ -332,6 +335,14 @@ void SHostWnd::SetFocusedWidget(SWindow* w)
     if (m_focus) m_focus->Invalidate();
     m_focus = w;
     if (w) w->Invalidate();
+    // A native edit's own window announces its focus; a windowless widget is announced here,
+    // or on WM_SETFOCUS when the host takes the keyboard only now.
+    if (w && !dynamic_cast<SEdit*>(w) && m_hWnd && ::GetFocus() == m_hWnd) w->NotifyAccEvent(EVENT_OBJECT_FOCUS);
+}
+
+BOOL SHostWnd::PostAccAction(LONG accId)
+{
+    return m_hWnd && ::PostMessageW(m_hWnd, UM_ACC_ACTION, 0, LPARAM(accId));
 }
 
 void SHostWnd::SetDefaultButton(SWindow* w)
@@ -418,6 +429,14 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
                 return reinterpret_cast<LRESULT>(e->OnCtlColor(reinterpret_cast<HDC>(wp)));
     }
 
+    // Screen readers and automation tools ask for the tree of widgets.
+    if (msg == WM_GETOBJECT && LONG(lp) == OBJID_CLIENT && m_root) {
+        IAccessible* acc = m_root->GetAccessible();
+        LRESULT res = LresultFromObject(kIidAccessible, wp, acc);
+        acc->Release();
+        return res;
+    }
+
     LRESULT r = 0;
     if (ProcessWindowMessage(m_hWnd, msg, wp, lp, r)) {
         if (msg != WM_CREATE && msg != WM_DESTROY) return r;
@@ -484,9 +503,17 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         if (::GetActiveWindow() == m_hWnd) RestoreFocus();
         return 0;
     case WM_SETFOCUS:
+        if (m_focus && !dynamic_cast<SEdit*>(m_focus)) m_focus->NotifyAccEvent(EVENT_OBJECT_FOCUS);
+        if (m_focus) m_focus->Invalidate();
+        break;
     case WM_KILLFOCUS:
         if (m_focus) m_focus->Invalidate();
         break;
+    case UM_ACC_ACTION:
+        // Found again by id: the widget may have gone since the request.
+        if (SWindow* w = m_root ? m_root->FindAccDescendant(LONG(lp)) : nullptr)
+            if (!(w->GetAccState() & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE))) w->DoAccDefaultAction();
+        return 0;
     case WM_SIZE: {
         int cx = LOWORD(lp), cy = HIWORD(lp);
         if (wp != SIZE_MINIMIZED && cx > 0 && cy > 0 && m_root) {

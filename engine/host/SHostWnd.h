@@ -105,6 +105,10 @@ public:
     // The keyboard back to the widget that had it, else to the first Tab stop.
     void RestoreFocus();
 
+    // Runs the default action of the widget with that accessibility id once the current
+    // message is over (a client's call must not wait for it); false when it cannot be posted.
+    BOOL PostAccAction(LONG accId);
+
     // Bookkeeping for widgets.
     void OnWidgetDestroyed(SWindow* w);
     void OnWidgetHidden(SWindow* w);

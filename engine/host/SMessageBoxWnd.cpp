@@ -46,6 +46,9 @@ int IconIndex(UINT type)
     }
 }
 
+// What the icon says, for those who do not see it; the same order.
+const wchar_t* const kIconNames[4] = {L"信息", L"询问", L"警告", L"错误"};
+
 const wchar_t* const kButtonNames[3] = {L"button1st", L"button2nd", L"button3rd"};
 } // namespace
 
@@ -69,6 +72,7 @@ void SMessageBoxWnd::Setup()
         int idx = IconIndex(m_type);
         w->SetVisible(idx >= 0, TRUE);
         if (auto* img = dynamic_cast<SImageWnd*>(w); img && idx >= 0) img->SetIcon(idx);
+        if (idx >= 0) w->SetAttribute(L"accName", kIconNames[idx], FALSE);
     }
     SWindow* scope = GetRoot();
     if (auto* sw = FindChildByName2<STabCtrl>(L"btnSwitch")) {

@@ -1,5 +1,6 @@
 #include "engine/lists/SDropDownWnd.h"
 #include <windowsx.h>
+#include <oleacc.h>
 #include "engine/core/SDebug.h"
 #include "engine/lists/SListView.h"
 
@@ -253,6 +254,15 @@ LRESULT SDropDownWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
             return 0;
         }
         break;
+    case WM_WINDOWPOSCHANGED: {
+        // Shown and hidden, its list is announced as a list box's drop-down is.
+        UINT flags = reinterpret_cast<const WINDOWPOS*>(lp)->flags;
+        HWND self = m_hWnd;
+        LRESULT r = Base::HandleMessage(msg, wp, lp);
+        if (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))
+            ::NotifyWinEvent((flags & SWP_SHOWWINDOW) ? EVENT_OBJECT_SHOW : EVENT_OBJECT_HIDE, self, OBJID_CLIENT, CHILDID_SELF);
+        return r;
+    }
     case WM_LBUTTONUP: {
         LRESULT r = Base::HandleMessage(msg, wp, lp);
         // The host lets the capture go after a click; the pop-up keeps watching the mouse.

@@ -1,4 +1,5 @@
 #include "engine/lists/SItemPanel.h"
+#include <oleacc.h>
 #include "engine/host/SHostWnd.h"
 #include "engine/lists/SListView.h"
 
@@ -55,6 +56,43 @@ void SItemPanel::OnPaint(IRenderTarget* rt)
     COLORREF cr = m_list->GetRowColor(m_index);
     if (cr != CR_INVALID) rt->FillSolidRect(m_rc, cr);
     Base::OnPaint(rt);
+}
+
+LONG SItemPanel::DefaultAccRole() const { return ROLE_SYSTEM_LISTITEM; }
+
+std::wstring SItemPanel::DefaultAccName() const
+{
+    std::vector<const SWindow*> stack(m_children.rbegin(), m_children.rend());
+    while (!stack.empty()) {
+        const SWindow* w = stack.back();
+        stack.pop_back();
+        if (w->IsVisible() && w->IsClass(L"text") && !w->GetWindowTextW().empty()) return w->GetWindowTextW();
+        const auto& kids = w->GetChildren();
+        for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.push_back(*it);
+    }
+    return Base::DefaultAccName();
+}
+
+DWORD SItemPanel::GetAccState() const
+{
+    DWORD s = Base::GetAccState() | STATE_SYSTEM_SELECTABLE;
+    // A row cut by the list's edge is partly scrolled out.
+    RECT view = m_list->GetClientRect(), both;
+    if (!IntersectRect(&both, &view, &m_rc) || !EqualRect(&both, &m_rc)) s |= STATE_SYSTEM_OFFSCREEN;
+    if (m_list->GetSel() == m_index) s |= STATE_SYSTEM_SELECTED;
+    if (m_list->GetHoverItem() == m_index) s |= STATE_SYSTEM_HOTTRACKED;
+    return s;
+}
+
+std::wstring SItemPanel::GetAccDefaultAction() const { return L"选择"; }
+
+void SItemPanel::DoAccDefaultAction() { m_list->OnItemClick(m_index); }
+
+bool SItemPanel::AccTakeSelection()
+{
+    if (m_index < 0) return false;
+    m_list->SetSel(m_index);
+    return true;
 }
 
 } // namespace SOUI

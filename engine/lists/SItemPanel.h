@@ -28,6 +28,17 @@ public:
     void OnMouseLeave() override;
     void OnPaint(IRenderTarget* rt) override;
 
+    // A list item named by its first text (a company name), selected with the list's
+    // selection; its default action is a click on the row.
+    DWORD GetAccState() const override;
+    std::wstring GetAccDefaultAction() const override;
+    void DoAccDefaultAction() override;
+    bool AccTakeSelection() override;
+
+protected:
+    LONG DefaultAccRole() const override;
+    std::wstring DefaultAccName() const override;
+
 private:
     SListView* m_list;
     int m_index = -1;

@@ -1,5 +1,6 @@
 #include "engine/lists/SListView.h"
 #include <algorithm>
+#include <oleacc.h>
 #include "engine/core/SApplication.h"
 #include "engine/core/SDebug.h"
 #include "engine/host/SHostWnd.h"
@@ -243,6 +244,7 @@ void SListView::SetSel(int index)
     InvalidateItem(m_sel);
     m_sel = index;
     InvalidateItem(m_sel);
+    if (SItemPanel* p = GetItemPanel(m_sel)) p->NotifyAccEvent(EVENT_OBJECT_SELECTION);
 }
 
 void SListView::SetHoverItem(int index)
@@ -414,6 +416,14 @@ void SListView::SetFocus()
         return;
     }
     Base::SetFocus();
+}
+
+LONG SListView::DefaultAccRole() const { return ROLE_SYSTEM_LIST; }
+
+void SListView::GetAccChildren(std::vector<SWindow*>& out) const
+{
+    for (SItemPanel* p : m_panels)
+        if (p->IsVisible()) out.push_back(p);
 }
 
 } // namespace SOUI

@@ -55,12 +55,17 @@ public:
     void OnPlacementChanged() override;
     void OnScaleChanged() override;
 
+    // To assistive tools its rows on screen are its items.
+    void GetAccChildren(std::vector<SWindow*>& out) const override;
+    SWindow* GetAccSelection() const override { return GetItemPanel(m_sel); }
+
     // For the row panels.
     void OnItemClick(int index);
     void SetHoverItem(int index);
     COLORREF GetRowColor(int index) const;
 
 protected:
+    LONG DefaultAccRole() const override;
     void onChanged() override;
     void onInvalidated() override;
 

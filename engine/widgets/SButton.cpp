@@ -1,4 +1,5 @@
 #include "engine/widgets/SButton.h"
+#include <oleacc.h>
 #include "engine/skins/SSkinPoolMgr.h"
 
 namespace SOUI {
@@ -35,5 +36,9 @@ void SButton::OnPaint(IRenderTarget* rt)
     }
     Base::OnPaint(rt);
 }
+
+LONG SButton::DefaultAccRole() const { return ROLE_SYSTEM_PUSHBUTTON; }
+
+std::wstring SButton::GetAccDefaultAction() const { return L"按下"; }
 
 } // namespace SOUI

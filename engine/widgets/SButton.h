@@ -13,8 +13,12 @@ public:
     void OnInitFinished(pugi::xml_node node) override;
     void OnLButtonUp(POINT pt) override;
     void OnPaint(IRenderTarget* rt) override;
+    std::wstring GetAccDefaultAction() const override;
+    // What a click does.
+    void DoAccDefaultAction() override { FireCommand(); }
 
 protected:
+    LONG DefaultAccRole() const override;
     virtual const wchar_t* DefaultSkinName() const { return L"skin.btn.common"; }
 };
 

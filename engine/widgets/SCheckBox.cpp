@@ -1,4 +1,5 @@
 #include "engine/widgets/SCheckBox.h"
+#include <oleacc.h>
 
 namespace SOUI {
 
@@ -48,6 +49,16 @@ void SCheckBox::OnPaint(IRenderTarget* rt)
     std::wstring text = GetWindowTextW();
     RECT rc = {box.right + Scaled(4), cl.top, cl.right, cl.bottom};
     if (!text.empty()) DrawTextW(rt, text.c_str(), int(text.size()), &rc, m_textFormat);
+}
+
+LONG SCheckBox::DefaultAccRole() const { return ROLE_SYSTEM_CHECKBUTTON; }
+
+std::wstring SCheckBox::GetAccDefaultAction() const { return IsChecked() ? L"清除" : L"选中"; }
+
+void SCheckBox::DoAccDefaultAction()
+{
+    SetCheck(!IsChecked());
+    FireCommand();
 }
 
 } // namespace SOUI

@@ -12,8 +12,11 @@ public:
     HRESULT SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading) override;
     void OnLButtonUp(POINT pt) override;
     void OnPaint(IRenderTarget* rt) override;
+    std::wstring GetAccDefaultAction() const override;
+    void DoAccDefaultAction() override;
 
 protected:
+    LONG DefaultAccRole() const override;
     const wchar_t* DefaultSkinName() const override { return nullptr; }
 };
 

@@ -1,6 +1,8 @@
 #include "engine/widgets/SEdit.h"
 #include <commctrl.h>
+#include <oleacc.h>
 #include <algorithm>
+#include "engine/access/SAccessible.h"
 #include "engine/core/SDebug.h"
 #include "engine/host/SHostWnd.h"
 #include "engine/core/SResProviderMgr.h"
@@ -228,6 +230,13 @@ LRESULT CALLBACK SEdit::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
         RemoveWindowSubclass(hwnd, &SEdit::SubclassProc, kSubclassId);
         return DefSubclassProc(hwnd, msg, wp, lp);
     }
+    // Wine's own object for an edit is empty: the window answers with the widget's.
+    if (msg == WM_GETOBJECT && LONG(lp) == OBJID_CLIENT) {
+        IAccessible* acc = self->GetAccessible();
+        LRESULT res = LresultFromObject(kIidAccessible, wp, acc);
+        acc->Release();
+        return res;
+    }
     // A one-line edit has nothing to scroll: the wheel belongs to whatever is under the mouse.
     if (msg == WM_MOUSEWHEEL && !self->m_multiLine && self->m_host && self->m_host->m_hWnd)
         return ::SendMessageW(self->m_host->m_hWnd, msg, wp, lp);
@@ -250,6 +259,34 @@ LRESULT CALLBACK SEdit::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
     if (msg == WM_PAINT && self->m_paintCue) self->PaintCue(hwnd);
     if ((msg == WM_SETFOCUS || msg == WM_KILLFOCUS) && self->m_paintCue) ::InvalidateRect(hwnd, nullptr, TRUE);
     return r;
+}
+
+LONG SEdit::DefaultAccRole() const { return ROLE_SYSTEM_TEXT; }
+
+bool SEdit::GetAccValue(std::wstring& out) const
+{
+    // A password is never read out.
+    if (m_password) return false;
+    out = GetWindowTextW();
+    return true;
+}
+
+DWORD SEdit::GetAccState() const
+{
+    DWORD s = Base::GetAccState() & ~STATE_SYSTEM_FOCUSED;
+    if (m_hEdit && ::GetFocus() == m_hEdit) s |= STATE_SYSTEM_FOCUSED;
+    if (m_hEdit && !::IsWindowVisible(m_hEdit)) s |= STATE_SYSTEM_INVISIBLE;
+    if (m_password) s |= STATE_SYSTEM_PROTECTED;
+    if (m_readOnly) s |= STATE_SYSTEM_READONLY;
+    return s;
+}
+
+RECT SEdit::GetAccScreenRect() const
+{
+    if (!m_hEdit) return Base::GetAccScreenRect();
+    RECT rc;
+    ::GetWindowRect(m_hEdit, &rc);
+    return rc;
 }
 
 } // namespace SOUI

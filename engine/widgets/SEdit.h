@@ -35,6 +35,16 @@ public:
     // when a click activates it, and the edit then vanishes behind.
     void RaiseAboveHost();
 
+    // Read through the native window: its text, its keyboard focus, its place. The native
+    // window answers for this object too, named by the cue text.
+    bool GetAccValue(std::wstring& out) const override;
+    DWORD GetAccState() const override;
+    RECT GetAccScreenRect() const override;
+
+protected:
+    LONG DefaultAccRole() const override;
+    std::wstring DefaultAccName() const override { return m_cue; }
+
 private:
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
     RECT NativeRect() const;

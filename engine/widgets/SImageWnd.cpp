@@ -1,4 +1,5 @@
 #include "engine/widgets/SImageWnd.h"
+#include <oleacc.h>
 
 namespace SOUI {
 
@@ -53,5 +54,7 @@ void SImageWnd::OnPaint(IRenderTarget* rt)
         else rt->DrawBitmap(rc, b, all, 255);
     } else if (m_skin) m_skin->DrawByIndex(rt, rc, m_icon);
 }
+
+LONG SImageWnd::DefaultAccRole() const { return ROLE_SYSTEM_GRAPHIC; }
 
 } // namespace SOUI

@@ -21,6 +21,9 @@ public:
     void OnPaint(IRenderTarget* rt) override;
     SIZE GetDesiredSize() override;
 
+protected:
+    LONG DefaultAccRole() const override;
+
 private:
     SScaledImage m_picture;
     bool m_nearest = false;

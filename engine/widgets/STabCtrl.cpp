@@ -1,4 +1,5 @@
 #include "engine/widgets/STabCtrl.h"
+#include <oleacc.h>
 #include <algorithm>
 #include "engine/skins/SSkinPoolMgr.h"
 
@@ -120,6 +121,29 @@ void STabCtrl::OnMouseLeave()
 {
     m_hoverTab = -1;
     Base::OnMouseLeave();
+}
+
+int STabCtrl::IndexOf(const STabPage* page) const
+{
+    for (int i = 0; i < GetItemCount(); ++i)
+        if (GetItem(i) == page) return i;
+    return -1;
+}
+
+LONG STabCtrl::DefaultAccRole() const { return HasTabs() ? ROLE_SYSTEM_PAGETABLIST : Base::DefaultAccRole(); }
+
+void STabCtrl::GetAccChildren(std::vector<SWindow*>& out) const
+{
+    if (!HasTabs()) {
+        Base::GetAccChildren(out);
+        return;
+    }
+    // Every page is a tab, the hidden ones too; the shown one holds the page's widgets.
+    for (SWindow* c : m_children) {
+        if (dynamic_cast<STabPage*>(c)) out.push_back(c);
+        else if (c->IsVisible() && c->GetAccRole() != 0) out.push_back(c);
+        else if (c->IsVisible()) c->GetAccChildren(out);
+    }
 }
 
 } // namespace SOUI

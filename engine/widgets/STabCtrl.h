@@ -22,9 +22,18 @@ public:
     int GetCurSel() const { return m_curSel; }
     // Shows page index and raises EventTabSelChanged; false when out of range.
     BOOL SetCurSel(int index);
+    // Without tabs (tabHeight 0) the control and its pages are plain containers to assistive
+    // tools; with them, a page tab list whose pages are its tabs.
+    bool HasTabs() const { return m_tabHeight > 0; }
+    RECT TabRect(int index) const;
+    // -1 when page is not one of this control's.
+    int IndexOf(const STabPage* page) const;
+    void GetAccChildren(std::vector<SWindow*>& out) const override;
+
+protected:
+    LONG DefaultAccRole() const override;
 
 private:
-    RECT TabRect(int index) const;
     int TabFromPoint(POINT pt) const;
 
     int m_curSel = 0;

@@ -24,10 +24,11 @@ HRESULT SetFlag(UINT& fmt, UINT clearMask, UINT set)
 }
 } // namespace
 
-SWindow::SWindow() = default;
+SWindow::SWindow() : m_accId(NextAccId()) {}
 
 SWindow::~SWindow()
 {
+    ReleaseAccessible();
     if (m_host) m_host->OnWidgetDestroyed(this);
     for (SWindow* c : m_children) delete c;
 }
@@ -245,6 +246,15 @@ HRESULT SWindow::SetAttribute(const std::wstring& name, const std::wstring& valu
         {L"drawFocusRect", [](SWindow& w, const std::wstring& v) -> HRESULT {
              return ParseBool(v, w.m_drawFocusRect) ? S_FALSE : E_FAIL;
          }},
+        {L"accName", [](SWindow& w, const std::wstring& v) -> HRESULT {
+             auto* mgr = SResProviderMgr::getSingletonPtr();
+             w.m_accName = mgr ? mgr->GetString(v) : v;
+             w.NotifyAccEvent(EVENT_OBJECT_NAMECHANGE);
+             return S_FALSE;
+         }},
+        {L"accRole", [](SWindow& w, const std::wstring& v) -> HRESULT {
+             return ParseAccRole(v, w.m_accRole) ? S_FALSE : E_FAIL;
+         }},
         // The horizontal text inset of style classes: accepted, not drawn.
         {L"margin-x", [](SWindow&, const std::wstring&) -> HRESULT { return S_FALSE; }},
         {L"margin-y", [](SWindow&, const std::wstring&) -> HRESULT { return S_FALSE; }},
@@ -264,6 +274,8 @@ void SWindow::SetWindowTextW(const std::wstring& text)
     m_text = text;
     if (m_width < 0 || m_height < 0) RequestRelayout();
     Invalidate();
+    // A countdown or a company name read out as it changes.
+    if (m_accName.empty()) NotifyAccEvent(EVENT_OBJECT_NAMECHANGE);
 }
 
 DWORD SWindow::ModifyState(DWORD add, DWORD remove, BOOL update)

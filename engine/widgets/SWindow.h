@@ -8,9 +8,12 @@
 #include "engine/core/SEventSet.h"
 #include "engine/core/SObject.h"
 
+struct IAccessible;
+
 namespace SOUI {
 
 class SHostWnd;
+class SAccessible;
 
 // A windowless widget: a node of the host window's tree with its own rectangle, look and events.
 class SWindow : public SObject {
@@ -141,8 +144,47 @@ public:
     // Where "pos", "width" and "height" put this widget inside a parent's client rectangle.
     RECT CalcPosition(const RECT& parentClient);
 
+    // Accessibility (engine/widgets/SWindowAccess.cpp). The role of this widget's own object;
+    // 0: it has none and its children stand in its place (a plain container). The layout's
+    // "accRole" overrides the class's role, "accName" the name the widget would show.
+    LONG GetAccRole() const;
+    std::wstring GetAccName() const;
+    // False when the widget has no value; an edit's value is its text.
+    virtual bool GetAccValue(std::wstring&) const { return false; }
+    virtual DWORD GetAccState() const;
+    // Where its object is, in screen pixels.
+    virtual RECT GetAccScreenRect() const;
+    // Empty when there is none.
+    virtual std::wstring GetAccDefaultAction() const { return L""; }
+    // Does it now; the host runs it after the client's call has returned.
+    virtual void DoAccDefaultAction() {}
+    // SELFLAG_TAKESELECTION; false when the widget cannot be selected.
+    virtual bool AccTakeSelection() { return false; }
+    virtual SWindow* GetAccSelection() const { return nullptr; }
+    // The widgets whose objects are this one's children, in layout order (hidden ones left out).
+    virtual void GetAccChildren(std::vector<SWindow*>& out) const;
+    // The nearest ancestor with an object of its own; nullptr for the host's root.
+    SWindow* GetAccParent() const;
+    // This widget when it has an object of its own, else the nearest ancestor that has.
+    SWindow* GetAccObjectWidget();
+    // Unique in the process and positive; events name the widget by its negation.
+    LONG GetAccId() const { return m_accId; }
+    // The descendant with that id among the accessible children, at any depth; nullptr if none.
+    SWindow* FindAccDescendant(LONG id) const;
+    // Made on first use and kept until the widget goes; the caller gets a reference of its own.
+    IAccessible* GetAccessible();
+    // A WinEvent for this widget's object (or the nearest ancestor that has one), when its host
+    // window exists and shows.
+    void NotifyAccEvent(DWORD event);
+
 protected:
     void NotifyPlacement(); // the subtree, after a move or a visibility change
+    // The class's role and name, where the layout gives none.
+    virtual LONG DefaultAccRole() const;
+    virtual std::wstring DefaultAccName() const;
+    static LONG NextAccId();
+    static bool ParseAccRole(const std::wstring& v, LONG& role);
+    void ReleaseAccessible();
     void DrawFocusCue(IRenderTarget* rt);
     bool IsAnchoredLayout() const { return !m_pos.empty(); }
 
@@ -172,6 +214,10 @@ protected:
     SAutoRefPtr<ISkinObj> m_skin;
     ULONG_PTR m_userData = 0;
     SEventSet m_evtSet;
+    std::wstring m_accName;
+    LONG m_accRole = -1; // -1: the class's
+    LONG m_accId;
+    SAccessible* m_acc = nullptr;
 };
 
 } // namespace SOUI

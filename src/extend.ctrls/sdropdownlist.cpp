@@ -28,7 +28,8 @@ SIZE SDropdownList::GetDropSize()
     SWindow* ownerWnd = owner ? owner->GetDropDownOwner() : nullptr;
     RECT rc = ownerWnd ? ownerWnd->GetWindowRect() : RECT{0, 0, 0, 0};
     int rows = m_pListView ? m_pListView->GetItemLocator()->GetTotalHeight() : 0;
-    return SIZE{rc.right - rc.left, rows + Scaled(2)};
+    // One pixel of border above and one below, each scaled on its own as the list's margin is.
+    return SIZE{rc.right - rc.left, rows + 2 * Scaled(1)};
 }
 
 void SDropdownList::Park()

@@ -7,7 +7,7 @@
 struct IDropdownList {
     // FALSE when the native window cannot be made; an empty node leaves the pop-up empty.
     virtual BOOL CreateFromTemplate(pugi::xml_node node) = 0;
-    // The owner's width, and the total height of the list's rows + 2 for the border.
+    // The owner's width, and the total height of the list's rows + a pixel of border above and below.
     virtual SIZE GetDropSize() = 0;
 
 protected:
