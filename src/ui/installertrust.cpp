@@ -5,7 +5,10 @@
 #include <wincrypt.h>
 #include <wintrust.h>
 
+#include <algorithm>
+#include <cstring>
 #include <cwctype>
+#include <vector>
 
 #include "engine/core/SSystemFunction.h"
 
@@ -22,7 +25,10 @@ struct Trust {
     decltype(&WTHelperGetProvSignerFromChain) signer =
         SystemFunction<decltype(signer)>(L"wintrust.dll", "WTHelperGetProvSignerFromChain");
     decltype(&CryptHashCertificate2) hash = SystemFunction<decltype(hash)>(L"crypt32.dll", "CryptHashCertificate2");
-    bool Complete() const { return verify && providerData && signer && hash; }
+    decltype(&CryptEncodeObjectEx) encode = SystemFunction<decltype(encode)>(L"crypt32.dll", "CryptEncodeObjectEx");
+    decltype(&CertGetEnhancedKeyUsage) usage =
+        SystemFunction<decltype(usage)>(L"crypt32.dll", "CertGetEnhancedKeyUsage");
+    bool Complete() const { return verify && providerData && signer && hash && encode && usage; }
 };
 
 const Trust& TrustFunctions()
@@ -56,42 +62,85 @@ std::wstring Code(const wchar_t* what, DWORD code)
     return buf;
 }
 
-// SHA-256 of the signer's own certificate (the first of its chain), as the provider
-// data of a finished verification holds it; empty when it cannot be read.
-std::wstring SignerSha256(const Trust& trust, HANDLE stateData)
+// The signer's own certificate (the first of its chain), as the provider data of a
+// finished verification holds it.
+PCCERT_CONTEXT SignerCertificate(const Trust& trust, HANDLE stateData)
 {
     CRYPT_PROVIDER_DATA* provider = trust.providerData(stateData);
     CRYPT_PROVIDER_SGNR* signer = provider ? trust.signer(provider, 0, FALSE, 0) : nullptr;
-    if (!signer || signer->csCertChain == 0 || !signer->pasCertChain || !signer->pasCertChain[0].pCert)
+    if (!signer || signer->csCertChain == 0 || !signer->pasCertChain)
+        return nullptr;
+    return signer->pasCertChain[0].pCert;
+}
+
+// SHA-256 of the certificate's SubjectPublicKeyInfo (DER), as `openssl pkey -pubin
+// -outform DER | sha256sum` gives it; empty when it cannot be made. The key, not the
+// certificate: a renewed certificate on the same key keeps its digest.
+std::wstring PublicKeySha256(const Trust& trust, PCCERT_CONTEXT cert)
+{
+    BYTE* encoded = nullptr;
+    DWORD encodedSize = 0;
+    if (!trust.encode(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, &cert->pCertInfo->SubjectPublicKeyInfo,
+                      CRYPT_ENCODE_ALLOC_FLAG, nullptr, &encoded, &encodedSize))
         return {};
-    PCCERT_CONTEXT cert = signer->pasCertChain[0].pCert;
     BYTE hash[32] = {};
     DWORD size = sizeof hash;
     // Crypt32's CNG hashing (Vista and later); the legacy default provider has no SHA-256.
-    if (!trust.hash(L"SHA256", 0, nullptr, cert->pbCertEncoded, cert->cbCertEncoded, hash, &size) ||
-        size != sizeof hash)
+    const BOOL hashed = trust.hash(L"SHA256", 0, nullptr, encoded, encodedSize, hash, &size);
+    LocalFree(encoded);
+    if (!hashed || size != sizeof hash)
         return {};
     return Hex(hash, size);
 }
 
-}  // namespace
-
-bool IsSignerPin(const std::wstring& sha256Hex)
+// Whether the certificate names code signing among its extended key usages. One without
+// the extension counts as not meant for it: a publisher's certificate always has it.
+bool MeantForCodeSigning(const Trust& trust, PCCERT_CONTEXT cert)
 {
-    if (sha256Hex.size() != 64)
+    DWORD size = 0;
+    if (!trust.usage(cert, CERT_FIND_EXT_ONLY_ENHKEY_USAGE_FLAG, nullptr, &size) || size == 0)
         return false;
-    for (wchar_t c : sha256Hex)
-        if (!iswxdigit(c))
-            return false;
-    return true;
+    std::vector<BYTE> buffer(size);
+    auto* usage = reinterpret_cast<CERT_ENHKEY_USAGE*>(buffer.data());
+    if (!trust.usage(cert, CERT_FIND_EXT_ONLY_ENHKEY_USAGE_FLAG, usage, &size))
+        return false;
+    for (DWORD i = 0; i < usage->cUsageIdentifier; ++i)
+        if (usage->rgpszUsageIdentifier[i] && strcmp(usage->rgpszUsageIdentifier[i], szOID_PKIX_KP_CODE_SIGNING) == 0)
+            return true;
+    return false;
 }
 
-bool HoldTrustedInstaller(const std::wstring& path, const std::wstring& pinnedSha256Hex, KernelHandle& held,
+// The digests of a key set, lower case; empty when the set is malformed.
+std::vector<std::wstring> KeyDigests(const std::wstring& keys)
+{
+    std::vector<std::wstring> digests;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = keys.find(L',', start);
+        const std::wstring one = Lower(keys.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start));
+        if (one.size() != 64 || one.find_first_not_of(L"0123456789abcdef") != std::wstring::npos)
+            return {};
+        digests.push_back(one);
+        if (comma == std::wstring::npos)
+            return digests;
+        start = comma + 1;
+    }
+}
+
+}  // namespace
+
+bool HasPublisherKeys(const std::wstring& keys)
+{
+    return !KeyDigests(keys).empty();
+}
+
+bool HoldTrustedInstaller(const std::wstring& path, const std::wstring& publisherKeys, KernelHandle& held,
                           std::wstring& why)
 {
     held.reset();
-    if (!IsSignerPin(pinnedSha256Hex)) {
-        why = L"this build pins no publisher certificate";
+    const std::vector<std::wstring> digests = KeyDigests(publisherKeys);
+    if (digests.empty()) {
+        why = L"this build pins no publisher key";
         return false;
     }
     const Trust& functions = TrustFunctions();
@@ -99,11 +148,21 @@ bool HoldTrustedInstaller(const std::wstring& path, const std::wstring& pinnedSh
         why = L"the system's signature check cannot be loaded";
         return false;
     }
-    // Read sharing only, from before the check until the shell has started the file.
+    // Read sharing only, from before the check until the file has been started. A link
+    // is opened as itself, never followed: what is checked is what the name holds.
     KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file.valid()) {
         why = Code(L"cannot be opened alone for reading, error", GetLastError());
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!GetFileInformationByHandle(file.get(), &information)) {
+        why = Code(L"its attributes cannot be read, error", GetLastError());
+        return false;
+    }
+    if (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) {
+        why = Code(L"not a plain file, attributes", information.dwFileAttributes);
         return false;
     }
 
@@ -122,7 +181,9 @@ bool HoldTrustedInstaller(const std::wstring& path, const std::wstring& pinnedSh
     data.dwStateAction = WTD_STATEACTION_VERIFY;
     GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
     const LONG trust = functions.verify(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
-    const std::wstring signer = trust == 0 ? SignerSha256(functions, data.hWVTStateData) : std::wstring();
+    PCCERT_CONTEXT cert = trust == 0 ? SignerCertificate(functions, data.hWVTStateData) : nullptr;
+    const std::wstring signer = cert ? PublicKeySha256(functions, cert) : std::wstring();
+    const bool codeSigning = cert && MeantForCodeSigning(functions, cert);
     data.dwStateAction = WTD_STATEACTION_CLOSE;
     functions.verify(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
 
@@ -134,10 +195,39 @@ bool HoldTrustedInstaller(const std::wstring& path, const std::wstring& pinnedSh
         why = L"the signer's certificate cannot be read";
         return false;
     }
-    if (signer != Lower(pinnedSha256Hex)) {
-        why = L"signed by another certificate, SHA-256 " + signer;
+    if (!codeSigning) {
+        why = L"the signer's certificate is not meant for code signing";
+        return false;
+    }
+    if (std::find(digests.begin(), digests.end(), signer) == digests.end()) {
+        why = L"signed with another key, SHA-256 " + signer;
         return false;
     }
     held = std::move(file);
     return true;
+}
+
+std::wstring HeldFilePath(const KernelHandle& held)
+{
+    if (!held.valid())
+        return {};
+    std::vector<wchar_t> buffer(MAX_PATH);
+    DWORD length = GetFinalPathNameByHandleW(held.get(), buffer.data(), static_cast<DWORD>(buffer.size()),
+                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length >= buffer.size()) {
+        buffer.resize(length + 1);
+        length = GetFinalPathNameByHandleW(held.get(), buffer.data(), static_cast<DWORD>(buffer.size()),
+                                           FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    }
+    if (length == 0 || length >= buffer.size())
+        return {};
+    std::wstring path(buffer.data(), length);
+    // The "\\?\" form is kept only where a path needs it: beyond MAX_PATH.
+    if (path.size() - 4 < MAX_PATH) {
+        if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+            path = L"\\" + path.substr(7);
+        else if (path.compare(0, 4, L"\\\\?\\") == 0)
+            path = path.substr(4);
+    }
+    return path;
 }
