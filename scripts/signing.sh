@@ -92,7 +92,7 @@ fi
 
 # start_timestamp_service [PREFIX...]: starts the local timestamping service (scripts/
 # timestamp-service), run through PREFIX (for example faketime DATE) if given; sets
-# TSA_URL and TSA_PID. stop_timestamp_service ends it.
+# TSA_URL, TSA_PID and TSA_SERVICE_PID. stop_timestamp_service ends it.
 start_timestamp_service() {
   local portfile
   portfile=$(mktemp -u "${TMPDIR:-/tmp}/lumora-tsa.XXXXXX")
@@ -103,15 +103,20 @@ start_timestamp_service() {
     sleep 0.1
   done
   [ -s "$portfile" ] || { echo "the timestamping service did not start" >&2; return 1; }
-  TSA_URL=http://127.0.0.1:$(cat "$portfile")/
+  local port pid
+  read -r port pid <"$portfile"
   rm -f "$portfile"
+  TSA_URL=http://127.0.0.1:$port/
+  # The service itself: a PREFIX such as faketime runs it as a child of its own.
+  TSA_SERVICE_PID=$pid
 }
 stop_timestamp_service() {
+  [ -n "${TSA_SERVICE_PID:-}" ] && kill "$TSA_SERVICE_PID" 2>/dev/null
   if [ -n "${TSA_PID:-}" ]; then
     kill "$TSA_PID" 2>/dev/null || true
     wait "$TSA_PID" 2>/dev/null || true
   fi
-  TSA_PID=
+  TSA_PID= TSA_SERVICE_PID=
 }
 
 # sign_file FILE [TIMESTAMP_URL]: Authenticode signature (SHA-256) in place, with the chain,

@@ -291,6 +291,7 @@ TEST_F(UpgradeFlowTest, only_the_publishers_installer_is_offered) {
         const wchar_t* pin;
         bool offered;
         const char* said;  // in the debug line of a refusal
+        bool link = false;  // the case is a symbolic link
     } cases[] = {
         // The keys pinned, in the certificates of their lifetime.
         {"signed as released", copy(L"pinned.exe"), kSignerSha256, true, ""},
@@ -305,9 +306,11 @@ TEST_F(UpgradeFlowTest, only_the_publishers_installer_is_offered) {
         // Not the publisher's key.
         {"unsigned", copy(L"unsigned.exe"), kSignerSha256, false, "signature not accepted"},
         {"another key, same CA", copy(L"other-key.exe"), kSignerSha256, false, "another key"},
+        {"the publisher's key, from a CA the system does not trust", copy(L"untrusted-ca.exe"), kSignerSha256, false,
+         "signature not accepted"},
         {"a link to the publisher's installer", [](const std::wstring& t) {
              return CreateSymbolicLinkW(t.c_str(), Variant(L"pinned.exe").c_str(), 0x2) != 0;
-         }, kSignerSha256, false, "not a plain file"},
+         }, kSignerSha256, false, "not a plain file", true},
         {"one byte changed after signing", changed(m_setup.size() / 2), kSignerSha256, false, "signature not accepted"},
         {"one header byte changed after signing", changed(0x100), kSignerSha256, false, "signature not accepted"},
         {"truncated", [this](const std::wstring& t) { return WriteFileBytes(t, m_setup.substr(0, m_setup.size() - 1000)); },
@@ -325,6 +328,13 @@ TEST_F(UpgradeFlowTest, only_the_publishers_installer_is_offered) {
         m_debug.clear();
         const std::wstring installer = dir.File(L"MoravelUpgrade_2.0.exe");
         ASSERT_TRUE(c.make(installer));
+        // Wine 8 answers CreateSymbolicLinkW with success and makes nothing usable
+        // (measured: no entry of that name afterwards).
+        const DWORD attributes = GetFileAttributesW(installer.c_str());
+        if (c.link && (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))) {
+            std::printf("skipped \"%s\": this system shows no reparse point\n", c.why);
+            continue;
+        }
         const std::string before = ReadFileBytes(installer);
         UpgradeHooks hooks = Hooks();
         DWORD writeError = 0, renamed = 1, deleted = 1;
