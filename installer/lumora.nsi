@@ -154,6 +154,8 @@ FunctionEnd
 ; What the setup says when it stops: on its page, and in silent mode as one line of
 ; $INSTDIR\setup.log (beside app\ and Moravel\, never inside Moravel\) with exit code 3.
 Var Failure
+; "writing" while the new files are written: a failure then is the disk's.
+Var Stage
 Function LogLine
   Exch $0
   Push $1
@@ -227,12 +229,16 @@ Section "-program"
   ; 1. The new files beside the old ones. A write that fails (a full disk) ends the
   ; setup here, through .onInstFailed: nothing of the installed program has changed.
   RMDir /r "$INSTDIR\app.new"
+  StrCpy $Stage "writing"
   SetOutPath "$INSTDIR\app.new"
   File "${STAGE}\app\render-gdid.dll"
   !insertmacro PAUSE_POINT after-first-file
   File "${STAGE}\app\imgdecoder-gdipd.dll"
   File "${STAGE}\app\Moravel.exe"
   !insertmacro PAUSE_POINT after-last-file
+  StrCpy $Stage ""
+  ; Out of app.new\: a folder that is any process's current one cannot be removed.
+  SetOutPath "$INSTDIR"
 
   ; 2. Every old file must be replaceable, and is copied aside first.
   CreateDirectory "$INSTDIR\app"
@@ -297,7 +303,8 @@ SectionEnd
 ; A write that failed (the disk full) aborts the setup before the swap: the new files
 ; go, the installed program stays as it was.
 Function .onInstFailed
-  ${If} $Failure == ""
+  ${If} $Stage == "writing"
+    SetOutPath "$INSTDIR"
     RMDir /r "$INSTDIR\app.new"
     Push "写入新文件失败（磁盘已满或无法写入），安装已取消；原有程序未被更改。"
     Call LogLine
@@ -307,6 +314,9 @@ FunctionEnd
 
 Section "-un.program"
   Call un.WaitForProgramEnd
+  RMDir /r "$INSTDIR\app.new"
+  RMDir /r "$INSTDIR\app.old"
+  Delete "$INSTDIR\setup.log"
   Delete "$INSTDIR\app\Moravel.exe"
   Delete "$INSTDIR\app\render-gdid.dll"
   Delete "$INSTDIR\app\imgdecoder-gdipd.dll"
