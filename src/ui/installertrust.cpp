@@ -253,7 +253,8 @@ bool TimestampedAt(const Trust& trust, HCRYPTMSG signedMsg, FILETIME& when, std:
         why = L"its timestamp cannot be read";
         return false;
     }
-    // The signer's whole record: Wine answers no narrower question about it (measured).
+    // The signer's whole record: under Wine 8 the narrower questions (its unauthenticated
+    // attributes, its encrypted digest) did not both answer (measured).
     const std::vector<BYTE> signerBytes = MessageParam(ts, signedMsg, CMSG_SIGNER_INFO_PARAM);
     const CRYPT_DATA_BLOB* token = nullptr;
     std::vector<BYTE> signature;
