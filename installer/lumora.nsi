@@ -106,6 +106,116 @@ FunctionEnd
 !insertmacro WAIT_FOR_PROGRAM_END "" "安装"
 !insertmacro WAIT_FOR_PROGRAM_END "un." "卸载"
 
+; The program's files. Each is written beside the old one first (app.new\), then the
+; old ones are copied aside (app.old\), then each new one replaces its old one by a
+; rename, the program last: until then the old program starts as before, and a failure
+; puts back what was replaced.
+!macro RESTORE_FILE NAME
+  ${If} ${FileExists} "$INSTDIR\app.old\${NAME}"
+    System::Call 'kernel32::MoveFileExW(w "$INSTDIR\app.old\${NAME}", w "$INSTDIR\app\${NAME}", i 0x9) i.r0'
+  ${EndIf}
+!macroend
+; Fails the setup (see Failure) when the file cannot be replaced: held open by another
+; program without delete sharing (a virus scanner, a copy still running).
+!macro CHECK_REPLACEABLE NAME
+  ${If} ${FileExists} "$INSTDIR\app\${NAME}"
+  ${AndIf} $Failure == ""
+    ; DELETE access with every sharing: refused exactly when a handle shuts deleters out.
+    System::Call 'kernel32::CreateFileW(w "$INSTDIR\app\${NAME}", i 0x00010000, i 7, p 0, i 3, i 0x80, p 0) p.r0 ?e'
+    Pop $1
+    ${If} $0 P= -1
+      StrCpy $Failure "文件 app\${NAME} 正被其他程序占用，无法替换（错误 $1）。"
+    ${Else}
+      System::Call 'kernel32::CloseHandle(p r0)'
+    ${EndIf}
+  ${EndIf}
+!macroend
+!macro BACK_UP NAME
+  ${If} ${FileExists} "$INSTDIR\app\${NAME}"
+  ${AndIf} $Failure == ""
+    ClearErrors
+    CopyFiles /SILENT "$INSTDIR\app\${NAME}" "$INSTDIR\app.old"
+    ${If} ${Errors}
+      StrCpy $Failure "无法备份 app\${NAME}（磁盘已满？）。"
+    ${EndIf}
+  ${EndIf}
+!macroend
+!macro SWAP_IN NAME
+  ${If} $Failure == ""
+    ; MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH: one rename, old or new, never neither.
+    System::Call 'kernel32::MoveFileExW(w "$INSTDIR\app.new\${NAME}", w "$INSTDIR\app\${NAME}", i 0x9) i.r0 ?e'
+    Pop $1
+    ${If} $0 = 0
+      StrCpy $Failure "无法替换 app\${NAME}（错误 $1）。"
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; What the setup says when it stops: on its page, and in silent mode as one line of
+; $INSTDIR\setup.log (beside app\ and Moravel\, never inside Moravel\) with exit code 3.
+Var Failure
+; "writing" while the new files are written: a failure then is the disk's.
+Var Stage
+Function LogLine
+  Exch $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  Push $5
+  Push $6
+  Push $7
+  ${GetTime} "" "L" $1 $2 $3 $4 $5 $6 $7
+  ClearErrors
+  FileOpen $4 "$INSTDIR\setup.log" a
+  ${IfNot} ${Errors}
+    FileSeek $4 0 END
+    FileWriteUTF16LE /BOM $4 "$3-$2-$1 $5:$6:$7 ${VERSION}: $0$\r$\n"
+    FileClose $4
+  ${EndIf}
+  Pop $7
+  Pop $6
+  Pop $5
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; Test runs may stop the setup at a named point (LUMORA_SETUP_PAUSE_AT), to be killed
+; there: it creates the file LUMORA_SETUP_PAUSED names and waits.
+!macro PAUSE_POINT NAME
+  Push "${NAME}"
+  Call PausePoint
+!macroend
+Function PausePoint
+  Exch $0
+  Push $1
+  ReadEnvStr $1 LUMORA_SETUP_PAUSE_AT
+  ${If} $1 == $0
+    ReadEnvStr $1 LUMORA_SETUP_PAUSED
+    FileOpen $1 $1 w
+    FileClose $1
+    wait:
+      Sleep 1000
+      Goto wait
+  ${EndIf}
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; Puts back what a run killed during its swap replaced: app.old\ holds the old files
+; for as long as the swap runs.
+Function RestoreInterruptedSwap
+  ${If} ${FileExists} "$INSTDIR\app.old\*.*"
+    !insertmacro RESTORE_FILE Moravel.exe
+    !insertmacro RESTORE_FILE render-gdid.dll
+    !insertmacro RESTORE_FILE imgdecoder-gdipd.dll
+    RMDir /r "$INSTDIR\app.old"
+  ${EndIf}
+FunctionEnd
+
 Function StartProgram
   SetOutPath "$INSTDIR\app"
   Exec '"$INSTDIR\app\Moravel.exe"'
@@ -113,11 +223,54 @@ FunctionEnd
 
 Section "-program"
   Call WaitForProgramEnd
+  Call RestoreInterruptedSwap
+  StrCpy $Failure ""
 
-  SetOutPath "$INSTDIR\app"
-  File "${STAGE}\app\Moravel.exe"
+  ; 1. The new files beside the old ones. A write that fails (a full disk) ends the
+  ; setup here, through .onInstFailed: nothing of the installed program has changed.
+  RMDir /r "$INSTDIR\app.new"
+  StrCpy $Stage "writing"
+  SetOutPath "$INSTDIR\app.new"
   File "${STAGE}\app\render-gdid.dll"
+  !insertmacro PAUSE_POINT after-first-file
   File "${STAGE}\app\imgdecoder-gdipd.dll"
+  File "${STAGE}\app\Moravel.exe"
+  !insertmacro PAUSE_POINT after-last-file
+  StrCpy $Stage ""
+  ; Out of app.new\: a folder that is any process's current one cannot be removed.
+  SetOutPath "$INSTDIR"
+
+  ; 2. Every old file must be replaceable, and is copied aside first.
+  CreateDirectory "$INSTDIR\app"
+  !insertmacro CHECK_REPLACEABLE render-gdid.dll
+  !insertmacro CHECK_REPLACEABLE imgdecoder-gdipd.dll
+  !insertmacro CHECK_REPLACEABLE Moravel.exe
+  RMDir /r "$INSTDIR\app.old"
+  CreateDirectory "$INSTDIR\app.old"
+  !insertmacro BACK_UP render-gdid.dll
+  !insertmacro BACK_UP imgdecoder-gdipd.dll
+  !insertmacro BACK_UP Moravel.exe
+
+  ; 3. The swap, the program last.
+  !insertmacro SWAP_IN render-gdid.dll
+  !insertmacro PAUSE_POINT during-swap
+  !insertmacro SWAP_IN imgdecoder-gdipd.dll
+  !insertmacro SWAP_IN Moravel.exe
+  ${If} $Failure != ""
+    Call RestoreInterruptedSwap
+    RMDir /r "$INSTDIR\app.new"
+    RMDir /r "$INSTDIR\app.old"
+    Push $Failure
+    Call LogLine
+    DetailPrint $Failure
+    SetDetailsView show
+    MessageBox MB_OK|MB_ICONSTOP "$Failure$\r$\n$\r$\n${PRODUCT} 未被更改，仍可照常使用。" /SD IDOK
+    SetErrorLevel 3
+    Abort "$Failure"
+  ${EndIf}
+  ; 4. Only now are the old files removed.
+  RMDir /r "$INSTDIR\app.old"
+  RMDir /r "$INSTDIR\app.new"
 
   ; The working folder is the merchant's: what is there stays as it is.
   SetOutPath "$INSTDIR\Moravel"
@@ -147,8 +300,23 @@ Section "-program"
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" "$0"
 SectionEnd
 
+; A write that failed (the disk full) aborts the setup before the swap: the new files
+; go, the installed program stays as it was.
+Function .onInstFailed
+  ${If} $Stage == "writing"
+    SetOutPath "$INSTDIR"
+    RMDir /r "$INSTDIR\app.new"
+    Push "写入新文件失败（磁盘已满或无法写入），安装已取消；原有程序未被更改。"
+    Call LogLine
+    SetErrorLevel 3
+  ${EndIf}
+FunctionEnd
+
 Section "-un.program"
   Call un.WaitForProgramEnd
+  RMDir /r "$INSTDIR\app.new"
+  RMDir /r "$INSTDIR\app.old"
+  Delete "$INSTDIR\setup.log"
   Delete "$INSTDIR\app\Moravel.exe"
   Delete "$INSTDIR\app\render-gdid.dll"
   Delete "$INSTDIR\app\imgdecoder-gdipd.dll"

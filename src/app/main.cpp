@@ -20,6 +20,9 @@ using namespace SOUI;
 namespace {
 
 const wchar_t kAlreadyRunning[] = L"已经有一个程序在运行,您不能同时运行两个及以上本程序!！";
+const wchar_t kNoWorkingFolder[] =
+    L"找不到程序的工作文件夹 Moravel（应与程序所在的 app 文件夹并列），程序无法启动。请重新安装本程序。";
+constexpr int kNoWorkingFolderExitCode = 3;
 
 // Without its window the program could do nothing but hold the single-instance mutex.
 void TellNoWindow()
@@ -37,13 +40,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
         return 0;
     }
 
+    // The profile, the card pictures and the upgrades live in the working folder; without
+    // it they would be read and written wherever the program happened to be started.
+    if (!EnterWorkingFolder()) {
+        MessageBoxW(nullptr, kNoWorkingFolder, L"错误", MB_ICONERROR);
+        return kNoWorkingFolderExitCode;
+    }
+
     // Declared in reverse order of their release at shutdown.
     OleSession ole;
     if (!ole.Ok())
         DebugLine(L"OleInitialize failed");
     UiEngine engine;
-    // The profile lives in the working folder, so this comes before any profile access.
-    EnterWorkingFolder();
     if (!engine.Init(instance)) {
         // Nothing can be drawn without it; say why instead of vanishing.
         MessageBoxW(nullptr, L"无法加载界面组件 render-gdid.dll，请重新安装本程序。", L"错误", MB_ICONERROR);

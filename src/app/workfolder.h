@@ -7,5 +7,6 @@
 std::wstring WorkingFolderFor(const std::wstring& exePath);
 
 // Makes the working folder of this executable the current directory. When the
-// folder does not exist the current directory stays as it is; returns whether it changed.
+// folder does not exist the current directory stays as it is and false is returned:
+// the program must then not start.
 bool EnterWorkingFolder();

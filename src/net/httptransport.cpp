@@ -61,22 +61,36 @@ bool ReadArrived(HINTERNET request, char* buffer, DWORD size, DWORD& got)
     return InternetReadFile(request, buffer, available < size ? available : size, &got) != FALSE;
 }
 
-// After a secure request: whether the answer still came over TLS. WinINet follows
-// redirects by itself, and one to an http:// URL would hand the answer to anyone on
-// the path.
-bool StayedSecure(HINTERNET request)
+// Where a 3xx answer to a GET of `from` may lead: its Location when both are https://
+// (a path on the same origin is completed from `from`); empty for anything else. The
+// platform never follows on its own: a 307 would send a POST's body on, to wherever
+// the answer names, before any check of ours could stop it.
+std::string SecureRedirectTarget(HINTERNET request, const std::string& from)
 {
-    std::vector<char> url(512, '\0');
-    DWORD size = static_cast<DWORD>(url.size());
-    if (!InternetQueryOptionA(request, INTERNET_OPTION_URL, url.data(), &size)) {
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-            return false;
-        url.assign(size + 1, '\0');
-        size = static_cast<DWORD>(url.size());
-        if (!InternetQueryOptionA(request, INTERNET_OPTION_URL, url.data(), &size))
-            return false;
+    if (!StartsWithNoCase(from, "https://"))
+        return {};
+    char location[2048] = {};
+    DWORD size = sizeof location - 1;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_LOCATION, location, &size, nullptr))
+        return {};
+    std::string to(location, size);
+    for (char c : to) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7F || c == '\\')
+            return {};
     }
-    return std::strncmp(url.data(), "https://", 8) == 0;
+    if (to.size() > 1 && to[0] == '/' && to[1] != '/')
+        to = from.substr(0, from.find('/', 8)) + to;
+    return StartsWithNoCase(to, "https://") ? to : std::string();
+}
+
+// The ASCII reading of a URL, '?' for anything else: enough for its scheme and origin.
+std::string AsciiView(const std::wstring& url)
+{
+    std::string out;
+    for (wchar_t c : url)
+        out += c > 0 && c < 0x7F ? static_cast<char>(c) : '?';
+    return out;
 }
 
 bool Expired(ULONGLONG start, DWORD budgetMs)
@@ -157,7 +171,8 @@ HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const s
     // TLS with every certificate check WinINet makes: no flag that ignores one. GET
     // answers stay out of the URL cache: the poll would write the whole history (buyers'
     // tax numbers and bank accounts) to disk every 1.5 s, and nothing reads it back.
-    const DWORD requestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+    // Redirects are ours to judge (FollowRedirect), never followed by WinINet.
+    const DWORD requestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT |
                                (parts.secure ? INTERNET_FLAG_SECURE : 0);
     HINTERNET request = HttpOpenRequestA(m_connection.Get(), "GET", parts.page.c_str(), "HTTP/1.1",
                                          nullptr, nullptr, requestFlags, 0);
@@ -180,8 +195,6 @@ HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const s
     // A refused certificate ends here, like any other failed send.
     if (!HttpSendRequestA(request, headerText, static_cast<DWORD>(headers.size()), nullptr, 0))
         return Fail(m_cancelled ? HttpErrorCancelled : HttpErrorSend);
-    if (parts.secure && !StayedSecure(request))
-        return Fail(HttpErrorSend);
 
     std::vector<char> statusText(4096, '\0');
     DWORD statusSize = static_cast<DWORD>(statusText.size() - 1);
@@ -195,6 +208,8 @@ HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const s
     // WinINet reports a connection closed before any status line as a request without status.
     if (result.status < 100)
         return Fail(HttpErrorSend);
+    if (result.status >= 300 && result.status < 400)
+        return FollowRedirect(url, post, headers);
 
     std::uint64_t announced = 0;
     const bool hasLength = QueryContentLength(request, announced);
@@ -223,6 +238,19 @@ HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const s
     return result;
 }
 
+HttpExchange CHttpTransport::FollowRedirect(const std::string& url, bool post, const std::string& headers)
+{
+    // A POST is never sent again, anywhere: its body went where it was meant to go.
+    const std::string target =
+        post || m_redirectDepth >= kMaxRedirects ? std::string() : SecureRedirectTarget(m_request.Get(), url);
+    if (target.empty())
+        return Fail(HttpErrorSend);
+    ++m_redirectDepth;
+    HttpExchange result = Exchange(target, false, headers, std::string());
+    --m_redirectDepth;
+    return result;
+}
+
 bool CHttpTransport::DownloadToFile(const std::wstring& url, const std::wstring& path, bool failIfExists)
 {
     const DWORD existing = GetFileAttributesW(path.c_str());
@@ -237,17 +265,29 @@ bool CHttpTransport::DownloadToFile(const std::wstring& url, const std::wstring&
     if (!internet)
         return false;
     ApplyTimeouts(internet.Get(), m_limits);
-    // Closed after the answer, like every request (see Exchange).
-    InternetHandle request(InternetOpenUrlW(internet.Get(), url.c_str(), L"Connection: close\r\n",
-                                            static_cast<DWORD>(-1),
-                                            INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                                                INTERNET_FLAG_TRANSFER_BINARY,
-                                            0));
-    // An https URL gets TLS with full certificate checks (see Exchange).
-    if (!request || (url.compare(0, 8, L"https://") == 0 && !StayedSecure(request.Get())))
-        return false;
+    // Closed after the answer, like every request (see Exchange); redirects as there.
+    std::string current = AsciiView(url);
+    InternetHandle request;
     DWORD status = 0;
-    if (!QueryStatusNumber(request.Get(), status) || status != HTTP_STATUS_OK)
+    for (int hop = 0;; ++hop) {
+        // InternetOpenUrl speaks ftp and file too: only the web is meant here.
+        if (!StartsWithNoCase(current, "http://") && !StartsWithNoCase(current, "https://"))
+            return false;
+        const std::wstring address = hop == 0 ? url : std::wstring(current.begin(), current.end());
+        request.Reset(InternetOpenUrlW(internet.Get(), address.c_str(), L"Connection: close\r\n",
+                                       static_cast<DWORD>(-1),
+                                       INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                                           INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_NO_AUTO_REDIRECT,
+                                       0));
+        if (!request || !QueryStatusNumber(request.Get(), status))
+            return false;
+        if (status < 300 || status >= 400)
+            break;
+        current = hop < kMaxRedirects ? SecureRedirectTarget(request.Get(), current) : std::string();
+        if (current.empty())
+            return false;
+    }
+    if (status != HTTP_STATUS_OK)
         return false;
     std::uint64_t announced = 0;
     const bool hasLength = QueryContentLength(request.Get(), announced);

@@ -25,15 +25,18 @@ public:
     CHttpTransport& operator=(const CHttpTransport&) = delete;
 
     // POST (with `body`) or GET to an http:// or https:// URL; header block and body
-    // go out unchanged. Over https a refused certificate, or a redirect away from
-    // https, fails like a send (HttpErrorSend). Returns the answer body; empty after
-    // any failure (see LastError). Any status but one whose text holds "404" returns its body.
+    // go out unchanged. Over https a refused certificate fails like a send
+    // (HttpErrorSend). Redirects are never followed by WinINet: a GET over https follows
+    // at most kMaxRedirects to https:// addresses; any other 3xx (every one to a POST)
+    // fails like a send. Returns the answer body; empty after any failure (see
+    // LastError). Any status but one whose text holds "404" returns its body.
     std::string Request(const std::string& url, bool post, const std::string& headers, const std::string& body);
 
     // Request, with the failure, status and body apart.
     HttpExchange Exchange(const std::string& url, bool post, const std::string& headers, const std::string& body);
 
-    // Copies the URL's body into `path`. Only a complete answer with status 200
+    // Copies the body of an http:// or https:// URL into `path`, following redirects
+    // as a GET of Exchange does. Only a complete answer with status 200
     // reaches the target (written beside it first, then moved into place); on any
     // failure the target is left as it was and false is returned. With
     // `failIfExists` an existing file is never touched and nothing is fetched.
@@ -53,8 +56,12 @@ public:
     const HttpLimits& Limits() const { return m_limits; }
     void SetLimits(const HttpLimits& limits) { m_limits = limits; }
 
+    static constexpr int kMaxRedirects = 5;
+
 private:
     HttpExchange Fail(HttpInterfaceError code);
+    // The 3xx answer of the open request to `url`: its https target fetched, or a failure.
+    HttpExchange FollowRedirect(const std::string& url, bool post, const std::string& headers);
     void CloseHandles();
 
 
@@ -64,6 +71,7 @@ private:
     // Guards m_request against Cancel, which takes the handle over and closes it.
     std::mutex m_requestLock;
     FreshPostSlot m_post;
+    int m_redirectDepth = 0;
     // Declared parent first so that destruction closes the request first.
     InternetHandle m_internet;
     InternetHandle m_connection;

@@ -30,7 +30,8 @@ struct HttpLimits {
     std::size_t maxAnswerBytes = 16u << 20;
     // A download runs on the worker thread, which closing the window waits for.
     DWORD downloadDeadlineMs = 10 * 60 * 1000;
-    std::uint64_t maxDownloadBytes = 1ull << 30;
+    // The setup is about 1 MB; anything near this is not ours.
+    std::uint64_t maxDownloadBytes = 64ull << 20;
 };
 
 // One exchange as the transport saw it: failure, status and body kept apart.

@@ -2,16 +2,33 @@
 
 #include <cstdlib>
 
+bool StartsWithNoCase(const std::string& text, const std::string& lowerPrefix)
+{
+    if (text.size() < lowerPrefix.size())
+        return false;
+    for (size_t i = 0; i < lowerPrefix.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != lowerPrefix[i])
+            return false;
+    }
+    return true;
+}
+
 UrlParts SplitUrl(const std::string& url)
 {
     UrlParts parts;
     std::string rest = url;
     const std::string secureScheme = "https://";
     const std::string scheme = "http://";
-    if (rest.compare(0, secureScheme.size(), secureScheme) == 0) {
+    // Schemes are case-insensitive (RFC 3986): "HTTPS://" is TLS too, never plain.
+    if (StartsWithNoCase(rest, secureScheme)) {
         parts.secure = true;
         parts.port = 443;
         rest.erase(0, secureScheme.size());
+    } else if (StartsWithNoCase(rest, scheme)) {
+        rest.erase(0, scheme.size());
     } else {
         size_t at = rest.find(scheme);
         if (at != std::string::npos)

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "net/versionrecord.h"
 #include "ui/downloadfilethread.h"
@@ -15,11 +16,24 @@ extern const wchar_t kUpgradeQuestion[];
 // could name a file elsewhere (such a version is never downloaded nor offered).
 std::wstring InstallerFileName(const std::wstring& versionNo);
 
+// Whether `offered` is a later version than `own`, both dotted numbers compared number
+// by number ("1.10" after "1.9", "1.2" the same as "1.2.0"). Anything that is not dotted
+// decimal numbers, on either side, is never later.
+bool IsNewerVersion(const std::wstring& offered, const std::wstring& own);
+
+// Whether the installer may be fetched from `link`. Under an https:// service only an
+// https:// link; under an http:// one an http(s):// link whose host is the service's or
+// that of one of `siteUrls`. Schemes and hosts compare without regard to case; a link
+// whose host part holds user information, a backslash or anything but a plain host name
+// (and port) is refused.
+bool IsInstallerLinkAllowed(const std::wstring& link, const std::wstring& serviceUrl,
+                            const std::vector<std::wstring>& siteUrls);
+
 // The prompt's message-box style: OK only when the update is forced.
 UINT UpgradePromptStyle(const VersionRecord& latest);
 
-// Opens the installer with the shell ("open").
-void OpenInstaller(const std::wstring& path);
+// Starts the installer at its full path (no shell, no search); false when it did not start.
+bool OpenInstaller(const std::wstring& fullPath);
 
 // Where the upgrade meets the main window.
 struct UpgradeHooks {
@@ -30,31 +44,34 @@ struct UpgradeHooks {
     DownloadReporter report;
     // The prompt; returns the button pressed (IDOK agrees).
     std::function<int(const std::wstring& text, UINT style)> ask;
-    // The merchant agreed: start the installer and end the assistant.
+    // The merchant agreed: start the installer, named by the full path of the very file
+    // that was checked (held unchanged meanwhile), and end the assistant.
     std::function<void(const std::wstring& installer)> runInstaller;
 };
 
 enum class UpgradeStep {
-    None,            // no newer version, no usable answer, an unsafe version, no pinned publisher,
-                     // an installer refused, or a download already running
+    None,            // no newer version, no usable answer, an unsafe version or link, no pinned
+                     // publisher, an installer refused, or a download already running
     Offered,         // the installer was already there, signed, and has been offered
     DownloadStarted,
 };
 
 // The version check of the main window's initialisation and the upgrade behind it.
-// An installer is offered and run only when it carries the publisher's signature: the
-// signer's certificate must have the SHA-256 `signerSha256` (hex); without one nothing
-// is downloaded or offered.
+// Only a later version is taken, only from a link IsInstallerLinkAllowed accepts for the
+// service (ServiceBaseUrl) and the build's share and site pages, and an installer is
+// offered and run only when it carries the publisher's signature: the signer's public
+// key must be one of `publisherKeys` (see installertrust.h); without any nothing is
+// downloaded or offered.
 class CUpgradeFlow {
 public:
-    CUpgradeFlow(UpgradeHooks hooks, std::wstring signerSha256)
-        : m_hooks(std::move(hooks)), m_signer(std::move(signerSha256)) {}
+    CUpgradeFlow(UpgradeHooks hooks, std::wstring publisherKeys)
+        : m_hooks(std::move(hooks)), m_signer(std::move(publisherKeys)) {}
     // Waits for a running download (as closing the main window does).
     ~CUpgradeFlow() = default;
     CUpgradeFlow(const CUpgradeFlow&) = delete;
     CUpgradeFlow& operator=(const CUpgradeFlow&) = delete;
 
-    // Asks for the latest version; any difference from `ownVersion` is new. Offers
+    // Asks for the latest version; only a later one than `ownVersion` is new. Offers
     // an installer already present, or starts its download unless one runs.
     UpgradeStep Check(CHttpTransport& transport, const std::wstring& ownVersion);
 
@@ -78,6 +95,7 @@ private:
     UpgradeHooks m_hooks;
     std::wstring m_signer;
     VersionRecord m_latest;
+    std::wstring m_own;
     // Last, so it is destroyed first: the worker still uses the hooks until it ends.
     DownloadFileThread m_download;
 };

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "appinstance.h"
 #include "topwindows.h"
@@ -46,7 +47,6 @@ TEST(startup_routing, stored_user_decides_the_first_window)
         {"user stored in the working folder", true, true, false, main},
         // the working folder is where the profile is read, not the start folder
         {"working folder without user wins over the start folder", true, false, true, login},
-        {"no working folder: the start folder's profile", false, false, true, main},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -100,4 +100,34 @@ TEST(startup_single_instance, second_copy_is_refused_with_a_message_and_exit_cod
     EXPECT_EQ(second.WaitExit(15000), 0u);
     EXPECT_EQ(first.WaitExit(0), static_cast<DWORD>(STILL_ACTIVE)) << "the running copy must stay";
     EXPECT_TRUE(IsWindow(firstWnd));
+}
+
+// Without its working folder the program does not fall back on the folder it was started
+// in: it says so and ends with a non-zero code, before reading or writing anything.
+TEST(startup_working_folder, missing_folder_is_told_and_nothing_is_touched)
+{
+    AppInstallation inst(false);
+    ASSERT_TRUE(inst.Ok());
+    ASSERT_TRUE(WriteFileBytes(inst.StartDir() + L"\\ops.dat", kUserProfile));
+    AppProcess app(inst.Exe(), inst.StartDir());
+    ASSERT_TRUE(app.Started());
+    HWND box = WaitTopWindow(app.Pid(), L"#32770", 30000);
+    ASSERT_NE(box, nullptr) << "no message box";
+    EXPECT_EQ(WindowText(box), L"错误");
+    EXPECT_NE(BoxText(box).find(L"工作文件夹 Moravel"), std::wstring::npos);
+    EXPECT_EQ(FindTopWindow(app.Pid(), L"SOUIHOST"), nullptr) << "a window of the program opened";
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(app.WaitExit(15000), 3u);
+    // The start folder holds what it held: the profile, unchanged, and nothing new.
+    EXPECT_EQ(ReadFileBytes(inst.StartDir() + L"\\ops.dat"), kUserProfile);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((inst.StartDir() + L"\\*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    std::vector<std::wstring> names;
+    do
+        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
+            names.push_back(found.cFileName);
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    EXPECT_EQ(names, std::vector<std::wstring>{L"ops.dat"});
 }

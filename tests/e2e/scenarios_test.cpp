@@ -389,6 +389,65 @@ TEST_F(e2e, upgrade_accepted_runs_the_installer_and_ends)
     EXPECT_NE(app.WaitExit(15000), STILL_ACTIVE) << "the program did not end";
 }
 
+// Only forward, and never in the clear under a TLS service: a record naming our own
+// version or an older one, or a link the service may not name (a plain http:// one under
+// an https:// service, another host under a plain one), downloads nothing and asks
+// nothing. An older installer already in the working folder is not offered either.
+TEST_F(e2e, upgrade_refused_backward_or_from_an_unsafe_link)
+{
+    const std::string service = FixtureServiceUrl();
+    const bool secure = service.compare(0, 8, "https://") == 0;
+    // The same host and port, spelt as a plain link: the TLS service's own, in the clear.
+    const std::string plainOrigin = secure ? "HTTP%3A%2F%2F" + service.substr(8, service.size() - 9)
+                                           : std::string("http%3A%2F%2Felsewhere.test%3A8765");
+    const std::wstring files = FolderOf(FromHostPath(L"MORAVEL_SERVICE_URL_PATH")) + L"\\files";
+    struct Case {
+        const char* why;
+        const char* version;
+        std::string origin;  // of the record's link; empty: the service's own
+        const char* said;    // in the debug output
+    } cases[] = {
+        {"the own version", "1.1", "", ""},
+        {"an older version", "1.0", "", ""},
+        {"a later version from a link the service may not name", "1.2", plainOrigin, "is not one this service may name"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        const std::string installer = std::string("MoravelUpgrade_") + c.version + ".exe";
+        ASSERT_TRUE(CopyFileW(FromHostPath(L"E2E_FAKE_INSTALLER").c_str(),
+                              (files + L"\\" + std::wstring(installer.begin(), installer.end())).c_str(), FALSE));
+        ASSERT_TRUE(ServiceControl(std::string("version?no=") + c.version + "&force=1&installer=" + installer +
+                                   "&origin=" + c.origin));
+        AppInstallation inst;
+        ASSERT_TRUE(inst.Ok());
+        StoreMerchant(inst, kHtIdentity);
+        if (std::string(c.version) != "1.2")
+            ASSERT_TRUE(CopyFileW(FromHostPath(L"E2E_FAKE_INSTALLER").c_str(),
+                                  (inst.WorkingDir() + L"\\" + std::wstring(installer.begin(), installer.end())).c_str(),
+                                  FALSE));
+        auto standIn = StartStandIn(L"Aisino.Framework.Startup.exe", kHtSeller, inst);
+        ASSERT_NE(standIn, nullptr);
+        TakeServiceRequests();
+        AppProcess app(inst.Exe(), inst.Bin(), L"", inst.DebugLogPath());
+        HWND main = MainWindow(app);
+        ASSERT_NE(main, nullptr);
+        // The check ran before the window showed; a download and its question would follow
+        // within the history poll's first ticks.
+        std::string requests;
+        WaitUntil([&] { return Logged(requests += TakeServiceRequests(), "GET /Invoice_getFaiaoList") &&
+                               Logged(requests, "GET /invoice_getLastestVersion"); }, 10000);
+        Sleep(1500);
+        requests += TakeServiceRequests();
+        EXPECT_TRUE(Logged(requests, "GET /invoice_getLastestVersion")) << requests;
+        EXPECT_FALSE(Logged(requests, "/download/")) << requests;
+        EXPECT_EQ(FindHost(app.Pid(), kMessageBox), nullptr) << "a question was asked";
+        EXPECT_EQ(GetFileAttributesW((inst.WorkingDir() + L"\\installer-ran.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+        if (*c.said)
+            EXPECT_NE(inst.DebugLog().find(c.said), std::string::npos) << inst.DebugLog();
+    }
+    ASSERT_TRUE(ServiceControl("reset"));
+}
+
 TEST_F(e2e, startup_second_copy_refused)
 {
     AppInstallation inst;

@@ -604,6 +604,180 @@ TEST_F(setup, install_over_a_running_copy)
 
 // The uninstaller's own page: with its one box ticked (Space on the list, then Enter
 // for "卸载") the merchant's data goes too, and the install folder with it.
+// What the merchant is left with after a setup that did not finish: the installed
+// program, byte for byte, starting as before with its profile.
+class broken_setup : public setup {
+protected:
+    void SetUp() override
+    {
+        setup::SetUp();
+        if (!HasFatalFailure())
+            Install();
+    }
+
+    // This version installed in m_dir, with a merchant's profile.
+    void Install()
+    {
+        ASSERT_EQ(InstallSilently(m_setup), 0u);
+        StoreMerchant();
+        for (const wchar_t* file : kProgramFiles)
+            m_before.push_back(ReadFileBytes(m_dir + L"\\app\\" + file));
+        m_profile = ReadFileBytes(Profile());
+    }
+
+    // The installed files as they were (the first `unchanged` of kProgramFiles: the
+    // program itself comes first), and the program starting from them (its window up,
+    // then ended).
+    void ExpectOldProgramIntact(size_t unchanged = 3)
+    {
+        for (size_t i = 0; i < unchanged; ++i)
+            EXPECT_TRUE(ReadFileBytes(m_dir + L"\\app\\" + kProgramFiles[i]) == m_before[i])
+                << Narrow(kProgramFiles[i]) << " changed";
+        EXPECT_EQ(VersionOf(App()).product, m_version);
+        EXPECT_EQ(ReadFileBytes(Profile()), m_profile);
+        auto standIn = StartStandIn();
+        ASSERT_NE(standIn, nullptr);
+        AppProcess app(App(), m_root.Path());
+        Running running;
+        EXPECT_TRUE(WaitUntil([&] { return (running = FindMainWindow()).main != nullptr; }, 30000))
+            << "the program did not start";
+        EXPECT_TRUE(SamePath(running.image, App())) << Narrow(running.image);
+    }
+
+    // Then a setup that can do its work completes it.
+    void ExpectNextSetupCompletes()
+    {
+        ASSERT_EQ(InstallSilently(m_setupNext), 0u);
+        EXPECT_EQ(VersionOf(App()).product, m_next);
+        EXPECT_EQ(ReadFileBytes(Profile()), m_profile);
+        EXPECT_FALSE(Exists(m_dir + L"\\app.new")) << "new files left beside the program";
+        EXPECT_FALSE(Exists(m_dir + L"\\app.old")) << "old files left beside the program";
+    }
+
+    // The setup's log (UTF-16), as UTF-8.
+    std::string SetupLog() const
+    {
+        const std::string bytes = ReadFileBytes(m_dir + L"\\setup.log");
+        std::wstring text;
+        for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+            text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+        char buf[4096] = {};
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buf, sizeof buf - 1, nullptr, nullptr);
+        return buf;
+    }
+
+    static constexpr const wchar_t* kProgramFiles[] = {L"Moravel.exe", L"render-gdid.dll", L"imgdecoder-gdipd.dll"};
+    std::vector<std::string> m_before;
+    std::string m_profile;
+};
+
+// The next setup ended from outside (Task Manager, a power cut) at points of its work:
+// while it writes the new files beside the old ones, once they are all there, and in the
+// middle of the swap. The setup stops at a point named in its environment, to be killed
+// there.
+TEST_F(broken_setup, killed_at_any_point_leaves_the_old_program)
+{
+    for (const wchar_t* point : {L"after-first-file", L"after-last-file", L"during-swap"}) {
+        SCOPED_TRACE(Narrow(point));
+        const std::wstring paused = m_root.File(L"paused");
+        DeleteFileW(paused.c_str());
+        SetEnvironmentVariableW(L"LUMORA_SETUP_PAUSE_AT", point);
+        SetEnvironmentVariableW(L"LUMORA_SETUP_PAUSED", paused.c_str());
+        {
+            AppProcess next(m_setupNext, L"", L"/S /D=" + m_dir);
+            SetEnvironmentVariableW(L"LUMORA_SETUP_PAUSE_AT", nullptr);
+            SetEnvironmentVariableW(L"LUMORA_SETUP_PAUSED", nullptr);
+            ASSERT_TRUE(WaitUntil([&] { return Exists(paused); }, 60000)) << "the setup never got there";
+        }  // killed
+        // As the merchant finds it: the program of before. During the swap a plug-in may
+        // already be the new one; the program itself is replaced last, by one rename.
+        ExpectOldProgramIntact(std::wstring(point) == L"during-swap" ? 1 : 3);
+        if (HasFatalFailure())
+            return;
+    }
+    ExpectNextSetupCompletes();
+}
+
+// A file of the program held open by another process without delete sharing (a virus
+// scanner, a backup tool) cannot be replaced: nothing is, the setup says why (in silent
+// mode: exit code 3 and a line in setup.log), and runs through once the file is free.
+TEST_F(broken_setup, locked_file_leaves_the_old_program_and_says_so)
+{
+    {
+        KernelHandle held{CreateFileW(App().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr)};
+        ASSERT_TRUE(held.valid());
+        EXPECT_EQ(InstallSilently(m_setupNext), 3u);
+    }
+    const std::string log = SetupLog();
+    EXPECT_NE(log.find("app\\Moravel.exe"), std::string::npos) << log;
+    EXPECT_NE(log.find("占用"), std::string::npos) << log;
+    EXPECT_FALSE(Exists(m_dir + L"\\app.new"));
+    EXPECT_FALSE(Exists(m_dir + L"\\app.old"));
+    EXPECT_FALSE(Exists(m_dir + L"\\Moravel\\setup.log")) << "the working folder was written";
+    ExpectOldProgramIntact();
+    if (HasFatalFailure())
+        return;
+    ExpectNextSetupCompletes();
+}
+
+// On a small disk of its own (E2E_TINY_DISK, made by tests/e2e/tiny-disk.sh where the
+// machine lets it mount one).
+class full_disk_setup : public broken_setup {
+protected:
+    void SetUp() override
+    {
+        setup::SetUp();
+        if (HasFatalFailure())
+            return;
+        m_disk = FromHostPath(L"E2E_TINY_DISK");
+        if (!Exists(m_disk + L"\\mounted"))
+            GTEST_SKIP() << "no small disk of its own here (tests/e2e/tiny-disk.sh could not mount one)";
+        m_dir = m_disk + L"\\Lumora";
+        Install();
+    }
+    void TearDown() override
+    {
+        DeleteFileW((m_disk + L"\\filler").c_str());
+        broken_setup::TearDown();
+    }
+
+    // Fills the disk but for `leave` bytes.
+    void Fill(ULONGLONG leave)
+    {
+        ULARGE_INTEGER free = {};
+        ASSERT_TRUE(GetDiskFreeSpaceExW(m_disk.c_str(), &free, nullptr, nullptr));
+        ASSERT_GT(free.QuadPart, leave);
+        KernelHandle filler{CreateFileW((m_disk + L"\\filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                        nullptr)};
+        ASSERT_TRUE(filler.valid());
+        const std::string block(64 * 1024, 'x');
+        for (ULONGLONG left = free.QuadPart - leave; left >= block.size(); left -= block.size()) {
+            DWORD written = 0;
+            ASSERT_TRUE(WriteFile(filler.get(), block.data(), static_cast<DWORD>(block.size()), &written, nullptr));
+        }
+    }
+
+    std::wstring m_disk;
+};
+
+// The disk fills while the new files are written: the setup stops before it has
+// changed anything, and says so.
+TEST_F(full_disk_setup, full_disk_leaves_the_old_program_and_says_so)
+{
+    // Room for a line of the log, not for the program a second time.
+    Fill(256 * 1024);
+    EXPECT_EQ(InstallSilently(m_setupNext), 3u);
+    const std::string log = SetupLog();
+    EXPECT_NE(log.find("磁盘已满"), std::string::npos) << log;
+    EXPECT_FALSE(Exists(m_dir + L"\\app.new"));
+    ExpectOldProgramIntact();
+    if (HasFatalFailure())
+        return;
+    DeleteFileW((m_disk + L"\\filler").c_str());
+    ExpectNextSetupCompletes();
+}
+
 TEST_F(setup, uninstall_with_the_box_ticked_removes_the_data)
 {
     ASSERT_EQ(InstallSilently(m_setup), 0u);

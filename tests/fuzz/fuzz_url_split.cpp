@@ -6,8 +6,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string url = Bytes(data, size);
     const UrlParts parts = SplitUrl(url);
-    const bool secure = url.compare(0, 8, "https://") == 0;
-    const size_t scheme = url.find("http://");
+    // A leading scheme in any case; otherwise the first lower-case "http://" anywhere.
+    const bool secure = StartsWithNoCase(url, "https://");
+    const size_t scheme = StartsWithNoCase(url, "http://") ? 0 : url.find("http://");
     const std::string rest = secure ? url.substr(8) : scheme == std::string::npos ? url : url.substr(scheme + 7);
 
     FUZZ_CHECK(parts.host.find('/') == std::string::npos && parts.host.find(':') == std::string::npos);

@@ -52,9 +52,11 @@ TEST(transport_split_url, cases)
         {"https://example.test/Invoice_addFaiao", "example.test", "/Invoice_addFaiao", 443, true},
         {"https://localhost:8443/a?u=http://b/", "localhost", "/a?u=http://b/", 8443, true},
         {"https://example.test", "example.test", "", 443, true},
-        // Only a leading, lower-case "https://" is secure; anything else never reaches h.
+        // Only a leading "https://" is secure, in any case; anything else never reaches h.
         {"see https://h/p", "see https", "//h/p", 0, false},
-        {"HTTPS://h/p", "HTTPS", "//h/p", 0, false},
+        {"HTTPS://h/p", "h", "/p", 443, true},
+        {"hTtPs://h:8443/p", "h", "/p", 8443, true},
+        {"HTTP://h/p", "h", "/p", 80, false},
     };
     for (const Case& c : cases) {
         UrlParts parts = CHttpTransport::SplitUrl(c.url);

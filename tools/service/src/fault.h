@@ -47,6 +47,7 @@ struct FaultSettings {
   MutationKind mutation = MutationKind::Cut;
   unsigned seed = 1;  // of "mutate"
   std::string to;     // target of "redirect"
+  int redirect_status = 302;  // 301, 302, 303, 307 or 308
 };
 
 // Parses the control request's values; false (settings unchanged) on an unknown value.

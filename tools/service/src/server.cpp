@@ -185,7 +185,7 @@ bool ServiceServer::AnswerFault(const httplib::Request &req, httplib::Response &
     StreamEndless(res);
     return true;
   case FaultMode::Redirect:
-    res.set_redirect(fault.to + req.target, 302);
+    res.set_redirect(fault.to + req.target, fault.redirect_status);
     return true;
   case FaultMode::Slow:
     SleepUnlessStopped(fault.seconds);
@@ -229,7 +229,13 @@ void ServiceServer::ServeEndpoint(const httplib::Request &req, httplib::Response
   JsonNode envelope;
   FormFields fields = ParseFormFields(req.method == "POST" ? req.body : QueryOf(req));
   const char *scheme = options_.cert_file.empty() ? "http://" : "https://";
-  endpoints_.Handle(name, fields, scheme + HostOf(req), envelope);
+  std::string origin = scheme + HostOf(req);
+  {
+    std::lock_guard<std::mutex> lock(link_origin_mutex_);
+    if (!link_origin_.empty())
+      origin = link_origin_;
+  }
+  endpoints_.Handle(name, fields, origin, envelope);
   if (fault.mode == FaultMode::Mutate) {
     res.status = 200;
     res.set_content(MutateAnswer(WriteJson(ToGbk(envelope)), fault.mutation, fault.seed), kJsonType);
@@ -308,6 +314,10 @@ void ServiceServer::ServeControl(const httplib::Request &req, httplib::Response 
     SetText(res, 200, "ok\n");
   } else if (command == "reset") {
     faults_.Set(FaultSettings());
+    {
+      std::lock_guard<std::mutex> lock(link_origin_mutex_);
+      link_origin_.clear();
+    }
     SetText(res, 200, "fault=none\n");
   } else if (command == "fault") {
     FaultSettings settings;
@@ -341,6 +351,15 @@ void ServiceServer::ServeControl(const httplib::Request &req, httplib::Response 
       SetText(res, 400, "redirect needs to=ORIGIN\n");
       return;
     }
+    std::string status;
+    if (QueryValue(req, "status", status)) {
+      settings.redirect_status = std::atoi(status.c_str());
+      const int s = settings.redirect_status;
+      if (s != 301 && s != 302 && s != 303 && s != 307 && s != 308) {
+        SetText(res, 400, "redirect status: use 301, 302, 303, 307 or 308\n");
+        return;
+      }
+    }
     faults_.Set(settings);
     SetText(res, 200, std::string("fault=") + FaultModeName(settings.mode) + "\n");
   } else if (command == "last-sms") {
@@ -359,6 +378,11 @@ void ServiceServer::ServeControl(const httplib::Request &req, httplib::Response 
     change.has_version = QueryValue(req, "no", change.version);
     change.has_force = QueryValue(req, "force", change.force);
     change.has_installer = QueryValue(req, "installer", change.installer);
+    std::string origin;
+    if (QueryValue(req, "origin", origin)) {
+      std::lock_guard<std::mutex> lock(link_origin_mutex_);
+      link_origin_ = origin;
+    }
     std::string error;
     if (!ApplyVersionChange(db_, change, error)) {
       SetText(res, 400, error + "\n");

@@ -2,6 +2,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "endpoints.h"
@@ -72,6 +73,9 @@ private:
   Endpoints endpoints_;
   FaultState faults_;
   RequestLog requests_;
+  // Replaces this server's own origin in the version record's link while set.
+  std::mutex link_origin_mutex_;
+  std::string link_origin_;
   std::atomic<bool> stopping_{false};
   int bound_port_ = -1;
 };
