@@ -421,10 +421,11 @@ TEST_F(e2e, upgrade_refused_backward_or_from_an_unsafe_link)
         AppInstallation inst;
         ASSERT_TRUE(inst.Ok());
         StoreMerchant(inst, kHtIdentity);
-        if (std::string(c.version) != "1.2")
+        if (std::string(c.version) != "1.2") {
             ASSERT_TRUE(CopyFileW(FromHostPath(L"E2E_FAKE_INSTALLER").c_str(),
                                   (inst.WorkingDir() + L"\\" + std::wstring(installer.begin(), installer.end())).c_str(),
                                   FALSE));
+        }
         auto standIn = StartStandIn(L"Aisino.Framework.Startup.exe", kHtSeller, inst);
         ASSERT_NE(standIn, nullptr);
         TakeServiceRequests();
@@ -442,8 +443,9 @@ TEST_F(e2e, upgrade_refused_backward_or_from_an_unsafe_link)
         EXPECT_FALSE(Logged(requests, "/download/")) << requests;
         EXPECT_EQ(FindHost(app.Pid(), kMessageBox), nullptr) << "a question was asked";
         EXPECT_EQ(GetFileAttributesW((inst.WorkingDir() + L"\\installer-ran.txt").c_str()), INVALID_FILE_ATTRIBUTES);
-        if (*c.said)
+        if (*c.said) {
             EXPECT_NE(inst.DebugLog().find(c.said), std::string::npos) << inst.DebugLog();
+        }
     }
     ASSERT_TRUE(ServiceControl("reset"));
 }
