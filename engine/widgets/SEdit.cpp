@@ -168,6 +168,13 @@ LRESULT SEdit::SSendMessage(UINT msg, WPARAM wp, LPARAM lp)
     return m_hEdit ? ::SendMessageW(m_hEdit, msg, wp, lp) : 0;
 }
 
+void SEdit::OnLButtonDown(POINT)
+{
+    if (!m_hEdit || IsDisabled(TRUE)) return;
+    if (m_popup) RaiseAboveHost();
+    SetFocus();
+}
+
 void SEdit::SetFocus()
 {
     if (m_hEdit) ::SetFocus(m_hEdit);

@@ -22,6 +22,10 @@ public:
     // everything else goes to the native window.
     LRESULT SSendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) override;
     void SetFocus() override;
+    // The native window lies over the widget and takes its own clicks; one that reaches the
+    // host means the window was covered (raised above the host only after an activation):
+    // it comes up and takes the keyboard all the same.
+    void OnLButtonDown(POINT pt) override;
     void OnPaint(IRenderTarget* rt) override;
 
     HWND GetNativeWnd() const { return m_hEdit; }

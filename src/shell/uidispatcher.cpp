@@ -1,10 +1,11 @@
 #include "shell/uidispatcher.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 namespace {
 constexpr UINT kRunPosted = WM_APP + 0x2A1;
-constexpr UINT kRunSent = WM_APP + 0x2A2;
 const wchar_t kClassName[] = L"MoravelUiDispatcher";
 
 using Work = std::function<void()>;
@@ -15,12 +16,6 @@ LRESULT CALLBACK DispatchProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case kRunPosted: {
         // Owned by the message: freed even when the work throws nothing back (it never does).
         std::unique_ptr<Work> work(reinterpret_cast<Work*>(lp));
-        if (work && *work)
-            (*work)();
-        return 0;
-    }
-    case kRunSent: {
-        auto* work = reinterpret_cast<Work*>(lp);
         if (work && *work)
             (*work)();
         return 0;
@@ -93,18 +88,32 @@ bool CUiDispatcher::Post(std::function<void()> work) const
 
 bool CUiDispatcher::Call(std::function<void()> work) const
 {
-    HWND h = m_window ? m_window->hwnd.load() : nullptr;
-    if (!h || GetCurrentThreadId() == m_window->thread)
+    if (!m_window || GetCurrentThreadId() == m_window->thread)
         return false;
-    // Sent, not posted: the worker waits while the UI thread runs it between its messages.
-    // A window destroyed meanwhile makes the send fail at once instead of waiting forever.
-    bool ran = false;
-    Work wrapped = [&] {
-        work();
-        ran = true;
+    // Posted, not sent: a modal window opened by the work must not run inside another
+    // thread's SendMessage (its input and activation misbehave there). The worker waits
+    // until the posted work has run or been dropped with the window: either way its
+    // closure, and with it the last `ended` holder, is freed.
+    struct Waiter {
+        std::mutex lock;
+        std::condition_variable signal;
+        bool ended = false;
+        bool ran = false;
     };
-    SendMessageW(h, kRunSent, 0, reinterpret_cast<LPARAM>(&wrapped));
-    return ran;
+    auto waiter = std::make_shared<Waiter>();
+    std::shared_ptr<void> ended(nullptr, [waiter](void*) {
+        std::lock_guard<std::mutex> hold(waiter->lock);
+        waiter->ended = true;
+        waiter->signal.notify_all();
+    });
+    Post([&work, waiter, ended] {
+        work();
+        waiter->ran = true;
+    });
+    ended.reset();
+    std::unique_lock<std::mutex> hold(waiter->lock);
+    waiter->signal.wait(hold, [&] { return waiter->ended; });
+    return waiter->ran;
 }
 
 void CUiDispatcher::Close() const

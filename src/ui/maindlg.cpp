@@ -133,8 +133,8 @@ void CMainDlg::OnInit()
     if (!IsInvoicingSoftwareRunning())
         ShowNotice(L"\u8BF7\u6253\u5F00\u5F00\u7968\u8F6F\u4EF6\uFF01", kNoticeStyle);  // 请打开开票软件！
 
+    // Timer 1500 starts when this first poll ends.
     Refresh();
-    StartRefreshTimer();
 }
 
 void CMainDlg::StartRefreshTimer()

@@ -260,3 +260,26 @@ TEST(input, list_row_keeps_hover_while_on_its_button)
     host.SendMessageW(WM_MOUSELEAVE);
     EXPECT_EQ(lv->GetHoverItem(), -1);
 }
+
+// A translucent host's edits are native pop-ups over it, raised after each activation; when
+// one lies under the host after all, a click that reaches the host over it still gives it
+// the keyboard (a company input window opened over an active main window did not).
+TEST(input, click_on_a_covered_popup_edit_gives_it_the_keyboard)
+{
+    InputHost host(R"(<SOUI width="300" height="120" translucent="1"><root>
+        <edit name="first" pos="10,10,-10,@30"/>
+        <edit name="second" pos="10,60,-10,@30"/>
+      </root></SOUI>)");
+    auto* first = host.FindChildByName2<SEdit>(L"first");
+    auto* second = host.FindChildByName2<SEdit>(L"second");
+    ASSERT_TRUE(first && second && second->GetNativeWnd());
+    first->SetFocus();
+    ASSERT_EQ(GetFocus(), first->GetNativeWnd());
+    // The second edit under its host, as it was found.
+    ::SetWindowPos(second->GetNativeWnd(), host.m_hWnd, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const POINT at = Centre(second);
+    host.SendMessageW(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    host.SendMessageW(WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    EXPECT_EQ(GetFocus(), second->GetNativeWnd());
+    EXPECT_EQ(host.GetFocusedWidget(), second);
+}
