@@ -359,7 +359,8 @@ void ClickRow(const Program& app, const Shown& shown, KeptAlive& bareClient)
         return;
     }
     EmptyFields(*fields);
-    Click(app.Popup(), ImportButton(app.Popup()));
+    if (HWND popup = app.Popup())
+        Click(popup, ImportButton(popup));
     std::wstring texts[4];
     WaitUntil(
         [&] {
@@ -373,7 +374,8 @@ void ClickRow(const Program& app, const Shown& shown, KeptAlive& bareClient)
     Sleep(1500);
     std::string stats;
     Proxy("stats", &stats);
-    const size_t at = stats.find("GET /Invoice_getCompanyInfo");
+    // The import's read is the last one (the merchant's own company was read at start).
+    const size_t at = stats.rfind("GET /Invoice_getCompanyInfo");
     if (at == std::string::npos || texts[1].empty()) {
         std::fprintf(stderr, "  click to the four fields: the first import wrote nothing; not measured\n");
         return;
@@ -396,6 +398,10 @@ void ClickRow(const Program& app, const Shown& shown, KeptAlive& bareClient)
         EmptyFields(*fields);
         Sleep(200);
         HWND popup = app.Popup();
+        if (!popup) {
+            ++missed;
+            continue;
+        }
         start = NowMs();
         Click(popup, ImportButton(popup));
         double took = -1;
