@@ -687,8 +687,9 @@ int ListsMode(RawHttpServer& local, bool growth)
                 else
                     paintBare.End(bareMain.Wnd());
             });
-        // An answer byte for byte the one before: the poll's usual tick. The bare side asks,
-        // parses and looks for the issuing window, which is all such a tick needs.
+        // An answer byte for byte the one before: the poll's usual tick. The bare side asks and
+        // looks for the issuing window, which is all such a tick needs: the program does not
+        // parse an answer it has already read, so neither does the bare side.
         g_row = "tick-" + std::to_string(count);
         const Pair same = Interleaved(
             runs,
@@ -697,7 +698,7 @@ int ListsMode(RawHttpServer& local, bool growth)
                 repaint();
             },
             [&] {
-                Parse(BareRequest(url, listPage));
+                BareRequest(url, listPage);
                 bare::IssuingWindowCheck();
             },
             [&] {

@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # Test fixture for the latency proxy (runs natively, not under Wine), put in front of a
 # service started by service-fixture.sh.
-#   proxy-fixture.sh start STATE_DIR PROXY_BINARY TARGET_URL_FILE [RTT_MS]
+#   proxy-fixture.sh start STATE_DIR PROXY_BINARY TARGET_URL_FILE [RTT_MS [PORT]]
 #                                   TARGET_URL_FILE is the service fixture's url file;
 #                                   writes STATE_DIR/url (the service's scheme and host, the
 #                                   proxy's port: "https://localhost:PORT/" stays localhost,
 #                                   WinINet checks the name) and STATE_DIR/control (the control
-#                                   base URL, "http://127.0.0.1:PORT/"); RTT_MS defaults to 0
+#                                   base URL, "http://127.0.0.1:PORT/"); RTT_MS defaults to 0,
+#                                   PORT (where it listens) to 0, any free port
 #   proxy-fixture.sh stop STATE_DIR ends the proxy started there, by its pid
 set -u
 command=${1:-}
 state=${2:-}
-[ -n "$command" ] && [ -n "$state" ] || { echo "usage: $0 start|stop STATE_DIR [PROXY_BINARY TARGET_URL_FILE [RTT_MS]]" >&2; exit 2; }
+[ -n "$command" ] && [ -n "$state" ] || { echo "usage: $0 start|stop STATE_DIR [PROXY_BINARY TARGET_URL_FILE [RTT_MS [PORT]]]" >&2; exit 2; }
 
 stop_proxy() {
   [ -f "$state/pid" ] || return 0
@@ -31,6 +32,7 @@ start)
   binary=${3:-}
   url_file=${4:-}
   rtt=${5:-0}
+  listen=${6:-0}
   if [ ! -x "$binary" ]; then
     echo "proxy binary missing: $binary (build tools/latencyproxy first, see scripts/test)" >&2
     exit 1
@@ -47,7 +49,7 @@ start)
   rm -rf "$state"
   mkdir -p "$state"
   # Own output and no inherited pipes, or ctest would wait for the proxy to end.
-  "$binary" --listen-port 0 --port-file "$state/port" --control-port-file "$state/control-port" \
+  "$binary" --listen-port "$listen" --port-file "$state/port" --control-port-file "$state/control-port" \
     --target "$host:$target_port" --rtt-ms "$rtt" </dev/null >"$state/proxy.log" 2>&1 &
   pid=$!
   echo "$pid" >"$state/pid"

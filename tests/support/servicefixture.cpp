@@ -86,3 +86,15 @@ std::string TakeServiceRequests()
     ServiceControl("requests?clear=1", &log);
     return log;
 }
+
+bool ProxyControl(const std::string& command, std::string* answer)
+{
+    static const std::string base = ServiceUrlFromFile(L"MORAVEL_PROXY_CONTROL_FILE");
+    if (base.empty())
+        return false;
+    std::string body;
+    const bool ok = Get(base + command, body);
+    if (answer)
+        *answer = body;
+    return ok;
+}

@@ -26,3 +26,8 @@ bool ServiceControl(const std::string& command, std::string* answer = nullptr);
 // "METHOD TARGET body=... content-type=... user-agent=...", bytes outside
 // 0x21-0x7E as \xHH and '\' doubled.
 std::string TakeServiceRequests();
+
+// GET of "<command>" (for example "rtt?ms=150", "mode?m=silent", "stats") on the control port
+// of the latency proxy of a moravel_proxy_fixture (MORAVEL_PROXY_CONTROL_FILE). Returns true for
+// status 200; `answer` gets the body.
+bool ProxyControl(const std::string& command, std::string* answer = nullptr);
