@@ -208,16 +208,6 @@ LRESULT SDropDownWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         break;
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
-    case WM_WINDOWPOSCHANGED:
-        // Filters run only in the loop they were added in: a kept pop-up shown again serves the
-        // loop it is shown in (one made beside a modal window is shown later without it).
-        if (reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_SHOWWINDOW) {
-            if (auto* app = SApplication::getSingletonPtr()) {
-                app->RemoveMessageFilter(this);
-                app->AddMessageFilter(this);
-            }
-        }
-        break;
     case WM_ACTIVATEAPP:
         if (!wp) EndDropDown(IDCANCEL);
         return 0;
@@ -255,8 +245,16 @@ LRESULT SDropDownWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         }
         break;
     case WM_WINDOWPOSCHANGED: {
-        // Shown and hidden, its list is announced as a list box's drop-down is.
         UINT flags = reinterpret_cast<const WINDOWPOS*>(lp)->flags;
+        // Filters run only in the loop they were added in: a kept pop-up shown again serves the
+        // loop it is shown in (one made beside a modal window is shown later without it).
+        if (flags & SWP_SHOWWINDOW) {
+            if (auto* app = SApplication::getSingletonPtr()) {
+                app->RemoveMessageFilter(this);
+                app->AddMessageFilter(this);
+            }
+        }
+        // Shown and hidden, its list is announced as a list box's drop-down is.
         HWND self = m_hWnd;
         LRESULT r = Base::HandleMessage(msg, wp, lp);
         if (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))
