@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <shellapi.h>
 
 #include <memory>
 #include <string>
@@ -6,6 +7,7 @@
 #include "app/olesession.h"
 #include "app/runwindow.h"
 #include "app/singleinstance.h"
+#include "ui/autostart.h"
 #include "app/uiengine.h"
 #include "app/workfolder.h"
 #include "engine/core/SApplication.h"
@@ -27,15 +29,34 @@ void TellNoWindow()
     MessageBoxW(nullptr, L"无法创建程序窗口，请重新启动电脑后再试。", L"错误", MB_ICONERROR);
 }
 
+// The argument the Run value starts the program with: the window waits in the tray.
+bool StartedWithWindows(const wchar_t* commandLine)
+{
+    int count = 0;
+    LPWSTR* args = CommandLineToArgvW(commandLine, &count);
+    if (!args)
+        return false;
+    bool found = false;
+    for (int i = 1; i < count; ++i)
+        found = found || lstrcmpiW(args[i], kAutostartArgument) == 0;
+    LocalFree(args);
+    return found;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {
     SingleInstance single(L"Moravel");
     if (!single.IsFirst()) {
-        MessageBoxW(nullptr, kAlreadyRunning, L"提示", MB_ICONERROR);
+        // The merchant wants the program: the running copy shows its window. Only when it
+        // cannot be reached (still starting) is the merchant told instead.
+        if (!single.AskFirstToShow(RegisterWindowMessageW(CMainDlg::kShowRequestName)))
+            MessageBoxW(nullptr, kAlreadyRunning, L"提示", MB_ICONERROR);
         return 0;
     }
+    const bool hidden = StartedWithWindows(GetCommandLineW());
+    const auto publish = [&single](HWND window) { single.Publish(window); };
 
     // Declared in reverse order of their release at shutdown.
     OleSession ole;
@@ -60,15 +81,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
     int exitCode = 0;
     std::string storedUser = ReadStoredUser();
     if (storedUser.empty()) {
+        // Nobody is logged in: the login window shows even when started with Windows.
         CLoginDlg login;
-        exitCode = RunWindow(app, login, TellNoWindow);
+        exitCode = RunWindow(app, login, TellNoWindow, publish);
         if (exitCode != kNoWindowExitCode && login.LoginResult() == 0) {
             CMainDlg mainWnd;
-            exitCode = RunWindow(app, mainWnd, TellNoWindow);
+            exitCode = RunWindow(app, mainWnd, TellNoWindow, publish);
         }
     } else {
         CMainDlg mainWnd;
-        exitCode = RunWindow(app, mainWnd, TellNoWindow);
+        if (hidden)
+            mainWnd.StartHidden();
+        exitCode = RunWindow(app, mainWnd, TellNoWindow, publish, !hidden);
     }
 
     storedUser.clear();

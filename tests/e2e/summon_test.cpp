@@ -1,0 +1,222 @@
+// The program as it lives beside the invoicing program all day, driven with typed input
+// only: summoned by the hotkey from the issuing window and sent back with the keyboard,
+// and found again when the merchant starts it a second time.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "driver.h"
+#include "servicefixture.h"
+#include "standinclient.h"
+
+namespace {
+
+const SIZE kLogin = {500, 338}, kMain = {462, 730};
+const wchar_t kHtSeller[] =
+    L"--seller-name \u798F\u5DDE\u8DEF\u660E\u4FE1\u606F\u6280\u672F\u6709\u9650\u516C\u53F8 --seller-tax 91350100M000100Y43";
+
+class summon : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(UseFixtureService());
+        ASSERT_TRUE(ServiceControl("reset"));
+        ASSERT_TRUE(ServiceControl("version?no=1.1&force=0&installer=MoravelUpgrade_1.1.exe"));
+        ASSERT_TRUE(m_inst.Ok());
+    }
+
+    // The merchant of an earlier session, so the program starts at its main window.
+    void StoreMerchant()
+    {
+        const std::wstring identity = L"_HT91350100M000100Y43";
+        ASSERT_TRUE(m_inst.SetProfileValue(L"User", L"Id", L"10000001"));
+        ASSERT_TRUE(m_inst.SetProfileValue(L"Com", L"Id", identity));
+        ASSERT_TRUE(m_inst.SetProfileValue(L"Com" + identity, L"CN",
+                                           L"\u798F\u5DDE\u8DEF\u660E\u4FE1\u606F\u6280\u672F\u6709\u9650\u516C\u53F8"));
+        ASSERT_TRUE(m_inst.SetProfileValue(L"Com" + identity, L"TC", L"91350100M000100Y43"));
+        ASSERT_TRUE(m_inst.SetProfileValue(L"Com" + identity, L"KN", L"6c756d6f72612d6d65726368616e7431"));
+    }
+
+    HWND StartMain(bool dismissNotice)
+    {
+        m_app = std::make_unique<AppProcess>(m_inst.Exe(), m_inst.Bin());
+        HWND main = nullptr;
+        WaitUntil(
+            [&] {
+                if (HWND box = dismissNotice ? FindHost(m_app->Pid(), kMessageBox) : nullptr)
+                    Click(box, kBoxOkOfOne);
+                return (main = FindHost(m_app->Pid(), kMain)) != nullptr &&
+                       FindHost(m_app->Pid(), kMessageBox) == nullptr;
+            },
+            30000);
+        return main;
+    }
+
+    AppInstallation m_inst;
+    std::unique_ptr<AppProcess> m_app;
+};
+
+// Until the window (or a pop-up it owns, such as its edits) has the keyboard.
+bool WaitKeyboard(HWND wnd, DWORD ms)
+{
+    return WaitUntil(
+        [&] {
+            HWND focus = KeyboardFocusOf(wnd);
+            return focus && (focus == wnd || GetWindow(focus, GW_OWNER) == wnd) && GetForegroundWindow() == wnd;
+        },
+        ms);
+}
+
+bool OfProcess(HWND wnd, DWORD pid)
+{
+    DWORD owner = 0;
+    return wnd && GetWindowThreadProcessId(wnd, &owner) && owner == pid;
+}
+
+// Until the foreground window and its keyboard focus belong to the process.
+bool WaitKeyboardIn(DWORD pid, DWORD ms)
+{
+    return WaitUntil(
+        [&] {
+            HWND front = GetForegroundWindow();
+            return OfProcess(front, pid) && OfProcess(KeyboardFocusOf(front), pid);
+        },
+        ms);
+}
+
+std::wstring EditText(HWND edit)
+{
+    wchar_t buf[256] = {};
+    DWORD_PTR n = 0;
+    if (!SendMessageTimeoutW(edit, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, &n))
+        return L"(no answer)";
+    return buf;
+}
+
+}  // namespace
+
+// From the stand-in's issuing window: the hotkey, a few letters, Down, Enter. The buyer
+// fields are written and the keyboard is back in the stand-in. The hotkey again, then
+// Escape: the window goes to the tray and the keyboard goes back the same way.
+TEST_F(summon, hotkey_type_down_enter_fills_and_escape_hides_both_giving_the_keyboard_back)
+{
+    ASSERT_NO_FATAL_FAILURE(StoreMerchant());
+    std::unique_ptr<StandInProcess> standIn =
+        StandInProcess::Start(L"Aisino.Framework.Startup.exe", kHtSeller, m_inst.File(L"fields.log"));
+    ASSERT_NE(standIn, nullptr);
+    HWND main = StartMain(false);
+    ASSERT_NE(main, nullptr) << "no main window";
+    HWND issuing = FindTopWindow(standIn->ProcessId(), L"");
+    ASSERT_NE(issuing, nullptr) << "no issuing window";
+
+    // The merchant works in the issuing window: a click on its caption.
+    const RECT frame = ScreenRect(issuing);
+    ClickScreen(POINT{frame.left + 60, frame.top + GetSystemMetrics(SM_CYCAPTION) / 2 + 2});
+    ASSERT_TRUE(WaitKeyboardIn(standIn->ProcessId(), 5000)) << "the stand-in did not take the keyboard";
+    TakeServiceRequests();
+
+    PressChord({VK_CONTROL, VK_MENU}, 'F');
+    ASSERT_TRUE(WaitKeyboard(main, 5000)) << "the hotkey did not bring the main window with the keyboard";
+    TypeKeys(L"abc");
+    std::string requests;
+    ASSERT_TRUE(WaitUntil([&] { return (requests += TakeServiceRequests()).find("GET /Invoice_getCompanyList") !=
+                                       std::string::npos; }, 10000))
+        << "typing did not search";
+    Sleep(500);
+    PressKey(VK_DOWN);
+    PressKey(VK_RETURN);
+    std::string dump;
+    EXPECT_TRUE(WaitUntil([&] { return JsonValue(dump = RunAndRead(L"invoicing_dump.exe", 20000), "buyer", "name") ==
+                                       L"\u4E0A\u6D77ABC\u56FD\u9645\u8D38\u6613\u6709\u9650\u516C\u53F8"; }, 15000))
+        << dump;
+    EXPECT_FALSE(JsonValue(dump, "buyer", "taxNumber").empty()) << dump;
+    EXPECT_FALSE(JsonValue(dump, "buyer", "addressPhone").empty()) << dump;
+    EXPECT_FALSE(JsonValue(dump, "buyer", "bankAccount").empty()) << dump;
+    EXPECT_TRUE(WaitKeyboardIn(standIn->ProcessId(), 5000)) << "the keyboard did not go back to the stand-in";
+
+    PressChord({VK_CONTROL, VK_MENU}, 'F');
+    ASSERT_TRUE(WaitKeyboard(main, 5000)) << "the hotkey did not bring the window back";
+    // The last search's text is selected: what is typed replaces it.
+    TypeKeys(L"xy");
+    std::vector<HWND> edits = EditsWithin(m_app->Pid(), ScreenRect(main));
+    ASSERT_FALSE(edits.empty());
+    EXPECT_TRUE(WaitUntil([&] { return EditText(edits.front()) == L"xy"; }, 3000)) << EditText(edits.front()).size();
+    // The pop-up of that search first, then the window.
+    PressKey(VK_ESCAPE);
+    Sleep(300);
+    if (IsWindowVisible(main))
+        PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }, 5000)) << "Escape did not hide the window";
+    EXPECT_TRUE(WaitKeyboardIn(standIn->ProcessId(), 5000)) << "the keyboard did not go back after Escape";
+    EXPECT_EQ(m_app->WaitExit(0), STILL_ACTIVE);
+}
+
+// Started again while it waits in the tray: the running copy shows its window with the
+// keyboard in the search box, and the second copy ends with 0 and shows nothing itself.
+// At the login window the same: that window comes forward.
+TEST_F(summon, second_start_shows_the_running_window_and_exits_0)
+{
+    for (bool known : {true, false}) {
+        SCOPED_TRACE(known ? "main window in the tray" : "login window");
+        AppInstallation inst;
+        ASSERT_TRUE(inst.Ok());
+        if (known)
+            ASSERT_TRUE(inst.SetProfileValue(L"User", L"Id", L"10000001"));
+        AppProcess first(inst.Exe(), inst.Bin());
+        HWND wnd = nullptr;
+        if (known) {
+            WaitUntil(
+                [&] {
+                    if (HWND box = FindHost(first.Pid(), kMessageBox))
+                        Click(box, kBoxOkOfOne);
+                    return (wnd = FindHost(first.Pid(), kMain)) != nullptr &&
+                           FindHost(first.Pid(), kMessageBox) == nullptr;
+                },
+                30000);
+            ASSERT_NE(wnd, nullptr) << "no main window";
+            ASSERT_TRUE(WaitKeyboard(wnd, 5000));
+            PressKey(VK_ESCAPE);
+            ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(wnd); }, 5000)) << "not hidden to the tray";
+        } else {
+            wnd = WaitHost(first.Pid(), kLogin, 30000);
+            ASSERT_NE(wnd, nullptr) << "no login window";
+        }
+
+        AppProcess second(inst.Exe(), inst.Bin());
+        ASSERT_TRUE(second.Started());
+        EXPECT_EQ(second.WaitExit(10000), 0u);
+        EXPECT_EQ(FindBox(second.Pid()), nullptr);
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(wnd) && !IsIconic(wnd); }, 5000)) << "not shown";
+        EXPECT_TRUE(WaitKeyboard(wnd, 5000)) << "the shown window does not have the keyboard";
+        if (known) {
+            TypeKeys(L"\u4E0A\u6D77");
+            std::vector<HWND> edits = EditsWithin(first.Pid(), ScreenRect(wnd));
+            ASSERT_FALSE(edits.empty());
+            EXPECT_TRUE(WaitUntil([&] { return EditText(edits.front()) == L"\u4E0A\u6D77"; }, 3000))
+                << "typing did not reach the search box";
+        }
+        EXPECT_EQ(first.WaitExit(0), STILL_ACTIVE);
+    }
+}
+
+// Another program holds Ctrl+Alt+F: the program starts all the same and leaves the key to it;
+// the key still reaches its holder after the program has ended.
+TEST_F(summon, hotkey_held_by_another_program_stays_with_it)
+{
+    ASSERT_NO_FATAL_FAILURE(StoreMerchant());
+    ASSERT_TRUE(RegisterHotKey(nullptr, 7, MOD_CONTROL | MOD_ALT, 'F')) << "the key is taken before the test";
+    HWND main = StartMain(true);
+    EXPECT_NE(main, nullptr) << "no main window";
+    EXPECT_NE(m_inst.DebugLog().size(), 1u);
+    PostMessageW(main, WM_COMMAND, 6, 0);
+    EXPECT_NE(m_app->WaitExit(15000), STILL_ACTIVE);
+
+    PressChord({VK_CONTROL, VK_MENU}, 'F');
+    MSG msg = {};
+    bool got = WaitUntil([&] { return PeekMessageW(&msg, nullptr, WM_HOTKEY, WM_HOTKEY, PM_REMOVE) != FALSE; }, 3000);
+    EXPECT_TRUE(got) << "the key no longer reaches the program that registered it";
+    UnregisterHotKey(nullptr, 7);
+}
