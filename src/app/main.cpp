@@ -13,6 +13,7 @@
 #include "engine/core/SApplication.h"
 #include "engine/core/SNotifyCenter.h"
 #include "net/diag.h"
+#include "net/supportlog.h"
 #include "profile/profile.h"
 #include "ui/logindlg.h"
 #include "ui/maindlg.h"
@@ -27,6 +28,15 @@ const wchar_t kAlreadyRunning[] = L"已经有一个程序在运行,您不能同�
 void TellNoWindow()
 {
     MessageBoxW(nullptr, L"无法创建程序窗口，请重新启动电脑后再试。", L"错误", MB_ICONERROR);
+}
+
+std::wstring CurrentFolder()
+{
+    const DWORD need = GetCurrentDirectoryW(0, nullptr);
+    std::wstring dir(need, L'\0');
+    const DWORD got = need ? GetCurrentDirectoryW(need, dir.data()) : 0;
+    dir.resize(got < need ? got : 0);
+    return dir;
 }
 
 // The argument the Run value starts the program with: the window waits in the tray.
@@ -64,7 +74,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
         DebugLine(L"OleInitialize failed");
     UiEngine engine;
     // The profile lives in the working folder, so this comes before any profile access.
-    EnterWorkingFolder();
+    if (EnterWorkingFolder() && !CurrentFolder().empty())
+        OpenSupportLog(CurrentFolder() + L"\\logs");
     if (!engine.Init(instance)) {
         // Nothing can be drawn without it; say why instead of vanishing.
         MessageBoxW(nullptr, L"无法加载界面组件 render-gdid.dll，请重新安装本程序。", L"错误", MB_ICONERROR);
@@ -74,6 +85,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 
     const std::wstring version = app.GetString(L"@string/ver");
     DebugLine(L"Version=" + version);
+    SupportLine(L"Start, version " + version + (hidden ? L", with Windows" : L""));
 
     // Worker threads reach the UI thread through it; it goes before the application.
     auto notifyCenter = std::make_unique<SNotifyCenter>();
@@ -97,5 +109,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 
     storedUser.clear();
     notifyCenter.reset();
+    SupportLine(L"End, exit code " + std::to_wstring(exitCode));
+    CloseSupportLog();
     return exitCode;
 }

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "net/filehandle.h"
+#include "net/supportlog.h"
 
 namespace {
 std::mutex g_sinkLock;
@@ -102,6 +103,12 @@ void DebugLine(const std::wstring& line)
     }
     if (sink)
         sink(line);
+}
+
+void SupportLine(const std::wstring& line)
+{
+    WriteSupportLine(line);
+    DebugLine(line);
 }
 
 DebugSink SetDebugSink(DebugSink sink)

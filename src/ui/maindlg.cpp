@@ -352,7 +352,7 @@ void CMainDlg::UseHotkey(size_t choice)
     if (m_hotkeyRegistered)
         return;
     const DWORD error = GetLastError();
-    DebugLine(std::wstring(L"Hotkey: ") + key.name + L" not registered, error " + std::to_wstring(error));
+    SupportLine(std::wstring(L"Hotkey: ") + key.name + L" not registered, error " + std::to_wstring(error));
     // 热键 X 已被其他程序占用，请在托盘菜单中另选一个。
     m_tray.ShowBalloon(L"Lumora\u5F00\u7968\u52A9\u624B",
                        std::wstring(L"\u70ED\u952E ") + key.name +
@@ -560,6 +560,9 @@ void CMainDlg::StartImport(ImportJob job)
 void CMainDlg::OnImportDone(ImportNext next)
 {
     m_importing = false;
+    static const wchar_t* const kOutcome[] = {L"the four fields written (or nothing to write)", L"nothing imported",
+                                              L"no issuing window", L"the buyer block incomplete"};
+    SupportLine(std::wstring(L"Import: ") + kOutcome[static_cast<int>(next)]);
     switch (next) {
     case ImportNext::NoWindowMessage:
         ShowNotice(kOpenIssuingWindowMessage, kStopStyle);
