@@ -90,7 +90,7 @@ void WriteDump()
     for (int i = 0; i < 8; ++i)
         hex[i] = digits[(code >> (28 - 4 * i)) & 0xF];
     hex[8] = 0;
-    SupportLine(L"Crash: exception 0x" + std::wstring(hex) + L", dump " + name);
+    SupportLine(L"Crash: code=0x" + std::wstring(hex) + L" file=" + name);
 }
 
 DWORD WINAPI Writer(void*)

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <mutex>
 
 #include "net/textconv.h"
@@ -113,10 +115,26 @@ std::wstring Fingerprint(const std::wstring& value)
 
 std::wstring MaskForSupportLog(const std::wstring& line)
 {
+    // Values the program itself makes (figures it measures, codes, its own file names) stay
+    // readable up to the next space.
+    static const wchar_t* const kOwnValues[] = {L"ms=", L"bytes=", L"code=", L"file="};
     std::wstring out;
     out.reserve(line.size());
     size_t i = 0;
     while (i < line.size()) {
+        bool own = false;
+        for (const wchar_t* key : kOwnValues) {
+            const size_t n = wcslen(key);
+            if ((i == 0 || !IsWordChar(line[i - 1])) && line.compare(i, n, key) == 0) {
+                const size_t end = std::min(line.find(L' ', i), line.size());
+                out.append(line, i, end - i);
+                i = end;
+                own = true;
+                break;
+            }
+        }
+        if (own)
+            continue;
         if (!IsWordChar(line[i])) {
             out += line[i++];
             continue;
@@ -129,10 +147,7 @@ std::wstring MaskForSupportLog(const std::wstring& line)
             ++end;
         }
         const std::wstring word = line.substr(i, end - i);
-        // Figures the program itself measures (ms=, bytes=) stay readable.
-        const bool measured = (i >= 3 && line.compare(i - 3, 3, L"ms=") == 0) ||
-                              (i >= 6 && line.compare(i - 6, 6, L"bytes=") == 0);
-        out += (word.size() >= 6 && digits >= 4 && !measured) ? L"#" + Fingerprint(word) : word;
+        out += (word.size() >= 6 && digits >= 4) ? L"#" + Fingerprint(word) : word;
         i = end;
     }
     return out;

@@ -94,7 +94,7 @@ TEST(crash, key_crash_leaves_a_readable_dump_a_log_line_and_one_notice)
         EXPECT_TRUE(FilesLike(crash + L"\\*.tmp").empty()) << "a temporary file was left";
         EXPECT_EQ(DumpedException(crash + L"\\" + dumps[0]), c.code);
         const std::string log = ReadFileBytes(inst.WorkingDir() + L"\\logs\\moravel.log");
-        EXPECT_NE(log.find("Crash: exception 0x"), std::string::npos) << log;
+        EXPECT_NE(log.find("Crash: code=0x"), std::string::npos) << log;
         EXPECT_NE(log.find(Utf8(dumps[0])), std::string::npos) << log;
         if (!first)
             continue;

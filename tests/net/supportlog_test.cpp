@@ -66,6 +66,9 @@ TEST(supportlog, number_like_words_are_fingerprinted)
         {L"Request GET /Invoice_getCompanyList status=200 error=0 ms=123456 bytes=7654321", nullptr},
         {L"Start, version 1.1", nullptr},
         {L"Hotkey: Ctrl+Alt+F not registered, error 1409", nullptr},
+        {L"Crash: code=0xC0000005 file=Moravel-1.1-20261211-105645.dmp", nullptr},
+        // Only at the start of a word: "barcode=" is no "code=".
+        {L"barcode=13800138000", L"13800138000"},
     };
     for (const Case& c : cases) {
         const std::wstring masked = MaskForSupportLog(c.line);

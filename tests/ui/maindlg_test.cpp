@@ -710,12 +710,13 @@ TEST_F(MainDlgTest, escape_hides_and_hotkey_shows_with_the_text_selected)
     const HWND hwnd = m_dlg->m_hWnd;
     ASSERT_TRUE(RunLoopUntil([&] { return GetFocus() == SearchEdit(); }, 1000));
     ASSERT_NO_FATAL_FAILURE(OpenHits());
-    SendMessageW(SearchEdit(), WM_KEYDOWN, VK_ESCAPE, 1);
+    // Posted, as a key press arrives: through the loop, where the pop-up takes its keys.
+    PostMessageW(SearchEdit(), WM_KEYDOWN, VK_ESCAPE, 1);
     RunLoopUntil([] { return false; }, 200);
     EXPECT_EQ(Search()->GetDropDownWnd(), nullptr) << "the pop-up is still open";
     EXPECT_TRUE(IsWindowVisible(hwnd)) << "the first Escape belongs to the pop-up";
 
-    SendMessageW(SearchEdit(), WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageW(SearchEdit(), WM_KEYDOWN, VK_ESCAPE, 1);
     RunLoopUntil([] { return false; }, 200);
     EXPECT_FALSE(IsWindowVisible(hwnd));
     EXPECT_TRUE(IsIconic(hwnd)) << "the tray click restores only an iconic window";
