@@ -229,3 +229,29 @@ TEST_F(summon, hotkey_held_by_another_program_stays_with_it)
     EXPECT_TRUE(got) << "the key no longer reaches the program that registered it";
     UnregisterHotKey(nullptr, 7);
 }
+
+// Started with Windows (the Run value's argument): nothing comes over the merchant's desktop,
+// not even the notice that no invoicing program runs, and the program polls as usual. Started
+// again by the merchant, it shows its window.
+TEST_F(summon, started_with_windows_waits_in_the_tray)
+{
+    ASSERT_NO_FATAL_FAILURE(StoreMerchant());
+    TakeServiceRequests();
+    AppProcess app(m_inst.Exe(), m_inst.Bin(), L"/autostart");
+    ASSERT_TRUE(app.Started());
+    std::string requests;
+    EXPECT_TRUE(WaitUntil([&] { return (requests += TakeServiceRequests()).find("GET /Invoice_getFaiaoList") !=
+                                       std::string::npos; }, 15000))
+        << "no poll: " << requests;
+    Sleep(500);
+    EXPECT_TRUE(TopWindows(app.Pid(), L"").empty()) << "a window came up";
+    EXPECT_NE(ReadFileBytes(m_inst.WorkingDir() + L"\\logs\\moravel.log").find("Start, version 1.1, with Windows"),
+              std::string::npos);
+
+    AppProcess second(m_inst.Exe(), m_inst.Bin());
+    EXPECT_EQ(second.WaitExit(10000), 0u);
+    HWND main = WaitHost(app.Pid(), kMain, 5000);
+    ASSERT_NE(main, nullptr) << "the second start did not show the window";
+    EXPECT_TRUE(WaitKeyboard(main, 5000));
+    EXPECT_EQ(FindHost(app.Pid(), kMessageBox), nullptr);
+}
