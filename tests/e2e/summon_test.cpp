@@ -255,3 +255,88 @@ TEST_F(summon, started_with_windows_waits_in_the_tray)
     EXPECT_TRUE(WaitKeyboard(main, 5000));
     EXPECT_EQ(FindHost(app.Pid(), kMessageBox), nullptr);
 }
+
+// A whole session with values that must never reach the support log: the login (mobile
+// number, SMS code, the user id it returns), the merchant's company, a search, an import
+// (the buyer's tax number and account), the card and an upgrade offer. None of them is in
+// any log file. With a file where the logs folder goes the same session runs to its end.
+TEST_F(summon, support_log_holds_no_canary_and_an_unwritable_folder_stops_only_the_log)
+{
+    const SIZE kCard = {750, 320};
+    const POINT kLoginFetchCode = {371, 199}, kLoginButton = {256, 289}, kMainBizcard = {80, 698};
+    for (bool blocked : {false, true}) {
+        SCOPED_TRACE(blocked ? "logs folder blocked" : "logs written");
+        AppInstallation inst;
+        ASSERT_TRUE(inst.Ok());
+        const std::wstring logs = inst.WorkingDir() + L"\\logs";
+        if (blocked)
+            ASSERT_TRUE(WriteFileBytes(logs, "not a folder"));
+        // The merchant's company is known; the user is not: the session starts at the login.
+        const std::wstring identity = L"_HT91350100M000100Y43";
+        ASSERT_TRUE(inst.SetProfileValue(L"Com", L"Id", identity));
+        ASSERT_TRUE(inst.SetProfileValue(L"Com" + identity, L"CN",
+                                         L"\u798F\u5DDE\u8DEF\u660E\u4FE1\u606F\u6280\u672F\u6709\u9650\u516C\u53F8"));
+        ASSERT_TRUE(inst.SetProfileValue(L"Com" + identity, L"TC", L"91350100M000100Y43"));
+        ASSERT_TRUE(inst.SetProfileValue(L"Com" + identity, L"KN", L"6c756d6f72612d6d65726368616e7431"));
+        ASSERT_TRUE(ServiceControl("version?no=1.2&force=0&installer=MoravelUpgrade_1.2.exe"));
+        std::unique_ptr<StandInProcess> standIn =
+            StandInProcess::Start(L"Aisino.Framework.Startup.exe", kHtSeller, inst.File(L"fields.log"));
+        ASSERT_NE(standIn, nullptr);
+
+        AppProcess app(inst.Exe(), inst.Bin());
+        HWND login = WaitHost(app.Pid(), kLogin, 30000);
+        ASSERT_NE(login, nullptr) << "no login window";
+        std::vector<HWND> edits;
+        WaitUntil([&] { return (edits = EditsWithin(app.Pid(), ScreenRect(login))).size() == 2; }, 5000);
+        ASSERT_EQ(edits.size(), 2u);
+        Type(edits[0], L"13800138000");
+        Click(login, kLoginFetchCode);
+        std::string code;
+        ASSERT_TRUE(WaitUntil([&] { return ServiceControl("last-sms?phone=13800138000", &code); }, 10000));
+        Type(edits[1], std::wstring(code.begin(), code.end()));
+        Click(login, kLoginButton);
+        HWND main = WaitHost(app.Pid(), kMain, 30000);
+        ASSERT_NE(main, nullptr) << "no main window after the login";
+
+        ASSERT_TRUE(WaitKeyboard(main, 5000));
+        TakeServiceRequests();
+        TypeKeys(L"abc");
+        std::string requests;
+        ASSERT_TRUE(WaitUntil([&] { return (requests += TakeServiceRequests()).find("GET /Invoice_getCompanyList") !=
+                                           std::string::npos; }, 10000));
+        Sleep(500);
+        PressKey(VK_DOWN);
+        PressKey(VK_RETURN);
+        std::string dump;
+        ASSERT_TRUE(WaitUntil([&] { return !JsonValue(dump = RunAndRead(L"invoicing_dump.exe", 20000), "buyer",
+                                                      "taxNumber").empty(); }, 15000))
+            << dump;
+        Click(main, kMainBizcard);
+        HWND card = WaitHost(app.Pid(), kCard, 15000);
+        EXPECT_NE(card, nullptr) << "no card window";
+        if (card)
+            PostMessageW(card, WM_CLOSE, 0, 0);
+        PostMessageW(main, WM_COMMAND, 6, 0);
+        EXPECT_NE(app.WaitExit(15000), STILL_ACTIVE) << "the program did not end";
+
+        if (blocked) {
+            EXPECT_EQ(ReadFileBytes(logs), "not a folder");
+            continue;
+        }
+        std::string all;
+        for (const wchar_t* name : {L"\\moravel.log", L"\\moravel.1.log", L"\\moravel.2.log"})
+            all += ReadFileBytes(logs + name);
+        ASSERT_NE(all.find("Request GET /Invoice_getCompanyList"), std::string::npos) << all;
+        EXPECT_NE(all.find("Import: "), std::string::npos) << all;
+        // The bank line ends with the account number.
+        const std::wstring bank = JsonValue(dump, "buyer", "bankAccount");
+        const std::wstring account = bank.substr(bank.rfind(L' ') + 1);
+        const std::string canaries[] = {"13800138000", code, "10000001", "91350100M000100Y43",
+                                        "6c756d6f72612d6d65726368616e7431", Utf8(JsonValue(dump, "buyer", "taxNumber")),
+                                        Utf8(account)};
+        for (const std::string& canary : canaries) {
+            ASSERT_GE(canary.size(), 4u);
+            EXPECT_EQ(all.find(canary), std::string::npos) << canary << " is in the log:\n" << all;
+        }
+    }
+}
