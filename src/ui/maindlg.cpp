@@ -33,6 +33,12 @@ using namespace SOUI;
 namespace {
 constexpr UINT kMenuExit = 6;
 constexpr UINT kMenuAutostart = 30;
+constexpr int kListId = 65543;
+constexpr UINT kNoticeStyle = MB_SYSTEMMODAL | MB_ICONINFORMATION;  // 0x1040
+constexpr UINT kStopStyle = MB_SYSTEMMODAL | MB_ICONHAND;           // 0x1010
+#ifndef MOD_NOREPEAT
+#define MOD_NOREPEAT 0x4000
+#endif
 
 // The keys the tray menu offers; the first is the default. Menu ids follow one another.
 struct HotkeyChoice {
@@ -47,9 +53,6 @@ constexpr HotkeyChoice kHotkeys[] = {
     {L"Ctrl+Alt+S", MOD_CONTROL | MOD_ALT, 'S', 23},
     {L"Ctrl+Shift+F", MOD_CONTROL | MOD_SHIFT, 'F', 24},
 };
-#ifndef MOD_NOREPEAT
-#define MOD_NOREPEAT 0x4000
-#endif
 
 size_t StoredHotkey()
 {
@@ -67,9 +70,6 @@ bool OfThisProcess(HWND wnd)
     DWORD pid = 0;
     return wnd && GetWindowThreadProcessId(wnd, &pid) && pid == GetCurrentProcessId();
 }
-constexpr int kListId = 65543;
-constexpr UINT kNoticeStyle = MB_SYSTEMMODAL | MB_ICONINFORMATION;  // 0x1040
-constexpr UINT kStopStyle = MB_SYSTEMMODAL | MB_ICONHAND;           // 0x1010
 }  // namespace
 
 CMainDlg::CMainDlg() : SHostWnd(L"LAYOUT:XML_MAINWND")
@@ -373,9 +373,13 @@ void CMainDlg::OnMenuCommand(UINT id)
         if (kHotkeys[i].menuId != id)
             continue;
         // Chosen again while taken: tried once more, the other program may have let it go.
+        const size_t previous = m_hotkey;
+        const bool hadOne = m_hotkeyRegistered;
         UseHotkey(i);
         if (m_hotkeyRegistered)
             WriteHotkeyName(kHotkeys[i].name);
+        else if (hadOne)
+            UseHotkey(previous);  // taken: the key that worked stays in use
         return;
     }
 }
@@ -560,7 +564,7 @@ void CMainDlg::StartImport(ImportJob job)
 void CMainDlg::OnImportDone(ImportNext next)
 {
     m_importing = false;
-    static const wchar_t* const kOutcome[] = {L"the four fields written (or nothing to write)", L"nothing imported",
+    static const wchar_t* const kOutcome[] = {L"finished (the fields written, or no issuing window found)", L"nothing imported",
                                               L"no issuing window", L"the buyer block incomplete"};
     SupportLine(std::wstring(L"Import: ") + kOutcome[static_cast<int>(next)]);
     switch (next) {

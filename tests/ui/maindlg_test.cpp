@@ -696,8 +696,15 @@ TEST_F(MainDlgTest, hotkey_from_the_profile_and_the_tray_menu)
     SendMessageW(m_dlg->m_hWnd, WM_COMMAND, 24, 0);
     EXPECT_TRUE(m_dlg->HotkeyRegistered());
     EXPECT_EQ(ReadHotkeyName(), L"Ctrl+Shift+F");
+    // Another taken key chosen now: the working one stays in use and in the profile.
+    ASSERT_TRUE(RegisterHotKey(nullptr, 8, MOD_CONTROL | MOD_ALT, 'G'));
+    SendMessageW(m_dlg->m_hWnd, WM_COMMAND, 22, 0);
+    EXPECT_EQ(std::wstring(m_dlg->HotkeyName()), L"Ctrl+Shift+F");
+    EXPECT_TRUE(m_dlg->HotkeyRegistered());
+    EXPECT_EQ(ReadHotkeyName(), L"Ctrl+Shift+F");
     CloseWindow();
     EXPECT_TRUE(UnregisterHotKey(nullptr, 7)) << "the other program's key was let go";
+    EXPECT_TRUE(UnregisterHotKey(nullptr, 8)) << "the other program's key was let go";
     EXPECT_TRUE(m_modals.Take().empty());
 }
 
