@@ -108,7 +108,10 @@ void DebugLine(const std::wstring& line)
 void SupportLine(const std::wstring& line)
 {
     WriteSupportLine(line);
-    DebugLine(line);
+    // To the debugger output as well, but not to DebugLine's sink: that one sees DebugLine's
+    // own lines and nothing else.
+    if (DebugOutputRead())
+        OutputDebugStringW((line + L"\n").c_str());
 }
 
 DebugSink SetDebugSink(DebugSink sink)

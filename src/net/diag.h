@@ -6,8 +6,8 @@
 // it (see DebugLineWanted), and to the capture sink when one is installed.
 void DebugLine(const std::wstring& line);
 
-// An event for support: DebugLine's, and also a line of the support log when it is open
-// (see supportlog.h). The line holds no secret: no mobile number, code, user id, tax
+// An event for support: a line of the support log when it is open (see supportlog.h), and
+// of the debugger output as DebugLine writes it (the capture sink does not see it). The line holds no secret: no mobile number, code, user id, tax
 // number or account in full (Fingerprint tells two apart).
 void SupportLine(const std::wstring& line);
 
