@@ -325,6 +325,9 @@ Section "-un.program"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   Delete "$DESKTOP\${PRODUCT}.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ; Start with Windows, as the tray menu's "开机启动" wrote it (and Task Manager's mark of it).
+  DeleteRegValue HKCU "Software\Microsoft\Windows\CurrentVersion\Run" "Moravel"
+  DeleteRegValue HKCU "Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run" "Moravel"
   Delete "$INSTDIR\${UNINSTALLER}"
 SectionEnd
 

@@ -12,8 +12,11 @@ constexpr int kNoWindowExitCode = 2;
 // and its UI loop run until the window ends it. Returns the loop's exit code. A
 // window that cannot be created has no loop to end: `tellNoWindow` runs and the
 // result is kNoWindowExitCode, so start-up ends instead of idling windowless.
+// `created` runs once the window is initialised, before it is shown; with `show` false
+// the window is left as `created` put it.
 template <class Wnd>
-int RunWindow(SOUI::SApplication& app, Wnd& wnd, const std::function<void()>& tellNoWindow)
+int RunWindow(SOUI::SApplication& app, Wnd& wnd, const std::function<void()>& tellNoWindow,
+              const std::function<void(HWND)>& created = {}, bool show = true)
 {
     if (!wnd.Create(GetActiveWindow(), 0, 0, 0, 0)) {
         if (tellNoWindow)
@@ -22,6 +25,9 @@ int RunWindow(SOUI::SApplication& app, Wnd& wnd, const std::function<void()>& te
     }
     wnd.SendMessageW(WM_INITDIALOG, 0, 0);
     wnd.CenterWindow(wnd.m_hWnd);
-    wnd.ShowWindow(SW_SHOWNORMAL);
+    if (created)
+        created(wnd.m_hWnd);
+    if (show)
+        wnd.ShowWindow(SW_SHOWNORMAL);
     return app.Run(wnd.m_hWnd);
 }

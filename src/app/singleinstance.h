@@ -3,6 +3,8 @@
 
 // Holds the named mutex that keeps a second copy of the program from starting.
 // The mutex is held until the holder goes, i.e. for the life of the process.
+// The first copy also publishes its current window under the same name, so that a
+// second copy can ask exactly that window to show itself (no window search).
 class SingleInstance {
 public:
     explicit SingleInstance(const wchar_t* name);
@@ -13,7 +15,18 @@ public:
     // False when another process holds the name, or the mutex could not be made.
     bool IsFirst() const { return m_first; }
 
+    // First copy only: the window a second copy's request goes to from now on.
+    void Publish(HWND window);
+
+    // Second copy only: posts `message` to the running copy's published window, after
+    // letting that copy take the foreground. False when no window of a process running
+    // this very executable was published (still starting, or a stranger holds the name).
+    bool AskFirstToShow(UINT message) const;
+
 private:
+    struct Shared;
     HANDLE m_mutex = nullptr;
+    HANDLE m_mapping = nullptr;
+    Shared* m_shared = nullptr;
     bool m_first = false;
 };

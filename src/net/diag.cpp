@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "net/filehandle.h"
+#include "net/supportlog.h"
 
 namespace {
 std::mutex g_sinkLock;
@@ -102,6 +103,15 @@ void DebugLine(const std::wstring& line)
     }
     if (sink)
         sink(line);
+}
+
+void SupportLine(const std::wstring& line)
+{
+    WriteSupportLine(line);
+    // To the debugger output as well, but not to DebugLine's sink: that one sees DebugLine's
+    // own lines and nothing else.
+    if (DebugOutputRead())
+        OutputDebugStringW((line + L"\n").c_str());
 }
 
 DebugSink SetDebugSink(DebugSink sink)

@@ -6,6 +6,11 @@
 // it (see DebugLineWanted), and to the capture sink when one is installed.
 void DebugLine(const std::wstring& line);
 
+// An event for support: a line of the support log when it is open (see supportlog.h), and
+// of the debugger output as DebugLine writes it (the capture sink does not see it). The line holds no secret: no mobile number, code, user id, tax
+// number or account in full (Fingerprint tells two apart).
+void SupportLine(const std::wstring& line);
+
 // True when a DebugLine would reach anyone: a debugger is attached, a debug-output
 // viewer listens (its DBWIN_BUFFER_READY event exists), a capture sink is installed,
 // or Wine prints the debugger output (WINEDEBUG names its channels).

@@ -112,3 +112,13 @@ bool WriteCompanyKeyNo(const std::wstring& identity, const std::string& keyNo)
 {
     return WriteKey(Section(identity), L"KN", GbkToWide(keyNo));
 }
+
+std::wstring ReadHotkeyName()
+{
+    return ReadKey(L"Hotkey", L"Key", kIdCapacity);
+}
+
+bool WriteHotkeyName(const std::wstring& name)
+{
+    return WriteKey(L"Hotkey", L"Key", name);
+}

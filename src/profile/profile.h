@@ -20,3 +20,7 @@ bool WriteCompanyNameAndTaxCode(const std::wstring& identity, const std::string&
 
 // Writes KN of the identity's section.
 bool WriteCompanyKeyNo(const std::wstring& identity, const std::string& keyNo);
+
+// The global hotkey's name as the tray menu offers it ("Hotkey"/"Key"); empty when missing.
+std::wstring ReadHotkeyName();
+bool WriteHotkeyName(const std::wstring& name);

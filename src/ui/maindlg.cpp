@@ -18,6 +18,8 @@
 #include "net/httptransport.h"
 #include "net/textconv.h"
 #include "net/versionendpoint.h"
+#include "profile/profile.h"
+#include "ui/autostart.h"
 #include "ui/bizcarddlg.h"
 #include "ui/companyprompt.h"
 #include "ui/companysearchadapter.h"
@@ -30,9 +32,44 @@ using namespace SOUI;
 
 namespace {
 constexpr UINT kMenuExit = 6;
+constexpr UINT kMenuAutostart = 30;
 constexpr int kListId = 65543;
 constexpr UINT kNoticeStyle = MB_SYSTEMMODAL | MB_ICONINFORMATION;  // 0x1040
 constexpr UINT kStopStyle = MB_SYSTEMMODAL | MB_ICONHAND;           // 0x1010
+#ifndef MOD_NOREPEAT
+#define MOD_NOREPEAT 0x4000
+#endif
+
+// The keys the tray menu offers; the first is the default. Menu ids follow one another.
+struct HotkeyChoice {
+    const wchar_t* name;
+    UINT modifiers;
+    UINT vk;
+    UINT menuId;
+};
+constexpr HotkeyChoice kHotkeys[] = {
+    {L"Ctrl+Alt+F", MOD_CONTROL | MOD_ALT, 'F', 21},
+    {L"Ctrl+Alt+G", MOD_CONTROL | MOD_ALT, 'G', 22},
+    {L"Ctrl+Alt+S", MOD_CONTROL | MOD_ALT, 'S', 23},
+    {L"Ctrl+Shift+F", MOD_CONTROL | MOD_SHIFT, 'F', 24},
+};
+
+size_t StoredHotkey()
+{
+    const std::wstring name = ReadHotkeyName();
+    for (size_t i = 0; i < ARRAYSIZE(kHotkeys); ++i)
+        if (name == kHotkeys[i].name)
+            return i;
+    if (!name.empty())
+        DebugLine(L"Hotkey: unknown key '" + name + L"' in the profile, the default used");
+    return 0;
+}
+
+bool OfThisProcess(HWND wnd)
+{
+    DWORD pid = 0;
+    return wnd && GetWindowThreadProcessId(wnd, &pid) && pid == GetCurrentProcessId();
+}
 }  // namespace
 
 CMainDlg::CMainDlg() : SHostWnd(L"LAYOUT:XML_MAINWND")
@@ -82,6 +119,13 @@ BOOL CMainDlg::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, L
         OnClose();
         result = 0;
         return TRUE;
+    case WM_DESTROY:
+        // Destroyed without a close (the tests, a failed start): the key is let go all the same.
+        if (m_hotkeyRegistered) {
+            ::UnregisterHotKey(m_hWnd, kHotkeyId);
+            m_hotkeyRegistered = false;
+        }
+        break;
     case WM_TIMER:
         if (wp == kRefreshTimer && !m_ending)
             Refresh();
@@ -91,8 +135,13 @@ BOOL CMainDlg::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, L
         result = 0;
         return TRUE;
     case WM_COMMAND:
-        if (HIWORD(wp) == 0 && LOWORD(wp) == kMenuExit)
-            ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+        if (HIWORD(wp) == 0)
+            OnMenuCommand(LOWORD(wp));
+        result = 0;
+        return TRUE;
+    case WM_HOTKEY:
+        if (wp == static_cast<WPARAM>(kHotkeyId))
+            OnHotkey();
         result = 0;
         return TRUE;
     case WM_IMPORT_NOTIFY:
@@ -103,6 +152,12 @@ BOOL CMainDlg::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, L
         // Explorer restarted: the tray has forgotten our icon.
         if (m_taskbarCreated && msg == m_taskbarCreated)
             m_tray.Show();
+        if (m_showRequest && msg == m_showRequest && !m_ending) {
+            m_giveBackTo = nullptr;
+            ShowOnTop();
+            result = 0;
+            return TRUE;
+        }
         break;
     }
     return Base::ProcessWindowMessage(hwnd, msg, wp, lp, result);
@@ -122,15 +177,21 @@ void CMainDlg::OnInit()
 
     StartVersionCheck();
 
+    // Escape with no pop-up open is the close button: to the tray, the keyboard given back.
+    SetCancelButton(FindChildByName(L"btn_close"));
+    m_showRequest = RegisterWindowMessageW(kShowRequestName);
+
     HICON icon = SApplication::getSingletonPtr() ? SApplication::getSingleton().LoadIconW(L"ICON_LOGO", 16) : nullptr;
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     m_tray.Create(m_hWnd, icon, NIF_MESSAGE | NIF_ICON | NIF_TIP, kTrayMessage, 100, L"Lumora\u5F00\u7968\u52A9\u624B");
     m_tray.Show();
+    UseHotkey(StoredHotkey());
 
     m_merchant = LoadMerchantCompany();
     // Handed over before the first job: from here on the poll's worker owns it.
     m_lane->merchant = m_merchant;
-    if (!IsInvoicingSoftwareRunning())
+    // Started with Windows the invoicing program is rarely up yet; the tray is quiet then.
+    if (!m_startHidden && !IsInvoicingSoftwareRunning())
         ShowNotice(L"\u8BF7\u6253\u5F00\u5F00\u7968\u8F6F\u4EF6\uFF01", kNoticeStyle);  // 请打开开票软件！
 
     // Timer 1500 starts when this first poll ends.
@@ -230,6 +291,97 @@ void CMainDlg::OnHide()
     // and the tray click restores only an iconic window.
     ::SendMessageW(m_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     ShowWindow(SW_HIDE);
+    GiveKeyboardBack();
+}
+
+void CMainDlg::StartHidden()
+{
+    m_startHidden = true;
+}
+
+void CMainDlg::ShowOnTop()
+{
+    if (!::IsWindowVisible(m_hWnd) || ::IsIconic(m_hWnd))
+        ShowWindow(SW_SHOWNORMAL);
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::SetForegroundWindow(m_hWnd);
+    auto* edit = FindChildByName2<SEdit>(L"edit_input");
+    if (!edit)
+        return;
+    edit->SetFocus();
+    if (HWND native = edit->GetNativeWnd()) {
+        ::SetFocus(native);
+        ::SendMessageW(native, EM_SETSEL, 0, -1);
+    }
+}
+
+void CMainDlg::OnHotkey()
+{
+    if (m_ending)
+        return;
+    const HWND before = ::GetForegroundWindow();
+    // Pressed again from inside this program: the window to return to stays the first one.
+    if (before && !OfThisProcess(before))
+        m_giveBackTo = before;
+    ShowOnTop();
+}
+
+void CMainDlg::GiveKeyboardBack()
+{
+    const HWND target = m_giveBackTo;
+    m_giveBackTo = nullptr;
+    if (target && ::IsWindow(target) && ::IsWindowVisible(target))
+        ::SetForegroundWindow(target);
+}
+
+const wchar_t* CMainDlg::HotkeyName() const
+{
+    return kHotkeys[m_hotkey].name;
+}
+
+void CMainDlg::UseHotkey(size_t choice)
+{
+    if (choice >= ARRAYSIZE(kHotkeys))
+        return;
+    // Only a key this window registered is ever released.
+    if (m_hotkeyRegistered)
+        ::UnregisterHotKey(m_hWnd, kHotkeyId);
+    m_hotkey = choice;
+    const HotkeyChoice& key = kHotkeys[choice];
+    m_hotkeyRegistered = ::RegisterHotKey(m_hWnd, kHotkeyId, key.modifiers | MOD_NOREPEAT, key.vk) != FALSE;
+    if (m_hotkeyRegistered)
+        return;
+    const DWORD error = GetLastError();
+    SupportLine(std::wstring(L"Hotkey: ") + key.name + L" not registered, error " + std::to_wstring(error));
+    // 热键 X 已被其他程序占用，请在托盘菜单中另选一个。
+    m_tray.ShowBalloon(L"Lumora\u5F00\u7968\u52A9\u624B",
+                       std::wstring(L"\u70ED\u952E ") + key.name +
+                           L" \u5DF2\u88AB\u5176\u4ED6\u7A0B\u5E8F\u5360\u7528\uFF0C\u8BF7\u5728\u6258\u76D8\u83DC\u5355\u4E2D\u53E6\u9009\u4E00\u4E2A\u3002");
+}
+
+void CMainDlg::OnMenuCommand(UINT id)
+{
+    if (id == kMenuExit) {
+        ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+        return;
+    }
+    if (id == kMenuAutostart) {
+        SetAutostart(!AutostartEnabled());
+        return;
+    }
+    for (size_t i = 0; i < ARRAYSIZE(kHotkeys); ++i) {
+        if (kHotkeys[i].menuId != id)
+            continue;
+        // Chosen again while taken: tried once more, the other program may have let it go.
+        const size_t previous = m_hotkey;
+        const bool hadOne = m_hotkeyRegistered;
+        UseHotkey(i);
+        if (m_hotkeyRegistered)
+            WriteHotkeyName(kHotkeys[i].name);
+        else if (hadOne)
+            UseHotkey(previous);  // taken: the key that worked stays in use
+        return;
+    }
 }
 
 void CMainDlg::OnMaximize()
@@ -245,12 +397,25 @@ void CMainDlg::OnRestore()
 void CMainDlg::OnTrayNotify(LPARAM lp)
 {
     if (lp == WM_LBUTTONDOWN) {
-        if (::IsIconic(m_hWnd))
-            ShowWindow(SW_SHOWNORMAL);
+        m_giveBackTo = nullptr;
+        // Hidden by the close button (iconic) or started with Windows (never shown).
+        if (::IsIconic(m_hWnd) || !::IsWindowVisible(m_hWnd))
+            ShowOnTop();
     } else if (lp == WM_RBUTTONDOWN) {
         SMenu menu;
         if (!menu.LoadMenuW(L"menu_tray", L"smenu"))
             return;
+        const HotkeyChoice& key = kHotkeys[m_hotkey];
+        ::CheckMenuItem(menu.GetHMenu(), key.menuId, MF_BYCOMMAND | MF_CHECKED);
+        // Read anew each time: Task Manager may have disabled it meanwhile.
+        if (AutostartEnabled())
+            ::CheckMenuItem(menu.GetHMenu(), kMenuAutostart, MF_BYCOMMAND | MF_CHECKED);
+        if (!m_hotkeyRegistered) {
+            // 已被占用: taken by another program.
+            const std::wstring taken = std::wstring(key.name) + L"\uFF08\u5DF2\u88AB\u5360\u7528\uFF09";
+            ::ModifyMenuW(menu.GetHMenu(), key.menuId, MF_BYCOMMAND | MF_STRING | MF_CHECKED, key.menuId,
+                          taken.c_str());
+        }
         POINT pt;
         GetCursorPos(&pt);
         // Without this the menu stays open when the merchant clicks elsewhere.
@@ -399,6 +564,9 @@ void CMainDlg::StartImport(ImportJob job)
 void CMainDlg::OnImportDone(ImportNext next)
 {
     m_importing = false;
+    static const wchar_t* const kOutcome[] = {L"finished (the fields written, or no issuing window found)", L"nothing imported",
+                                              L"no issuing window", L"the buyer block incomplete"};
+    SupportLine(std::wstring(L"Import: ") + kOutcome[static_cast<int>(next)]);
     switch (next) {
     case ImportNext::NoWindowMessage:
         ShowNotice(kOpenIssuingWindowMessage, kStopStyle);
@@ -409,6 +577,8 @@ void CMainDlg::OnImportDone(ImportNext next)
         Refresh();
         return;
     case ImportNext::Refresh:
+        // The fields are written: the keyboard goes back to the issuing window it came from.
+        GiveKeyboardBack();
         Refresh();
         return;
     case ImportNext::RestartTimer:
@@ -493,6 +663,10 @@ void CMainDlg::StopWorkers()
 void CMainDlg::OnClose()
 {
     m_ending = true;
+    if (m_hotkeyRegistered) {
+        ::UnregisterHotKey(m_hWnd, kHotkeyId);
+        m_hotkeyRegistered = false;
+    }
     KillTimer(kRefreshTimer);
     StopWorkers();
     StopDownload();

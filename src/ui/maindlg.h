@@ -29,6 +29,9 @@ public:
     static constexpr int kObjectId = 30000;
     static constexpr UINT_PTR kRefreshTimer = 1500;
     static constexpr UINT kTrayMessage = 2125;
+    static constexpr int kHotkeyId = 1;
+    // The registered message a second copy of the program posts to show this window.
+    static constexpr wchar_t kShowRequestName[] = L"Moravel.ShowMainWindow";
 
     CMainDlg();
     ~CMainDlg() override;
@@ -46,6 +49,13 @@ public:
     const std::vector<InvoiceRecord>& HistoryRecords() const { return RowsOf(m_historyRows); }
     // Whether a search, poll, import, card or version check is waiting on its worker.
     bool Busy() const;
+
+    // To the tray, as the close button does, without the start notice's window over the desktop.
+    // For a start with Windows: call before the window is first shown.
+    void StartHidden();
+    // The global hotkey in use and whether it is registered (another program may hold it).
+    const wchar_t* HotkeyName() const;
+    bool HotkeyRegistered() const { return m_hotkeyRegistered; }
 
 protected:
     BOOL ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
@@ -79,6 +89,16 @@ private:
     void OnThreadStop(SOUI::EventArgs* evt);
     void OnThread(SOUI::EventArgs* evt);
     void OnTrayNotify(LPARAM lp);
+    void OnMenuCommand(UINT id);
+    // Restored from the tray or its icon, on top, the keyboard in the search box with its
+    // text selected.
+    void ShowOnTop();
+    // The hotkey pressed: the window that had the keyboard gets it back when the job is done.
+    void OnHotkey();
+    // To the window the hotkey took the keyboard from, if it is still there.
+    void GiveKeyboardBack();
+    // The chosen hotkey registered, a held one released first; says once when it is taken.
+    void UseHotkey(size_t choice);
     void OnImportNotify(WPARAM code, LPARAM row);
     void OnClose();
     void StopDownload();
@@ -125,4 +145,9 @@ private:
     UINT m_taskbarCreated = 0;
     // Set once the merchant agreed to the upgrade: the window is closing.
     bool m_ending = false;
+    UINT m_showRequest = 0;
+    size_t m_hotkey = 0;
+    bool m_hotkeyRegistered = false;
+    HWND m_giveBackTo = nullptr;
+    bool m_startHidden = false;
 };

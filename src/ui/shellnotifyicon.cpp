@@ -33,3 +33,15 @@ BOOL SShellNotifyIcon::Hide()
     m_shown = false;
     return Shell_NotifyIconW(NIM_DELETE, &m_data);
 }
+
+BOOL SShellNotifyIcon::ShowBalloon(const std::wstring& title, const std::wstring& text)
+{
+    if (!m_shown)
+        return FALSE;
+    NOTIFYICONDATAW data = m_data;
+    data.uFlags = NIF_INFO;
+    data.dwInfoFlags = NIIF_WARNING;
+    lstrcpynW(data.szInfoTitle, title.c_str(), ARRAYSIZE(data.szInfoTitle));
+    lstrcpynW(data.szInfo, text.c_str(), ARRAYSIZE(data.szInfo));
+    return Shell_NotifyIconW(NIM_MODIFY, &data);
+}

@@ -16,6 +16,8 @@ public:
     // Adds the icon; nothing before Create. Also the way back after Explorer restarts.
     BOOL Show();
     BOOL Hide();
+    // A balloon from the shown icon; it is not shown again when the icon is re-added.
+    BOOL ShowBalloon(const std::wstring& title, const std::wstring& text);
 
 private:
     NOTIFYICONDATAW m_data;

@@ -377,7 +377,12 @@ TEST(resources_values, tables_hold_the_product_values)
     std::vector<pugi::xml_node> items;
     for (pugi::xml_node item : menu.document_element().children("item"))
         items.push_back(item);
-    ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0].attribute("id").as_int(), 6);
-    EXPECT_STREQ(items[0].text().get(), u8"退出");
+    // The main window matches commands by these ids; "退出" stays last (Up, Enter reaches it).
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(std::distance(items[0].children("item").begin(), items[0].children("item").end()), 4);
+    EXPECT_EQ(items[0].child("item").attribute("id").as_int(), 21);
+    EXPECT_EQ(items[1].attribute("id").as_int(), 30);
+    EXPECT_STREQ(items[1].text().get(), u8"开机启动");
+    EXPECT_EQ(items[2].attribute("id").as_int(), 6);
+    EXPECT_STREQ(items[2].text().get(), u8"退出");
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <vector>
 
 #include "standinclient.h"
 
@@ -74,6 +76,43 @@ void PressKey(UINT vk, bool shift)
         key(VK_SHIFT, KEYEVENTF_KEYUP);
     SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
     Sleep(50);
+}
+
+void PressChord(std::initializer_list<UINT> held, UINT vk)
+{
+    std::vector<INPUT> in;
+    auto key = [&](UINT v, DWORD flags) {
+        INPUT i = {};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = static_cast<WORD>(v);
+        i.ki.dwFlags = flags;
+        in.push_back(i);
+    };
+    for (UINT h : held)
+        key(h, 0);
+    key(vk, 0);
+    key(vk, KEYEVENTF_KEYUP);
+    for (auto it = std::rbegin(held); it != std::rend(held); ++it)
+        key(*it, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+    Sleep(50);
+}
+
+void ClickScreen(POINT at)
+{
+    // Absolute mouse coordinates run 0..65535 over the primary screen.
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    INPUT in[3] = {};
+    for (INPUT& i : in) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = static_cast<LONG>((at.x * 65535LL + w / 2) / (w - 1));
+        i.mi.dy = static_cast<LONG>((at.y * 65535LL + h / 2) / (h - 1));
+    }
+    in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    SendInput(3, in, sizeof(INPUT));
+    Sleep(100);
 }
 
 void TypeKeys(const std::wstring& text)

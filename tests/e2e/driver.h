@@ -4,6 +4,7 @@
 // the keyboard would deliver them.
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ void Type(HWND edit, const std::wstring& text);
 // Real input on the desktop (SendInput): it goes to whichever window has the keyboard.
 // A key pressed and released, Shift held around it when asked.
 void PressKey(UINT vk, bool shift = false);
+// A key pressed while `held` keys (VK_CONTROL, VK_MENU, ...) are down, all released after.
+void PressChord(std::initializer_list<UINT> held, UINT vk);
+// A left click of the mouse at screen point `at`, on whatever window is there.
+void ClickScreen(POINT at);
 // Characters typed one by one.
 void TypeKeys(const std::wstring& text);
 // The window that has the keyboard in the thread that owns `wnd`; null when none.

@@ -537,7 +537,20 @@ TEST_F(setup, install_again_then_uninstall_keeps_the_working_folder)
     for (size_t i = 0; i < data.size(); ++i)
         EXPECT_EQ(ReadFileBytes(m_dir + L"\\Moravel\\" + data[i]), before[i]) << Narrow(data[i]);
 
+    // Start with Windows as the tray menu writes it, disabled in Task Manager besides.
+    const wchar_t* runKeys[] = {L"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run"};
+    const std::wstring command = L"\"" + App() + L"\" /autostart";
+    const BYTE disabled[12] = {3};
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, runKeys[0], L"Moravel", REG_SZ, command.c_str(),
+                              static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, runKeys[1], L"Moravel", REG_BINARY, disabled, sizeof(disabled)),
+              ERROR_SUCCESS);
+
     ASSERT_TRUE(UninstallSilently());
+    for (const wchar_t* key : runKeys)
+        EXPECT_NE(RegGetValueW(HKEY_CURRENT_USER, key, L"Moravel", RRF_RT_ANY, nullptr, nullptr, nullptr), ERROR_SUCCESS)
+            << "the uninstaller left the start with Windows";
     std::vector<std::wstring> left;
     ListFiles(m_dir, L"", left);
     std::sort(data.begin(), data.end());

@@ -154,13 +154,18 @@ protected:
     {
         if (StandIns::Ht())
             StandIns::Ht()->CloseAll();
+        CloseWindow();
+        FlowTest::TearDown();
+    }
+
+    void CloseWindow()
+    {
         m_dlg.reset();
         // The window is the application's: its end posted WM_QUIT, which must not
         // end the next case's loops.
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         }
-        FlowTest::TearDown();
     }
 
     void Open(bool knownMerchant)
@@ -652,4 +657,84 @@ TEST_F(MainDlgTest, exit_during_an_import_in_flight_writes_nothing)
     EXPECT_TRUE(StandIns::Ht()->TakeLog().empty()) << "written after the merchant left";
     for (const std::string& path : TakeRequestPaths())
         EXPECT_NE("POST /Invoice_addFaiao", path);
+}
+
+// The hotkey comes from the profile's section of its own; a name the menu does not offer
+// falls back to the default. A menu choice is kept there; a key another program holds is
+// left to it and nothing is kept.
+TEST_F(MainDlgTest, hotkey_from_the_profile_and_the_tray_menu)
+{
+    struct Case {
+        const wchar_t* stored;
+        const wchar_t* used;
+    } cases[] = {
+        {L"", L"Ctrl+Alt+F"},
+        {L"Ctrl+Shift+F", L"Ctrl+Shift+F"},
+        {L"Ctrl+Alt+Delete", L"Ctrl+Alt+F"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.stored)));
+        ASSERT_TRUE(WriteHotkeyName(c.stored));
+        ASSERT_NO_FATAL_FAILURE(Open(true));
+        EXPECT_EQ(std::wstring(m_dlg->HotkeyName()), c.used);
+        EXPECT_TRUE(m_dlg->HotkeyRegistered());
+        // "Ctrl+Alt+G" from the tray menu.
+        SendMessageW(m_dlg->m_hWnd, WM_COMMAND, 22, 0);
+        EXPECT_EQ(std::wstring(m_dlg->HotkeyName()), L"Ctrl+Alt+G");
+        EXPECT_TRUE(m_dlg->HotkeyRegistered());
+        EXPECT_EQ(ReadHotkeyName(), L"Ctrl+Alt+G");
+        CloseWindow();
+    }
+
+    // Held by this test as another program would hold it.
+    ASSERT_TRUE(WriteHotkeyName(L"Ctrl+Alt+F"));
+    ASSERT_TRUE(RegisterHotKey(nullptr, 7, MOD_CONTROL | MOD_ALT, 'F'));
+    ASSERT_NO_FATAL_FAILURE(Open(true));
+    EXPECT_FALSE(m_dlg->HotkeyRegistered());
+    SendMessageW(m_dlg->m_hWnd, WM_COMMAND, 21, 0);  // chosen again: still taken
+    EXPECT_FALSE(m_dlg->HotkeyRegistered());
+    SendMessageW(m_dlg->m_hWnd, WM_COMMAND, 24, 0);
+    EXPECT_TRUE(m_dlg->HotkeyRegistered());
+    EXPECT_EQ(ReadHotkeyName(), L"Ctrl+Shift+F");
+    // Another taken key chosen now: the working one stays in use and in the profile.
+    ASSERT_TRUE(RegisterHotKey(nullptr, 8, MOD_CONTROL | MOD_ALT, 'G'));
+    SendMessageW(m_dlg->m_hWnd, WM_COMMAND, 22, 0);
+    EXPECT_EQ(std::wstring(m_dlg->HotkeyName()), L"Ctrl+Shift+F");
+    EXPECT_TRUE(m_dlg->HotkeyRegistered());
+    EXPECT_EQ(ReadHotkeyName(), L"Ctrl+Shift+F");
+    CloseWindow();
+    EXPECT_TRUE(UnregisterHotKey(nullptr, 7)) << "the other program's key was let go";
+    EXPECT_TRUE(UnregisterHotKey(nullptr, 8)) << "the other program's key was let go";
+    EXPECT_TRUE(m_modals.Take().empty());
+}
+
+// Escape in the search box with no pop-up open hides the window as the close button does;
+// the hotkey brings it back with the keyboard in the search box and its text selected.
+// With the pop-up open, Escape closes only the pop-up.
+TEST_F(MainDlgTest, escape_hides_and_hotkey_shows_with_the_text_selected)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(true));
+    const HWND hwnd = m_dlg->m_hWnd;
+    ASSERT_TRUE(RunLoopUntil([&] { return GetFocus() == SearchEdit(); }, 1000));
+    ASSERT_NO_FATAL_FAILURE(OpenHits());
+    // Posted, as a key press arrives: through the loop, where the pop-up takes its keys.
+    PostMessageW(SearchEdit(), WM_KEYDOWN, VK_ESCAPE, 1);
+    RunLoopUntil([] { return false; }, 200);
+    EXPECT_EQ(Search()->GetDropDownWnd(), nullptr) << "the pop-up is still open";
+    EXPECT_TRUE(IsWindowVisible(hwnd)) << "the first Escape belongs to the pop-up";
+
+    PostMessageW(SearchEdit(), WM_KEYDOWN, VK_ESCAPE, 1);
+    RunLoopUntil([] { return false; }, 200);
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    EXPECT_TRUE(IsIconic(hwnd)) << "the tray click restores only an iconic window";
+
+    SendMessageW(hwnd, WM_HOTKEY, CMainDlg::kHotkeyId, 0);
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_FALSE(IsIconic(hwnd));
+    EXPECT_TRUE(RunLoopUntil([&] { return GetFocus() == SearchEdit(); }, 1000)) << "not in the search box";
+    DWORD from = 1, to = 0;
+    SendMessageW(SearchEdit(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(from, 0u);
+    EXPECT_EQ(to, 2u) << "the text is not selected";
+    EXPECT_EQ(m_dlg->Busy(), false);
 }
