@@ -235,6 +235,13 @@ HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const s
     }
     if (hasLength && result.body.size() != announced)
         return Fail(HttpErrorRead);
+    // An answer read to its end hands its connection back to WinINet's pool only when
+    // its request handle closes; held until this worker's next read, the other workers'
+    // reads would each open a connection of their own.
+    {
+        std::lock_guard<std::mutex> hold(m_requestLock);
+        m_request.Reset();
+    }
     return result;
 }
 

@@ -14,8 +14,9 @@
 
 // Blocking HTTP/1.1 client for one thread. A GET (a read) goes through WinINet and may
 // reuse a kept-alive connection; a POST (a state change) goes on a connection of its own
-// that is closed after the answer, so that nothing ever sends it twice. The handles of
-// the last GET stay open until the next request or destruction. Cancel may be called
+// that is closed after the answer, so that nothing ever sends it twice. A GET's request
+// handle is closed once its answer is read (its connection goes back to the pool); the
+// session handles stay open until the next request or destruction. Cancel may be called
 // from any other thread.
 class CHttpTransport {
 public:

@@ -230,6 +230,25 @@ TEST(transport_request, reads_share_a_connection_and_posts_never_do)
         EXPECT_EQ(reused[i], arrivals[i].reused) << arrivals[i].bytes.substr(0, arrivals[i].bytes.find('\r'));
 }
 
+// Each worker has a transport of its own; a read that is over must leave its connection to
+// whichever worker reads next, or every worker opens one (a round trip more each time).
+TEST(transport_request, a_finished_read_leaves_its_connection_to_another_transport)
+{
+    const auto kept = [](const char* body) {
+        return RawHttpServer::Reply{RawHttpServer::KeepAliveAnswer("HTTP/1.1 200 OK", body), 0, 0, true};
+    };
+    RawHttpServer server({kept("1"), kept("2"), kept("3")});
+    CHttpTransport search(QuickLimits()), import(QuickLimits());
+    EXPECT_EQ(search.Request(server.Url("/Invoice_getCompanyList?key=a"), false, "", ""), "1");
+    EXPECT_EQ(import.Request(server.Url("/Invoice_getCompanyInfo?KeyNo=k"), false, "", ""), "2");
+    EXPECT_EQ(search.Request(server.Url("/Invoice_getCompanyList?key=ab"), false, "", ""), "3");
+    const std::vector<RawHttpServer::Arrival> arrivals = server.Arrivals();
+    ASSERT_EQ(arrivals.size(), 3u);
+    EXPECT_FALSE(arrivals[0].reused);
+    EXPECT_TRUE(arrivals[1].reused) << "the second transport opened a connection of its own";
+    EXPECT_TRUE(arrivals[2].reused);
+}
+
 TEST(transport_request, empty_url_fails_with_14_and_sends_nothing)
 {
     RawHttpServer server({{RawHttpServer::Answer("HTTP/1.1 200 OK", "x")}});

@@ -86,6 +86,10 @@ ServiceServer::ServiceServer(Database &db, ServerOptions options,
   // Headers and body go out in separate writes; with Nagle on, every answer waits
   // for the client's delayed ACK (about 40 ms a request).
   http_->set_tcp_nodelay(true);
+  // A kept connection serves as many requests as a stock web server's does (Apache's
+  // default, idle 5 s as there); the library's own limit of 5 closed one in five reads.
+  http_->set_keep_alive_max_count(100);
+  http_->set_keep_alive_timeout(5);
   http_->set_logger([this](const httplib::Request &req, const httplib::Response &res) {
     if (log_line_)
       log_line_(req.method + " " + EscapeWireBytes(req.target) + " " + std::to_string(res.status));
