@@ -15,16 +15,15 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "answerprobe.h"
 #include "bare.h"
 #include "benchclock.h"
 #include "bridge/buyerfill.h"
@@ -110,43 +109,6 @@ public:
 private:
     HINTERNET m_internet = nullptr;
     HINTERNET m_connection = nullptr;
-};
-
-// The longest the window kept a WM_NULL waiting, sent every 10 ms.
-class AnswerProbe {
-public:
-    explicit AnswerProbe(HWND wnd) : m_wnd(wnd), m_thread([this] { Run(); }) {}
-    ~AnswerProbe() { Stop(); }
-    AnswerProbe(const AnswerProbe&) = delete;
-    AnswerProbe& operator=(const AnswerProbe&) = delete;
-    double Stop()
-    {
-        m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
-        return m_longest;
-    }
-    int Probes() const { return m_probes; }
-
-private:
-    void Run()
-    {
-        while (!m_stop) {
-            DWORD_PTR ignored = 0;
-            const double start = NowMs();
-            SendMessageTimeoutW(m_wnd, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored);
-            const double took = NowMs() - start;
-            ++m_probes;
-            if (took > m_longest)
-                m_longest = took;
-            Sleep(10);
-        }
-    }
-    HWND m_wnd;
-    std::atomic<bool> m_stop{false};
-    double m_longest = 0;
-    int m_probes = 0;
-    std::thread m_thread;
 };
 
 void PrintProbe(const char* what, AnswerProbe& probe)

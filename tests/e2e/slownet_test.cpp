@@ -6,15 +6,14 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "answerprobe.h"
 #include "driver.h"
 #include "servicefixture.h"
 #include "standinclient.h"
@@ -44,50 +43,6 @@ double NowMs()
     QueryPerformanceCounter(&now);
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
-
-// The longest the window kept a WM_NULL waiting, sent every 10 ms from a thread of ours.
-class AnswerProbe {
-public:
-    explicit AnswerProbe(HWND wnd) : m_wnd(wnd), m_thread([this] { Run(); }) {}
-    ~AnswerProbe() { Stop(); }
-    AnswerProbe(const AnswerProbe&) = delete;
-    AnswerProbe& operator=(const AnswerProbe&) = delete;
-
-    // Ends the probe; the longest wait in ms.
-    double Stop()
-    {
-        m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
-        return m_longest;
-    }
-    int Probes() const { return m_probes; }
-    int Stalls() const { return m_stalls; }
-
-private:
-    void Run()
-    {
-        while (!m_stop) {
-            DWORD_PTR ignored = 0;
-            const double start = NowMs();
-            const bool answered = SendMessageTimeoutW(m_wnd, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored) != 0;
-            const double took = NowMs() - start;
-            if (!answered && !IsWindow(m_wnd))
-                break;
-            ++m_probes;
-            m_stalls += took > kAnswerBoundMs;
-            if (took > m_longest)
-                m_longest = took;
-            Sleep(10);
-        }
-    }
-
-    HWND m_wnd;
-    std::atomic<bool> m_stop{false};
-    double m_longest = 0;
-    int m_probes = 0, m_stalls = 0;
-    std::thread m_thread;
-};
 
 // What an edit of another process holds now.
 std::wstring EditText(HWND edit)
@@ -216,7 +171,7 @@ TEST_F(e2e_slownet, typed_search_and_import_fill_the_right_company_and_the_windo
 {
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_TRUE(ProxyControl("reset"));
-    AnswerProbe probe(m_main);
+    AnswerProbe probe(m_main, kAnswerBoundMs);
     std::string requests;
     ASSERT_NO_FATAL_FAILURE(SearchHits(&requests));
     ASSERT_NO_FATAL_FAILURE(ClickFirstImport());
@@ -275,7 +230,7 @@ TEST_F(e2e_slownet, silent_service_leaves_typing_free_and_the_import_ends_on_the
     std::string requests;
     ASSERT_NO_FATAL_FAILURE(SearchHits(&requests));
     ASSERT_TRUE(ProxyControl("mode?m=silent"));
-    AnswerProbe probe(m_main);
+    AnswerProbe probe(m_main, kAnswerBoundMs);
     const double start = NowMs();
     ASSERT_NO_FATAL_FAILURE(ClickFirstImport());
     Sleep(500);
