@@ -229,6 +229,20 @@ bool EnterBenchFolder()
            WriteCompanyKeyNo(kIdentity, kMerchantKey);
 }
 
+// The window's service work runs on its workers: pumped, as the message loop would, until
+// none is waiting (at most 10 s); then the poll's timer, which each poll starts again, is
+// stopped, so that no measured call is interrupted by a poll.
+void Settle(CMainDlg& dlg)
+{
+    const ULONGLONG until = GetTickCount64() + 10000;
+    Pump();
+    while (dlg.Busy() && GetTickCount64() < until) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        Pump();
+    }
+    dlg.KillTimer(CMainDlg::kRefreshTimer);
+}
+
 // The main window as start-up makes it.
 std::unique_ptr<CMainDlg> OpenMainWindow()
 {
@@ -237,10 +251,7 @@ std::unique_ptr<CMainDlg> OpenMainWindow()
         return nullptr;
     dlg->SendMessageW(WM_INITDIALOG, 0, 0);
     dlg->ShowWindow(SW_SHOWNORMAL);
-    Pump();
-    // Measured calls are not interrupted by the poll; each refresh starts it again,
-    // and it only fires while messages are pumped.
-    dlg->KillTimer(CMainDlg::kRefreshTimer);
+    Settle(*dlg);
     return dlg;
 }
 
@@ -329,9 +340,9 @@ int ServiceMode(const std::string& base)
         },
         [&] {
             ::SendMessageW(editWnd, WM_CHAR, L'運', 1);
-            // As the message loop would: the posted update of the layered pop-up, then
-            // anything still waiting to be drawn.
-            Pump();
+            // Until the search's answer is in, as the message loop would: the posted update
+            // of the layered pop-up, then anything still waiting to be drawn.
+            Settle(*dlg);
             if (SDropdownList* popup = search->GetDropDownWnd())
                 popup->UpdateNow();
         },
@@ -389,6 +400,7 @@ int ServiceMode(const std::string& base)
         closePopup();
         firstCharacter();
         ::SendMessageW(editWnd, WM_CHAR, L'運', 1);
+        Settle(*dlg);
         // The pop-up lays its rows out once shown.
         for (int i = 0; i < 100 && !RowButton(); ++i) {
             Pump();
@@ -424,6 +436,7 @@ int ServiceMode(const std::string& base)
         [&] {
             if (button)
                 button->FireCommand();
+            Settle(*dlg);
         },
         [&](int which) {
             if (!which)
@@ -458,7 +471,11 @@ int ServiceMode(const std::string& base)
     // 3. One refresh as the service answers it (it returns at most 100 records).
     g_row = "refresh";
     const Pair refresh = Interleaved(
-        runs, nullptr, [&] { Parse(BareRequest(url, listPage)); }, [&] { dlg->Refresh(); });
+        runs, nullptr, [&] { Parse(BareRequest(url, listPage)); },
+        [&] {
+            dlg->Refresh();
+            Settle(*dlg);
+        });
     char what[96];
     std::snprintf(what, sizeof what, "refresh, %d rows from the service", HistoryRows(*dlg));
     Print(what, refresh);
@@ -553,7 +570,11 @@ void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, C
         {"bare layered update, main window's size", false, [&] { bareMain.Paint(bareRows); }},
         {"bare request + jsoncpp + layered update", true,
          [&] { bareMain.Paint(Names(Parse(BareRequest(url, listPage)), "company_name")); }, true},
-        {"refresh tick, not painted (same answer)", true, [&] { dlg.Refresh(); }},
+        {"refresh tick, not painted (same answer)", true,
+         [&] {
+             dlg.Refresh();
+             Settle(dlg);
+         }},
         // What a tick adds to its request: the timer stopped and started again.
         {"refresh timer stopped and started", false,
          [&] {
@@ -571,13 +592,13 @@ void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, C
         {"refresh tick + repaint (same answer)", true,
          [&] {
              dlg.Refresh();
-             Pump();
+             Settle(dlg);
              dlg.UpdateNow();
          }},
         {"refresh tick + repaint (answer changed)", true,
          [&] {
              dlg.Refresh();
-             Pump();
+             Settle(dlg);
              dlg.UpdateNow();
          },
          true},
@@ -663,6 +684,7 @@ int ListsMode(RawHttpServer& local, bool growth)
             [&] { Parse(BareRequest(url, listPage)); },
             [&] {
                 dlg->Refresh();
+                Settle(*dlg);
                 allRows = allRows && HistoryRows(*dlg) == count;
             });
         PaintCheck paintBare, paintOurs;
@@ -679,6 +701,7 @@ int ListsMode(RawHttpServer& local, bool growth)
             },
             [&] {
                 dlg->Refresh();
+                Settle(*dlg);
                 repaint();
             },
             [&](int which) {
@@ -703,6 +726,7 @@ int ListsMode(RawHttpServer& local, bool growth)
             },
             [&] {
                 dlg->Refresh();
+                Settle(*dlg);
                 repaint();
             });
         char what[96];

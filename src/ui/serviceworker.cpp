@@ -14,8 +14,10 @@ struct CServiceWorker::State {
     std::condition_variable ended;
     std::deque<Job> jobs;
     std::size_t running = 0;
-    bool threadDone = false;
+    // A thread serves the jobs now; none while the worker is idle or after shutdown.
+    bool threadAlive = false;
     std::atomic<bool> leaving{false};
+    std::chrono::milliseconds idleEnd{10000};
     CHttpTransport transport;
 };
 
@@ -23,39 +25,48 @@ namespace {
 
 void Serve(const std::shared_ptr<CServiceWorker::State>& state)
 {
+    std::unique_lock<std::mutex> hold(state->lock);
     for (;;) {
-        CServiceWorker::Job job;
-        {
-            std::unique_lock<std::mutex> hold(state->lock);
-            state->wake.wait(hold, [&] { return state->leaving || !state->jobs.empty(); });
-            if (state->leaving)
-                break;
-            job = std::move(state->jobs.front());
-            state->jobs.pop_front();
-            state->running = 1;
-        }
+        if (!state->wake.wait_for(hold, state->idleEnd, [&] { return state->leaving || !state->jobs.empty(); }) ||
+            state->leaving)
+            break;
+        CServiceWorker::Job job = std::move(state->jobs.front());
+        state->jobs.pop_front();
+        state->running = 1;
+        hold.unlock();
         if (job)
             job(state->transport);
-        std::lock_guard<std::mutex> hold(state->lock);
+        // The job's captures go before the lock is taken: their destructors may post.
+        job = nullptr;
+        hold.lock();
         state->running = 0;
     }
-    std::lock_guard<std::mutex> hold(state->lock);
-    state->running = 0;
-    state->threadDone = true;
+    state->threadAlive = false;
     state->ended.notify_all();
+}
+
+// With the state's lock held: a thread for the queued jobs unless one serves them.
+bool EnsureThread(const std::shared_ptr<CServiceWorker::State>& state)
+{
+    if (state->threadAlive)
+        return true;
+    try {
+        // The thread holds the state: it may outlive the worker at shutdown.
+        std::thread([state] { Serve(state); }).detach();
+    } catch (...) {
+        return false;
+    }
+    state->threadAlive = true;
+    return true;
 }
 
 }  // namespace
 
-CServiceWorker::CServiceWorker() : m_state(std::make_shared<State>())
+// An idle worker ends its thread, and the next job starts another: under Wine an idle thread
+// keeps about 1 MB resident, and most workers are idle most of the day.
+CServiceWorker::CServiceWorker(DWORD idleEndMs) : m_state(std::make_shared<State>())
 {
-    try {
-        // The thread holds the state: it may outlive this object at shutdown.
-        std::thread([state = m_state] { Serve(state); }).detach();
-    } catch (...) {
-        m_state->threadDone = true;
-        m_state->leaving = true;
-    }
+    m_state->idleEnd = std::chrono::milliseconds(idleEndMs);
 }
 
 CServiceWorker::~CServiceWorker()
@@ -66,9 +77,13 @@ CServiceWorker::~CServiceWorker()
 bool CServiceWorker::Submit(Job job)
 {
     std::lock_guard<std::mutex> hold(m_state->lock);
-    if (m_state->leaving || m_state->threadDone)
+    if (m_state->leaving)
         return false;
     m_state->jobs.push_back(std::move(job));
+    if (!EnsureThread(m_state)) {
+        m_state->jobs.pop_back();
+        return false;
+    }
     m_state->wake.notify_one();
     return true;
 }
@@ -96,5 +111,5 @@ void CServiceWorker::Shutdown(DWORD waitMs)
     // Closing the request's handle ends a blocking call that waits on a silent service.
     m_state->transport.Cancel();
     std::unique_lock<std::mutex> hold(m_state->lock);
-    m_state->ended.wait_for(hold, std::chrono::milliseconds(waitMs), [&] { return m_state->threadDone; });
+    m_state->ended.wait_for(hold, std::chrono::milliseconds(waitMs), [&] { return !m_state->threadAlive; });
 }

@@ -8,20 +8,22 @@
 class CHttpTransport;
 
 // One worker thread with a transport of its own that runs the jobs handed to it one after
-// the other, in order. The UI thread hands jobs in and never waits for them; a job sends
+// the other, in order; the thread starts with the first job and ends after a while idle. The UI thread hands jobs in and never waits for them; a job sends
 // its result back through the UI dispatcher it captured. Every service call of the windows
 // runs on one of these (see docs/ARCHITECTURE.md for which does what).
 class CServiceWorker {
 public:
     using Job = std::function<void(CHttpTransport& transport)>;
 
-    CServiceWorker();
+    // `idleEnd`: how long the thread waits for a job before it ends.
+    explicit CServiceWorker(DWORD idleEndMs = 10000);
     // Shutdown with a short wait.
     ~CServiceWorker();
     CServiceWorker(const CServiceWorker&) = delete;
     CServiceWorker& operator=(const CServiceWorker&) = delete;
 
     // Queued behind the jobs before it; false once shut down or when no thread could start.
+    // Starting a thread is the only wait it may cost the caller (about a millisecond).
     bool Submit(Job job);
     // Jobs queued or running.
     std::size_t Pending() const;
