@@ -103,17 +103,18 @@ def uses(module, readers):
             j = re.search(r"\tjmp\s+\*.*<__imp_(.+)>$", lines[i + 1])
             if j and j.group(1) in readers:
                 thunk_of[m.group(1).lstrip("0")] = j.group(1)
-    found, body = [], []
+    found, body, loaded = [], [], {}
     for line in lines:
         m = re.match(r"^[0-9a-f]+ <(.+)>:$", line)
         if m:
-            function, body = m.group(1), []
+            function, body, loaded = m.group(1), [], {}
             continue
         m = re.match(r"^\s*([0-9a-f]+):\t(\S+)\s*(.*)$", line)
         if not m:
             continue
         op, operands = m.group(2), m.group(3)
         body.append((op, operands))
+        written = re.search(r",(%\w+)$", operands.split("#")[0].rstrip())
         target = None
         r = re.search(r"<(?:\.refptr\.)?__imp_([^>+]+)>", operands)
         if r and r.group(1) in readers and not (op == "jmp" and function == r.group(1)):
@@ -121,11 +122,20 @@ def uses(module, readers):
         c = re.match(r"^([0-9a-f]+) <", operands)
         if op in ("call", "jmp") and c and c.group(1).lstrip("0") in thunk_of:
             target = thunk_of[c.group(1).lstrip("0")]
+        i = re.match(r"^\*(%\w+)$", operands)
+        if op in ("call", "jmp") and i and i.group(1) in loaded:
+            target = loaded[i.group(1)]
+        elif written:
+            loaded.pop(written.group(1), None)
         if not target:
             continue
         argument = next(((reg, enc) for pattern, reg, enc in NAME_ARGUMENT if pattern.match(target)), None)
         if not argument:
             found.append((target, function, ["-"]))
+            continue
+        # The import's address kept in a register: the calls through it are the uses.
+        if op == "mov" and r and written and not operands.startswith("*"):
+            loaded[written.group(1)] = target
             continue
         reg, enc = argument
         name = None
