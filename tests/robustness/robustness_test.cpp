@@ -412,9 +412,10 @@ Outcome RunCase(const Case& c)
 
     // Ended as the merchant ends it: the tray menu's "退出" (the login window's own close).
     ServiceControl("reset");
-    if (!c.fault.empty() && !Requested(TakeServiceRequests(), FaultEndpoint(c.fault))) {
+    const std::string faulty = FaultEndpoint(c.fault);
+    if (!c.fault.empty() && !Requested(TakeServiceRequests(), faulty)) {
         out.notRun = true;
-        out.note += "fault never met (" + (FaultEndpoint(c.fault).empty() ? std::string("no request") : FaultEndpoint(c.fault)) + "); ";
+        out.note += "fault never met (" + (faulty.empty() ? std::string("no request") : faulty) + "); ";
     }
     if (!out.crashed) {
         if (standIn)
