@@ -190,7 +190,8 @@ HANDLE WINAPI HookLoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int cx
 {
     REAL(L"user32", LoadImageW);
     HANDLE made = real(instance, name, type, cx, cy, flags);
-    if (type == IMAGE_BITMAP)
+    // A shared image belongs to the system: the caller never deletes it.
+    if (type == IMAGE_BITMAP && !(flags & LR_SHARED))
         Made(made, KindBitmap);
     return made;
 }
