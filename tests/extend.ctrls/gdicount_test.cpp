@@ -126,6 +126,36 @@ TEST(gdi_count, the_process_count_covers_objects_made_outside_the_plugin)
     EXPECT_EQ(GdiLedgerLive().Total(), before.Total());
 }
 
+// A window's whole life: its edit (the native child, its brush and font), its back buffer and
+// whatever the engine makes to paint it, all gone with it.
+TEST(gdi_count, a_window_made_painted_typed_into_and_destroyed_leaves_nothing)
+{
+    ASSERT_TRUE(StartGdiLedger());
+    auto life = [] {
+        auto host = std::make_unique<SHostWnd>();
+        ASSERT_TRUE(host->SetLayoutXml(kLayout));
+        ASSERT_TRUE(host->Create(nullptr, 0, 0, 100, 100));
+        host->ShowWindow(SW_SHOW);
+        auto* edit = host->FindChildByName2<SEdit>(L"edit_input");
+        ASSERT_NE(edit, nullptr);
+        edit->SetFocus();
+        SendMessageW(edit->GetNativeWnd(), WM_CHAR, L'a', 1);
+        ctrlstest::PumpFor(20);
+        host.reset();
+        ctrlstest::PumpFor(5);
+    };
+    life();  // fonts and caches the first window leaves for the next
+    const GdiLedgerCounts before = GdiLedgerLive();
+    for (int i = 0; i < 20; ++i)
+        life();
+    const GdiLedgerCounts after = GdiLedgerLive();
+    EXPECT_EQ(after.Total(), before.Total())
+        << "DC " << after.dc - before.dc << ", window DC " << after.windowDc - before.windowDc << ", bitmap "
+        << after.bitmap - before.bitmap << ", font " << after.font - before.font << ", brush "
+        << after.brush - before.brush << ", pen " << after.pen - before.pen << ", region "
+        << after.region - before.region;
+}
+
 TEST(gdi_count, stays_flat_over_a_thousand_popup_opens_and_refills)
 {
     ASSERT_TRUE(StartGdiLedger());
