@@ -1,6 +1,5 @@
 #include "engine/core/SStringUtil.h"
 #include <windows.h>
-#include <cwctype>
 
 namespace SOUI {
 
@@ -22,36 +21,9 @@ std::string WideToUtf8(const std::wstring& s)
     return a;
 }
 
-std::wstring ToLower(std::wstring s)
-{
-    for (auto& c : s) c = wchar_t(std::towlower(c));
-    return s;
-}
-
 bool EqualNoCase(const std::wstring& a, const std::wstring& b)
 {
     return a.size() == b.size() && _wcsicmp(a.c_str(), b.c_str()) == 0;
-}
-
-std::wstring Trim(const std::wstring& s)
-{
-    size_t b = s.find_first_not_of(L" \t\r\n");
-    if (b == std::wstring::npos) return {};
-    size_t e = s.find_last_not_of(L" \t\r\n");
-    return s.substr(b, e - b + 1);
-}
-
-std::vector<std::wstring> Split(const std::wstring& s, wchar_t sep)
-{
-    std::vector<std::wstring> out;
-    size_t start = 0;
-    for (;;) {
-        size_t p = s.find(sep, start);
-        out.push_back(s.substr(start, p == std::wstring::npos ? std::wstring::npos : p - start));
-        if (p == std::wstring::npos) break;
-        start = p + 1;
-    }
-    return out;
 }
 
 } // namespace SOUI

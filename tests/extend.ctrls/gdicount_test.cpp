@@ -1,10 +1,13 @@
 // GDI objects of the render plug-in over a long life of the search pop-up: every new pop-up and
 // every refill that changes the row count resizes a back buffer. Windows refuses to delete a
-// bitmap still selected into a DC, and a process stops drawing at 10,000 GDI handles.
+// bitmap still selected into a DC, and a process stops drawing at 10,000 GDI handles. The
+// plug-in counts its own objects; the ledger counts every object the process's own code
+// makes (the edit's brush, the engine's bitmaps), which GetGuiResources does not under Wine.
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <memory>
 #include "ctrlstestenv.h"
+#include "gdiledger.h"
 #include "extend.ctrls/ssearchdropdownlist.h"
 #include "rowsadapter.h"
 
@@ -30,7 +33,7 @@ const char kLayout[] = R"(<SOUI width="460" height="120"><root colorBkgnd="#FFFF
 
 struct GdiCounts {
     LONG dc = 0, bitmap = 0, font = 0;
-    DWORD process = 0; // GetGuiResources; 0 where the platform does not answer it
+    GdiLedgerCounts process;
     bool operator==(const GdiCounts& o) const { return dc == o.dc && bitmap == o.bitmap && font == o.font; }
 };
 
@@ -46,7 +49,7 @@ GdiCounts Count()
         c.bitmap = live(GdiKind_Bitmap);
         c.font = live(GdiKind_Font);
     }
-    c.process = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    c.process = GdiLedgerLive();
     return c;
 }
 
@@ -86,8 +89,76 @@ TEST(gdi_count, reports_live_objects_by_kind)
     EXPECT_TRUE(Count() == before);
 }
 
+// Each kind made straight through GDI, by the test or inside the plug-in, is counted until freed.
+TEST(gdi_count, the_process_count_covers_objects_made_outside_the_plugin)
+{
+    ASSERT_TRUE(StartGdiLedger());
+    const GdiLedgerCounts before = GdiLedgerLive();
+    LOGFONTW lf = {};
+    lf.lfHeight = -12;
+    HFONT font = CreateFontIndirectW(&lf);
+    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(1, 2, 3));
+    HRGN region = CreateRectRgn(0, 0, 4, 4);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 4, 4);
+    GdiLedgerCounts made = GdiLedgerLive();
+    EXPECT_EQ(made.font, before.font + 1);
+    EXPECT_EQ(made.brush, before.brush + 1);
+    EXPECT_EQ(made.pen, before.pen + 1);
+    EXPECT_EQ(made.region, before.region + 1);
+    EXPECT_EQ(made.windowDc, before.windowDc + 1);
+    EXPECT_EQ(made.dc, before.dc + 1);
+    EXPECT_EQ(made.bitmap, before.bitmap + 1);
+    for (HGDIOBJ object : {HGDIOBJ(font), HGDIOBJ(brush), HGDIOBJ(pen), HGDIOBJ(region), HGDIOBJ(bitmap)})
+        EXPECT_TRUE(DeleteObject(object));
+    EXPECT_TRUE(DeleteDC(memory));
+    EXPECT_EQ(ReleaseDC(nullptr, screen), 1);
+    EXPECT_EQ(GdiLedgerLive().Total(), before.Total());
+    {
+        SAutoRefPtr<IRenderTarget> rt;
+        ASSERT_TRUE(ctrlstest::App().GetRenderFactory()->CreateRenderTarget(rt.Out(), 10, 10));
+        made = GdiLedgerLive();
+        EXPECT_EQ(made.dc, before.dc + 1) << "the plug-in's calls are not counted";
+        EXPECT_EQ(made.bitmap, before.bitmap + 1);
+    }
+    EXPECT_EQ(GdiLedgerLive().Total(), before.Total());
+}
+
+// A window's whole life: its edit (the native child, its brush and font), its back buffer and
+// whatever the engine makes to paint it, all gone with it.
+TEST(gdi_count, a_window_made_painted_typed_into_and_destroyed_leaves_nothing)
+{
+    ASSERT_TRUE(StartGdiLedger());
+    auto life = [] {
+        auto host = std::make_unique<SHostWnd>();
+        ASSERT_TRUE(host->SetLayoutXml(kLayout));
+        ASSERT_TRUE(host->Create(nullptr, 0, 0, 100, 100));
+        host->ShowWindow(SW_SHOW);
+        auto* edit = host->FindChildByName2<SEdit>(L"edit_input");
+        ASSERT_NE(edit, nullptr);
+        edit->SetFocus();
+        SendMessageW(edit->GetNativeWnd(), WM_CHAR, L'a', 1);
+        ctrlstest::PumpFor(20);
+        host.reset();
+        ctrlstest::PumpFor(5);
+    };
+    life();  // fonts and caches the first window leaves for the next
+    const GdiLedgerCounts before = GdiLedgerLive();
+    for (int i = 0; i < 20; ++i)
+        life();
+    const GdiLedgerCounts after = GdiLedgerLive();
+    EXPECT_EQ(after.Total(), before.Total())
+        << "DC " << after.dc - before.dc << ", window DC " << after.windowDc - before.windowDc << ", bitmap "
+        << after.bitmap - before.bitmap << ", font " << after.font - before.font << ", brush "
+        << after.brush - before.brush << ", pen " << after.pen - before.pen << ", region "
+        << after.region - before.region;
+}
+
 TEST(gdi_count, stays_flat_over_a_thousand_popup_opens_and_refills)
 {
+    ASSERT_TRUE(StartGdiLedger());
     auto host = std::make_unique<SHostWnd>();
     ASSERT_TRUE(host->SetLayoutXml(kLayout));
     ASSERT_TRUE(host->Create(nullptr, 0, 0, 100, 100));
@@ -135,20 +206,21 @@ TEST(gdi_count, stays_flat_over_a_thousand_popup_opens_and_refills)
     ASSERT_EQ(control->GetDropDownWnd(), nullptr);
     GdiCounts after = Count();
 
+    const GdiLedgerCounts& b = before.process;
+    const GdiLedgerCounts& a = after.process;
     std::printf("GDI objects of the render plug-in before / after %d changes (%d pop-ups opened): DC %ld / %ld, "
-                "bitmap %ld / %ld, font %ld / %ld; GetGuiResources(GR_GDIOBJECTS) %lu / %lu\n",
-                1000, opened, before.dc, after.dc, before.bitmap, after.bitmap, before.font, after.font,
-                before.process, after.process);
+                "bitmap %ld / %ld, font %ld / %ld\n"
+                "made by the process's own code: DC %ld / %ld, window DC %ld / %ld, bitmap %ld / %ld, font %ld / %ld, "
+                "brush %ld / %ld, pen %ld / %ld, region %ld / %ld\n",
+                1000, opened, before.dc, after.dc, before.bitmap, after.bitmap, before.font, after.font, b.dc, a.dc,
+                b.windowDc, a.windowDc, b.bitmap, a.bitmap, b.font, a.font, b.brush, a.brush, b.pen, a.pen, b.region,
+                a.region);
     EXPECT_GE(fills, 1000);
     EXPECT_GE(opened, 90);
     EXPECT_EQ(after.dc, before.dc);
     EXPECT_EQ(after.bitmap, before.bitmap);
     EXPECT_EQ(after.font, before.font);
-    // Where the platform counts the process's GDI objects, they are flat too (a little slack for
-    // what the system caches on its own, far below one handle per pop-up).
-    if (before.process && after.process) {
-        EXPECT_LE(after.process, before.process + 10);
-    }
+    EXPECT_EQ(a.Total(), b.Total());
     host.reset();
     ctrlstest::PumpFor(20);
 }

@@ -190,6 +190,7 @@ void RawHttpServer::Serve()
         SOCKET client = accept(listener, nullptr, nullptr);
         if (client == INVALID_SOCKET)
             break;
+        ++m_accepted;
         DWORD timeout = 5000;
         setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
         Connection fresh{static_cast<uintptr_t>(client)};

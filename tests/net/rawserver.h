@@ -41,6 +41,8 @@ public:
     // Requests received so far, each as its raw bytes (head and body).
     std::vector<std::string> Requests() const;
     std::vector<Arrival> Arrivals() const;
+    // Connections accepted so far.
+    int Accepted() const { return m_accepted; }
     // Stages the reply for the next connection.
     void Push(Reply reply);
     // Forgets staged replies and received requests.
@@ -65,6 +67,7 @@ private:
     uintptr_t m_listener = ~uintptr_t(0);
     unsigned short m_port = 0;
     std::atomic<bool> m_stop{false};
+    std::atomic<int> m_accepted{0};
     mutable std::mutex m_lock;
     std::vector<Arrival> m_arrivals;
     std::thread m_thread;

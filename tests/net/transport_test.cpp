@@ -249,6 +249,34 @@ TEST(transport_request, a_finished_read_leaves_its_connection_to_another_transpo
     EXPECT_TRUE(arrivals[2].reused);
 }
 
+// Exactly once where a kept connection is there to be misused: the server holds the read's
+// connection open (against a close too) and drops the POST after reading it. The POST went
+// out once, on a connection of its own, and the read after it still finds the kept one.
+TEST(transport_request, a_dropped_post_beside_a_kept_connection_is_sent_once_on_a_fresh_one)
+{
+    RawHttpServer::Reply kept{RawHttpServer::KeepAliveAnswer("HTTP/1.1 200 OK", "{}"), 0, 0, true};
+    kept.ignoreClose = true;
+    RawHttpServer server({kept, {""}, kept});
+    CHttpTransport transport(QuickLimits());
+    ASSERT_EQ(transport.Request(server.Url("/Invoice_getCompanyList?key=a"), false, "", ""), "{}");
+    EXPECT_EQ(server.Accepted(), 1);
+
+    EXPECT_EQ(transport.Request(server.Url("/Invoice_addFaiao"), true,
+                                "Content-Type:application/x-www-form-urlencoded", "a=1"),
+              "");
+    EXPECT_EQ(transport.LastError(), HttpErrorSend);
+    EXPECT_EQ(server.Accepted(), 2);
+
+    EXPECT_EQ(transport.Request(server.Url("/Invoice_getCompanyList?key=ab"), false, "", ""), "{}");
+    EXPECT_EQ(server.Accepted(), 2) << "the read's connection was not kept: the case shows nothing";
+
+    const std::vector<RawHttpServer::Arrival> arrivals = server.Arrivals();
+    ASSERT_EQ(arrivals.size(), 3u);
+    EXPECT_EQ(arrivals[1].bytes.compare(0, 23, "POST /Invoice_addFaiao "), 0) << arrivals[1].bytes;
+    EXPECT_FALSE(arrivals[1].reused);
+    EXPECT_TRUE(arrivals[2].reused);
+}
+
 TEST(transport_request, empty_url_fails_with_14_and_sends_nothing)
 {
     RawHttpServer server({{RawHttpServer::Answer("HTTP/1.1 200 OK", "x")}});

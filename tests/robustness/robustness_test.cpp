@@ -5,7 +5,9 @@
 // UTF-16) and a working folder it cannot write. Per case it must stay alive, answer
 // its window messages within the bound that applies, keep every profile value it
 // started with, and write nothing into the invoicing program from an answer that
-// could not be read whole. The table is printed.
+// could not be read whole. A case whose flow did not run (nothing to drive, or the
+// faulty endpoint never asked) fails: its other checks would hold trivially. The
+// table is printed.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -166,6 +168,7 @@ struct Outcome {
     bool hung = false;
     bool profileLost = false;
     bool badWrite = false;
+    bool notRun = false;  // the flow was not driven or the fault never met
     DWORD longestMs = 0;
     std::vector<std::wstring> shown;
     std::string note;
@@ -255,10 +258,39 @@ private:
     Outcome& m_out;
 };
 
+// The endpoint a fault is limited to ("only=..."); empty for a fault on every endpoint.
+std::string FaultEndpoint(const std::string& fault)
+{
+    const size_t at = fault.find("only=");
+    return at == std::string::npos ? std::string() : fault.substr(at + 5, fault.find('&', at) - at - 5);
+}
+
+// Whether a request the service logged ("METHOD TARGET ...") went to `endpoint`, or to
+// any endpoint where `endpoint` is empty.
+bool Requested(const std::string& log, const std::string& endpoint)
+{
+    size_t start = 0;
+    while (start < log.size()) {
+        size_t end = log.find('\n', start);
+        if (end == std::string::npos)
+            end = log.size();
+        const std::string line = log.substr(start, end - start);
+        start = end + 1;
+        const size_t space = line.find(' ');
+        if (space == std::string::npos)
+            continue;
+        const std::string target = line.substr(space + 1, line.find_first_of(" ?", space + 1) - space - 1);
+        if (endpoint.empty() ? !target.empty() : target == "/" + endpoint)
+            return true;
+    }
+    return false;
+}
+
 Outcome RunCase(const Case& c)
 {
     Outcome out;
     ServiceControl("reset");
+    TakeServiceRequests();
     ServiceControl(std::string("version?no=") + (c.version ? c.version : "1.1") +
                    "&force=0&installer=MoravelUpgrade_1.1.exe");
     AppInstallation inst;
@@ -345,6 +377,7 @@ Outcome RunCase(const Case& c)
                     standIn->Hang(kFillWriteMs + 3000);
                 Click(popup, POINT{WindowSize(popup).cx - 47, 24});
             } else {
+                out.notRun = true;
                 out.note += "no pop-up; ";
             }
         }
@@ -359,7 +392,8 @@ Outcome RunCase(const Case& c)
         alive = watch.Watch(1500);
         PostText(edits[1], L"123456");
         Click(window, kLoginButton);
-    } else if (c.drive != Drive::Idle && !(c.profile == Profile::Locked && isLogin)) {
+    } else if (c.drive != Drive::Idle) {
+        out.notRun = true;
         out.note += "could not drive; ";
     }
     if (alive && c.invoicing == Invoicing::Vanishes) {
@@ -378,6 +412,11 @@ Outcome RunCase(const Case& c)
 
     // Ended as the merchant ends it: the tray menu's "退出" (the login window's own close).
     ServiceControl("reset");
+    const std::string faulty = FaultEndpoint(c.fault);
+    if (!c.fault.empty() && !Requested(TakeServiceRequests(), faulty)) {
+        out.notRun = true;
+        out.note += "fault never met (" + (faulty.empty() ? std::string("no request") : faulty) + "); ";
+    }
     if (!out.crashed) {
         if (standIn)
             standIn->WaitResponsive(15000);
@@ -659,7 +698,7 @@ TEST(robustness, every_fault_leaves_the_program_alive_answering_its_profile_whol
     const std::vector<Case> cases = Cases();
     ASSERT_GE(cases.size(), 40u);
 
-    int crashes = 0, hangs = 0, losses = 0, badWrites = 0;
+    int crashes = 0, hangs = 0, losses = 0, badWrites = 0, notRun = 0;
     std::string table = "\n#  case                                      outcome                   crash hang(ms)/bound  "
                         "profile  clean-writes\n";
     int n = 0;
@@ -671,13 +710,18 @@ TEST(robustness, every_fault_leaves_the_program_alive_answering_its_profile_whol
         hangs += out.hung;
         losses += out.profileLost;
         badWrites += out.badWrite;
+        notRun += out.notRun;
         std::string shown;
         for (const std::wstring& title : out.shown)
             shown += (shown.empty() ? "told \"" : " \"") + Utf8(title) + "\"";
         if (c.silent) {
             EXPECT_TRUE(out.shown.empty()) << shown;
         }
-        std::string outcome = out.crashed ? "CRASH" : out.hung ? "HANG" : shown.empty() ? "alive, silent" : shown;
+        std::string outcome = out.crashed  ? "CRASH"
+                              : out.hung   ? "HANG"
+                              : out.notRun ? "NOT RUN"
+                              : shown.empty() ? "alive, silent"
+                                              : shown;
         char row[400];
         std::snprintf(row, sizeof row, "%-2d %-41s %-25s %-5s %6lu/%-6lu %s %-8s %-12s %s\n", ++n, label.c_str(),
                       outcome.c_str(), out.crashed ? "YES" : "-", static_cast<unsigned long>(out.longestMs),
@@ -691,8 +735,8 @@ TEST(robustness, every_fault_leaves_the_program_alive_answering_its_profile_whol
     char totals[200];
     std::snprintf(totals, sizeof totals,
                   "cases: %d   crashes: %d   hangs beyond bound: %d   profile losses: %d   writes from unreadable "
-                  "answers: %d\n",
-                  n, crashes, hangs, losses, badWrites);
+                  "answers: %d   flows not run: %d\n",
+                  n, crashes, hangs, losses, badWrites, notRun);
     table += totals;
     std::printf("%s", table.c_str());
     std::fflush(stdout);
@@ -700,4 +744,5 @@ TEST(robustness, every_fault_leaves_the_program_alive_answering_its_profile_whol
     EXPECT_EQ(hangs, 0);
     EXPECT_EQ(losses, 0);
     EXPECT_EQ(badWrites, 0);
+    EXPECT_EQ(notRun, 0);
 }

@@ -1,14 +1,11 @@
-// The engine's string helpers that the attribute parsers use, for the native build
-// (the engine's own file converts through windows.h). Same contracts as there.
+// The engine converts UTF-8 with MultiByteToWideChar, which the native build lacks:
+// well-formed sequences decode, any other byte becomes U+FFFD, as there.
 #include "engine/core/SStringUtil.h"
-
-#include <cwctype>
 
 namespace SOUI {
 
 std::wstring Utf8ToWide(const std::string& s)
 {
-    // Enough of UTF-8 for layout text: well-formed sequences decode, any other byte becomes U+FFFD.
     std::wstring out;
     for (size_t i = 0; i < s.size();) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
@@ -27,33 +24,6 @@ std::wstring Utf8ToWide(const std::string& s)
         }
         out += wchar_t(value);
         i += static_cast<size_t>(extra) + 1;
-    }
-    return out;
-}
-
-std::wstring ToLower(std::wstring s)
-{
-    for (auto& c : s) c = wchar_t(std::towlower(static_cast<wint_t>(c)));
-    return s;
-}
-
-std::wstring Trim(const std::wstring& s)
-{
-    size_t b = s.find_first_not_of(L" \t\r\n");
-    if (b == std::wstring::npos) return {};
-    size_t e = s.find_last_not_of(L" \t\r\n");
-    return s.substr(b, e - b + 1);
-}
-
-std::vector<std::wstring> Split(const std::wstring& s, wchar_t sep)
-{
-    std::vector<std::wstring> out;
-    size_t start = 0;
-    for (;;) {
-        size_t p = s.find(sep, start);
-        out.push_back(s.substr(start, p == std::wstring::npos ? std::wstring::npos : p - start));
-        if (p == std::wstring::npos) break;
-        start = p + 1;
     }
     return out;
 }
