@@ -12,7 +12,6 @@ SResProviderMgr* g_resMgr = nullptr;
 SResProviderMgr::SResProviderMgr(IRenderFactory* render) : m_render(render), m_fonts(render)
 {
     g_resMgr = this;
-    if (m_render) m_render->CreateRenderTarget(m_measure.Out(), 1, 1);
     m_defFont.face = L"微软雅黑";
     m_defFont.size = 16;
     m_defFont.bold = m_defFont.italic = m_defFont.underline = 0;
@@ -27,6 +26,12 @@ SResProviderMgr::~SResProviderMgr()
 }
 
 SResProviderMgr* SResProviderMgr::getSingletonPtr() { return g_resMgr; }
+
+IRenderTarget* SResProviderMgr::GetMeasureTarget()
+{
+    if (!m_measure && m_render) m_render->CreateRenderTarget(m_measure.Out(), 1, 1);
+    return m_measure;
+}
 
 void SResProviderMgr::InitXmlNamedID(const SNamedID* table, int count, BOOL sorted)
 {

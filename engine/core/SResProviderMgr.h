@@ -33,10 +33,12 @@ public:
     // nullptr when made without one (nothing is drawn then).
     IRenderFactory* GetRenderFactory() const { return m_render; }
     SFontPool& GetFontPool() { return m_fonts; }
-    // A small target for measuring text outside painting; nullptr without a render factory.
-    IRenderTarget* GetMeasureTarget() const { return m_measure; }
+    // A small target for measuring text outside painting; nullptr without a render factory. Made
+    // when first asked, so after start-up has declared how the process follows the display scale.
+    IRenderTarget* GetMeasureTarget();
 
-    // The skin table of a definition goes here; skins sit above resources and hook themselves in.
+    // Where a definition's skin table goes: the skin pool sits above the resources, so whoever
+    // makes both connects them (SEngine). Without a reader the table is skipped with a line.
     void SetSkinTableReader(std::function<void(pugi::xml_node)> reader) { m_readSkins = std::move(reader); }
 
     // The table need not be sorted when sorted is FALSE; it is copied either way.
