@@ -15,7 +15,7 @@
 #include "bare.h"
 #include "benchclock.h"
 #include "engine/core/SDpi.h"
-#include "engine/core/SEngine.h"
+#include "engine/SEngine.h"
 #include "profilectl.h"
 
 using namespace SOUI;

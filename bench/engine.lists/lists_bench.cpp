@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 #include <vector>
-#include "engine/core/SEngine.h"
+#include "engine/SEngine.h"
 #include "engine/lists/SListView.h"
 #include "pluginloader.h"
 
@@ -80,11 +80,10 @@ int main(int argc, char** argv)
         return 1;
     }
     render->SetImgDecoderFactory(decoder);
-    SApplication app(render, GetModuleHandleW(nullptr));
-    app.Register<SListView>();
+    SEngine engine(render, GetModuleHandleW(nullptr));
     auto* mem = new SResProviderMem;
     mem->AddResource(L"uidef", L"xml_init", kUidef);
-    app.AddResProvider(mem, L"uidef:xml_init");
+    engine.Resources().AddResProvider(mem, L"uidef:xml_init");
     mem->Release();
 
     SHostWnd host;

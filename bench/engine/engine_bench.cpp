@@ -11,7 +11,7 @@
 #include <string>
 #include <memory>
 #include <vector>
-#include "engine/core/SEngine.h"
+#include "engine/SEngine.h"
 #include "bare.h"
 #include "benchclock.h"
 #include "layeredcount.h"
@@ -98,10 +98,10 @@ int main(int argc, char** argv)
     render->SetImgDecoderFactory(decoder);
     int code = 0;
     {
-        SApplication app(render, GetModuleHandleW(nullptr));
+        SEngine engine(render, GetModuleHandleW(nullptr));
         auto* mem = new SResProviderMem;
         mem->AddResource(L"uidef", L"xml_init", kUidef);
-        app.AddResProvider(mem, L"uidef:xml_init");
+        engine.Resources().AddResProvider(mem, L"uidef:xml_init");
         mem->Release();
         std::string layout = Layout(translucent);
 

@@ -35,7 +35,7 @@
 #include "bridge/buyerfill.h"
 #include "bridge/targets.h"
 #include "engine/widgets/SEdit.h"
-#include "engine/core/SNotifyCenter.h"
+#include "engine/host/SNotifyCenter.h"
 #include "engine/lists/SItemPanel.h"
 #include "engine/lists/SListView.h"
 #include "extend.ctrls/ssearchdropdownlist.h"
@@ -284,8 +284,8 @@ int ServiceMode(const std::string& base)
         ::SendMessageW(editWnd, EM_SETSEL, 1, 1);
     };
     auto closePopup = [&] {
-        if (search->GetDropDownWnd())
-            search->GetDropDownWnd()->EndDropDown(IDCANCEL);
+        if (search->GetDropdownList())
+            search->GetDropdownList()->EndDropDown(IDCANCEL);
         Pump();
     };
     const int runs = 30;
@@ -296,7 +296,7 @@ int ServiceMode(const std::string& base)
     // a layered window of the pop-up's size at the pop-up's place, shown.
     const std::string searchPage = "/Invoice_getCompanyList?key=" + std::string(kSearchKey) + "&user_id=" + kUser;
     auto popupWnd = [&]() -> HWND {
-        SDropdownList* popup = search->GetDropDownWnd();
+        SDropdownList* popup = search->GetDropdownList();
         return popup && ::IsWindowVisible(popup->m_hWnd) ? popup->m_hWnd : nullptr;
     };
     // Where the pop-up goes: learnt from one untimed showing.
@@ -343,8 +343,8 @@ int ServiceMode(const std::string& base)
             // Until the search's answer is in, as the message loop would: the posted update
             // of the layered pop-up, then anything still waiting to be drawn.
             Settle(*dlg);
-            if (SDropdownList* popup = search->GetDropDownWnd())
-                popup->UpdateNow();
+            if (search->IsDroppedDown())
+                search->GetDropdownList()->UpdateNow();
         },
         [&](int which) {
             const bool onScreen = bare::ScreenDigest(popupRect) != closedDigest;
@@ -391,7 +391,7 @@ int ServiceMode(const std::string& base)
     auto bareWrites = [&] { bareFilled = bare::HtFill(texts) && bareFilled; };
     SWindow* button = nullptr;
     auto RowButton = [&]() -> SWindow* {
-        SDropdownList* popup = search->GetDropDownWnd();
+        SDropdownList* popup = search->GetDropdownList();
         SItemPanel* panel = popup && popup->GetListView() ? popup->GetListView()->GetItemPanel(1) : nullptr;
         return panel ? panel->FindChildByName(L"btn_import") : nullptr;
     };

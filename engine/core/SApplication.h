@@ -1,19 +1,8 @@
 #pragma once
-#include <memory>
-#include <string>
+#include <windows.h>
 #include <vector>
-#include "engine/core/IRender.h"
-#include "engine/core/SFontPool.h"
-#include "engine/core/SObjectFactoryMgr.h"
-#include "engine/core/SResProviderMgr.h"
-#include "engine/skins/SSkinPoolMgr.h"
 
 namespace SOUI {
-
-struct SNamedID {
-    const wchar_t* name;
-    int id;
-};
 
 // Sees every message of the loop that was running when it was added (not of modal loops
 // nested in it) before it is dispatched; TRUE swallows it.
@@ -26,43 +15,17 @@ protected:
     ~IMessageFilter() = default;
 };
 
-// Registers the engine's own widget and skin classes with an application.
-class SObjectDefaultRegister {
+// The UI thread's message loop, with the filters of each loop level. One per process, made at
+// start-up (by SEngine) before any window and kept until the last one is gone.
+class SApplication {
 public:
-    void RegisterWindows(SObjectFactoryMgr& mgr) const;
-    void RegisterSkins(SObjectFactoryMgr& mgr) const;
-};
-
-// The engine's process object: factories, resources, named ids, fonts, and the message loop.
-class SApplication : public SObjectFactoryMgr, public SResProviderMgr {
-public:
-    SApplication(IRenderFactory* render, HINSTANCE hInst, const wchar_t* hostClassName = L"SOUIHOST",
-                 const SObjectDefaultRegister& reg = SObjectDefaultRegister());
-    ~SApplication() override;
+    SApplication();
+    ~SApplication();
     SApplication(const SApplication&) = delete;
     SApplication& operator=(const SApplication&) = delete;
+    // nullptr only before start-up and after the end.
     static SApplication* getSingletonPtr();
     static SApplication& getSingleton() { return *getSingletonPtr(); }
-
-    HINSTANCE GetInstance() const { return m_hInst; }
-    IRenderFactory* GetRenderFactory() const { return m_render; }
-    const std::wstring& GetHostClassName() const { return m_hostClass; }
-    SFontPool& GetFontPool() { return m_fonts; }
-    SSkinPoolMgr& GetSkinPool() { return m_skins; }
-    // A small target for measuring text outside painting.
-    IRenderTarget* GetMeasureTarget() { return m_measure; }
-
-    // The table need not be sorted when sorted is FALSE; it is copied either way.
-    void InitXmlNamedID(const SNamedID* table, int count, BOOL sorted);
-    // 0 when the name is not in the table.
-    int Name2ID(const std::wstring& name) const;
-    // Empty when the number is not in the table.
-    std::wstring ID2Name(int id) const;
-
-    // The engine keeps no resources of its own; accepted for the start-up order.
-    BOOL LoadSystemNamedResource(IResProvider* provider);
-    // "TYPE:NAME" into doc; false (and a diagnostic line) when missing or not XML.
-    BOOL LoadXmlDocument(pugi::xml_document& doc, const std::wstring& resId) { return LoadXml(doc, resId); }
 
     // Pumps messages until WM_QUIT (posted when an application window is destroyed); returns its code.
     int Run(HWND hMainWnd);
@@ -79,13 +42,6 @@ public:
 
 private:
     bool PumpOne(MSG& msg); // false on WM_QUIT
-    HINSTANCE m_hInst;
-    SAutoRefPtr<IRenderFactory> m_render;
-    std::wstring m_hostClass;
-    SSkinPoolMgr m_skins;
-    SFontPool m_fonts;
-    SAutoRefPtr<IRenderTarget> m_measure;
-    std::vector<std::pair<std::wstring, int>> m_namedIds; // sorted by name, code unit order
     struct Filter {
         IMessageFilter* filter;
         int depth; // the loop it serves

@@ -1,5 +1,5 @@
 #include "engine/core/SObject.h"
-#include "engine/core/SApplication.h"
+#include "engine/core/SResProviderMgr.h"
 #include "engine/core/SAttrParse.h"
 #include "engine/core/SDebug.h"
 #include "engine/core/SStringUtil.h"
@@ -32,7 +32,7 @@ BOOL SObject::InitFromXml(pugi::xml_node node)
     if (auto a = node.attribute("name")) SetAttribute(L"name", Utf8ToWide(a.value()), TRUE);
     if (auto a = node.attribute("id")) SetAttribute(L"id", Utf8ToWide(a.value()), TRUE);
     if (!node.attribute("id") && !m_name.empty()) {
-        if (auto* app = SApplication::getSingletonPtr()) m_id = app->Name2ID(m_name);
+        if (auto* res = SResProviderMgr::getSingletonPtr()) m_id = res->Name2ID(m_name);
     }
     if (auto a = node.attribute("class")) {
         auto* mgr = SResProviderMgr::getSingletonPtr();

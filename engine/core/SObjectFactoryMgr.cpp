@@ -3,6 +3,19 @@
 
 namespace SOUI {
 
+namespace {
+SObjectFactoryMgr* g_factories = nullptr;
+}
+
+SObjectFactoryMgr::SObjectFactoryMgr() { g_factories = this; }
+
+SObjectFactoryMgr::~SObjectFactoryMgr()
+{
+    if (g_factories == this) g_factories = nullptr;
+}
+
+SObjectFactoryMgr* SObjectFactoryMgr::getSingletonPtr() { return g_factories; }
+
 bool SObjectFactoryMgr::RegisterFactory(const SObjectFactory& factory, bool replace)
 {
     auto key = std::make_pair(factory.GetType(), ToLower(factory.GetName()));

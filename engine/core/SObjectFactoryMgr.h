@@ -25,9 +25,17 @@ public:
     SObjectFactory* Clone() const override { return new TplSObjectFactory<T>; }
 };
 
-// Element name (per object type, without regard to case) to class.
+// Element name (per object type, without regard to case) to class. The last one made is the
+// one layouts and skin tables build from.
 class SObjectFactoryMgr {
 public:
+    SObjectFactoryMgr();
+    ~SObjectFactoryMgr();
+    SObjectFactoryMgr(const SObjectFactoryMgr&) = delete;
+    SObjectFactoryMgr& operator=(const SObjectFactoryMgr&) = delete;
+    static SObjectFactoryMgr* getSingletonPtr();
+    static SObjectFactoryMgr& getSingleton() { return *getSingletonPtr(); }
+
     // False when a class of that type is already registered under the name and replace is false.
     bool RegisterFactory(const SObjectFactory& factory, bool replace = false);
     bool UnregisterFactory(const std::wstring& name, int type);

@@ -1,6 +1,6 @@
 #include "engine/core/SResProviderMgr.h"
+#include <algorithm>
 #include "engine/core/SDebug.h"
-#include "engine/skins/SSkinPoolMgr.h"
 #include "engine/core/SStringUtil.h"
 
 namespace SOUI {
@@ -9,7 +9,7 @@ namespace {
 SResProviderMgr* g_resMgr = nullptr;
 }
 
-SResProviderMgr::SResProviderMgr()
+SResProviderMgr::SResProviderMgr(IRenderFactory* render) : m_render(render), m_fonts(render)
 {
     g_resMgr = this;
     m_defFont.face = L"微软雅黑";
@@ -21,10 +21,40 @@ SResProviderMgr::SResProviderMgr()
 SResProviderMgr::~SResProviderMgr()
 {
     m_images.clear();
+    m_measure = nullptr;
     if (g_resMgr == this) g_resMgr = nullptr;
 }
 
 SResProviderMgr* SResProviderMgr::getSingletonPtr() { return g_resMgr; }
+
+IRenderTarget* SResProviderMgr::GetMeasureTarget()
+{
+    if (!m_measure && m_render) m_render->CreateRenderTarget(m_measure.Out(), 1, 1);
+    return m_measure;
+}
+
+void SResProviderMgr::InitXmlNamedID(const SNamedID* table, int count, BOOL sorted)
+{
+    m_namedIds.clear();
+    for (int i = 0; table && i < count; ++i)
+        if (table[i].name) m_namedIds.emplace_back(table[i].name, table[i].id);
+    if (!sorted || !std::is_sorted(m_namedIds.begin(), m_namedIds.end()))
+        std::sort(m_namedIds.begin(), m_namedIds.end());
+}
+
+int SResProviderMgr::Name2ID(const std::wstring& name) const
+{
+    auto it = std::lower_bound(m_namedIds.begin(), m_namedIds.end(), name,
+                               [](const std::pair<std::wstring, int>& e, const std::wstring& n) { return e.first < n; });
+    return it != m_namedIds.end() && it->first == name ? it->second : 0;
+}
+
+std::wstring SResProviderMgr::ID2Name(int id) const
+{
+    for (const auto& e : m_namedIds)
+        if (e.second == id) return e.first;
+    return {};
+}
 
 BOOL SResProviderMgr::AddResProvider(IResProvider* p, const wchar_t* uidef)
 {
@@ -108,7 +138,8 @@ void SResProviderMgr::LoadTable(pugi::xml_node node, const char* kind)
             else SLog(L"bad colour '" + v + L"' for '" + Utf8ToWide(e.name()) + L"' in the colour table");
         }
     } else if (strcmp(kind, "skin") == 0) {
-        if (auto* pool = SSkinPoolMgr::getSingletonPtr()) pool->LoadSkins(node);
+        if (m_readSkins) m_readSkins(node);
+        else SLog(L"a skin table with no skin pool to read it");
     } else if (strcmp(kind, "style") == 0) {
         auto root = m_styles.first_child();
         for (auto e : node.children())
@@ -175,7 +206,7 @@ IBitmap* SResProviderMgr::LoadImage2(const std::wstring& resId)
         return nullptr;
     }
     SAutoRefPtr<IBitmap> bmp;
-    if (!m_renderForImages || !m_renderForImages->CreateBitmapFromMemory(bmp.Out(), data.data(), UINT(data.size()))) {
+    if (!m_render || !m_render->CreateBitmapFromMemory(bmp.Out(), data.data(), UINT(data.size()))) {
         SLog(L"image '" + resId + L"' could not be decoded");
         return nullptr;
     }

@@ -2,6 +2,16 @@
 
 namespace SOUI {
 
+namespace {
+std::wstring& HostClass()
+{
+    static std::wstring name = L"SOUIHOST";
+    return name;
+}
+} // namespace
+
+const std::wstring& CSimpleWnd::GetHostClassName() { return HostClass(); }
+
 CSimpleWnd::~CSimpleWnd()
 {
     for (Frame* f = m_frames; f; f = f->outer) f->alive = false;
@@ -22,6 +32,13 @@ bool CSimpleWnd::RegisterHostClass(HINSTANCE hInst, const wchar_t* className)
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = className;
     return RegisterClassExW(&wc) != 0;
+}
+
+bool CSimpleWnd::SetHostClass(HINSTANCE hInst, const wchar_t* className)
+{
+    if (!className || !*className) return false;
+    HostClass() = className;
+    return RegisterHostClass(hInst, className);
 }
 
 CSimpleWnd* CSimpleWnd::FromHwnd(HWND hwnd)

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <string>
 
 namespace SOUI {
 
@@ -11,7 +12,12 @@ public:
     CSimpleWnd(const CSimpleWnd&) = delete;
     CSimpleWnd& operator=(const CSimpleWnd&) = delete;
 
+    // A window class whose windows reach their CSimpleWnd; true when registered already.
     static bool RegisterHostClass(HINSTANCE hInst, const wchar_t* className);
+    // Registers the class every host window of the process is made with, and keeps its name.
+    static bool SetHostClass(HINSTANCE hInst, const wchar_t* className);
+    // "SOUIHOST" until SetHostClass names another.
+    static const std::wstring& GetHostClassName();
     static CSimpleWnd* FromHwnd(HWND hwnd);
 
     HWND CreateNative(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, int x, int y,

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <oleacc.h>
 #include "engine/access/SAccessible.h"
-#include "engine/core/SApplication.h"
+#include "engine/core/SResProviderMgr.h"
 #include "engine/widgets/SButton.h"
 #include "engine/core/SDebug.h"
 #include "engine/core/SDpi.h"
@@ -108,10 +108,10 @@ HRESULT SHostWnd::SetAttribute(const std::wstring& name, const std::wstring& val
 HWND SHostWnd::Create(HWND owner, DWORD style, DWORD exStyle, int x, int y, int cx, int cy)
 {
     if (m_hWnd) return m_hWnd;
-    auto* app = SApplication::getSingletonPtr();
-    if (!app) return nullptr;
+    auto* res = SResProviderMgr::getSingletonPtr();
+    if (!res) return nullptr;
     if (!m_layout.first_child()) {
-        if (m_layoutId.empty() || !app->LoadXml(m_layout, m_layoutId)) {
+        if (m_layoutId.empty() || !res->LoadXml(m_layout, m_layoutId)) {
             SLog(L"host window layout '" + m_layoutId + L"' did not load");
             return nullptr;
         }
@@ -128,7 +128,7 @@ HWND SHostWnd::Create(HWND owner, DWORD style, DWORD exStyle, int x, int y, int 
     if (cx <= 0) cx = Scaled(m_width > 0 ? m_width : 300);
     if (cy <= 0) cy = Scaled(m_height > 0 ? m_height : 200);
     int dpiBefore = m_dpi;
-    HWND h = CreateNative(app->GetHostClassName().c_str(), m_title.c_str(), style, exStyle, x, y, cx, cy, owner);
+    HWND h = CreateNative(GetHostClassName().c_str(), m_title.c_str(), style, exStyle, x, y, cx, cy, owner);
     if (!h) {
         SLog(L"host window '" + m_name + L"' could not be created, error " + std::to_wstring(GetLastError()));
         return nullptr;
@@ -172,9 +172,9 @@ void SHostWnd::BuildTree(pugi::xml_node soui)
 
     RECT rc;
     ::GetClientRect(m_hWnd, &rc);
-    auto* app = SApplication::getSingletonPtr();
-    if (!m_rt && app && app->GetRenderFactory())
-        app->GetRenderFactory()->CreateRenderTarget(m_rt.Out(), std::max<LONG>(rc.right, 1), std::max<LONG>(rc.bottom, 1));
+    auto* res = SResProviderMgr::getSingletonPtr();
+    if (!m_rt && res && res->GetRenderFactory())
+        res->GetRenderFactory()->CreateRenderTarget(m_rt.Out(), std::max<LONG>(rc.right, 1), std::max<LONG>(rc.bottom, 1));
     if (m_rt) m_rt->SetDpi(m_dpi);
     m_root->Move(rc);
     // Widgets with native parts need the window handle, which exists only now.
@@ -185,15 +185,15 @@ void SHostWnd::BuildTree(pugi::xml_node soui)
         w->OnHostCreated();
         for (SWindow* c : w->GetChildren()) stack.push_back(c);
     }
-    if (!m_bigIconName.empty() && app) {
+    if (!m_bigIconName.empty() && res) {
         if (m_bigIcon) DestroyIcon(m_bigIcon);
-        m_bigIcon = app->LoadIconW(m_bigIconName, GetSystemMetricForDpi(SM_CXICON, m_dpi));
+        m_bigIcon = res->LoadIconW(m_bigIconName, GetSystemMetricForDpi(SM_CXICON, m_dpi));
         if (m_bigIcon) ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, LPARAM(m_bigIcon));
         else SLog(L"icon '" + m_bigIconName + L"' of host window '" + m_name + L"' not found");
     }
-    if (!m_smallIconName.empty() && app) {
+    if (!m_smallIconName.empty() && res) {
         if (m_smallIcon) DestroyIcon(m_smallIcon);
-        m_smallIcon = app->LoadIconW(m_smallIconName, GetSystemMetricForDpi(SM_CXSMICON, m_dpi));
+        m_smallIcon = res->LoadIconW(m_smallIconName, GetSystemMetricForDpi(SM_CXSMICON, m_dpi));
         if (m_smallIcon) ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, LPARAM(m_smallIcon));
         else SLog(L"icon '" + m_smallIconName + L"' of host window '" + m_name + L"' not found");
     }

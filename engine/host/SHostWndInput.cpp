@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <windowsx.h>
 #include <algorithm>
-#include "engine/core/SApplication.h"
 #include "engine/core/SDebug.h"
 #include "engine/core/SStringUtil.h"
 #include "engine/widgets/SButton.h"

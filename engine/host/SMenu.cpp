@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include "engine/core/SApplication.h"
 #include "engine/core/SDebug.h"
 #include "engine/skins/SSkinPoolMgr.h"
 #include "engine/core/SResProviderMgr.h"
@@ -105,7 +104,7 @@ SMenu::Icon* SMenu::MakeIcon(const std::wstring& skinName, int index)
         SLog(L"menu: no icon " + std::to_wstring(index) + L" in skin '" + skinName + L"'");
         return nullptr;
     }
-    auto* app = SApplication::getSingletonPtr();
+    auto* res = SResProviderMgr::getSingletonPtr();
     // The system draws menus at its own scale, so the icon is made for that scale from the
     // picture drawn for it.
     int dpi = 96;
@@ -117,8 +116,8 @@ SMenu::Icon* SMenu::MakeIcon(const std::wstring& skinName, int index)
     SIZE sz = skin->GetSkinSize();
     sz = SIZE{MulDiv(sz.cx, dpi, 96), MulDiv(sz.cy, dpi, 96)};
     SAutoRefPtr<IRenderTarget> rt;
-    if (!app || !app->GetRenderFactory() || sz.cx <= 0 || sz.cy <= 0 ||
-        !app->GetRenderFactory()->CreateRenderTarget(rt.Out(), sz.cx, sz.cy))
+    if (!res || !res->GetRenderFactory() || sz.cx <= 0 || sz.cy <= 0 ||
+        !res->GetRenderFactory()->CreateRenderTarget(rt.Out(), sz.cx, sz.cy))
         return nullptr;
     rt->SetDpi(dpi);
     RECT rc = {0, 0, sz.cx, sz.cy};

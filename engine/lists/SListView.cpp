@@ -1,7 +1,6 @@
 #include "engine/lists/SListView.h"
 #include <algorithm>
 #include <oleacc.h>
-#include "engine/core/SApplication.h"
 #include "engine/core/SDebug.h"
 #include "engine/host/SHostWnd.h"
 #include "engine/skins/SSkinPoolMgr.h"

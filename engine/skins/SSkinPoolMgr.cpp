@@ -1,5 +1,5 @@
 #include "engine/skins/SSkinPoolMgr.h"
-#include "engine/core/SApplication.h"
+#include "engine/core/SObjectFactoryMgr.h"
 #include "engine/core/SDebug.h"
 #include "engine/core/SStringUtil.h"
 
@@ -21,13 +21,13 @@ SSkinPoolMgr* SSkinPoolMgr::getSingletonPtr() { return g_skinPool; }
 
 void SSkinPoolMgr::LoadSkins(pugi::xml_node node)
 {
-    auto* app = SApplication::getSingletonPtr();
-    if (!app) return;
+    auto* factories = SObjectFactoryMgr::getSingletonPtr();
+    if (!factories) return;
     for (auto e : node.children()) {
         if (e.type() != pugi::node_element) continue;
         std::wstring cls = Utf8ToWide(e.name());
         std::wstring name = Utf8ToWide(e.attribute("name").value());
-        SObject* obj = app->CreateObject(cls, Skin);
+        SObject* obj = factories->CreateObject(cls, Skin);
         auto* skin = dynamic_cast<ISkinObj*>(obj);
         if (!skin) {
             SLog(L"unknown skin class '" + cls + L"' for skin '" + name + L"'");

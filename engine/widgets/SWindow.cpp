@@ -1,6 +1,7 @@
 #include "engine/widgets/SWindow.h"
 #include <algorithm>
-#include "engine/core/SApplication.h"
+#include "engine/core/SObjectFactoryMgr.h"
+#include "engine/core/SResProviderMgr.h"
 #include "engine/core/SDebug.h"
 #include "engine/core/SDpi.h"
 #include "engine/core/SFontPool.h"
@@ -92,8 +93,9 @@ BOOL SWindow::InitFromXml(pugi::xml_node node)
 
 BOOL SWindow::CreateChildren(pugi::xml_node node)
 {
-    auto* app = SApplication::getSingletonPtr();
-    if (!app) return FALSE;
+    auto* res = SResProviderMgr::getSingletonPtr();
+    auto* factories = SObjectFactoryMgr::getSingletonPtr();
+    if (!res || !factories) return FALSE;
     for (auto e : node.children()) {
         if (e.type() != pugi::node_element) continue;
         std::wstring cls = Utf8ToWide(e.name());
@@ -104,7 +106,7 @@ BOOL SWindow::CreateChildren(pugi::xml_node node)
                 SLog(L"include '" + src + L"' nested too deep in " + Describe());
                 continue;
             }
-            if (!app->LoadXml(doc, src)) {
+            if (!res->LoadXml(doc, src)) {
                 SLog(L"include '" + src + L"' of " + Describe() + L" did not load");
                 continue;
             }
@@ -113,7 +115,7 @@ BOOL SWindow::CreateChildren(pugi::xml_node node)
             --g_includeDepth;
             continue;
         }
-        SObject* obj = app->CreateObject(cls, Window);
+        SObject* obj = factories->CreateObject(cls, Window);
         if (!obj) {
             SLog(L"unknown widget class '" + cls + L"' inside " + Describe() + L" (skipped with its children)");
             continue;
@@ -353,8 +355,8 @@ SIZE SWindow::GetDesiredSize()
         sz = SIZE{Scaled(skin.cx), Scaled(skin.cy)};
     }
     if (!m_text.empty()) {
-        auto* app = SApplication::getSingletonPtr();
-        IRenderTarget* rt = app ? app->GetMeasureTarget() : nullptr;
+        auto* res = SResProviderMgr::getSingletonPtr();
+        IRenderTarget* rt = res ? res->GetMeasureTarget() : nullptr;
         if (rt) {
             SIZE t = rt->MeasureText(m_text.c_str(), int(m_text.size()), GetFont(), -1);
             sz.cx = std::max(sz.cx, t.cx);
@@ -515,13 +517,13 @@ void SWindow::DrawTextW(IRenderTarget* rt, const wchar_t* text, int len, RECT* r
 
 IFont* SWindow::GetFont()
 {
-    auto* app = SApplication::getSingletonPtr();
-    if (!app) return nullptr;
-    SFontSpec spec = app->GetDefaultFontSpec();
+    auto* res = SResProviderMgr::getSingletonPtr();
+    if (!res) return nullptr;
+    SFontSpec spec = res->GetDefaultFontSpec();
     spec.Merge(m_font);
     if (m_hasFontHover && (m_state & WndState_Hover)) spec.Merge(m_fontHover);
     spec.size = Scaled(spec.size);
-    return app->GetFontPool().GetFont(spec);
+    return res->GetFontPool().GetFont(spec);
 }
 
 COLORREF SWindow::GetTextColor() const

@@ -1,8 +1,6 @@
 #include "app/customclasses.h"
 
-#include "engine/core/SApplication.h"
 #include "engine/core/SObjectFactoryMgr.h"
-#include "engine/lists/SListView.h"
 #include "extend.ctrls/sbuttonex.h"
 #include "extend.ctrls/scolormask.h"
 #include "extend.ctrls/ssearchdropdownlist.h"
@@ -20,12 +18,9 @@ void RegisterAs(SOUI::SObjectFactoryMgr& factories, int type)
 
 }  // namespace
 
-void RegisterCustomClasses(SOUI::SApplication& app)
+void RegisterCustomClasses(SOUI::SObjectFactoryMgr& factories)
 {
-    SOUI::SObjectFactoryMgr& factories = app;
     RegisterAs<SSearchDropdownList>(factories, SOUI::Window);
     RegisterAs<SButtonEx>(factories, SOUI::Window);
     RegisterAs<SColorMask>(factories, SOUI::Skin);
-    // The list view lives beside the engine core, which cannot register it itself.
-    RegisterAs<SOUI::SListView>(factories, SOUI::Window);
 }

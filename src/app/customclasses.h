@@ -1,9 +1,9 @@
 #pragma once
 
 namespace SOUI {
-class SApplication;
+class SObjectFactoryMgr;
 }
 
 // Registers the program's own widget and skin classes with the engine, each
 // under its element name and without replacing a class already registered.
-void RegisterCustomClasses(SOUI::SApplication& app);
+void RegisterCustomClasses(SOUI::SObjectFactoryMgr& factories);

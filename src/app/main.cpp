@@ -12,7 +12,7 @@
 #include "app/uiengine.h"
 #include "app/workfolder.h"
 #include "engine/core/SApplication.h"
-#include "engine/core/SNotifyCenter.h"
+#include "engine/host/SNotifyCenter.h"
 #include "net/diag.h"
 #include "net/supportlog.h"
 #include "profile/profile.h"
@@ -129,9 +129,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
         MessageBoxW(nullptr, L"无法加载界面组件 render-gdid.dll，请重新安装本程序。", L"错误", MB_ICONERROR);
         return 1;
     }
-    SApplication& app = engine.App();
+    SApplication& app = engine.Engine().App();
 
-    const std::wstring version = app.GetString(L"@string/ver");
+    const std::wstring version = engine.Engine().Resources().GetString(L"@string/ver");
     DebugLine(L"Version=" + version);
     const std::wstring crashFolder = CurrentFolder() + L"\\crash";
     if (!CurrentFolder().empty() && !InstallCrashDumps(crashFolder, version))

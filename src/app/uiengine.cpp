@@ -8,18 +8,6 @@
 
 using namespace SOUI;
 
-namespace {
-
-SAutoRefPtr<IResProvider> CreateExeResources(HINSTANCE instance)
-{
-    SAutoRefPtr<IResProvider> provider;
-    if (CreateResProvider(RES_PE, provider.Out()))
-        provider->Init(reinterpret_cast<WPARAM>(instance), 0);
-    return provider;
-}
-
-}  // namespace
-
 bool UiEngine::Init(HINSTANCE instance)
 {
     if (!m_plugins.CreateRenderFactory(m_render.Out())) {
@@ -30,18 +18,17 @@ bool UiEngine::Init(HINSTANCE instance)
         DebugLine(L"load interface [imgdecoder] failed!");
     m_render->SetImgDecoderFactory(m_decoder);
 
-    m_app = std::make_unique<SApplication>(m_render, instance, L"SOUIHOST");
+    m_engine = std::make_unique<SEngine>(m_render, instance, L"SOUIHOST");
     // Layouts name the custom classes, so they are known before the first layout loads.
-    RegisterCustomClasses(*m_app);
+    RegisterCustomClasses(m_engine->Factories());
 
-    if (SAutoRefPtr<IResProvider> system = CreateExeResources(instance))
-        m_app->LoadSystemNamedResource(system);
-
-    m_resources = CreateExeResources(instance);
+    SResProviderMgr& resources = m_engine->Resources();
+    if (CreateResProvider(RES_PE, m_resources.Out()))
+        m_resources->Init(reinterpret_cast<WPARAM>(instance), 0);
     std::vector<SNamedID> namedIds;
     for (size_t i = 0; i < kNamedWidgetIdCount; ++i)
         namedIds.push_back(SNamedID{kNamedWidgetIds[i].name, kNamedWidgetIds[i].id});
-    m_app->InitXmlNamedID(namedIds.data(), static_cast<int>(namedIds.size()), TRUE);
-    m_app->AddResProvider(m_resources, L"uidef:xml_init");
+    resources.InitXmlNamedID(namedIds.data(), static_cast<int>(namedIds.size()), TRUE);
+    resources.AddResProvider(m_resources, L"uidef:xml_init");
     return true;
 }

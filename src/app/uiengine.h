@@ -4,14 +4,11 @@
 #include <memory>
 
 #include "app/pluginloader.h"
-#include "engine/core/IRender.h"
-#include "engine/core/IResProvider.h"
-#include "engine/core/SApplication.h"
+#include "engine/SEngine.h"
 
-// The UI engine as the program runs it: plug-ins, the application object, the custom
-// classes, the system and application resources and the named widget ids. Members are
-// released in reverse order: application, resources, render factory, image decoder,
-// and the plug-in libraries last.
+// The UI engine as the program runs it: plug-ins, the engine, the custom classes, the
+// program's resources and the named widget ids. Members are released in reverse order:
+// engine, resources, render factory, image decoder, and the plug-in libraries last.
 class UiEngine {
 public:
     UiEngine() = default;
@@ -19,14 +16,15 @@ public:
     UiEngine& operator=(const UiEngine&) = delete;
 
     // False (after a diagnostic line) when there is no render factory: nothing can be drawn.
+    // Once it returned true, the engine's parts are there until this object goes.
     bool Init(HINSTANCE instance);
 
-    SOUI::SApplication& App() { return *m_app; }
+    SOUI::SEngine& Engine() { return *m_engine; }
 
 private:
     CPluginLoader m_plugins;
     SOUI::SAutoRefPtr<SOUI::IImgDecoderFactory> m_decoder;
     SOUI::SAutoRefPtr<SOUI::IRenderFactory> m_render;
     SOUI::SAutoRefPtr<SOUI::IResProvider> m_resources;
-    std::unique_ptr<SOUI::SApplication> m_app;
+    std::unique_ptr<SOUI::SEngine> m_engine;
 };

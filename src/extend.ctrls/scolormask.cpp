@@ -1,6 +1,5 @@
 #include "extend.ctrls/scolormask.h"
 #include <algorithm>
-#include "engine/core/SApplication.h"
 #include "engine/core/SAttrParse.h"
 #include "engine/core/SDebug.h"
 #include "engine/core/SResProviderMgr.h"
@@ -78,8 +77,8 @@ HRESULT SColorMask::SetMask(const std::wstring& value)
 
 bool SColorMask::BuildStateImage()
 {
-    auto* app = SApplication::getSingletonPtr();
-    IRenderFactory* factory = app ? app->GetRenderFactory() : nullptr;
+    auto* res = SResProviderMgr::getSingletonPtr();
+    IRenderFactory* factory = res ? res->GetRenderFactory() : nullptr;
     SAutoRefPtr<IBitmap> img;
     if (!factory || !factory->CreateBitmap(img.Out(), m_width, m_height) || !img) {
         SLog(L"colormask '" + m_name + L"': no bitmap for the states");

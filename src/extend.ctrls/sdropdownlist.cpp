@@ -32,11 +32,8 @@ SIZE SDropdownList::GetDropSize()
     return SIZE{rc.right - rc.left, rows + 2 * Scaled(1)};
 }
 
-void SDropdownList::Park()
+void SDropdownList::EmptyList()
 {
-    if (!m_hWnd) return;
-    if (::GetCapture() == m_hWnd) ::ReleaseCapture();
-    ::ShowWindow(m_hWnd, SW_HIDE);
     if (m_pListView) m_pListView->SetAdapter(nullptr);
 }
 
@@ -45,8 +42,8 @@ int SDropdownList::GetCurSel() const { return m_pListView ? m_pListView->GetSel(
 BOOL SDropdownList::PreTranslateMessage(MSG* msg)
 {
     if (Base::PreTranslateMessage(msg)) return TRUE;
-    // A parked pop-up leaves the keys to the edit.
-    if (!m_hWnd || !::IsWindowVisible(m_hWnd)) return FALSE;
+    // Hidden between searches, it leaves the keys to the edit.
+    if (!m_hWnd || !IsDroppedDown()) return FALSE;
     bool take = msg->message == WM_MOUSEWHEEL;
     if (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP)
         take = msg->wParam == VK_UP || msg->wParam == VK_DOWN || msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE;

@@ -15,8 +15,8 @@ protected:
 };
 
 // The pop-up of the search control: a drop-down window whose tree holds the list
-// "lv_dropdown". While it is shown, Up, Down, Enter, Escape (down and up) and the wheel are
-// taken from whichever window they were meant for and sent to the pop-up, so the edit keeps
+// "lv_dropdown". While it is dropped down, Up, Down, Enter, Escape (down and up) and the wheel
+// are taken from whichever window they were meant for and sent to the pop-up, so the edit keeps
 // the focus and the typing.
 class SDropdownList : public SOUI::SDropDownWnd, public IDropdownList {
 public:
@@ -27,9 +27,8 @@ public:
     SIZE GetDropSize() override;
     BOOL PreTranslateMessage(MSG* msg) override;
 
-    // Hidden, the mouse let go and the list without an adapter, as a new pop-up's: kept for
-    // the next fill of the same search instead of being built again.
-    void Park();
+    // The list without an adapter, as a new pop-up's: no rows or choice of an earlier search.
+    void EmptyList();
 
     // The list's selection; -1 when nothing is selected or there is no list.
     int GetCurSel() const;

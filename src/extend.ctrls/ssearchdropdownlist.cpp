@@ -25,11 +25,8 @@ SSearchDropdownList::SSearchDropdownList()
 
 SSearchDropdownList::~SSearchDropdownList()
 {
-    SDropdownList* spare = m_pSpare;
-    m_pSpare = nullptr;
-    if (spare) spare->Discard();
     // Told as cancelled, while this object can still hear it.
-    if (m_pDropDownWnd) m_pDropDownWnd->Discard();
+    if (m_pDropDownWnd) m_pDropDownWnd->EndDropDown(IDCANCEL);
 }
 
 HRESULT SSearchDropdownList::SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading)
@@ -70,42 +67,37 @@ BOOL SSearchDropdownList::CreateChildren(pugi::xml_node node)
 bool SSearchDropdownList::OnEditNotify(EventArgs* evt)
 {
     if (static_cast<EventRENotify*>(evt)->iNotify != EN_CHANGE) return false;
-    if (!m_pDropDownWnd && m_pSpare) {
-        m_pDropDownWnd = m_pSpare;
-        m_pSpare = nullptr;
-        // A new search: no rows or choice of the last one.
-        if (m_pDropDownWnd->IsEnded()) {
-            m_pDropDownWnd->Reopen();
-            m_pDropDownWnd->Park();
-        }
-    }
-    if (!m_pDropDownWnd) {
-        m_pDropDownWnd = new SDropdownList(this);
-        m_pDropDownWnd->KeepWhenEnded(true);
-        m_pDropDownWnd->CreateFromTemplate(m_popupTemplate.child("popupStyle"));
-        // Without its list the pop-up has nothing to fill, size or choose from.
-        if (m_pDropDownWnd && !m_pDropDownWnd->GetListView()) {
-            SLog(Describe() + L": the pop-up has no list \"lv_dropdown\"; closed");
-            m_pDropDownWnd->Discard();
-            return false;
-        }
-    }
+    if (!PreparePopup()) return false;
     EventFillSearchDropdownList fill(this);
     fill.strKey = m_pEdit ? m_pEdit->GetWindowTextW() : GetWindowTextW();
-    fill.pDropdownList = m_pDropDownWnd;
+    fill.pDropdownList = m_pDropDownWnd.get();
     fill.bPopup = false;
     FireEvent(&fill);
-    // The handler may have closed the pop-up itself.
-    if (!m_pDropDownWnd || m_pDropDownWnd != fill.pDropdownList) return false;
-    if (fill.bPopup) {
-        ShowDropDown();
-        return false;
-    }
-    // Nothing to show: off the screen and out of the keys' way, but kept for the next change.
-    m_pSpare = m_pDropDownWnd;
-    m_pDropDownWnd = nullptr;
-    m_pSpare->Park();
+    if (fill.bPopup) ShowDropDown();
+    // Nothing to show: hidden and out of the keys' way until the next change.
+    else m_pDropDownWnd->EndDropDown(IDCANCEL);
     return false;
+}
+
+bool SSearchDropdownList::PreparePopup()
+{
+    // Its window went with the host's (destroyed and made again): the pop-up is made anew.
+    if (m_pDropDownWnd && !m_pDropDownWnd->IsWindow()) m_pDropDownWnd.reset();
+    if (!m_pDropDownWnd) {
+        auto popup = std::make_unique<SDropdownList>(this);
+        popup->CreateFromTemplate(m_popupTemplate.child("popupStyle"));
+        // Without its list the pop-up has nothing to fill, size or choose from.
+        if (!popup->GetListView()) {
+            SLog(Describe() + L": the pop-up has no list \"lv_dropdown\"; closed");
+            return false;
+        }
+        m_pDropDownWnd = std::move(popup);
+        return true;
+    }
+    // A new search: no rows or choice of the last one. Not under the click that chose a row,
+    // whose rows are still on the stack.
+    if (!m_pDropDownWnd->IsDroppedDown() && !m_selecting) m_pDropDownWnd->EmptyList();
+    return true;
 }
 
 bool SSearchDropdownList::OnEditKillFocus(EventArgs*)
@@ -119,6 +111,7 @@ void SSearchDropdownList::ShowDropDown()
 {
     SHostWnd* host = GetHostWnd();
     if (!m_pDropDownWnd || !host || !host->m_hWnd) return;
+    SDropdownList* popup = m_pDropDownWnd.get();
     RECT rc = GetWindowRect();
     POINT tl = {rc.left, rc.top}, br = {rc.right, rc.bottom};
     ClientToScreen(host->m_hWnd, &tl);
@@ -127,7 +120,7 @@ void SSearchDropdownList::ShowDropDown()
     RECT screenRc = {tl.x, tl.y, br.x, br.y};
     HMONITOR controlMonitor = MonitorFromRect(&screenRc, MONITOR_DEFAULTTONULL);
     int dpi = controlMonitor ? GetMonitorDpi(controlMonitor) : host->GetDpi();
-    m_pDropDownWnd->SetDpi(dpi);
+    popup->SetDpi(dpi);
 
     RECT bounds = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (HMONITOR mon = MonitorFromWindow(host->m_hWnd, MONITOR_DEFAULTTONULL)) {
@@ -136,25 +129,25 @@ void SSearchDropdownList::ShowDropDown()
         if (GetMonitorInfoW(mon, &mi)) bounds = mi.rcMonitor; // the whole monitor: the taskbar does not count
     }
 
-    SIZE sz = m_pDropDownWnd->GetDropSize();
+    SIZE sz = popup->GetDropSize();
     int maxHeight = ScaleForDpi(m_maxDropHeight, dpi);
     if (sz.cy > maxHeight) sz.cy = maxHeight;
     int x = m_dropAlign == 0 ? tl.x : br.x - sz.cx;
     int y = br.y;
     if (br.y + sz.cy > bounds.bottom) y = tl.y - sz.cy;
-    const HWND wnd = m_pDropDownWnd->m_hWnd;
+    const HWND wnd = popup->m_hWnd;
     if (::IsWindowVisible(wnd)) {
-        m_pDropDownWnd->SetWindowPos(HWND_TOPMOST, x, y, sz.cx, sz.cy, SWP_NOACTIVATE);
+        popup->SetWindowPos(HWND_TOPMOST, x, y, sz.cx, sz.cy, SWP_NOACTIVATE);
     } else {
         RECT now = {};
         ::GetWindowRect(wnd, &now);
         if (now.left != x || now.top != y || now.right - now.left != sz.cx || now.bottom - now.top != sz.cy)
-            m_pDropDownWnd->SetWindowPos(nullptr, x, y, sz.cx, sz.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+            popup->SetWindowPos(nullptr, x, y, sz.cx, sz.cy, SWP_NOZORDER | SWP_NOACTIVATE);
         // Drawn while hidden, so that it never shows the rows of an earlier search.
-        m_pDropDownWnd->UpdateNow();
-        m_pDropDownWnd->SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        popup->UpdateNow();
+        popup->SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
-    m_pDropDownWnd->SetCapture();
+    popup->SetCapture();
 }
 
 BOOL SSearchDropdownList::FireEvent(EventArgs* evt)
@@ -168,21 +161,12 @@ BOOL SSearchDropdownList::FireEvent(EventArgs* evt)
 
 void SSearchDropdownList::OnDestroyDropDown(SDropDownWnd* pDropDown)
 {
+    if (pDropDown->GetExitCode() != IDOK) return;
     auto* list = static_cast<SDropdownList*>(pDropDown);
-    // Forgotten before the event: a handler that changes the text then opens a new pop-up
-    // instead of refilling the one that is going (its rows may be under the click that ended it).
-    if (list == m_pDropDownWnd) m_pDropDownWnd = nullptr;
-    if (list == m_pSpare) m_pSpare = nullptr;
-    const bool kept = list->IsKept();
-    if (pDropDown->GetExitCode() == IDOK) {
-        EventDropdownListSelected sel(this);
-        sel.pDropdownList = list;
-        sel.nSelIndex = list->GetCurSel();
-        FireEvent(&sel);
-    }
-    // Destroyed meanwhile (its owner window went in the handler): nothing to keep.
-    if (!kept || !list->IsKept()) return;
-    // Hidden, for the next search; one is enough.
-    if (!m_pSpare && !m_pDropDownWnd) m_pSpare = list;
-    else list->Discard();
+    EventDropdownListSelected sel(this);
+    sel.pDropdownList = list;
+    sel.nSelIndex = list->GetCurSel();
+    m_selecting = true;
+    FireEvent(&sel);
+    m_selecting = false;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <pugixml.hpp>
 #include "engine/widgets/SEdit.h"
 #include "engine/lists/SDropDownWnd.h"
@@ -8,17 +9,17 @@
 // A search box: the child edit "edit_input" and, under it, a pop-up list built from the child
 // element "popupStyle" (whose "root" must hold a list "lv_dropdown"). Every change of the
 // text raises EventFillSearchDropdownList; choosing a row closes the pop-up and raises
-// EventDropdownListSelected. A declined fill hides the pop-up and keeps it for the next
-// change; a search that ends (a choice, a cancel, the edit losing the keyboard) hides it too,
-// and the next search starts on it emptied. So typing refills one pop-up, made once for the
-// control, instead of building one per character or per search. Attributes: "dropAlign" (0:
-// left edges aligned, otherwise right edges; default 1) and "maxDropHeight" (pixels, default 150).
+// EventDropdownListSelected. The control owns its pop-up: made at the first change of the text,
+// hidden when a search ends (a choice, a cancel, a declined fill, the edit losing the keyboard),
+// emptied when the next one starts, and freed with the control. So typing refills one pop-up
+// instead of building one per character or per search. Attributes: "dropAlign" (0: left edges
+// aligned, otherwise right edges; default 1) and "maxDropHeight" (pixels, default 150).
 class SSearchDropdownList : public SOUI::SWindow, public SOUI::ISDropDownOwner {
 public:
     using Base = SOUI::SWindow;
     SOUI_CLASS_NAME(SSearchDropdownList, L"searchDropdownList")
     SSearchDropdownList();
-    // An open pop-up is closed first, as cancelled; the hidden one goes with it.
+    // An open pop-up is ended first, as cancelled; then it goes, window and all.
     ~SSearchDropdownList() override;
 
     HRESULT SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading) override;
@@ -33,20 +34,25 @@ public:
 
     // An open pop-up sized and placed again for the rows it holds now (their answer came
     // after the keystroke); a closed one stays closed.
-    void RefreshDropDown() { if (m_pDropDownWnd) ShowDropDown(); }
-    // nullptr while no pop-up is open (a hidden, kept one does not count).
-    SDropdownList* GetDropDownWnd() const { return m_pDropDownWnd; }
+    void RefreshDropDown() { if (IsDroppedDown()) ShowDropDown(); }
+    // The pop-up, shown or hidden; nullptr until the first change of the text.
+    SDropdownList* GetDropdownList() const { return m_pDropDownWnd.get(); }
+    // A search's pop-up is on the screen.
+    bool IsDroppedDown() const { return m_pDropDownWnd && m_pDropDownWnd->IsDroppedDown(); }
     int GetDropAlign() const { return m_dropAlign; }
     int GetMaxDropHeight() const { return m_maxDropHeight; }
 
 private:
     bool OnEditNotify(SOUI::EventArgs* evt);
     bool OnEditKillFocus(SOUI::EventArgs* evt);
+    // The pop-up ready for a search: made when there is none, emptied when none is shown.
+    // False when it cannot have a list.
+    bool PreparePopup();
     void ShowDropDown();
 
-    SDropdownList* m_pDropDownWnd = nullptr;
-    // The hidden pop-up (a declined fill's, or an ended search's); the next change fills it.
-    SDropdownList* m_pSpare = nullptr;
+    std::unique_ptr<SDropdownList> m_pDropDownWnd;
+    // The selection event is running, with the click or key that ended the pop-up still on the stack.
+    bool m_selecting = false;
     int m_dropAlign = 1;
     int m_maxDropHeight = 150;
     pugi::xml_document m_popupTemplate;

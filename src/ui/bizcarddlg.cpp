@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/buildurls.h"
-#include "engine/core/SApplication.h"
+#include "config/buildurls.h"
+#include "engine/core/SResProviderMgr.h"
 #include "engine/core/SSystemFunction.h"
 #include "engine/widgets/SImageWnd.h"
 #include "net/filehandle.h"
@@ -88,8 +88,7 @@ void CBizcardDlg::OnInit()
 void CBizcardDlg::ShowQrBitmap()
 {
     auto* image = FindChildByName2<SOUI::SImageWnd>(L"imgQRCode");
-    SOUI::SApplication* app = SOUI::SApplication::getSingletonPtr();
-    SOUI::IRenderFactory* render = app ? app->GetRenderFactory() : nullptr;
+    SOUI::IRenderFactory* render = SOUI::SResProviderMgr::getSingleton().GetRenderFactory();
     if (!image || !render)
         return;
     const std::vector<BYTE> bytes = ReadWholeFile(m_qrBitmapName);

@@ -2,13 +2,13 @@
 
 #include <shellapi.h>
 
-#include "app/buildsigner.h"
-#include "app/buildurls.h"
+#include "config/buildsigner.h"
+#include "config/buildurls.h"
 #include "bridge/processes.h"
-#include "engine/core/SApplication.h"
+#include "engine/core/SResProviderMgr.h"
 #include "engine/host/SMenu.h"
 #include "engine/host/SMessageBox.h"
-#include "engine/core/SNotifyCenter.h"
+#include "engine/host/SNotifyCenter.h"
 #include "engine/lists/SListView.h"
 #include "extend.ctrls/sdropdownlist.h"
 #include "extend.ctrls/searchevents.h"
@@ -171,8 +171,7 @@ void CMainDlg::OnInit()
     ::SetWindowPos(m_hWnd, HWND_TOPMOST, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_NOMOVE);
 
     pugi::xml_document msgBox;
-    if (SApplication::getSingletonPtr() &&
-        SApplication::getSingleton().LoadXmlDocument(msgBox, L"LAYOUT:XML_MSGBOX"))
+    if (SResProviderMgr::getSingleton().LoadXml(msgBox, L"LAYOUT:XML_MSGBOX"))
         SetMsgTemplate(msgBox.child("SOUI"));
 
     StartVersionCheck();
@@ -181,7 +180,7 @@ void CMainDlg::OnInit()
     SetCancelButton(FindChildByName(L"btn_close"));
     m_showRequest = RegisterWindowMessageW(kShowRequestName);
 
-    HICON icon = SApplication::getSingletonPtr() ? SApplication::getSingleton().LoadIconW(L"ICON_LOGO", 16) : nullptr;
+    HICON icon = SResProviderMgr::getSingleton().LoadIconW(L"ICON_LOGO", 16);
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     m_tray.Create(m_hWnd, icon, NIF_MESSAGE | NIF_ICON | NIF_TIP, kTrayMessage, 100, L"Lumora\u5F00\u7968\u52A9\u624B");
     m_tray.Show();
@@ -675,9 +674,7 @@ void CMainDlg::OnClose()
 
 void CMainDlg::StartVersionCheck()
 {
-    if (!SApplication::getSingletonPtr())
-        return;
-    const std::wstring own = SApplication::getSingleton().GetString(L"@string/ver");
+    const std::wstring own = SResProviderMgr::getSingleton().GetString(L"@string/ver");
     const CUiDispatcher ui = m_ui;
     m_versionRunning = m_versionWorker.Submit([ui, own, this](CHttpTransport& transport) {
         VersionRecord latest;

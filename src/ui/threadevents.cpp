@@ -1,6 +1,6 @@
 #include "ui/threadevents.h"
 
-#include "engine/core/SNotifyCenter.h"
+#include "engine/host/SNotifyCenter.h"
 
 DownloadReporter NotifyCenterReporter(SOUI::SObject* sender)
 {

@@ -2,7 +2,7 @@
 
 #include <cwctype>
 
-#include "app/buildurls.h"
+#include "config/buildurls.h"
 #include "net/diag.h"
 #include "net/serviceaccess.h"
 #include "net/versionendpoint.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/uiengine.h"
-#include "engine/core/SEngine.h"
+#include "engine/SEngine.h"
 #include "engine/lists/SListView.h"
 #include "extend.ctrls/sdropdownlist.h"
 #include "extend.ctrls/searchevents.h"
@@ -214,7 +214,7 @@ TEST(layout_geometry, search_popup_and_its_rows_keep_their_widgets_inside)
         return true;
     });
     SendMessageW(edit->GetNativeWnd(), WM_CHAR, L'a', 1);
-    SDropdownList* popup = search->GetDropDownWnd();
+    SDropdownList* popup = search->GetDropdownList();
     ASSERT_NE(popup, nullptr);
     RECT client;
     ::GetClientRect(popup->m_hWnd, &client);
@@ -235,5 +235,5 @@ TEST(layout_geometry, search_popup_and_its_rows_keep_their_widgets_inside)
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
         DispatchMessageW(&msg);
-    EXPECT_EQ(search->GetDropDownWnd(), nullptr);
+    EXPECT_FALSE(search->IsDroppedDown());
 }

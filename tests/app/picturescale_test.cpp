@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/uiengine.h"
-#include "engine/core/SEngine.h"
+#include "engine/SEngine.h"
 #include "engine/core/SResProviderMgr.h"
 #include "engine/skins/SScaledImage.h"
 #include "engine/skins/SSkinImgFrame.h"
@@ -34,7 +34,7 @@ UiEngine* Engine()
     return engine.get();
 }
 
-IRenderFactory* Render() { return Engine() ? Engine()->App().GetRenderFactory() : nullptr; }
+IRenderFactory* Render() { return Engine() ? Engine()->Engine().Resources().GetRenderFactory() : nullptr; }
 
 // A cleared target of w x h drawing for dpi.
 SAutoRefPtr<IRenderTarget> Target(int w, int h, int dpi)

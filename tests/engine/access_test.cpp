@@ -71,7 +71,7 @@ class FormHost : public SHostWnd {
 public:
     explicit FormHost(const char* xml = kForm)
     {
-        SApplication::getSingleton().Register<SListView>(true);
+        SObjectFactoryMgr::getSingleton().Register<SListView>(true);
         SetLayoutXml(xml);
         Create(nullptr, 0, 0, 40, 40);
         if (auto* list = FindChildByName2<SListView>(L"list")) {

@@ -41,26 +41,27 @@ public:
         ASSERT_TRUE(m_loader->CreateRenderFactory(m_render.Out()));
         ASSERT_TRUE(m_loader->CreateImgDecoderFactory(m_decoder.Out()));
         m_render->SetImgDecoderFactory(m_decoder);
-        m_app = std::make_unique<SOUI::SApplication>(m_render, GetModuleHandleW(nullptr), L"SOUIHOST");
+        m_engine = std::make_unique<SOUI::SEngine>(m_render, GetModuleHandleW(nullptr), L"SOUIHOST");
+        SOUI::SResProviderMgr& res = m_engine->Resources();
         SOUI::SAutoRefPtr<SOUI::IResProvider> pe;
         SOUI::CreateResProvider(SOUI::RES_PE, pe.Out());
         pe->Init(WPARAM(GetModuleHandleW(nullptr)), 0);
-        m_app->AddResProvider(pe, nullptr);
+        res.AddResProvider(pe, nullptr);
         auto* mem = new SOUI::SResProviderMem;
         mem->AddResource(L"uidef", L"xml_init", kUidef);
         mem->AddResource(L"values", L"string", kStrings);
         mem->AddResource(L"values", L"color", kColors);
         mem->AddResource(L"values", L"skin", kSkins);
         g_mem = mem;
-        m_app->InitXmlNamedID(kNamedIds, int(sizeof(kNamedIds) / sizeof(kNamedIds[0])), TRUE);
-        m_app->AddResProvider(mem, L"uidef:xml_init");
+        res.InitXmlNamedID(kNamedIds, int(sizeof(kNamedIds) / sizeof(kNamedIds[0])), TRUE);
+        res.AddResProvider(mem, L"uidef:xml_init");
         mem->Release();
         m_notify = std::make_unique<SOUI::SNotifyCenter>();
     }
     void TearDown() override
     {
         m_notify.reset();
-        m_app.reset();
+        m_engine.reset();
         m_render = nullptr;
         m_decoder = nullptr;
         m_loader.reset();
@@ -70,7 +71,7 @@ private:
     std::unique_ptr<CPluginLoader> m_loader;
     SOUI::SAutoRefPtr<SOUI::IRenderFactory> m_render;
     SOUI::SAutoRefPtr<SOUI::IImgDecoderFactory> m_decoder;
-    std::unique_ptr<SOUI::SApplication> m_app;
+    std::unique_ptr<SOUI::SEngine> m_engine;
     std::unique_ptr<SOUI::SNotifyCenter> m_notify;
 };
 

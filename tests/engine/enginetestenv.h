@@ -2,7 +2,7 @@
 #include <functional>
 #include <string>
 #include <vector>
-#include "engine/core/SEngine.h"
+#include "engine/SEngine.h"
 #include "logcapture.h"
 
 // The engine set up once per test program, as start-up does: plug-ins, application object with

@@ -44,8 +44,8 @@ class InputHost : public SHostWnd {
 public:
     explicit InputHost(const char* xml)
     {
-        SApplication::getSingleton().Register<SProbe>(true);
-        SApplication::getSingleton().Register<SListView>(true);
+        SObjectFactoryMgr::getSingleton().Register<SProbe>(true);
+        SObjectFactoryMgr::getSingleton().Register<SListView>(true);
         SetLayoutXml(xml);
         Create(nullptr, 0, 0, 50, 50);
         ShowWindow(SW_SHOWNOACTIVATE);

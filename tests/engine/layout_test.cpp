@@ -132,7 +132,7 @@ public:
 
 TEST(layout, a_child_that_refuses_its_layout_is_removed_with_a_line)
 {
-    ASSERT_TRUE(SApplication::getSingleton().Register<SRefuser>(true));
+    ASSERT_TRUE(SObjectFactoryMgr::getSingleton().Register<SRefuser>(true));
     LogCapture log;
     ProbeHost host(R"(<SOUI width="100" height="100"><root>
         <refuser name="bad" pos="0,0,-0,-0"><button name="bad_btn" pos="0,0,-0,-0"/></refuser>

@@ -84,12 +84,11 @@ TEST(window_lifetime, object_ended_inside_its_own_message_is_not_touched_again)
          {"outer in", "ncdestroy", "inner out", "outer out", "final"}},
         {"deleted by its owner in a nested message", Doomed::DeletedInNestedMessage, {"outer in", "outer out"}},
     };
-    auto& app = SApplication::getSingleton();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
         g_log.clear();
         auto* d = new (g_store) Doomed(c.how);
-        HWND h = d->CreateNative(app.GetHostClassName().c_str(), L"", WS_POPUP, 0, 0, 0, 10, 10, nullptr);
+        HWND h = d->CreateNative(CSimpleWnd::GetHostClassName().c_str(), L"", WS_POPUP, 0, 0, 0, 10, 10, nullptr);
         ASSERT_TRUE(h);
         if (c.how == Doomed::OutsideAnyMessage) ::DestroyWindow(h);
         else ::SendMessageW(h, kOuter, 0, 0);

@@ -85,7 +85,7 @@ TEST(menu, items_show_their_icon_from_the_icon_skin)
         ASSERT_EQ(size.cy, 16);
         ASSERT_EQ(got.size(), 256u);
         // State 2 of the picture blended over the background with its own alpha.
-        IBitmap* pic = SApplication::getSingletonPtr()->LoadImage2(L"img:btn3");
+        IBitmap* pic = SResProviderMgr::getSingleton().LoadImage2(L"img:btn3");
         ASSERT_NE(pic, nullptr);
         auto* src = reinterpret_cast<const DWORD*>(pic->GetPixelBits());
         int off = 0;

@@ -69,25 +69,25 @@ TEST(attr_parse, font_spec_keeps_unset_fields)
 
 TEST(resources, exe_resources_match_without_case)
 {
-    auto& app = SApplication::getSingleton();
+    auto& res = SResProviderMgr::getSingleton();
     pugi::xml_document doc;
-    EXPECT_TRUE(app.LoadXml(doc, L"layout:test_LAYOUT"));
+    EXPECT_TRUE(res.LoadXml(doc, L"layout:test_LAYOUT"));
     EXPECT_STREQ(doc.first_child().attribute("name").value(), "rcWindow");
-    EXPECT_NE(app.LoadImage2(L"IMG:BTN3"), nullptr);
-    EXPECT_EQ(app.LoadImage2(L"img:btn3")->Width(), 48);
+    EXPECT_NE(res.LoadImage2(L"IMG:BTN3"), nullptr);
+    EXPECT_EQ(res.LoadImage2(L"img:btn3")->Width(), 48);
 }
 
 TEST(resources, missing_or_broken_resources_report_and_fail)
 {
-    auto& app = SApplication::getSingleton();
+    auto& res = SResProviderMgr::getSingleton();
     enginetest::Mem()->AddResource(L"layout", L"broken", "<SOUI><root></SOUI>");
     enginetest::Mem()->AddResource(L"img", L"notapicture", "hello");
     LogCapture log;
     pugi::xml_document doc;
-    EXPECT_FALSE(app.LoadXml(doc, L"LAYOUT:nosuch"));
-    EXPECT_FALSE(app.LoadXml(doc, L"LAYOUT:broken"));
-    EXPECT_EQ(app.LoadImage2(L"img:notapicture"), nullptr);
-    EXPECT_EQ(app.LoadImage2(L"img:nosuch"), nullptr);
+    EXPECT_FALSE(res.LoadXml(doc, L"LAYOUT:nosuch"));
+    EXPECT_FALSE(res.LoadXml(doc, L"LAYOUT:broken"));
+    EXPECT_EQ(res.LoadImage2(L"img:notapicture"), nullptr);
+    EXPECT_EQ(res.LoadImage2(L"img:nosuch"), nullptr);
     EXPECT_TRUE(log.Contains(L"'LAYOUT:nosuch' not found"));
     EXPECT_TRUE(log.Contains(L"'LAYOUT:broken' is not valid XML"));
     EXPECT_TRUE(log.Contains(L"'img:notapicture' could not be decoded"));
@@ -95,22 +95,22 @@ TEST(resources, missing_or_broken_resources_report_and_fail)
 
 TEST(resources, string_table_references)
 {
-    auto& app = SApplication::getSingleton();
-    EXPECT_EQ(app.GetString(L"@string/ver"), L"1.1");
-    EXPECT_EQ(app.GetString(L"@string/title"), L"Lumora开票助手");
-    EXPECT_EQ(app.GetString(L"plain text"), L"plain text");
+    auto& res = SResProviderMgr::getSingleton();
+    EXPECT_EQ(res.GetString(L"@string/ver"), L"1.1");
+    EXPECT_EQ(res.GetString(L"@string/title"), L"Lumora开票助手");
+    EXPECT_EQ(res.GetString(L"plain text"), L"plain text");
     LogCapture log;
-    EXPECT_EQ(app.GetString(L"@string/nosuch"), L"@string/nosuch");
+    EXPECT_EQ(res.GetString(L"@string/nosuch"), L"@string/nosuch");
     EXPECT_TRUE(log.Contains(L"@string/nosuch"));
 }
 
 TEST(named_ids, lookup_by_name_and_number)
 {
-    auto& app = SApplication::getSingleton();
-    EXPECT_EQ(app.Name2ID(L"edit_search"), 65541);
-    EXPECT_EQ(app.Name2ID(L"btnSwitch"), 65569);
-    EXPECT_EQ(app.Name2ID(L"btn_done"), 0);
-    EXPECT_EQ(app.ID2Name(65539), L"btn_close");
+    auto& res = SResProviderMgr::getSingleton();
+    EXPECT_EQ(res.Name2ID(L"edit_search"), 65541);
+    EXPECT_EQ(res.Name2ID(L"btnSwitch"), 65569);
+    EXPECT_EQ(res.Name2ID(L"btn_done"), 0);
+    EXPECT_EQ(res.ID2Name(65539), L"btn_close");
 }
 
 namespace {
@@ -128,11 +128,11 @@ public:
 
 TEST(factories, registered_class_is_made_for_its_element_and_never_replaces)
 {
-    auto& app = SApplication::getSingleton();
-    EXPECT_TRUE(app.RegisterFactory(TplSObjectFactory<SProbeWnd>(), false));
-    EXPECT_FALSE(app.RegisterFactory(TplSObjectFactory<SProbeWnd>(), false));
+    auto& factories = SObjectFactoryMgr::getSingleton();
+    EXPECT_TRUE(factories.RegisterFactory(TplSObjectFactory<SProbeWnd>(), false));
+    EXPECT_FALSE(factories.RegisterFactory(TplSObjectFactory<SProbeWnd>(), false));
     // "button" is taken by the engine's own button: the probe must not replace it.
-    EXPECT_FALSE(app.RegisterFactory(TplSObjectFactory<SProbeButton>(), false));
+    EXPECT_FALSE(factories.RegisterFactory(TplSObjectFactory<SProbeButton>(), false));
 
     SHostWnd host;
     host.SetLayoutXml(R"(<SOUI width="100" height="50"><root>
@@ -141,7 +141,7 @@ TEST(factories, registered_class_is_made_for_its_element_and_never_replaces)
     EXPECT_NE(host.FindChildByName2<SProbeWnd>(L"p1"), nullptr);
     EXPECT_NE(host.FindChildByName2<SProbeWnd>(L"p2"), nullptr);
     EXPECT_NE(host.FindChildByName2<SButton>(L"b1"), nullptr);
-    app.UnregisterFactory(L"probe", Window);
+    factories.UnregisterFactory(L"probe", Window);
 }
 
 TEST(plugin_loader, loads_each_library_once_and_refuses_missing_ones)

@@ -58,7 +58,7 @@ class ButtonExTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        auto& pool = ctrlstest::App().GetSkinPool();
+        auto& pool = ctrlstest::Engine().Skins();
         for (const char* n : {"rec.back", "rec.face"}) {
             SAutoRefPtr<ISkinObj> s;
             s.Attach(new RecordingSkin(n));

@@ -67,7 +67,7 @@ TEST_F(ColorMaskTest, login_skin_frames_are_solid_opaque_colours)
 
     // Drawn: the 29 x 50 frame stretched over the 100 x 50 button.
     SAutoRefPtr<IRenderTarget> rt;
-    ASSERT_TRUE(ctrlstest::App().GetRenderFactory()->CreateRenderTarget(rt.Out(), 100, 50));
+    ASSERT_TRUE(ctrlstest::Engine().Resources().GetRenderFactory()->CreateRenderTarget(rt.Out(), 100, 50));
     s->DrawByIndex(rt, RECT{0, 0, 100, 50}, 0);
     for (POINT p : {POINT{0, 0}, POINT{50, 25}, POINT{99, 49}})
         EXPECT_EQ((Px{231, 123, 43, 255}), PixelOf(rt->GetCurrentBitmap(), p.x, p.y));
@@ -119,7 +119,7 @@ TEST_F(ColorMaskTest, attribute_order_and_bad_values)
     EXPECT_EQ(nullptr, missing->GetStateImage());
     EXPECT_TRUE(log.Contains(L"no_such_mask"));
     SAutoRefPtr<IRenderTarget> rt;
-    ASSERT_TRUE(ctrlstest::App().GetRenderFactory()->CreateRenderTarget(rt.Out(), 8, 8));
+    ASSERT_TRUE(ctrlstest::Engine().Resources().GetRenderFactory()->CreateRenderTarget(rt.Out(), 8, 8));
     rt->ClearRect(RECT{0, 0, 8, 8}, RGBA(1, 2, 3, 255));
     missing->DrawByIndex(rt, RECT{0, 0, 8, 8}, 0);
     EXPECT_EQ((Px{3, 2, 1, 255}), PixelOf(rt->GetCurrentBitmap(), 4, 4));
@@ -143,7 +143,7 @@ TEST_F(ColorMaskTest, partial_frames_and_states_out_of_range)
 
     // Drawing state 3 shows columns 6-7 only: masked white, never the plain columns 8-9.
     SAutoRefPtr<IRenderTarget> rt;
-    ASSERT_TRUE(ctrlstest::App().GetRenderFactory()->CreateRenderTarget(rt.Out(), 4, 3));
+    ASSERT_TRUE(ctrlstest::Engine().Resources().GetRenderFactory()->CreateRenderTarget(rt.Out(), 4, 3));
     rt->ClearRect(RECT{0, 0, 4, 3}, RGBA(0, 0, 0, 0));
     s->DrawByIndex(rt, RECT{0, 0, 4, 2}, 3);
     EXPECT_EQ(Masked(255, 255, 255, 0x80), PixelOf(rt->GetCurrentBitmap(), 3, 0));

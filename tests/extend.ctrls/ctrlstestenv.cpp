@@ -22,7 +22,7 @@ const char kSkins[] = R"(<skin>
 </skin>)";
 
 SOUI::SResProviderMem* g_mem = nullptr;
-SOUI::SApplication* g_app = nullptr;
+SOUI::SEngine* g_engine = nullptr;
 
 class CtrlsEnvironment : public ::testing::Environment {
 public:
@@ -32,25 +32,24 @@ public:
         ASSERT_TRUE(m_loader->CreateRenderFactory(m_render.Out()));
         ASSERT_TRUE(m_loader->CreateImgDecoderFactory(m_decoder.Out()));
         m_render->SetImgDecoderFactory(m_decoder);
-        m_app = std::make_unique<SOUI::SApplication>(m_render, GetModuleHandleW(nullptr), L"SOUIHOST");
-        m_app->Register<SSearchDropdownList>();
-        m_app->Register<SButtonEx>();
-        m_app->Register<SColorMask>();
-        m_app->Register<SOUI::SListView>();
+        m_engine = std::make_unique<SOUI::SEngine>(m_render, GetModuleHandleW(nullptr), L"SOUIHOST");
+        m_engine->Factories().Register<SSearchDropdownList>();
+        m_engine->Factories().Register<SButtonEx>();
+        m_engine->Factories().Register<SColorMask>();
         auto* mem = new SOUI::SResProviderMem;
         mem->AddResource(L"uidef", L"xml_init", kUidef);
         mem->AddResource(L"values", L"color", kColors);
         mem->AddResource(L"values", L"skin", kSkins);
         g_mem = mem;
-        m_app->AddResProvider(mem, L"uidef:xml_init");
+        m_engine->Resources().AddResProvider(mem, L"uidef:xml_init");
         mem->Release();
-        g_app = m_app.get();
+        g_engine = m_engine.get();
     }
     void TearDown() override
     {
-        g_app = nullptr;
+        g_engine = nullptr;
         g_mem = nullptr;
-        m_app.reset();
+        m_engine.reset();
         m_render = nullptr;
         m_decoder = nullptr;
         m_loader.reset();
@@ -60,7 +59,7 @@ private:
     std::unique_ptr<CPluginLoader> m_loader;
     SOUI::SAutoRefPtr<SOUI::IRenderFactory> m_render;
     SOUI::SAutoRefPtr<SOUI::IImgDecoderFactory> m_decoder;
-    std::unique_ptr<SOUI::SApplication> m_app;
+    std::unique_ptr<SOUI::SEngine> m_engine;
 };
 
 const auto* const g_env = ::testing::AddGlobalTestEnvironment(new CtrlsEnvironment);
@@ -74,7 +73,7 @@ void PutLE(std::string& s, uint32_t v, int bytes)
 }
 } // namespace
 
-SOUI::SApplication& App() { return *g_app; }
+SOUI::SEngine& Engine() { return *g_engine; }
 SOUI::SResProviderMem* Mem() { return g_mem; }
 
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
@@ -83,7 +82,7 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
     UINT_PTR timer = SetTimer(nullptr, 0, 10, OnTick);
     while (!done() && int(end - GetTickCount()) > 0) {
         g_tick = false;
-        g_app->RunLoop(g_tick);
+        g_engine->App().RunLoop(g_tick);
     }
     KillTimer(nullptr, timer);
     return done();

@@ -2,7 +2,7 @@
 #include <functional>
 #include <string>
 #include <vector>
-#include "engine/core/SEngine.h"
+#include "engine/SEngine.h"
 #include "logcapture.h"
 
 // The engine set up once per test program as start-up does (plug-ins, application object,
@@ -10,7 +10,7 @@
 // application's message filters, as the program's loop does.
 namespace ctrlstest {
 
-SOUI::SApplication& App();
+SOUI::SEngine& Engine();
 SOUI::SResProviderMem* Mem();
 // Pumps until done() or the time is up; returns done().
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000);

@@ -67,7 +67,7 @@ TEST(gdi_count, reports_live_objects_by_kind)
     GdiCounts before = Count();
     {
         SAutoRefPtr<IRenderTarget> rt;
-        ASSERT_TRUE(ctrlstest::App().GetRenderFactory()->CreateRenderTarget(rt.Out(), 10, 10));
+        ASSERT_TRUE(ctrlstest::Engine().Resources().GetRenderFactory()->CreateRenderTarget(rt.Out(), 10, 10));
         GdiCounts made = Count();
         EXPECT_EQ(made.dc, before.dc + 1);
         EXPECT_EQ(made.bitmap, before.bitmap + 1);
@@ -76,7 +76,7 @@ TEST(gdi_count, reports_live_objects_by_kind)
         EXPECT_EQ(Count().bitmap, before.bitmap + 1);
         // A bitmap of the caller's selected, then the target's own again; both stay alive until released.
         SAutoRefPtr<IBitmap> other;
-        ASSERT_TRUE(ctrlstest::App().GetRenderFactory()->CreateBitmap(other.Out(), 4, 4));
+        ASSERT_TRUE(ctrlstest::Engine().Resources().GetRenderFactory()->CreateBitmap(other.Out(), 4, 4));
         rt->SelectBitmap(other);
         EXPECT_EQ(rt->GetCurrentBitmap(), other.get());
         ASSERT_TRUE(rt->Resize(8, 8));
@@ -186,24 +186,24 @@ TEST(gdi_count, stays_flat_over_a_thousand_popup_opens_and_refills)
     rows = -1;
     change();
     ctrlstest::PumpFor(50);
-    ASSERT_EQ(control->GetDropDownWnd(), nullptr);
+    ASSERT_FALSE(control->IsDroppedDown());
     GdiCounts before = Count();
 
     int opened = 0;
     for (int i = 0; i < 1000; ++i) {
         // Every tenth change declines (the pop-up hides and is shown again by the next);
-        // every twentieth the search is cancelled, so the next change builds a new pop-up.
+        // every twentieth the search is cancelled, so the next change starts a new one.
         bool decline = i % 10 == 9;
-        if (i % 20 == 4 && control->GetDropDownWnd())
-            SendMessageW(control->GetDropDownWnd()->m_hWnd, WM_CANCELMODE, 0, 0);
+        if (i % 20 == 4 && control->IsDroppedDown())
+            SendMessageW(control->GetDropdownList()->m_hWnd, WM_CANCELMODE, 0, 0);
         rows = decline ? -1 : (i * 7) % 10;
-        if (!control->GetDropDownWnd() && !decline) ++opened;
+        if (!control->IsDroppedDown() && !decline) ++opened;
         change();
     }
     rows = -1;
     change();
     ctrlstest::PumpFor(50);
-    ASSERT_EQ(control->GetDropDownWnd(), nullptr);
+    ASSERT_FALSE(control->IsDroppedDown());
     GdiCounts after = Count();
 
     const GdiLedgerCounts& b = before.process;

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <memory>
-#include "engine/core/SEngine.h"
+#include "engine/SEngine.h"
 #include "engine/lists/SListView.h"
 #include "extend.ctrls/sbuttonex.h"
 #include "extend.ctrls/scolormask.h"
@@ -51,18 +51,17 @@ TEST(LoginButton, fetch_code_button_is_blue_with_white_text_that_shifts_when_pre
     ASSERT_TRUE(loader.CreateRenderFactory(render.Out()));
     ASSERT_TRUE(loader.CreateImgDecoderFactory(decoder.Out()));
     render->SetImgDecoderFactory(decoder);
-    auto app = std::make_unique<SApplication>(render, GetModuleHandleW(nullptr));
+    auto engine = std::make_unique<SEngine>(render, GetModuleHandleW(nullptr));
     // Custom skins must be known before the skin table is read.
-    app->Register<SSearchDropdownList>();
-    app->Register<SButtonEx>();
-    app->Register<SColorMask>();
-    app->Register<SListView>();
+    engine->Factories().Register<SSearchDropdownList>();
+    engine->Factories().Register<SButtonEx>();
+    engine->Factories().Register<SColorMask>();
     SAutoRefPtr<IResProvider> pe;
     ASSERT_TRUE(CreateResProvider(RES_PE, pe.Out()));
     pe->Init(WPARAM(GetModuleHandleW(nullptr)), 0);
-    app->AddResProvider(pe, L"uidef:xml_init");
+    engine->Resources().AddResProvider(pe, L"uidef:xml_init");
 
-    auto* mask = dynamic_cast<SColorMask*>(app->GetSkinPool().GetSkin(L"skin.btn_fetchvcode"));
+    auto* mask = dynamic_cast<SColorMask*>(engine->Skins().GetSkin(L"skin.btn_fetchvcode"));
     ASSERT_TRUE(mask);
     EXPECT_EQ(3, mask->GetMaskChannel());
 
@@ -111,7 +110,7 @@ TEST(LoginButton, fetch_code_button_is_blue_with_white_text_that_shifts_when_pre
         }
         host.SendMessageW(WM_LBUTTONUP, 0, MAKELPARAM(centre.x, centre.y));
     }
-    app.reset();
+    engine.reset();
 }
 
 } // namespace

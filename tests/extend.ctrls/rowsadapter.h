@@ -1,6 +1,6 @@
 #pragma once
 #include <string>
-#include "engine/core/SEngine.h"
+#include "engine/SEngine.h"
 #include "engine/lists/SAdapterBase.h"
 #include "engine/lists/SListView.h"
 #include "extend.ctrls/ssearchdropdownlist.h"

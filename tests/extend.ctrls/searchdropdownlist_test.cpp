@@ -111,7 +111,7 @@ protected:
         host->AddEventHandler(EventFillSearchDropdownList::EventID, L"edit_search", [this](EventArgs* e) {
             auto* fill = static_cast<EventFillSearchDropdownList*>(e);
             keys.push_back(fill->strKey);
-            pops.push_back(fill->pDropdownList);
+            pops.push_back(fill->pDropdownList ? fill->pDropdownList->m_hWnd : nullptr);
             return FillWithRows(fill, rows);
         });
         host->AddEventHandler(EventDropdownListSelected::EventID, L"edit_search", [this](EventArgs* e) {
@@ -148,7 +148,8 @@ protected:
         PostMessageW(edit->GetNativeWnd(), WM_KEYUP, vk, 0xC0000001);
         ctrlstest::PumpFor(30);
     }
-    HWND PopupHwnd() const { return control->GetDropDownWnd() ? control->GetDropDownWnd()->m_hWnd : nullptr; }
+    // The pop-up's window while a search shows it.
+    HWND PopupHwnd() const { return control->IsDroppedDown() ? control->GetDropdownList()->m_hWnd : nullptr; }
     RECT ControlOnScreen() const
     {
         RECT rc = control->GetWindowRect();
@@ -162,14 +163,16 @@ protected:
         ClientToScreen(w->GetHostWnd()->m_hWnd, &pt);
         return pt;
     }
-    SListView* PopupList() const { return control->GetDropDownWnd()->GetListView(); }
+    SListView* PopupList() const { return control->GetDropdownList()->GetListView(); }
 
     std::unique_ptr<SHostWnd> host;
     SSearchDropdownList* control = nullptr;
     SEdit* edit = nullptr;
     int rows = 3;
     std::vector<std::wstring> keys;
-    std::vector<SDropdownList*> pops;
+    // The window of each fill's pop-up: unlike an object's address, which a freed and remade
+    // pop-up can land on again, a handle is not given to another window while the first lives.
+    std::vector<HWND> pops;
     std::vector<int> selected;
     int importCommands = 0;
     int listCommandsAtHost = 0;
@@ -183,8 +186,8 @@ TEST_F(SearchTest, declined_fill_leaves_no_popup)
     ASSERT_EQ(1u, keys.size());
     EXPECT_EQ(L"a", keys[0]);
     ASSERT_NE(nullptr, pops[0]) << "the fill event always carries a pop-up";
-    EXPECT_EQ(nullptr, control->GetDropDownWnd());
-    EXPECT_FALSE(IsWindowVisible(pops[0]->m_hWnd));
+    EXPECT_FALSE(control->IsDroppedDown());
+    EXPECT_FALSE(IsWindowVisible(pops[0]));
     // Keys meant for the edit stay there while nothing is shown: Enter chooses nothing.
     Key(VK_RETURN);
     Key(VK_DOWN);
@@ -194,10 +197,11 @@ TEST_F(SearchTest, declined_fill_leaves_no_popup)
     ASSERT_EQ(2u, keys.size());
     EXPECT_EQ(L"ab", keys[1]);
     EXPECT_EQ(pops[0], pops[1]) << "built again for a character";
-    EXPECT_EQ(nullptr, control->GetDropDownWnd());
+    EXPECT_TRUE(IsWindow(pops[0])) << "built again for a character";
+    EXPECT_FALSE(control->IsDroppedDown());
     rows = 2;
     Type(L'c');
-    ASSERT_EQ(pops[0], control->GetDropDownWnd());
+    ASSERT_EQ(pops[0], PopupHwnd());
     EXPECT_TRUE(IsWindowVisible(PopupHwnd()));
     EXPECT_EQ(2, PopupList()->GetAdapter()->getCount());
     EXPECT_EQ(-1, PopupList()->GetSel());
@@ -206,7 +210,7 @@ TEST_F(SearchTest, declined_fill_leaves_no_popup)
     // The search ends when the edit loses the keyboard; the hidden pop-up stays hidden.
     rows = -1;
     Type(L'd');
-    HWND parked = pops.back()->m_hWnd;
+    HWND parked = pops.back();
     SetFocus(host->m_hWnd);
     ctrlstest::PumpFor(30);
     EXPECT_FALSE(IsWindowVisible(parked));
@@ -243,7 +247,7 @@ TEST_F(SearchTest, one_popup_serves_every_search)
         Key(VK_DOWN);
         c.act();
         EXPECT_EQ(c.selected, selected);
-        EXPECT_EQ(nullptr, control->GetDropDownWnd());
+        EXPECT_FALSE(control->IsDroppedDown());
         EXPECT_TRUE(IsWindow(popup));
         EXPECT_FALSE(IsWindowVisible(popup));
         EXPECT_NE(popup, GetCapture());
@@ -347,7 +351,7 @@ TEST_F(SearchTest, keys_in_the_edit_choose_a_row)
         for (UINT vk : c.keys) Key(vk);
         SendMessageW(edit->GetNativeWnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
         EXPECT_EQ(c.selected, selected);
-        EXPECT_EQ(nullptr, control->GetDropDownWnd());
+        EXPECT_FALSE(control->IsDroppedDown());
         EXPECT_EQ(int(edit->GetWindowTextW().size()), caret) << "the arrows never reached the edit";
     }
     EXPECT_EQ(0, listCommandsAtHost);
@@ -367,12 +371,12 @@ TEST_F(SearchTest, real_clicks_on_a_row_button_and_on_a_row)
     Open(100, 100);
     RealType(L'q');
     ASSERT_TRUE(PumpUntil([&] { return PopupHwnd() != nullptr; }));
-    SDropdownList* popup = control->GetDropDownWnd();
+    const HWND popup = PopupHwnd();
 
     // The row's button: its command reaches the host; the pop-up stays and is not activated.
     RealClick(OnScreen(PopupList()->GetItemPanel(1)->FindChildByName(L"btn_import")));
     EXPECT_EQ(1, importCommands);
-    EXPECT_EQ(popup, control->GetDropDownWnd());
+    EXPECT_EQ(popup, PopupHwnd());
     EXPECT_TRUE(selected.empty());
     EXPECT_NE(PopupHwnd(), GetActiveWindow());
     EXPECT_EQ(edit->GetNativeWnd(), GetFocus());
@@ -380,7 +384,7 @@ TEST_F(SearchTest, real_clicks_on_a_row_button_and_on_a_row)
     ReleaseCapture();
     RealClick(OnScreen(PopupList()->GetItemPanel(0)->FindChildByName(L"btn_import")));
     EXPECT_EQ(2, importCommands);
-    EXPECT_EQ(popup, control->GetDropDownWnd());
+    EXPECT_EQ(popup, PopupHwnd());
     EXPECT_NE(PopupHwnd(), GetActiveWindow());
     EXPECT_EQ(edit->GetNativeWnd(), GetFocus());
     EXPECT_EQ(PopupHwnd(), GetCapture()) << "the pop-up takes the mouse back after a click";
@@ -389,12 +393,12 @@ TEST_F(SearchTest, real_clicks_on_a_row_button_and_on_a_row)
     RealType(L'w');
     ASSERT_TRUE(PumpUntil([&] { return keys.size() == 2; }));
     EXPECT_EQ(L"qw", keys[1]);
-    EXPECT_EQ(popup, control->GetDropDownWnd());
+    EXPECT_EQ(popup, PopupHwnd());
 
     // A click on a row's text chooses that row; the list's command stops at the control.
     RealClick(OnScreen(PopupList()->GetItemPanel(2)->FindChildByName(L"txt_key")));
     EXPECT_EQ(std::vector<int>{2}, selected);
-    EXPECT_EQ(nullptr, control->GetDropDownWnd());
+    EXPECT_FALSE(control->IsDroppedDown());
     EXPECT_EQ(0, listCommandsAtHost);
 
     // A click outside closes without a choice; the next character opens a new pop-up.
@@ -402,7 +406,7 @@ TEST_F(SearchTest, real_clicks_on_a_row_button_and_on_a_row)
     ASSERT_TRUE(PumpUntil([&] { return PopupHwnd() != nullptr; }));
     RECT hostRc = ScreenRect(host->m_hWnd);
     RealClick(POINT{hostRc.left + 5, hostRc.top + 5});
-    EXPECT_EQ(nullptr, control->GetDropDownWnd());
+    EXPECT_FALSE(control->IsDroppedDown());
     EXPECT_EQ(std::vector<int>{2}, selected);
 }
 
@@ -430,7 +434,7 @@ TEST_F(SearchTest, popup_ends_unchosen_when_keyboard_or_mouse_go_elsewhere)
         Key(VK_DOWN);
         c.act();
         ctrlstest::PumpFor(30);
-        EXPECT_EQ(nullptr, control->GetDropDownWnd());
+        EXPECT_FALSE(control->IsDroppedDown());
         EXPECT_TRUE(selected.empty());
         ReleaseCapture();
     }
@@ -488,7 +492,7 @@ TEST_F(SearchTest, modal_window_over_an_open_popup_gets_the_keys_and_ends_it_unc
     ASSERT_TRUE(PumpUntil([&] { return g_modal.result != 0; }, 5000)) << "the dialog never ended";
     EXPECT_EQ(1, g_modal.keysSent) << "the dialog never had the keyboard";
     EXPECT_EQ(IDOK, g_modal.result) << "Enter did not reach the dialog";
-    EXPECT_EQ(nullptr, control->GetDropDownWnd());
+    EXPECT_FALSE(control->IsDroppedDown());
     EXPECT_TRUE(selected.empty()) << "a row was chosen behind the dialog";
     // The search works as before afterwards.
     edit->SetFocus();
@@ -546,7 +550,7 @@ TEST_F(SearchTest, popup_first_made_beside_a_modal_window_takes_keys_after_it)
         Key(VK_DOWN);
         Key(VK_RETURN);
         EXPECT_EQ(std::vector<int>{0}, selected);
-        EXPECT_EQ(nullptr, control->GetDropDownWnd());
+        EXPECT_FALSE(control->IsDroppedDown());
         TearDown();
     }
 }
@@ -559,7 +563,7 @@ TEST_F(SearchTest, bad_templates_and_early_destruction)
         Open(100, 100, R"(<root><text name="not_a_list"/></root>)");
         Type(L'a');
         EXPECT_TRUE(keys.empty());
-        EXPECT_EQ(nullptr, control->GetDropDownWnd());
+        EXPECT_EQ(nullptr, control->GetDropdownList());
         EXPECT_TRUE(log.Contains(L"lv_dropdown"));
     }
 

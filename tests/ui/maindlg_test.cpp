@@ -202,7 +202,7 @@ protected:
     SSearchDropdownList* Search() const { return m_dlg->FindChildByName2<SSearchDropdownList>(L"edit_search"); }
     SListView* PopupList() const
     {
-        SDropdownList* popup = Search() ? Search()->GetDropDownWnd() : nullptr;
+        SDropdownList* popup = Search() ? Search()->GetDropdownList() : nullptr;
         return popup ? popup->GetListView() : nullptr;
     }
     SListView* HistoryList() const { return m_dlg->FindChildByID2<SListView>(kListId); }
@@ -268,7 +268,7 @@ TEST_F(MainDlgTest, search_asks_from_the_second_character)
     std::vector<CompanyRecord> hits;
     ASSERT_TRUE(GetCompanyList(m_transport, WideToGbk(L"誠運"), kUser, hits));
     EXPECT_EQ(static_cast<int>(hits.size()), PopupList()->GetAdapter()->getCount());
-    EXPECT_TRUE(IsWindowVisible(Search()->GetDropDownWnd()->m_hWnd));
+    EXPECT_TRUE(IsWindowVisible(Search()->GetDropdownList()->m_hWnd));
 }
 
 // A hit's import button writes the company's four fields, then records the buyer,
@@ -304,7 +304,7 @@ TEST_F(MainDlgTest, enter_without_a_selection_imports_nothing)
     ASSERT_NO_FATAL_FAILURE(OpenHits());
     ASSERT_EQ(-1, PopupList()->GetSel());
     PostMessageW(SearchEdit(), WM_KEYDOWN, VK_RETURN, 1);
-    EXPECT_TRUE(RunLoopUntil([&] { return !Search()->GetDropDownWnd(); }, 2000));
+    EXPECT_TRUE(RunLoopUntil([&] { return !Search()->IsDroppedDown(); }, 2000));
     for (const std::string& path : TakeRequestPaths())
         EXPECT_EQ("GET /Invoice_getFaiaoList", path) << "only the poll may ask";
     EXPECT_TRUE(StandIns::Ht()->TakeLog().empty());
@@ -340,8 +340,8 @@ TEST_F(MainDlgTest, import_without_issuing_window)
         EXPECT_EQ(Paths{}, TakeRequestPaths());
         EXPECT_TRUE(StandIns::Ht()->TakeLog().empty());
         EXPECT_TRUE(RefreshTimerRuns());
-        if (Search()->GetDropDownWnd())
-            Search()->GetDropDownWnd()->EndDropDown(IDCANCEL);
+        if (Search()->GetDropdownList())
+            Search()->GetDropdownList()->EndDropDown(IDCANCEL);
     }
 }
 
@@ -594,7 +594,7 @@ TEST_F(MainDlgTest, enter_in_a_window_the_poll_opened_over_the_popup_imports_not
     EXPECT_EQ(driver.step, 2) << "the input window never had the keyboard";
     EXPECT_FALSE(driver.gaveUp) << "Enter typed into the input window did nothing there";
     EXPECT_EQ(driver.box.text, L"请输入正确的公司名！") << "Enter did not reach the input window";
-    EXPECT_EQ(Search()->GetDropDownWnd(), nullptr) << "the pop-up outlived the modal window";
+    EXPECT_FALSE(Search()->IsDroppedDown()) << "the pop-up outlived the modal window";
     for (const std::string& line : TakeRequestLines()) {
         EXPECT_EQ(line.find("POST /Invoice_addFaiao"), std::string::npos) << line;
         EXPECT_EQ(line.find(Utf8PercentEncode(hits[0].KeyNo)), std::string::npos) << "the hit was fetched: " << line;
@@ -720,7 +720,7 @@ TEST_F(MainDlgTest, escape_hides_and_hotkey_shows_with_the_text_selected)
     // Posted, as a key press arrives: through the loop, where the pop-up takes its keys.
     PostMessageW(SearchEdit(), WM_KEYDOWN, VK_ESCAPE, 1);
     RunLoopUntil([] { return false; }, 200);
-    EXPECT_EQ(Search()->GetDropDownWnd(), nullptr) << "the pop-up is still open";
+    EXPECT_FALSE(Search()->IsDroppedDown()) << "the pop-up is still open";
     EXPECT_TRUE(IsWindowVisible(hwnd)) << "the first Escape belongs to the pop-up";
 
     PostMessageW(SearchEdit(), WM_KEYDOWN, VK_ESCAPE, 1);

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "engine/core/SNotifyCenter.h"
+#include "engine/host/SNotifyCenter.h"
 #include "engine/core/SObject.h"
 #include "modalanswers.h"
 #include "servicefixture.h"

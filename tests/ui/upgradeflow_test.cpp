@@ -2,7 +2,7 @@
 #include <functional>
 #include <mutex>
 
-#include "app/buildsigner.h"
+#include "config/buildsigner.h"
 #include "appinstance.h"
 #include "flowtest.h"
 #include "net/diag.h"

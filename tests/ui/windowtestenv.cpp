@@ -8,7 +8,7 @@
 #include "engine/widgets/SEdit.h"
 #include "engine/host/SHostWnd.h"
 #include "engine/core/SApplication.h"
-#include "engine/core/SNotifyCenter.h"
+#include "engine/host/SNotifyCenter.h"
 #include "servicefixture.h"
 
 namespace {

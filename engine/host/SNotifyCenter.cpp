@@ -1,4 +1,4 @@
-#include "engine/core/SNotifyCenter.h"
+#include "engine/host/SNotifyCenter.h"
 #include <algorithm>
 #include "engine/core/SDebug.h"
 
