@@ -118,7 +118,7 @@ TEST(gdi_count, the_process_count_covers_objects_made_outside_the_plugin)
     EXPECT_EQ(GdiLedgerLive().Total(), before.Total());
     {
         SAutoRefPtr<IRenderTarget> rt;
-        ASSERT_TRUE(ctrlstest::App().GetRenderFactory()->CreateRenderTarget(rt.Out(), 10, 10));
+        ASSERT_TRUE(ctrlstest::Engine().Resources().GetRenderFactory()->CreateRenderTarget(rt.Out(), 10, 10));
         made = GdiLedgerLive();
         EXPECT_EQ(made.dc, before.dc + 1) << "the plug-in's calls are not counted";
         EXPECT_EQ(made.bitmap, before.bitmap + 1);
