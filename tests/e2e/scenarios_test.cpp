@@ -144,12 +144,13 @@ bool WaitKeyboard(HWND wnd, DWORD ms)
 
 namespace {
 // The pop-up opens at the keystroke with a row that says a search runs; its hits come with
-// the answer. As a person waits for the names to appear before clicking one.
+// the answer. As a person waits for the names to appear before clicking one. A search
+// typed behind one whose answer never ends waits for that one's timeout (10 s, and 1 s more).
 void WaitForHits()
 {
     std::string requests;
     ASSERT_TRUE(WaitUntil([&] { return (requests += TakeServiceRequests()).find("GET /Invoice_getCompanyList") !=
-                                       std::string::npos; }, 10000))
+                                       std::string::npos; }, 16000))
         << "no search was asked";
     Sleep(300);
 }

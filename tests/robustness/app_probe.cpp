@@ -10,10 +10,11 @@
 //                                 at the least: one WinINet GET of URL read whole, and every
 //                                 top-level window's title read once (the baseline for idle
 //                                 CPU, and a second one for the resident set)
-//   app_probe ticks N             sends N refresh ticks to the main window, then prints
-//                                 ms a tick and the working set
-//   app_probe soak N [EVERY]      the same, printing working set, private bytes, GDI and USER
-//                                 objects and handle count before the first tick, every
+//   app_probe ticks N [SERVICE]   sends N refresh ticks to the main window, then prints
+//                                 ms a tick and the working set; with the substitute service's
+//                                 base URL each tick waits until the service has logged its read
+//   app_probe soak N [EVERY [SERVICE]]  the same, printing working set, private bytes, GDI and
+//                                 USER objects and handle count before the first tick, every
 //                                 EVERY ticks and after the last
 #include <windows.h>
 #include <psapi.h>
@@ -287,13 +288,49 @@ int BareWindow(const wchar_t* pollUrl)
     return 0;
 }
 
-// One refresh tick as the timer gives it: sent, not posted, so the refresh has finished
-// before the next one starts; then the program left to drain its queue (the layered
-// repaint the refresh posted) as it would in the 1.5 s between two real ticks.
+// The service's control page that hands over (and forgets) the requests it has logged; empty:
+// ticks are not matched with the service's requests.
+std::wstring g_requestLog;
+
+// How many history reads the service has logged since last asked; -1 when it did not answer.
+int HistoryReadsLogged()
+{
+    HINTERNET internet = InternetOpenW(L"app_probe", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    HINTERNET request = internet ? InternetOpenUrlW(internet, g_requestLog.c_str(), nullptr, 0,
+                                                    INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0)
+                                 : nullptr;
+    std::string log;
+    char chunk[16384];
+    DWORD got = 0;
+    while (request && InternetReadFile(request, chunk, sizeof chunk, &got) && got)
+        log.append(chunk, got);
+    if (request)
+        InternetCloseHandle(request);
+    if (internet)
+        InternetCloseHandle(internet);
+    if (!request)
+        return -1;
+    int reads = 0;
+    for (size_t at = log.find("getFaiaoList"); at != std::string::npos; at = log.find("getFaiaoList", at + 1))
+        ++reads;
+    return reads;
+}
+
+// One refresh tick as the timer gives it, then the program left to drain its queue (the
+// layered repaint the refresh posted) as it would in the 1.5 s between two real ticks. The
+// poll runs on the program's worker: with the service's log at hand, a tick ends once the
+// service has answered its read, so that every tick is one request, as on the merchant's PC.
 bool Tick(HWND main, HANDLE process)
 {
     DWORD_PTR r = 0;
-    const bool answered = SendMessageTimeoutW(main, WM_TIMER, kRefreshTimer, 0, SMTO_NORMAL, 20000, &r) != 0;
+    bool answered = SendMessageTimeoutW(main, WM_TIMER, kRefreshTimer, 0, SMTO_NORMAL, 20000, &r) != 0;
+    if (answered && !g_requestLog.empty()) {
+        const ULONGLONG until = GetTickCount64() + 10000;
+        int reads = 0;
+        while ((reads = HistoryReadsLogged()) == 0 && GetTickCount64() < until)
+            Sleep(1);
+        answered = reads > 0;
+    }
     if (process)
         WaitForInputIdle(process, 2000);
     return answered;
@@ -411,11 +448,17 @@ int wmain(int argc, wchar_t** argv)
         return BareWindow(nullptr);
     if (mode == L"bare-window-net" && argc > 2)
         return BareWindow(argv[2]);
-    if (mode == L"ticks" && argc > 2)
+    if (mode == L"ticks" && argc > 2) {
+        if (argc > 3)
+            g_requestLog = std::wstring(argv[3]) + L"_control/requests?clear=1";
         return Ticks(_wtoi(argv[2]));
-    if (mode == L"soak" && argc > 2)
+    }
+    if (mode == L"soak" && argc > 2) {
+        if (argc > 4)
+            g_requestLog = std::wstring(argv[4]) + L"_control/requests?clear=1";
         return Soak(_wtoi(argv[2]), argc > 3 ? _wtoi(argv[3]) : 0);
+    }
     std::fprintf(stderr, "usage: app_probe firstpaint EXE | firstpaint-bare | bare-window | bare-window-net URL | "
-                         "ticks N | soak N [EVERY]\n");
+                         "ticks N [SERVICE] | soak N [EVERY [SERVICE]]\n");
     return 2;
 }
