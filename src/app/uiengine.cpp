@@ -20,7 +20,7 @@ SAutoRefPtr<IResProvider> CreateExeResources(HINSTANCE instance)
 
 }  // namespace
 
-bool UiEngine::Init(HINSTANCE instance)
+bool CUiEngine::Init(HINSTANCE instance)
 {
     if (!m_plugins.CreateRenderFactory(m_render.Out())) {
         DebugLine(L"load interface [render] failed!");

@@ -12,11 +12,11 @@
 // classes, the system and application resources and the named widget ids. Members are
 // released in reverse order: application, resources, render factory, image decoder,
 // and the plug-in libraries last.
-class UiEngine {
+class CUiEngine {
 public:
-    UiEngine() = default;
-    UiEngine(const UiEngine&) = delete;
-    UiEngine& operator=(const UiEngine&) = delete;
+    CUiEngine() = default;
+    CUiEngine(const CUiEngine&) = delete;
+    CUiEngine& operator=(const CUiEngine&) = delete;
 
     // False (after a diagnostic line) when there is no render factory: nothing can be drawn.
     bool Init(HINSTANCE instance);
