@@ -1,4 +1,4 @@
-// Built with a digest that always fails (nodigest_md5.cpp).
+// Built with a digest that always fails (nodigestmd5.cpp).
 #include "flowtest.h"
 #include "net/textconv.h"
 #include "profile/profile.h"
