@@ -50,7 +50,7 @@ double BareLayeredMs(SIZE size)
 
 int wmain()
 {
-    UiEngine engine;
+    CUiEngine engine;
     if (!engine.Init(GetModuleHandleW(nullptr))) {
         fprintf(stderr, "the engine did not start\n");
         return 1;

@@ -774,7 +774,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot prepare the working folder\n");
         return 1;
     }
-    UiEngine engine;
+    CUiEngine engine;
     if (!engine.Init(GetModuleHandleW(nullptr))) {
         std::fprintf(stderr, "the engine did not start (plug-ins beside the exe?)\n");
         return 1;

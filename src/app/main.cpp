@@ -98,7 +98,7 @@ bool StartedWithWindows(const wchar_t* commandLine)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {
-    SingleInstance single(L"Moravel");
+    CSingleInstance single(L"Moravel");
     if (!single.IsFirst()) {
         // The merchant wants the program: the running copy shows its window. Only when it
         // cannot be reached (still starting) is the merchant told instead.
@@ -120,7 +120,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
     OleSession ole;
     if (!ole.Ok())
         DebugLine(L"OleInitialize failed");
-    UiEngine engine;
+    CUiEngine engine;
     // The support log, in the working folder entered above.
     if (!CurrentFolder().empty())
         OpenSupportLog(CurrentFolder() + L"\\logs");

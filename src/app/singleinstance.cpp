@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-struct SingleInstance::Shared {
+struct CSingleInstance::Shared {
     // Written by the first copy only; a reader checks the pair against the window itself.
     volatile LONG pid;
     volatile LONG64 window;
@@ -22,7 +22,7 @@ std::wstring ImageOf(HANDLE process)
 
 }  // namespace
 
-SingleInstance::SingleInstance(const wchar_t* name)
+CSingleInstance::CSingleInstance(const wchar_t* name)
 {
     m_mutex = CreateMutexW(nullptr, FALSE, name);
     DWORD error = GetLastError();
@@ -41,7 +41,7 @@ SingleInstance::SingleInstance(const wchar_t* name)
     }
 }
 
-SingleInstance::~SingleInstance()
+CSingleInstance::~CSingleInstance()
 {
     if (m_shared)
         UnmapViewOfFile(m_shared);
@@ -51,7 +51,7 @@ SingleInstance::~SingleInstance()
         CloseHandle(m_mutex);
 }
 
-void SingleInstance::Publish(HWND window)
+void CSingleInstance::Publish(HWND window)
 {
     if (!m_first || !m_shared)
         return;
@@ -59,7 +59,7 @@ void SingleInstance::Publish(HWND window)
     InterlockedExchange64(&m_shared->window, static_cast<LONG64>(reinterpret_cast<INT_PTR>(window)));
 }
 
-bool SingleInstance::AskFirstToShow(UINT message) const
+bool CSingleInstance::AskFirstToShow(UINT message) const
 {
     if (m_first || !m_shared || !message)
         return false;

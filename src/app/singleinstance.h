@@ -5,12 +5,12 @@
 // The mutex is held until the holder goes, i.e. for the life of the process.
 // The first copy also publishes its current window under the same name, so that a
 // second copy can ask exactly that window to show itself (no window search).
-class SingleInstance {
+class CSingleInstance {
 public:
-    explicit SingleInstance(const wchar_t* name);
-    ~SingleInstance();
-    SingleInstance(const SingleInstance&) = delete;
-    SingleInstance& operator=(const SingleInstance&) = delete;
+    explicit CSingleInstance(const wchar_t* name);
+    ~CSingleInstance();
+    CSingleInstance(const CSingleInstance&) = delete;
+    CSingleInstance& operator=(const CSingleInstance&) = delete;
 
     // False when another process holds the name, or the mutex could not be made.
     bool IsFirst() const { return m_first; }

@@ -8,7 +8,7 @@
 
 using namespace SOUI;
 
-bool UiEngine::Init(HINSTANCE instance)
+bool CUiEngine::Init(HINSTANCE instance)
 {
     if (!m_plugins.CreateRenderFactory(m_render.Out())) {
         DebugLine(L"load interface [render] failed!");

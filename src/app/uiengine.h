@@ -9,11 +9,11 @@
 // The UI engine as the program runs it: plug-ins, the engine, the custom classes, the
 // program's resources and the named widget ids. Members are released in reverse order:
 // engine, resources, render factory, image decoder, and the plug-in libraries last.
-class UiEngine {
+class CUiEngine {
 public:
-    UiEngine() = default;
-    UiEngine(const UiEngine&) = delete;
-    UiEngine& operator=(const UiEngine&) = delete;
+    CUiEngine() = default;
+    CUiEngine(const CUiEngine&) = delete;
+    CUiEngine& operator=(const CUiEngine&) = delete;
 
     // False (after a diagnostic line) when there is no render factory: nothing can be drawn.
     // Once it returned true, the engine's parts are there until this object goes.

@@ -22,9 +22,9 @@
 #include "ui/autostart.h"
 #include "ui/bizcarddlg.h"
 #include "ui/companyprompt.h"
-#include "ui/companysearchadapter.h"
 #include "ui/importflow.h"
-#include "ui/invoicehistoryadapter.h"
+#include "ui/scompanysearchadapter.h"
+#include "ui/sinvoicehistoryadapter.h"
 #include "ui/threadevents.h"
 #include "ui/upgradeflow.h"
 

@@ -12,7 +12,7 @@
 #include "ui/importflow.h"
 #include "ui/merchantcompany.h"
 #include "ui/serviceworker.h"
-#include "ui/shellnotifyicon.h"
+#include "ui/sshellnotifyicon.h"
 
 class SCompanySearchAdapter;
 class CUpgradeFlow;

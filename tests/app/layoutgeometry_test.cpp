@@ -23,10 +23,10 @@ namespace {
 constexpr int kShadowBand = 6;                          // the layouts' host margin
 constexpr DWORD kCaptionBlue = 0xFF2C7CE8;              // #2C7CE8, opaque, as the back buffer holds it
 
-UiEngine* Engine()
+CUiEngine* Engine()
 {
-    static std::unique_ptr<UiEngine> engine = [] {
-        auto e = std::make_unique<UiEngine>();
+    static std::unique_ptr<CUiEngine> engine = [] {
+        auto e = std::make_unique<CUiEngine>();
         if (!e->Init(GetModuleHandleW(nullptr)))
             e.reset();
         return e;

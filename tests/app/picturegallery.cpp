@@ -23,7 +23,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR cmdLine, int)
         g_percent = 100;
     if (g_percent < 50 || g_percent > 400)
         return 1;
-    UiEngine engine;
+    CUiEngine engine;
     if (!engine.Init(instance))
         return 1;
     std::string xml = "<SOUI width=\"" + S(420) + "\" height=\"" + S(290) + "\" margin=\"" + S(6) + "," + S(6) + "," +

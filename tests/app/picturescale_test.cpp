@@ -23,10 +23,10 @@ using namespace SOUI;
 
 namespace {
 
-UiEngine* Engine()
+CUiEngine* Engine()
 {
-    static std::unique_ptr<UiEngine> engine = [] {
-        auto e = std::make_unique<UiEngine>();
+    static std::unique_ptr<CUiEngine> engine = [] {
+        auto e = std::make_unique<CUiEngine>();
         if (!e->Init(GetModuleHandleW(nullptr)))
             e.reset();
         return e;

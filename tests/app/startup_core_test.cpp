@@ -26,14 +26,14 @@ TEST(startup_single_instance, second_holder_of_a_name_is_refused_until_the_first
 {
     const wchar_t* name = L"MoravelTest-single-instance";
     {
-        SingleInstance first(name);
+        CSingleInstance first(name);
         ASSERT_TRUE(first.IsFirst());
-        SingleInstance second(name);
+        CSingleInstance second(name);
         EXPECT_FALSE(second.IsFirst());
-        SingleInstance other(L"MoravelTest-another-name");
+        CSingleInstance other(L"MoravelTest-another-name");
         EXPECT_TRUE(other.IsFirst());
     }
-    SingleInstance again(name);
+    CSingleInstance again(name);
     EXPECT_TRUE(again.IsFirst()) << "the refused holder must not have kept the mutex";
 }
 
@@ -43,9 +43,9 @@ TEST(startup_single_instance, second_copy_asks_only_the_published_window)
 {
     const wchar_t* name = L"MoravelTest-show-request";
     const UINT request = RegisterWindowMessageW(L"MoravelTest.Show");
-    SingleInstance first(name);
+    CSingleInstance first(name);
     ASSERT_TRUE(first.IsFirst());
-    SingleInstance second(name);
+    CSingleInstance second(name);
     EXPECT_FALSE(second.AskFirstToShow(request)) << "nothing published yet";
 
     HWND wnd = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);

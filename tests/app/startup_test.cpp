@@ -85,7 +85,7 @@ TEST(startup_version, debug_output_names_the_version)
 // with 0. (A running copy of this very program is asked to show itself: tests/e2e.)
 TEST(startup_single_instance, name_held_by_a_stranger_gets_no_request_and_the_copy_ends_with_0)
 {
-    SingleInstance stranger(L"Moravel");
+    CSingleInstance stranger(L"Moravel");
     ASSERT_TRUE(stranger.IsFirst()) << "a copy of the program is running";
     HWND own = CreateWindowExW(0, L"STATIC", L"stranger", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(own, nullptr);

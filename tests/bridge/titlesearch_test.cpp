@@ -11,17 +11,17 @@ namespace {
 class TopWindow {
 public:
     explicit TopWindow(const std::wstring& title)
-        : window_(CreateWindowExW(0, L"STATIC", title.c_str(), WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+        : m_window(CreateWindowExW(0, L"STATIC", title.c_str(), WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), nullptr)) {
-        SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SetWindowPos(m_window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    ~TopWindow() { DestroyWindow(window_); }
+    ~TopWindow() { DestroyWindow(m_window); }
     TopWindow(const TopWindow&) = delete;
     TopWindow& operator=(const TopWindow&) = delete;
-    HWND get() const { return window_; }
+    HWND Get() const { return m_window; }
 
 private:
-    HWND window_;
+    HWND m_window;
 };
 
 struct TitleCase {
@@ -47,10 +47,10 @@ TEST(title_search, phrase_anywhere_in_title_matches_and_parts_do_not) {
     for (const TitleCase& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.title)));
         TopWindow window(c.title);
-        ASSERT_TRUE(window.get());
+        ASSERT_TRUE(window.Get());
         HWND found = FindTopWindowByTitlePart(L"增值税专用发票开具");
-        if (c.matches) EXPECT_EQ(window.get(), found);
-        else EXPECT_NE(window.get(), found);
+        if (c.matches) EXPECT_EQ(window.Get(), found);
+        else EXPECT_NE(window.Get(), found);
     }
 }
 
@@ -65,7 +65,7 @@ TEST(title_search, match_is_reported_on_the_debug_output) {
     std::vector<std::wstring> lines;
     DebugSink previous = SetDebugSink([&](const std::wstring& line) { lines.push_back(line); });
     TopWindow window(L"开票软件 增值税普通发票开具");
-    EXPECT_EQ(window.get(), FindTopWindowByTitlePart(L"增值税普通发票开具"));
+    EXPECT_EQ(window.Get(), FindTopWindowByTitlePart(L"增值税普通发票开具"));
     SetDebugSink(previous);
     EXPECT_EQ(std::vector<std::wstring>{L"Find win title = 开票软件 增值税普通发票开具"}, lines);
 }
@@ -77,15 +77,15 @@ TEST(title_search, preferred_phrase_before_fallback_in_one_pass) {
     {
         TopWindow below(L"甲 " + special);
         TopWindow top(L"乙 " + ordinary);
-        EXPECT_EQ(below.get(), FindTopWindowByTitleParts(special, ordinary));
-        EXPECT_EQ(top.get(), FindTopWindowByTitleParts(ordinary, special));
+        EXPECT_EQ(below.Get(), FindTopWindowByTitleParts(special, ordinary));
+        EXPECT_EQ(top.Get(), FindTopWindowByTitleParts(ordinary, special));
     }
     {
         TopWindow only(L"丙 " + ordinary);
-        EXPECT_EQ(only.get(), FindTopWindowByTitleParts(special, ordinary));
-        EXPECT_EQ(only.get(), FindTopWindowByTitleParts(L"ก", ordinary)) << "an unrepresentable first phrase";
+        EXPECT_EQ(only.Get(), FindTopWindowByTitleParts(special, ordinary));
+        EXPECT_EQ(only.Get(), FindTopWindowByTitleParts(L"ก", ordinary)) << "an unrepresentable first phrase";
         EXPECT_EQ(nullptr, FindTopWindowByTitleParts(special, L""));
     }
     TopWindow longTitle(std::wstring(300, L'长') + special);
-    EXPECT_EQ(longTitle.get(), FindTopWindowByTitleParts(special, ordinary));
+    EXPECT_EQ(longTitle.Get(), FindTopWindowByTitleParts(special, ordinary));
 }

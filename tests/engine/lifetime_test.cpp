@@ -20,7 +20,7 @@ void Bury(Doomed* d);
 // kOuter sends kInner to itself; kInner ends the object the way the case says.
 class Doomed : public CSimpleWnd {
 public:
-    enum How { OutsideAnyMessage, DestroyedInNestedMessage, DeletedInNestedMessage };
+    enum class How { OutsideAnyMessage, DestroyedInNestedMessage, DeletedInNestedMessage };
     explicit Doomed(How how) : m_how(how) {}
 
 protected:
@@ -33,7 +33,7 @@ protected:
             return 0;
         }
         if (msg == kInner) {
-            if (m_how == DeletedInNestedMessage) {
+            if (m_how == How::DeletedInNestedMessage) {
                 Bury(this);
                 return 0;
             }
@@ -79,10 +79,10 @@ TEST(window_lifetime, object_ended_inside_its_own_message_is_not_touched_again)
         std::vector<std::string> log;
     };
     const Case cases[] = {
-        {"destroyed from outside: told at once", Doomed::OutsideAnyMessage, {"ncdestroy", "final"}},
-        {"destroyed in a nested message: told after the outer one returns", Doomed::DestroyedInNestedMessage,
+        {"destroyed from outside: told at once", Doomed::How::OutsideAnyMessage, {"ncdestroy", "final"}},
+        {"destroyed in a nested message: told after the outer one returns", Doomed::How::DestroyedInNestedMessage,
          {"outer in", "ncdestroy", "inner out", "outer out", "final"}},
-        {"deleted by its owner in a nested message", Doomed::DeletedInNestedMessage, {"outer in", "outer out"}},
+        {"deleted by its owner in a nested message", Doomed::How::DeletedInNestedMessage, {"outer in", "outer out"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -90,7 +90,7 @@ TEST(window_lifetime, object_ended_inside_its_own_message_is_not_touched_again)
         auto* d = new (g_store) Doomed(c.how);
         HWND h = d->CreateNative(CSimpleWnd::GetHostClassName().c_str(), L"", WS_POPUP, 0, 0, 0, 10, 10, nullptr);
         ASSERT_TRUE(h);
-        if (c.how == Doomed::OutsideAnyMessage) ::DestroyWindow(h);
+        if (c.how == Doomed::How::OutsideAnyMessage) ::DestroyWindow(h);
         else ::SendMessageW(h, kOuter, 0, 0);
         EXPECT_EQ(g_log, c.log);
         EXPECT_FALSE(IsWindow(h));

@@ -54,7 +54,7 @@ private:
     std::string m_name;
 };
 
-class ButtonExTest : public ::testing::Test {
+class buttonex : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -85,7 +85,7 @@ protected:
     }
 };
 
-TEST_F(ButtonExTest, background_skin_under_skin_then_text)
+TEST_F(buttonex, background_skin_under_skin_then_text)
 {
     auto b = Make(R"(<buttonex bkgndSkin="rec.back" skin="rec.face">Go</buttonex>)");
     RecordingTarget rt;
@@ -106,7 +106,7 @@ TEST_F(ButtonExTest, background_skin_under_skin_then_text)
     EXPECT_TRUE(log.Contains(L"no.such.skin"));
 }
 
-TEST_F(ButtonExTest, fade_draws_normal_then_hover_share)
+TEST_F(buttonex, fade_draws_normal_then_hover_share)
 {
     RecordingSkin skin("s");
     RecordingTarget rt;
@@ -120,7 +120,7 @@ TEST_F(ButtonExTest, fade_draws_normal_then_hover_share)
     EXPECT_EQ((std::vector<std::string>{"s:0@200", "s:1@50", "s:0@200", "s:1@150"}), g_drawn);
 }
 
-TEST_F(ButtonExTest, text_shifts_only_while_pushed)
+TEST_F(buttonex, text_shifts_only_while_pushed)
 {
     struct Case {
         const char* shift;

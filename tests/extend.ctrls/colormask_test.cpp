@@ -33,7 +33,7 @@ HRESULT Apply(SColorMask& s, std::initializer_list<std::pair<const wchar_t*, std
     return hr;
 }
 
-class ColorMaskTest : public ::testing::Test {
+class colormask : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -48,7 +48,7 @@ protected:
     SAutoRefPtr<SColorMask> Make() { SAutoRefPtr<SColorMask> s; s.Attach(new SColorMask); return s; }
 };
 
-TEST_F(ColorMaskTest, login_skin_frames_are_solid_opaque_colours)
+TEST_F(colormask, login_skin_frames_are_solid_opaque_colours)
 {
     auto s = Make();
     ASSERT_EQ(S_OK, Apply(*s, {{L"colorNormal", L"#2C7CE8"}, {L"colorHover", L"#4F94F1"}, {L"colorDown", L"#2C7CE8"},
@@ -73,7 +73,7 @@ TEST_F(ColorMaskTest, login_skin_frames_are_solid_opaque_colours)
         EXPECT_EQ((Px{231, 123, 43, 255}), PixelOf(rt->GetCurrentBitmap(), p.x, p.y));
 }
 
-TEST_F(ColorMaskTest, mask_suffix_picks_the_byte)
+TEST_F(colormask, mask_suffix_picks_the_byte)
 {
     // The mask pixel is blue 0x10, green 0x20, red 0x30, alpha 0xFF; the colour is white.
     struct Case {
@@ -93,7 +93,7 @@ TEST_F(ColorMaskTest, mask_suffix_picks_the_byte)
     }
 }
 
-TEST_F(ColorMaskTest, attribute_order_and_bad_values)
+TEST_F(colormask, attribute_order_and_bad_values)
 {
     // "mask" builds from what stands before it: a later colour changes nothing.
     auto late = Make();
@@ -125,7 +125,7 @@ TEST_F(ColorMaskTest, attribute_order_and_bad_values)
     EXPECT_EQ((Px{3, 2, 1, 255}), PixelOf(rt->GetCurrentBitmap(), 4, 4));
 }
 
-TEST_F(ColorMaskTest, partial_frames_and_states_out_of_range)
+TEST_F(colormask, partial_frames_and_states_out_of_range)
 {
     // Width 10: frames of 2 columns; columns 8 and 9 keep plain colour 3, outside every frame.
     // The 2 x 2 mask (0x80 at byte 0) shapes only 2 x 2 of each frame; row 2 keeps the plain colour.

@@ -34,7 +34,7 @@ void ClickAt(SHostWnd& host, POINT pt)
 
 POINT Centre(const RECT& rc) { return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2}; }
 
-class ListViewTest : public ::testing::Test {
+class listview : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -59,7 +59,7 @@ protected:
     int buttonCommands = 0;
 };
 
-TEST_F(ListViewTest, only_visible_rows_have_panels_and_scrolling_reuses_them)
+TEST_F(listview, only_visible_rows_have_panels_and_scrolling_reuses_them)
 {
     auto rows = RowsAdapter::Make(10000);
     EXPECT_EQ(-1, lv->GetSel());
@@ -89,7 +89,7 @@ TEST_F(ListViewTest, only_visible_rows_have_panels_and_scrolling_reuses_them)
     EXPECT_EQ(239, lv->GetItemPanel(9999)->GetWindowRect().bottom);
 }
 
-TEST_F(ListViewTest, clicks_keys_and_wheel)
+TEST_F(listview, clicks_keys_and_wheel)
 {
     auto rows = RowsAdapter::Make(100);
     lv->SetAdapter(rows);
@@ -148,7 +148,7 @@ TEST_F(ListViewTest, clicks_keys_and_wheel)
     EXPECT_EQ(0, listCommands - 1) << "the bar raises no command";
 }
 
-TEST_F(ListViewTest, data_changed_refills_and_clamps)
+TEST_F(listview, data_changed_refills_and_clamps)
 {
     auto rows = RowsAdapter::Make(1000);
     lv->SetAdapter(rows);

@@ -43,7 +43,7 @@ RECT WhiteBox(SHostWnd& host, const RECT& rc)
     return box;
 }
 
-TEST(LoginButton, fetch_code_button_is_blue_with_white_text_that_shifts_when_pressed)
+TEST(login_button, fetch_code_button_is_blue_with_white_text_that_shifts_when_pressed)
 {
     CPluginLoader loader;
     SAutoRefPtr<IRenderFactory> render;

@@ -68,7 +68,7 @@ std::vector<std::wstring> FilesLike(const std::wstring& pattern)
 }
 
 // An opened card window (not shown) in a folder of its own, without "bizcard_frame.png".
-class BizcardTest : public ::testing::Test {
+class bizcarddlg : public ::testing::Test {
 protected:
     void Open(const CompanyRecord& company)
     {
@@ -94,7 +94,7 @@ protected:
 
 }  // namespace
 
-TEST_F(BizcardTest, opening_shows_the_record_and_its_qr_bitmap)
+TEST_F(bizcarddlg, opening_shows_the_record_and_its_qr_bitmap)
 {
     Open(SampleCompany());
     EXPECT_EQ(WidgetText(*m_dlg, L"txtTaxcode"), L"91350100M000100Y43");
@@ -112,14 +112,14 @@ TEST_F(BizcardTest, opening_shows_the_record_and_its_qr_bitmap)
     EXPECT_EQ(m_dlg->QrBitmapName(), L"qr_" + std::wstring(kKey) + L".bmp");
 }
 
-TEST_F(BizcardTest, an_empty_key_number_names_qr_dot_bmp)
+TEST_F(bizcarddlg, an_empty_key_number_names_qr_dot_bmp)
 {
     Open(SampleCompany(L""));
     EXPECT_TRUE(Exists(m_dir.File(L"qr_.bmp")));
     EXPECT_NE(QrImage(), nullptr);
 }
 
-TEST_F(BizcardTest, a_key_number_that_could_leave_the_folder_writes_no_file)
+TEST_F(bizcarddlg, a_key_number_that_could_leave_the_folder_writes_no_file)
 {
     for (const wchar_t* key : {L"..\\..\\evil", L"a/b", L"C:evil", L"x*y", L".."}) {
         SCOPED_TRACE(testing::Message() << "key " << std::string(key, key + wcslen(key)));
@@ -139,7 +139,7 @@ TEST_F(BizcardTest, a_key_number_that_could_leave_the_folder_writes_no_file)
     }
 }
 
-TEST_F(BizcardTest, download_saves_a_copy_of_the_card_where_the_merchant_says)
+TEST_F(bizcarddlg, download_saves_a_copy_of_the_card_where_the_merchant_says)
 {
     Open(SampleCompany());
     const std::wstring target = m_dir.File(L"我的名片.png");
@@ -163,7 +163,7 @@ TEST_F(BizcardTest, download_saves_a_copy_of_the_card_where_the_merchant_says)
     EXPECT_EQ(ReadFileBytes(target), card);
 }
 
-TEST_F(BizcardTest, saving_over_a_file_asks_first_and_a_cancelled_dialog_saves_nothing)
+TEST_F(bizcarddlg, saving_over_a_file_asks_first_and_a_cancelled_dialog_saves_nothing)
 {
     Open(SampleCompany());
     const std::wstring target = m_dir.File(L"card.png");
@@ -187,7 +187,7 @@ TEST_F(BizcardTest, saving_over_a_file_asks_first_and_a_cancelled_dialog_saves_n
     EXPECT_FALSE(Exists(other));
 }
 
-TEST_F(BizcardTest, closing_ends_the_modal_run_as_cancel)
+TEST_F(bizcarddlg, closing_ends_the_modal_run_as_cancel)
 {
     ASSERT_TRUE(WindowTestEnvReady());
     for (bool byButton : {true, false}) {
@@ -205,7 +205,7 @@ TEST_F(BizcardTest, closing_ends_the_modal_run_as_cancel)
 
 // The window with the seeded merchant from the service, drawn; the QR code shows in
 // its area. With MORAVEL_BIZCARD_SHOT set, the window's picture is saved there.
-TEST_F(BizcardTest, shows_a_real_company_with_its_qr_code)
+TEST_F(bizcarddlg, shows_a_real_company_with_its_qr_code)
 {
     CHttpTransport transport;
     CompanyRecord company;

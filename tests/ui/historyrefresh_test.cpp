@@ -18,7 +18,7 @@ MerchantCompany KnownMerchant()
     return merchant;
 }
 
-class HistoryRefreshTest : public FlowTest {
+class history_refresh : public FlowTest {
 protected:
     HistoryHooks Hooks()
     {
@@ -37,7 +37,7 @@ protected:
 }  // namespace
 
 // Whatever goes wrong, the rows of the last good answer stay and the timer runs again.
-TEST_F(HistoryRefreshTest, only_a_non_empty_answer_replaces_the_rows) {
+TEST_F(history_refresh, only_a_non_empty_answer_replaces_the_rows) {
     CHistoryRefresh refresh;
     MerchantCompany merchant = KnownMerchant();
     ASSERT_EQ(RefreshOutcome::Replaced, refresh.Run(m_transport, merchant, {}, Hooks()));
@@ -69,7 +69,7 @@ TEST_F(HistoryRefreshTest, only_a_non_empty_answer_replaces_the_rows) {
 }
 
 // The same answer again is not read again: the rows stay as they are and nobody is told.
-TEST_F(HistoryRefreshTest, answer_identical_to_the_shown_one_changes_nothing) {
+TEST_F(history_refresh, answer_identical_to_the_shown_one_changes_nothing) {
     CHistoryRefresh refresh;
     MerchantCompany merchant = KnownMerchant();
     ASSERT_EQ(RefreshOutcome::Replaced, refresh.Run(m_transport, merchant, {}, Hooks()));
@@ -90,7 +90,7 @@ TEST_F(HistoryRefreshTest, answer_identical_to_the_shown_one_changes_nothing) {
 
 // The input window of the merchant resolution runs inside a refresh; a refresh
 // asked for meanwhile returns at once and leaves the timer to the outer one.
-TEST_F(HistoryRefreshTest, refresh_inside_a_refresh_returns_at_once) {
+TEST_F(history_refresh, refresh_inside_a_refresh_returns_at_once) {
     ASSERT_TRUE(StandIns::Require(true, false));
     ASSERT_TRUE(StandIns::Ht()->Open(std::wstring(L"--hidden --seller-tax ") + kMerchantTax));
     CHistoryRefresh refresh;

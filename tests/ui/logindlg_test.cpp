@@ -14,7 +14,7 @@ namespace {
 const wchar_t kBadNumber[] = L"请输入正确的手机号！";
 
 // A created and initialised login window, as start-up leaves it, in a folder of its own.
-class LoginDlgTest : public ::testing::Test {
+class logindlg : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -49,7 +49,7 @@ protected:
 
 }  // namespace
 
-TEST_F(LoginDlgTest, fetch_sends_the_trimmed_number_and_counts_down_sixty_seconds)
+TEST_F(logindlg, fetch_sends_the_trimmed_number_and_counts_down_sixty_seconds)
 {
     SetWidgetText(m_dlg, L"edit_input_mobile", L"  13912345678 ");
     Click(m_dlg, L"btn_fetchvcode");
@@ -86,7 +86,7 @@ TEST_F(LoginDlgTest, fetch_sends_the_trimmed_number_and_counts_down_sixty_second
     EXPECT_EQ(WidgetText(m_dlg, L"btn_fetchvcode"), L"已发送(59s)");
 }
 
-TEST_F(LoginDlgTest, a_bad_number_is_refused_before_any_request)
+TEST_F(logindlg, a_bad_number_is_refused_before_any_request)
 {
     struct Case {
         const wchar_t* number;
@@ -115,7 +115,7 @@ TEST_F(LoginDlgTest, a_bad_number_is_refused_before_any_request)
     EXPECT_FALSE(ProfileWritten());
 }
 
-TEST_F(LoginDlgTest, a_refused_login_says_so_and_stores_nothing)
+TEST_F(logindlg, a_refused_login_says_so_and_stores_nothing)
 {
     SetWidgetText(m_dlg, L"edit_input_mobile", L"13912345678");
     Click(m_dlg, L"btn_fetchvcode");
@@ -151,7 +151,7 @@ TEST_F(LoginDlgTest, a_refused_login_says_so_and_stores_nothing)
     EXPECT_EQ(answers.Unexpected(), 0);
 }
 
-TEST_F(LoginDlgTest, the_sms_code_logs_in_stores_the_user_and_ends_with_zero)
+TEST_F(logindlg, the_sms_code_logs_in_stores_the_user_and_ends_with_zero)
 {
     SetWidgetText(m_dlg, L"edit_input_mobile", L"13900139000");
     Click(m_dlg, L"btn_fetchvcode");
@@ -171,7 +171,7 @@ TEST_F(LoginDlgTest, the_sms_code_logs_in_stores_the_user_and_ends_with_zero)
 
 // The whole login from the keyboard: the number typed with the spaces around it that the
 // window accepts, Tab from box to box and to the code button, Space on it, Enter to log in.
-TEST_F(LoginDlgTest, keyboard_only_login_with_a_spaced_number)
+TEST_F(logindlg, keyboard_only_login_with_a_spaced_number)
 {
     TypeInto(m_dlg, L"edit_input_mobile", L" 13800138000 ");
     EXPECT_EQ(WidgetText(m_dlg, L"edit_input_mobile"), L" 13800138000 ") << "the box cut what was typed";
@@ -197,7 +197,7 @@ TEST_F(LoginDlgTest, keyboard_only_login_with_a_spaced_number)
 }
 
 // Escape from either box closes the window as its close button does.
-TEST_F(LoginDlgTest, escape_closes_like_the_close_button)
+TEST_F(logindlg, escape_closes_like_the_close_button)
 {
     TypeInto(m_dlg, L"edit_input_vcode", L"12");
     PressKey(VK_ESCAPE);
@@ -206,7 +206,7 @@ TEST_F(LoginDlgTest, escape_closes_like_the_close_button)
     EXPECT_FALSE(ProfileWritten());
 }
 
-TEST_F(LoginDlgTest, closing_leaves_one_and_writes_nothing)
+TEST_F(logindlg, closing_leaves_one_and_writes_nothing)
 {
     Click(m_dlg, L"btn_close");
     EXPECT_FALSE(m_dlg.IsWindow());
@@ -229,7 +229,7 @@ TEST(logindlg_result, is_minus_one_until_initialised)
 
 // The login waits on a slow service without holding the window; Enter pressed again
 // meanwhile sends nothing more: the code is spent once.
-TEST_F(LoginDlgTest, a_second_login_while_one_waits_is_ignored)
+TEST_F(logindlg, a_second_login_while_one_waits_is_ignored)
 {
     SetWidgetText(m_dlg, L"edit_input_mobile", L"13900139000");
     Click(m_dlg, L"btn_fetchvcode");

@@ -21,10 +21,10 @@
 #include "net/wireencoding.h"
 #include "profile/profile.h"
 #include "ui/bizcarddlg.h"
-#include "ui/companysearchadapter.h"
 #include "ui/inputdlg.h"
-#include "ui/invoicehistoryadapter.h"
 #include "ui/maindlg.h"
+#include "ui/scompanysearchadapter.h"
+#include "ui/sinvoicehistoryadapter.h"
 #include "appinstance.h"
 #include "modalanswers.h"
 #include "windowtestenv.h"
@@ -141,7 +141,7 @@ bool RefreshTimerRuns()
 
 // A main window as start-up makes it, in a working folder whose profile holds the
 // seeded user and, for a known merchant, the merchant's complete company section.
-class MainDlgTest : public FlowTest {
+class maindlg : public FlowTest {
 protected:
     void SetUp() override
     {
@@ -253,7 +253,7 @@ FieldLog AllFour(const CompanyRecord& buyer)
 
 // The first character asks nothing; the second asks once, with both characters
 // as the key, and the pop-up shows the hits.
-TEST_F(MainDlgTest, search_asks_from_the_second_character)
+TEST_F(maindlg, search_asks_from_the_second_character)
 {
     ASSERT_NO_FATAL_FAILURE(Open(true));
     Type(L'誠');
@@ -273,7 +273,7 @@ TEST_F(MainDlgTest, search_asks_from_the_second_character)
 
 // A hit's import button writes the company's four fields, then records the buyer,
 // reloads the history, and the poll goes on.
-TEST_F(MainDlgTest, search_row_import_fills_records_and_reloads)
+TEST_F(maindlg, search_row_import_fills_records_and_reloads)
 {
     ASSERT_NO_FATAL_FAILURE(Open(true));
     ASSERT_TRUE(StandIns::Ht()->Open(L"--hidden"));
@@ -297,7 +297,7 @@ TEST_F(MainDlgTest, search_row_import_fills_records_and_reloads)
 
 // Enter in the search box with no row chosen: the pop-up closes and nothing is
 // fetched, written or said.
-TEST_F(MainDlgTest, enter_without_a_selection_imports_nothing)
+TEST_F(maindlg, enter_without_a_selection_imports_nothing)
 {
     ASSERT_NO_FATAL_FAILURE(Open(true));
     ASSERT_TRUE(StandIns::Ht()->Open(L"--hidden"));
@@ -313,7 +313,7 @@ TEST_F(MainDlgTest, enter_without_a_selection_imports_nothing)
 
 // With no issuing window a search row says nothing and a history row asks for the
 // window; neither asks the service, and the poll goes on after both.
-TEST_F(MainDlgTest, import_without_issuing_window)
+TEST_F(maindlg, import_without_issuing_window)
 {
     ASSERT_NO_FATAL_FAILURE(Open(true));
     ASSERT_GE(HistoryRows(), 1);
@@ -347,7 +347,7 @@ TEST_F(MainDlgTest, import_without_issuing_window)
 
 // A history row goes in as recorded (no telephone: the address and one space),
 // the record is marked as used, and the list is reloaded.
-TEST_F(MainDlgTest, history_row_import_fills_and_updates_the_date)
+TEST_F(maindlg, history_row_import_fills_and_updates_the_date)
 {
     ASSERT_NO_FATAL_FAILURE(Open(true));
     ASSERT_TRUE(StandIns::Ht()->Open(L"--hidden"));
@@ -372,7 +372,7 @@ TEST_F(MainDlgTest, history_row_import_fills_and_updates_the_date)
 }
 
 // Failed or empty answers leave the rows of the last good one on screen.
-TEST_F(MainDlgTest, refresh_keeps_rows_unless_the_answer_has_some)
+TEST_F(maindlg, refresh_keeps_rows_unless_the_answer_has_some)
 {
     ASSERT_NO_FATAL_FAILURE(Open(true));
     const int shown = HistoryRows();
@@ -400,7 +400,7 @@ TEST_F(MainDlgTest, refresh_keeps_rows_unless_the_answer_has_some)
 
 // The poll asks every 1.5 s and the answer seldom changes: the same answer leaves the
 // rows and the screen alone, a changed one is shown.
-TEST_F(MainDlgTest, unchanged_history_answer_paints_nothing)
+TEST_F(maindlg, unchanged_history_answer_paints_nothing)
 {
     ASSERT_NO_FATAL_FAILURE(Open(true));
     ASSERT_GE(HistoryRows(), 2);
@@ -440,7 +440,7 @@ TEST_F(MainDlgTest, unchanged_history_answer_paints_nothing)
 
 // Closing only hides the window; the tray icon's left click brings it back, and
 // the tray menu's "退出" ends it.
-TEST_F(MainDlgTest, close_hides_tray_restores_and_exit_destroys)
+TEST_F(maindlg, close_hides_tray_restores_and_exit_destroys)
 {
     ASSERT_NO_FATAL_FAILURE(Open(true));
     const HWND hwnd = m_dlg->m_hWnd;
@@ -471,7 +471,7 @@ TEST_F(MainDlgTest, close_hides_tray_restores_and_exit_destroys)
 
 // The business card needs the merchant's company: with no issuing window and an
 // incomplete record the merchant is told to open one, and no card opens.
-TEST_F(MainDlgTest, bizcard_without_issuing_window_tells_and_opens_nothing)
+TEST_F(maindlg, bizcard_without_issuing_window_tells_and_opens_nothing)
 {
     ASSERT_NO_FATAL_FAILURE(Open(false));
     ASSERT_NO_FATAL_FAILURE(Click(*m_dlg, L"btn_bizcard"));
@@ -487,7 +487,7 @@ TEST_F(MainDlgTest, bizcard_without_issuing_window_tells_and_opens_nothing)
 // Agreeing to the installer offered during initialisation ends it there: no
 // merchant loaded, no history asked, no timer, and the window closes once its
 // loop runs. (The installer, signed as the build pins, only leaves a marker.)
-TEST_F(MainDlgTest, accepted_upgrade_during_initialisation_ends_it)
+TEST_F(maindlg, accepted_upgrade_during_initialisation_ends_it)
 {
     ASSERT_NO_FATAL_FAILURE(WriteKnownMerchant());
     ASSERT_TRUE(ServiceControl("version?no=9.9"));
@@ -566,7 +566,7 @@ InputWindowDriver* InputWindowDriver::s_current = nullptr;
 // The poll opens the company input window while the merchant has a hit selected in the
 // open pop-up. Enter typed into that window is the window's: the pop-up ends unchosen,
 // nothing is fetched or recorded for the hit, and nothing is written into the stand-in.
-TEST_F(MainDlgTest, enter_in_a_window_the_poll_opened_over_the_popup_imports_nothing)
+TEST_F(maindlg, enter_in_a_window_the_poll_opened_over_the_popup_imports_nothing)
 {
     // A known user whose merchant is not known yet, and no issuing window at first.
     ASSERT_NO_FATAL_FAILURE(Open(false));
@@ -605,7 +605,7 @@ TEST_F(MainDlgTest, enter_in_a_window_the_poll_opened_over_the_popup_imports_not
 // The service answers a search slowly: the keystroke returns at once with a row that says
 // a search runs, keys typed meanwhile make one more search for the newest text, and the
 // hits shown are that text's, never the older one's.
-TEST_F(MainDlgTest, search_never_holds_the_window_and_the_newest_text_wins)
+TEST_F(maindlg, search_never_holds_the_window_and_the_newest_text_wins)
 {
     ASSERT_NO_FATAL_FAILURE(Open(true));
     ASSERT_TRUE(ServiceControl("fault?mode=slow&seconds=2&only=Invoice_getCompanyList"));
@@ -641,7 +641,7 @@ TEST_F(MainDlgTest, search_never_holds_the_window_and_the_newest_text_wins)
 
 // "退出" while an import waits for the company's data: the window ends at once, and
 // nothing is written into the invoicing program or recorded after the merchant left.
-TEST_F(MainDlgTest, exit_during_an_import_in_flight_writes_nothing)
+TEST_F(maindlg, exit_during_an_import_in_flight_writes_nothing)
 {
     ASSERT_NO_FATAL_FAILURE(Open(true));
     ASSERT_TRUE(StandIns::Ht()->Open(L"--hidden"));
@@ -662,7 +662,7 @@ TEST_F(MainDlgTest, exit_during_an_import_in_flight_writes_nothing)
 // The hotkey comes from the profile's section of its own; a name the menu does not offer
 // falls back to the default. A menu choice is kept there; a key another program holds is
 // left to it and nothing is kept.
-TEST_F(MainDlgTest, hotkey_from_the_profile_and_the_tray_menu)
+TEST_F(maindlg, hotkey_from_the_profile_and_the_tray_menu)
 {
     struct Case {
         const wchar_t* stored;
@@ -711,7 +711,7 @@ TEST_F(MainDlgTest, hotkey_from_the_profile_and_the_tray_menu)
 // Escape in the search box with no pop-up open hides the window as the close button does;
 // the hotkey brings it back with the keyboard in the search box and its text selected.
 // With the pop-up open, Escape closes only the pop-up.
-TEST_F(MainDlgTest, escape_hides_and_hotkey_shows_with_the_text_selected)
+TEST_F(maindlg, escape_hides_and_hotkey_shows_with_the_text_selected)
 {
     ASSERT_NO_FATAL_FAILURE(Open(true));
     const HWND hwnd = m_dlg->m_hWnd;

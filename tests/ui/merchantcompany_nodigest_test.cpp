@@ -1,17 +1,17 @@
-// Built with a digest that always fails (nodigest_md5.cpp).
+// Built with a digest that always fails (nodigestmd5.cpp).
 #include "flowtest.h"
 #include "net/textconv.h"
 #include "profile/profile.h"
 #include "ui/merchantcompany.h"
 
 namespace {
-using MerchantNoDigestTest = FlowTest;
+using merchant_company_nodigest = FlowTest;
 }  // namespace
 
 // A BW seller whose bank line cannot be hashed is an unanswered read: the profile keeps
 // what it had (no shared default identity takes the merchant's company), nothing is asked
 // or sent, and the merchant hears why once, not at every tick.
-TEST_F(MerchantNoDigestTest, unhashable_bw_seller_files_nothing_and_is_told_once)
+TEST_F(merchant_company_nodigest, unhashable_bw_seller_files_nothing_and_is_told_once)
 {
     const std::wstring earlier = L"_HT" + std::wstring(kMerchantTax);
     struct Case {

@@ -30,7 +30,7 @@ std::vector<std::wstring> Ran(const std::wstring& path) { return {FullPath(path)
 
 // Records everything the flow tells the main window, from either thread, and
 // answers the prompt with `answer`. The service publishes the released setup.
-class UpgradeFlowTest : public FlowTest {
+class upgrade_flow : public FlowTest {
 protected:
     void SetUp() override
     {
@@ -150,7 +150,7 @@ TEST(upgrade_version, later_means_a_larger_number) {
 
 // A version record naming our own version or an older one starts nothing: no download,
 // no prompt, and an installer of that name already on disk is not offered either.
-TEST_F(UpgradeFlowTest, only_a_later_version_is_taken) {
+TEST_F(upgrade_flow, only_a_later_version_is_taken) {
     SetVersion("no=1.1&force=1&installer=MoravelUpgrade_1.1.exe");
     ASSERT_TRUE(CopyFileW(Variant(L"pinned.exe").c_str(), m_dir.File(L"MoravelUpgrade_1.1.exe").c_str(), FALSE));
     for (const wchar_t* own : {L"1.1", L"1.1.0", L"1.2", L"1.10", L"1.1 ", L""}) {
@@ -225,7 +225,7 @@ TEST(upgrade_link, allowed_only_where_the_service_says) {
 }
 
 // Through the flow: a link elsewhere under the plain service downloads and offers nothing.
-TEST_F(UpgradeFlowTest, link_elsewhere_is_not_followed) {
+TEST_F(upgrade_flow, link_elsewhere_is_not_followed) {
     SetVersion("no=2.0&force=1&installer=MoravelUpgrade_1.1.exe&origin=http%3A%2F%2Felsewhere.test%3A1");
     CUpgradeFlow flow(Hooks(), kSignerSha256);
     EXPECT_EQ(UpgradeStep::None, flow.Check(m_transport, L"1.1"));
@@ -239,7 +239,7 @@ TEST_F(UpgradeFlowTest, link_elsewhere_is_not_followed) {
 
 // The start is announced before the worker exists, then its two reports arrive,
 // and only the end of the download brings the prompt; OK runs the installer.
-TEST_F(UpgradeFlowTest, download_reports_in_order_then_prompts) {
+TEST_F(upgrade_flow, download_reports_in_order_then_prompts) {
     struct Case {
         const char* why;
         const char* force;
@@ -274,7 +274,7 @@ TEST_F(UpgradeFlowTest, download_reports_in_order_then_prompts) {
 // signing, valid when it signed (a timestamp proves when). Anything else of that name is
 // refused and deleted, so the next start downloads again. While the question is up the
 // checked file cannot be written, renamed or deleted: what was checked is what runs.
-TEST_F(UpgradeFlowTest, only_the_publishers_installer_is_offered) {
+TEST_F(upgrade_flow, only_the_publishers_installer_is_offered) {
     auto copy = [](const wchar_t* variant) {
         return [variant](const std::wstring& target) { return CopyFileW(Variant(variant).c_str(), target.c_str(), FALSE) != 0; };
     };
@@ -378,7 +378,7 @@ TEST_F(UpgradeFlowTest, only_the_publishers_installer_is_offered) {
 
 // A build that pins no certificate never downloads nor offers an installer, and
 // refuses one it is asked to offer.
-TEST_F(UpgradeFlowTest, without_a_pinned_certificate_nothing_is_offered) {
+TEST_F(upgrade_flow, without_a_pinned_certificate_nothing_is_offered) {
     SetVersion("no=2.0&force=0&installer=MoravelUpgrade_1.1.exe");
     CUpgradeFlow flow(Hooks(), L"");
     EXPECT_EQ(UpgradeStep::None, flow.Check(m_transport, L"1.1"));
@@ -393,7 +393,7 @@ TEST_F(UpgradeFlowTest, without_a_pinned_certificate_nothing_is_offered) {
 
 // A downloaded installer swapped for another file before the prompt is checked as
 // what it is then: not offered, not opened.
-TEST_F(UpgradeFlowTest, installer_swapped_after_download_is_not_opened) {
+TEST_F(upgrade_flow, installer_swapped_after_download_is_not_opened) {
     for (const wchar_t* swapped : {L"other-key.exe", L"unsigned.exe"}) {
         SCOPED_TRACE(std::string(swapped, swapped + wcslen(swapped)));
         ScopedWorkDir dir;
@@ -414,7 +414,7 @@ TEST_F(UpgradeFlowTest, installer_swapped_after_download_is_not_opened) {
 
 // A download that did not arrive whole leaves no installer and no prompt, and
 // the next start downloads again.
-TEST_F(UpgradeFlowTest, failed_download_leaves_nothing_to_offer) {
+TEST_F(upgrade_flow, failed_download_leaves_nothing_to_offer) {
     struct Case {
         const char* why;
         std::string setup;
@@ -443,7 +443,7 @@ TEST_F(UpgradeFlowTest, failed_download_leaves_nothing_to_offer) {
 // outright: no file, no download, no prompt. (The substitute service publishes
 // no such version, so its answer is handed over directly, with a URL that
 // would download.)
-TEST_F(UpgradeFlowTest, unsafe_version_is_refused) {
+TEST_F(upgrade_flow, unsafe_version_is_refused) {
     VersionRecord latest;
     latest.force_update = L"1";
     const std::string base = FixtureServiceUrl();
@@ -479,7 +479,7 @@ TEST_F(UpgradeFlowTest, unsafe_version_is_refused) {
 
 // A check while the download runs starts no second one; ending the flow (the
 // main window closing) waits for the running download to finish.
-TEST_F(UpgradeFlowTest, one_download_at_a_time_and_close_waits) {
+TEST_F(upgrade_flow, one_download_at_a_time_and_close_waits) {
     SetVersion("no=2.0&force=0&installer=MoravelUpgrade_1.1.exe");
     ASSERT_TRUE(ServiceControl("fault?mode=slow&seconds=2&only=download/MoravelUpgrade_1.1.exe"));
     m_answer = IDCANCEL;
@@ -497,7 +497,7 @@ TEST_F(UpgradeFlowTest, one_download_at_a_time_and_close_waits) {
 }
 
 // No usable answer about the version: nothing happens.
-TEST_F(UpgradeFlowTest, failed_version_request_does_nothing) {
+TEST_F(upgrade_flow, failed_version_request_does_nothing) {
     for (const char* mode : {"500", "nonjson", "drop", "wrongtypes"}) {
         SCOPED_TRACE(mode);
         ASSERT_TRUE(ServiceControl(std::string("fault?mode=") + mode));

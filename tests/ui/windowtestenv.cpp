@@ -20,7 +20,7 @@ public:
     void SetUp() override
     {
         UseFixtureService();
-        m_engine = std::make_unique<UiEngine>();
+        m_engine = std::make_unique<CUiEngine>();
         g_ready = m_engine->Init(GetModuleHandleW(nullptr));
         if (g_ready)
             m_centre = std::make_unique<SOUI::SNotifyCenter>();
@@ -33,7 +33,7 @@ public:
     }
 
 private:
-    std::unique_ptr<UiEngine> m_engine;
+    std::unique_ptr<CUiEngine> m_engine;
     std::unique_ptr<SOUI::SNotifyCenter> m_centre;
 };
 

@@ -12,7 +12,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR cmdLine, int)
     std::wstring layout = cmdLine ? cmdLine : L"";
     if (layout.empty())
         layout = L"LAYOUT:XML_MAINWND";
-    UiEngine engine;
+    CUiEngine engine;
     if (!engine.Init(instance))
         return 1;
     SOUI::SHostWnd wnd(layout.c_str());

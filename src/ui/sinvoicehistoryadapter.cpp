@@ -1,4 +1,4 @@
-#include "ui/invoicehistoryadapter.h"
+#include "ui/sinvoicehistoryadapter.h"
 
 #include "engine/widgets/SWindow.h"
 #include "ui/importflow.h"

@@ -1,4 +1,4 @@
-#include "ui/companysearchadapter.h"
+#include "ui/scompanysearchadapter.h"
 
 #include "bridge/targets.h"
 #include "engine/widgets/SWindow.h"

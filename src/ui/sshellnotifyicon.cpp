@@ -1,4 +1,4 @@
-#include "ui/shellnotifyicon.h"
+#include "ui/sshellnotifyicon.h"
 
 SShellNotifyIcon::SShellNotifyIcon()
 {
