@@ -100,6 +100,11 @@ bool SSearchDropdownList::PreparePopup()
     return true;
 }
 
+void SSearchDropdownList::OpenDropDown()
+{
+    if (m_pDropDownWnd && m_pEdit && ::GetFocus() == m_pEdit->GetNativeWnd()) ShowDropDown();
+}
+
 bool SSearchDropdownList::OnEditKillFocus(EventArgs*)
 {
     // The keys went elsewhere (another window, a message box): the choice is not being made.

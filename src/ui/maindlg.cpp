@@ -129,6 +129,14 @@ BOOL CMainDlg::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, L
     case WM_TIMER:
         if (wp == kRefreshTimer && !m_ending)
             Refresh();
+        if (wp == kSearchCueTimer) {
+            KillTimer(kSearchCueTimer);
+            if (m_searchCuePending) {
+                m_searchCuePending = false;
+                if (auto* box = FindChildByName2<SSearchDropdownList>(L"edit_search"))
+                    box->OpenDropDown();
+            }
+        }
         break;  // every timer message goes on to the engine too
     case kTrayMessage:
         OnTrayNotify(lp);
@@ -429,6 +437,8 @@ void CMainDlg::OnFillSearch(EventArgs* evt)
     if (fill->strKey.size() < 2) {
         // An answer for a longer text that comes now belongs to nothing on screen.
         m_searchWanted.clear();
+        m_searchCuePending = false;
+        KillTimer(kSearchCueTimer);
         return;
     }
     SListView* list = fill->pDropdownList ? fill->pDropdownList->GetListView() : nullptr;
@@ -447,7 +457,14 @@ void CMainDlg::OnFillSearch(EventArgs* evt)
     // The hits shown stay until the newest text's answer replaces them.
     m_searchAdapter->SetBusy(true);
     m_searchAdapter->notifyDataSetChanged();
-    fill->bPopup = true;
+    // An open pop-up stays open; a closed one opens with the answer, or with the busy row once
+    // the answer is slow to come.
+    auto* box = dynamic_cast<SSearchDropdownList*>(fill->sender);
+    fill->bPopup = box && box->IsDroppedDown();
+    if (!fill->bPopup && !m_searchCuePending) {
+        m_searchCuePending = true;
+        SetTimer(kSearchCueTimer, kSearchCueMs);
+    }
     // At most one search in flight; the keys typed meanwhile make one search for the newest text.
     if (!m_searchRunning)
         StartSearch(m_searchWanted);
@@ -479,6 +496,15 @@ void CMainDlg::OnSearchDone(const std::wstring& text, bool ok, std::vector<Compa
         m_searchAdapter->Hits() = std::move(hits);
     m_searchAdapter->SetBusy(false);
     m_searchAdapter->notifyDataSetChanged();
+    if (m_searchCuePending) {
+        m_searchCuePending = false;
+        KillTimer(kSearchCueTimer);
+        // A failed first search has nothing to show: no pop-up rather than an empty one.
+        auto* box = FindChildByName2<SSearchDropdownList>(L"edit_search");
+        if (box && (ok || !m_searchAdapter->Hits().empty()))
+            box->OpenDropDown();
+        return;
+    }
     ShowSearchState();
 }
 

@@ -28,6 +28,10 @@ public:
     using Base = SOUI::SHostWnd;
     static constexpr int kObjectId = 30000;
     static constexpr UINT_PTR kRefreshTimer = 1500;
+    // A closed pop-up opens with its search's answer, or after this long with a row that
+    // says a search runs (a quick answer is drawn once; a slow one is seen waiting).
+    static constexpr UINT_PTR kSearchCueTimer = 1501;
+    static constexpr UINT kSearchCueMs = 150;
     static constexpr UINT kTrayMessage = 2125;
     static constexpr int kHotkeyId = 1;
     // The registered message a second copy of the program posts to show this window.
@@ -139,6 +143,8 @@ private:
     // The box's text the hits must belong to; empty below two characters.
     std::wstring m_searchWanted;
     bool m_searchRunning = false;
+    // The pop-up was closed at the keystroke: it opens with the answer or with the busy row.
+    bool m_searchCuePending = false;
     SOUI::SAutoRefPtr<SCompanySearchAdapter> m_searchAdapter;
     SShellNotifyIcon m_tray;
     std::unique_ptr<CUpgradeFlow> m_upgrade;
