@@ -80,11 +80,6 @@ std::string Utf8PercentEncode(const std::wstring& text)
     return out;
 }
 
-std::string Utf8PercentEncode(const std::string& ansi)
-{
-    return Utf8PercentEncode(GbkToWide(ansi));
-}
-
 std::string EscapeRawValue(const std::string& raw)
 {
     std::string out;
@@ -97,4 +92,9 @@ std::string EscapeRawValue(const std::string& raw)
             out += ch;
     }
     return out;
+}
+
+std::string EscapeRawValue(const std::wstring& text)
+{
+    return EscapeRawValue(WideToGbk(text));
 }

@@ -3,7 +3,6 @@
 #include <cwchar>
 
 #include "net/accountendpoints.h"
-#include "net/textconv.h"
 #include "profile/profile.h"
 #include "ui/inputtext.h"
 
@@ -71,10 +70,10 @@ void CLoginDlg::OnClose()
     ::DestroyWindow(m_hWnd);
 }
 
-std::string CLoginDlg::ReadNumber(const wchar_t* editName) const
+std::wstring CLoginDlg::ReadNumber(const wchar_t* editName) const
 {
     SOUI::SWindow* edit = FindChildByName(editName);
-    return edit ? WideToGbk(TrimSpaces(edit->GetWindowTextW())) : std::string();
+    return edit ? TrimSpaces(edit->GetWindowTextW()) : std::wstring();
 }
 
 void CLoginDlg::ShowError(const wchar_t* text)
@@ -93,7 +92,7 @@ void CLoginDlg::SetFetchButton(bool enabled, const std::wstring& text)
 void CLoginDlg::OnFetchCode()
 {
     m_countdown = 0;
-    const std::string mobile = ReadNumber(L"edit_input_mobile");
+    const std::wstring mobile = ReadNumber(L"edit_input_mobile");
     if (!IsMobileNumber(mobile)) {
         ShowError(L"请输入正确的手机号！");
         return;
@@ -121,13 +120,13 @@ void CLoginDlg::OnLogin()
     // Enter pressed again while the service is asked: one login at a time.
     if (m_loggingIn)
         return;
-    const std::string mobile = ReadNumber(L"edit_input_mobile");
+    const std::wstring mobile = ReadNumber(L"edit_input_mobile");
     if (!IsMobileNumber(mobile)) {
         ShowError(L"请输入正确的手机号！");
         return;
     }
     // The code is the service's to judge; an empty one is sent as well.
-    const std::string code = ReadNumber(L"edit_input_vcode");
+    const std::wstring code = ReadNumber(L"edit_input_vcode");
     const CUiDispatcher ui = m_ui;
     const bool submitted = m_worker.Submit([ui, mobile, code, this](CHttpTransport& transport) {
         std::wstring userId;

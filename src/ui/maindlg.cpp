@@ -16,7 +16,6 @@
 #include "net/companyendpoints.h"
 #include "net/diag.h"
 #include "net/httptransport.h"
-#include "net/textconv.h"
 #include "net/versionendpoint.h"
 #include "profile/profile.h"
 #include "ui/autostart.h"
@@ -460,7 +459,7 @@ void CMainDlg::StartSearch(const std::wstring& text)
     const std::wstring user = m_merchant.record.UserId;
     m_searchRunning = m_searchWorker.Submit([ui, text, user, this](CHttpTransport& transport) {
         std::vector<CompanyRecord> hits;
-        const bool ok = GetCompanyList(transport, WideToGbk(text), WideToGbk(user), hits);
+        const bool ok = GetCompanyList(transport, text, user, hits);
         ui.Post([text, ok, hits = std::move(hits), this]() mutable { OnSearchDone(text, ok, std::move(hits)); });
     });
 }

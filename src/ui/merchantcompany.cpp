@@ -63,7 +63,7 @@ bool CompleteFromIssuingWindow(CHttpTransport& transport, MerchantCompany& merch
 
     if (record.KeyNo.empty()) {
         std::wstring keyNo;
-        if (GetCompanyKeyNo(transport, WideToGbk(record.Name), keyNo) && !keyNo.empty()) {
+        if (GetCompanyKeyNo(transport, record.Name, keyNo) && !keyNo.empty()) {
             record.KeyNo = keyNo;
             WriteCompanyKeyNo(merchant.lastIdentity, WideToGbk(keyNo));
         }
@@ -113,6 +113,6 @@ bool EnsureMerchantCompany(CHttpTransport& transport, MerchantCompany& merchant,
     }
     // The bank tells whether the service's company information was fetched yet.
     if (record.Bank.empty())
-        GetCompanyInfo(transport, WideToGbk(record.KeyNo), record);
+        GetCompanyInfo(transport, record.KeyNo, record);
     return true;
 }
