@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "net/diag.h"
+#include "base/log.h"
 #include "net/serviceaccess.h"
 #include "net/httptransport.h"
 #include "net/invoiceendpoints.h"

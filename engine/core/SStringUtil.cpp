@@ -4,24 +4,6 @@
 
 namespace SOUI {
 
-std::wstring Utf8ToWide(const std::string& s)
-{
-    if (s.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
-    std::wstring w(size_t(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), &w[0], n);
-    return w;
-}
-
-std::string WideToUtf8(const std::wstring& s)
-{
-    if (s.empty()) return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string a(size_t(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, s.data(), int(s.size()), &a[0], n, nullptr, nullptr);
-    return a;
-}
-
 std::wstring ToLower(std::wstring s)
 {
     for (auto& c : s) c = wchar_t(std::towlower(c));

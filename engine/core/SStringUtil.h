@@ -2,10 +2,12 @@
 #include <string>
 #include <vector>
 
+#include "base/textconv.h"
+
 namespace SOUI {
 
-std::wstring Utf8ToWide(const std::string& s);
-std::string WideToUtf8(const std::wstring& s);
+using ::Utf8ToWide;
+using ::WideToUtf8;
 std::wstring ToLower(std::wstring s);
 bool EqualNoCase(const std::wstring& a, const std::wstring& b);
 std::wstring Trim(const std::wstring& s);

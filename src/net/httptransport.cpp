@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "net/diag.h"
-#include "net/filehandle.h"
+#include "base/log.h"
+#include "base/handle.h"
 
 namespace {
 constexpr DWORD kReadChunk = 4096;
@@ -295,7 +295,7 @@ bool CHttpTransport::DownloadToFile(const std::wstring& url, const std::wstring&
         return false;
 
     const std::wstring partial = path + L".part";
-    FileHandle file(CreateFileW(partial.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    KernelHandle file(CreateFileW(partial.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;

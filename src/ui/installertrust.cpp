@@ -352,7 +352,7 @@ bool HasPublisherKeys(const std::wstring& keys)
 bool HoldTrustedInstaller(const std::wstring& path, const std::wstring& publisherKeys, KernelHandle& held,
                           std::wstring& why)
 {
-    held.reset();
+    held.Reset();
     const std::vector<std::wstring> digests = KeyDigests(publisherKeys);
     if (digests.empty()) {
         why = L"this build pins no publisher key";
@@ -367,12 +367,12 @@ bool HoldTrustedInstaller(const std::wstring& path, const std::wstring& publishe
     // is opened as itself, never followed: what is checked is what the name holds.
     KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file.valid()) {
+    if (!file) {
         why = Code(L"cannot be opened alone for reading, error", GetLastError());
         return false;
     }
     BY_HANDLE_FILE_INFORMATION information = {};
-    if (!GetFileInformationByHandle(file.get(), &information)) {
+    if (!GetFileInformationByHandle(file.Get(), &information)) {
         why = Code(L"its attributes cannot be read, error", GetLastError());
         return false;
     }
@@ -384,7 +384,7 @@ bool HoldTrustedInstaller(const std::wstring& path, const std::wstring& publishe
     WINTRUST_FILE_INFO info = {};
     info.cbStruct = sizeof info;
     info.pcwszFilePath = path.c_str();
-    info.hFile = file.get();  // the very file we hold, not whatever the name points at later
+    info.hFile = file.Get();  // the very file we hold, not whatever the name points at later
     WINTRUST_DATA data = {};
     data.cbStruct = sizeof data;
     data.dwUIChoice = WTD_UI_NONE;
@@ -451,14 +451,14 @@ bool HoldTrustedInstaller(const std::wstring& path, const std::wstring& publishe
 
 std::wstring HeldFilePath(const KernelHandle& held)
 {
-    if (!held.valid())
+    if (!held)
         return {};
     std::vector<wchar_t> buffer(MAX_PATH);
-    DWORD length = GetFinalPathNameByHandleW(held.get(), buffer.data(), static_cast<DWORD>(buffer.size()),
+    DWORD length = GetFinalPathNameByHandleW(held.Get(), buffer.data(), static_cast<DWORD>(buffer.size()),
                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (length >= buffer.size()) {
         buffer.resize(length + 1);
-        length = GetFinalPathNameByHandleW(held.get(), buffer.data(), static_cast<DWORD>(buffer.size()),
+        length = GetFinalPathNameByHandleW(held.Get(), buffer.data(), static_cast<DWORD>(buffer.size()),
                                            FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     }
     if (length == 0 || length >= buffer.size())

@@ -2,22 +2,12 @@
 
 #include <cwchar>
 
+#include "base/textconv.h"
 #include "net/accountendpoints.h"
 #include "profile/profile.h"
 #include "ui/inputtext.h"
 
 namespace {
-
-std::string WideToAnsi(const std::wstring& text)
-{
-    if (text.empty())
-        return std::string();
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? size_t(n) : 0, '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
 
 std::wstring CountdownText(int secondsLeft)
 {

@@ -14,7 +14,7 @@
 #include "extend.ctrls/searchevents.h"
 #include "extend.ctrls/ssearchdropdownlist.h"
 #include "net/companyendpoints.h"
-#include "net/diag.h"
+#include "base/log.h"
 #include "net/httptransport.h"
 #include "net/versionendpoint.h"
 #include "profile/profile.h"

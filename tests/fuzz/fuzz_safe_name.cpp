@@ -1,7 +1,7 @@
 // File names built from service values: an accepted value keeps "qr_<v>.png" and
 // "MoravelUpgrade_<v>.exe" one plain name inside the working folder.
 #include "fuzzing.h"
-#include "net/textconv.h"
+#include "base/textconv.h"
 #include "ui/safename.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -6,7 +6,7 @@
 
 #include "net/accountendpoints.h"
 #include "net/companyendpoints.h"
-#include "net/diag.h"
+#include "base/log.h"
 #include "net/httptransport.h"
 #include "net/invoiceendpoints.h"
 #include "net/serviceaccess.h"

@@ -8,11 +8,11 @@
 
 #include "net/accountendpoints.h"
 #include "net/companyendpoints.h"
-#include "net/diag.h"
+#include "base/log.h"
 #include "net/httptransport.h"
 #include "net/invoiceendpoints.h"
 #include "net/serviceaccess.h"
-#include "net/textconv.h"
+#include "base/textconv.h"
 #include "net/versionendpoint.h"
 #include "servicefixture.h"
 #include "tempdir.h"

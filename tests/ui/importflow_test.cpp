@@ -1,7 +1,7 @@
 #include "flowtest.h"
 #include "net/companyendpoints.h"
 #include "net/invoiceendpoints.h"
-#include "net/textconv.h"
+#include "base/textconv.h"
 #include "bridge/windowtext.h"
 #include "ui/importflow.h"
 

@@ -17,7 +17,7 @@
 #include "flowtest.h"
 #include "net/companyendpoints.h"
 #include "net/invoiceendpoints.h"
-#include "net/textconv.h"
+#include "base/textconv.h"
 #include "net/wireencoding.h"
 #include "profile/profile.h"
 #include "ui/bizcarddlg.h"

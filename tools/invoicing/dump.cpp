@@ -9,7 +9,7 @@
 #include <string>
 
 #include "bridge/buyerfill.h"
-#include "bridge/handles.h"
+#include "base/handle.h"
 #include "bridge/targets.h"
 #include "bridge/windowtext.h"
 #include "bridge/windowtree.h"
@@ -82,7 +82,7 @@ void KeepStdoutForJson() {
 void Print(const std::string& json) {
     DWORD written = 0;
     std::string line = json + "\n";
-    WriteFile(g_out.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    WriteFile(g_out.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
 }  // namespace

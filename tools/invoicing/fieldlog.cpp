@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "bridge/handles.h"
+#include "base/handle.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ void LogTextWrite(const wchar_t* key, const wchar_t* text) {
     KernelHandle file(CreateFileW(g_logPath.c_str(), FILE_APPEND_DATA,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return;
+    if (!file) return;
     DWORD written = 0;
-    WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }

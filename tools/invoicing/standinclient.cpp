@@ -7,11 +7,11 @@ namespace {
 std::string ReadWholeFile(const std::wstring& path) {
     KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return {};
+    if (!file) return {};
     std::string bytes;
     char chunk[4096];
     DWORD read = 0;
-    while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+    while (ReadFile(file.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
     return bytes;
 }
 
@@ -67,9 +67,9 @@ std::unique_ptr<StandInProcess> StandInProcess::Start(const std::wstring& exeNam
     for (int waited = 0; waited < 30000; waited += 50) {
         standIn->control_ = FindWindowExW(HWND_MESSAGE, nullptr, kControlClass, name.c_str());
         if (standIn->control_) return standIn;
-        if (WaitForSingleObject(standIn->process_.get(), 50) == WAIT_OBJECT_0) {
+        if (WaitForSingleObject(standIn->process_.Get(), 50) == WAIT_OBJECT_0) {
             DWORD code = 0;
-            GetExitCodeProcess(standIn->process_.get(), &code);
+            GetExitCodeProcess(standIn->process_.Get(), &code);
             if (why) *why = L"ended with code " + std::to_wstring(code);
             return nullptr;
         }
@@ -79,9 +79,9 @@ std::unique_ptr<StandInProcess> StandInProcess::Start(const std::wstring& exeNam
 }
 
 StandInProcess::~StandInProcess() {
-    if (!process_.valid()) return;
-    TerminateProcess(process_.get(), 0);
-    WaitForSingleObject(process_.get(), 10000);
+    if (!process_) return;
+    TerminateProcess(process_.Get(), 0);
+    WaitForSingleObject(process_.Get(), 10000);
 }
 
 LRESULT StandInProcess::Command(const std::wstring& text, DWORD timeoutMs) {
