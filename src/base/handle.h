@@ -73,41 +73,27 @@ struct Find {
     static bool Close(Type h) { return FindClose(h) != FALSE; }
 };
 
-struct Registry {
-    using Type = HKEY;
+// The kinds where null means none; `close` says whether the close worked.
+template <class T, bool (*close)(T)>
+struct NullIsNone {
+    using Type = T;
     static Type None() { return nullptr; }
     static bool Valid(Type h) { return h != nullptr; }
-    static bool Close(Type h) { return RegCloseKey(h) == ERROR_SUCCESS; }
+    static bool Close(Type h) { return close(h); }
 };
 
-struct Library {
-    using Type = HMODULE;
-    static Type None() { return nullptr; }
-    static bool Valid(Type h) { return h != nullptr; }
-    static bool Close(Type h) { return FreeLibrary(h) != FALSE; }
-};
-
-struct View {
-    using Type = void*;
-    static Type None() { return nullptr; }
-    static bool Valid(Type h) { return h != nullptr; }
-    static bool Close(Type h) { return UnmapViewOfFile(h) != FALSE; }
-};
-
+inline bool CloseKey(HKEY h) { return RegCloseKey(h) == ERROR_SUCCESS; }
+inline bool CloseLibrary(HMODULE h) { return FreeLibrary(h) != FALSE; }
+inline bool CloseView(void* h) { return UnmapViewOfFile(h) != FALSE; }
 // Memory the system allocated for the caller with LocalAlloc (CommandLineToArgvW,
 // CRYPT_ENCODE_ALLOC_FLAG).
-struct Local {
-    using Type = void*;
-    static Type None() { return nullptr; }
-    static bool Valid(Type h) { return h != nullptr; }
-    static bool Close(Type h) { return LocalFree(h) == nullptr; }
-};
+inline bool CloseLocal(void* h) { return LocalFree(h) == nullptr; }
 
 }  // namespace handle_closers
 
 using KernelHandle = UniqueHandle<handle_closers::Kernel>;
 using FindHandle = UniqueHandle<handle_closers::Find>;
-using RegistryKey = UniqueHandle<handle_closers::Registry>;
-using LibraryHandle = UniqueHandle<handle_closers::Library>;
-using MappedView = UniqueHandle<handle_closers::View>;
-using LocalMemory = UniqueHandle<handle_closers::Local>;
+using RegistryKey = UniqueHandle<handle_closers::NullIsNone<HKEY, handle_closers::CloseKey>>;
+using LibraryHandle = UniqueHandle<handle_closers::NullIsNone<HMODULE, handle_closers::CloseLibrary>>;
+using MappedView = UniqueHandle<handle_closers::NullIsNone<void*, handle_closers::CloseView>>;
+using LocalMemory = UniqueHandle<handle_closers::NullIsNone<void*, handle_closers::CloseLocal>>;

@@ -6,16 +6,9 @@
 #include "base/handle.h"
 
 namespace handle_closers {
-
 // A parent closed first would leave its children dangling, so holders are declared
 // parent-first and destroyed child-first.
-struct Internet {
-    using Type = HINTERNET;
-    static Type None() { return nullptr; }
-    static bool Valid(Type h) { return h != nullptr; }
-    static bool Close(Type h) { return InternetCloseHandle(h) != FALSE; }
-};
-
+inline bool CloseInternet(HINTERNET h) { return InternetCloseHandle(h) != FALSE; }
 }  // namespace handle_closers
 
-using InternetHandle = UniqueHandle<handle_closers::Internet>;
+using InternetHandle = UniqueHandle<handle_closers::NullIsNone<HINTERNET, handle_closers::CloseInternet>>;

@@ -30,26 +30,16 @@ const Cng& Functions()
 }
 
 // CNG's closers, found at run time like the rest of it.
-struct AlgorithmCloser {
-    using Type = BCRYPT_ALG_HANDLE;
-    static Type None() { return nullptr; }
-    static bool Valid(Type h) { return h != nullptr; }
-    static bool Close(Type h) { return Succeeded(Functions().close(h, 0)); }
-};
-struct HashCloser {
-    using Type = BCRYPT_HASH_HANDLE;
-    static Type None() { return nullptr; }
-    static bool Valid(Type h) { return h != nullptr; }
-    static bool Close(Type h) { return Succeeded(Functions().destroy(h)); }
-};
+bool CloseAlgorithm(BCRYPT_ALG_HANDLE h) { return Succeeded(Functions().close(h, 0)); }
+bool CloseHash(BCRYPT_HASH_HANDLE h) { return Succeeded(Functions().destroy(h)); }
 }  // namespace
 
 std::string Md5Hex(const std::string& bytes) {
     const Cng& cng = Functions();
     if (!cng.Complete()) return {};
-    UniqueHandle<AlgorithmCloser> algorithm;
+    UniqueHandle<handle_closers::NullIsNone<BCRYPT_ALG_HANDLE, CloseAlgorithm>> algorithm;
     if (!Succeeded(cng.open(algorithm.Out(), BCRYPT_MD5_ALGORITHM, nullptr, 0))) return {};
-    UniqueHandle<HashCloser> hash;
+    UniqueHandle<handle_closers::NullIsNone<BCRYPT_HASH_HANDLE, CloseHash>> hash;
     if (!Succeeded(cng.create(algorithm.Get(), hash.Out(), nullptr, 0, nullptr, 0, 0))) return {};
     // CNG takes a non-const pointer but does not write through it.
     auto* data = reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data()));

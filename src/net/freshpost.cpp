@@ -46,13 +46,8 @@ const WinHttpApi& Api()
 }
 
 // Closed through the function found at run time, like the rest of WinHTTP.
-struct WinHttpCloser {
-    using Type = HINTERNET;
-    static Type None() { return nullptr; }
-    static bool Valid(Type h) { return h != nullptr; }
-    static bool Close(Type h) { return Api().WinHttpCloseHandle(h) != FALSE; }
-};
-using WinHttpHandle = UniqueHandle<WinHttpCloser>;
+bool CloseWinHttp(HINTERNET h) { return Api().WinHttpCloseHandle(h) != FALSE; }
+using WinHttpHandle = UniqueHandle<handle_closers::NullIsNone<HINTERNET, CloseWinHttp>>;
 
 // The proxy the merchant set for the browser, as WinINet would use it; none otherwise.
 HINTERNET OpenSession(const HttpLimits& limits)

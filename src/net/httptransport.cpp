@@ -129,10 +129,8 @@ void CHttpTransport::Cancel()
 {
     std::lock_guard<std::mutex> hold(m_requestLock);
     m_cancelled = true;
-    // Closing the request handle is how a blocking WinINet call is ended from another
-    // thread; the handle is then the canceller's to close, not the holder's.
-    if (HINTERNET live = m_request.Release())
-        InternetCloseHandle(live);
+    // Closing the request handle is how a blocking WinINet call is ended from another thread.
+    m_request.Close();
     CancelFreshPost(m_post);
 }
 

@@ -116,16 +116,16 @@ bool ChainsToTrustedRoot(const CRYPT_PROVIDER_SGNR* signer)
 // certificate: a renewed certificate on the same key keeps its digest.
 std::wstring PublicKeySha256(const Trust& trust, PCCERT_CONTEXT cert)
 {
-    BYTE* encoded = nullptr;
+    LocalMemory encoded;
     DWORD encodedSize = 0;
     if (!trust.encode(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, &cert->pCertInfo->SubjectPublicKeyInfo,
-                      CRYPT_ENCODE_ALLOC_FLAG, nullptr, &encoded, &encodedSize))
+                      CRYPT_ENCODE_ALLOC_FLAG, nullptr, encoded.Out(), &encodedSize))
         return {};
     BYTE hash[32] = {};
     DWORD size = sizeof hash;
     // Crypt32's CNG hashing (Vista and later); the legacy default provider has no SHA-256.
-    const BOOL hashed = trust.hash(L"SHA256", 0, nullptr, encoded, encodedSize, hash, &size);
-    LocalFree(encoded);
+    const BOOL hashed =
+        trust.hash(L"SHA256", 0, nullptr, static_cast<const BYTE*>(encoded.Get()), encodedSize, hash, &size);
     if (!hashed || size != sizeof hash)
         return {};
     return Hex(hash, size);
