@@ -10,6 +10,7 @@
 
 #include "bridge/buyerfill.h"
 #include "base/handle.h"
+#include "base/textconv.h"
 #include "bridge/targets.h"
 #include "bridge/windowtext.h"
 #include "bridge/windowtree.h"
@@ -18,18 +19,9 @@ namespace {
 
 constexpr size_t kCapacity = 4096;
 
-std::string ToUtf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return {};
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
-    return out;
-}
-
 std::string JsonString(const std::wstring& text) {
     std::string out = "\"";
-    for (char c : ToUtf8(text)) {
+    for (char c : WideToUtf8(text)) {
         unsigned char byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             out += '\\';

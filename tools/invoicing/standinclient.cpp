@@ -1,5 +1,6 @@
 #include "standinclient.h"
 
+#include "base/textconv.h"
 #include "standinprotocol.h"
 
 namespace {
@@ -13,14 +14,6 @@ std::string ReadWholeFile(const std::wstring& path) {
     DWORD read = 0;
     while (ReadFile(file.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
     return bytes;
-}
-
-std::wstring FromUtf8(const std::string& text) {
-    if (text.empty()) return {};
-    int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(size > 0 ? size : 0), L'\0');
-    if (size > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size);
-    return out;
 }
 
 std::wstring Unescape(const std::wstring& text) {
@@ -117,7 +110,7 @@ bool StandInProcess::WaitResponsive(DWORD milliseconds) {
 
 std::vector<std::pair<std::string, std::wstring>> StandInProcess::TakeLog() {
     std::vector<std::pair<std::string, std::wstring>> entries;
-    std::wstring text = FromUtf8(ReadWholeFile(logPath_));
+    std::wstring text = Utf8ToWide(ReadWholeFile(logPath_));
     DeleteFileW(logPath_.c_str());
     size_t start = 0;
     while (start < text.size()) {
