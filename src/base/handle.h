@@ -3,9 +3,10 @@
 
 #include <utility>
 
-// Owns one handle of a kind: move-only, closed once, by the closer of its kind. The
-// kinds whose headers clash with others have their closers apart (internethandle.h;
-// WinHTTP's and CNG's, found at run time, beside their only user).
+// Owns one handle of a kind: move-only, closed once, by the closer of its kind. Some
+// closers live apart: WinINet's, whose header clashes with WinHTTP's (internethandle.h),
+// and those whose functions are found at run time (WinHTTP, CNG, crypt32's timestamp
+// objects), beside their only user.
 // A Closer gives the handle type, the value that means none, which values are live
 // and how one is closed (true when the close succeeded):
 //   struct Closer { using Type = ...; static Type None(); static bool Valid(Type); static bool Close(Type); };
