@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "bridge/buyerfill.h"
-#include "bridge/handles.h"
+#include "base/handle.h"
 #include "bridge/targets.h"
 #include "bare.h"
 #include "standinclient.h"
@@ -50,7 +50,7 @@ void Say(const char* format, ...) {
     int length = std::vsnprintf(line, sizeof line, format, args);
     va_end(args);
     DWORD written = 0;
-    if (length > 0) WriteFile(g_out.get(), line, static_cast<DWORD>(std::min<int>(length, sizeof line - 1)), &written, nullptr);
+    if (length > 0) WriteFile(g_out.Get(), line, static_cast<DWORD>(std::min<int>(length, sizeof line - 1)), &written, nullptr);
 }
 
 // The medians of two bodies run in alternation, so a change in the machine's load reaches

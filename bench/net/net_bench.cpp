@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "net/diag.h"
+#include "base/log.h"
 #include "net/serviceaccess.h"
 #include "net/httptransport.h"
 #include "net/invoiceendpoints.h"
@@ -145,7 +145,7 @@ int main(int argc, char** argv)
                 return;
             }
             std::vector<InvoiceRecord> records;
-            GetInvoiceRecordList(transport, "6c756d6f72612d6d65726368616e7431", "10000001", records);
+            GetInvoiceRecordList(transport, L"6c756d6f72612d6d65726368616e7431", L"10000001", records);
         };
         call();
         call();
@@ -184,7 +184,7 @@ int main(int argc, char** argv)
         const double full = MedianMs(2, n, [&] {
             local.Push({reply});
             std::vector<InvoiceRecord> records;
-            GetInvoiceRecordList(transport, "6c756d6f72612d6d65726368616e7431", "10000001", records);
+            GetInvoiceRecordList(transport, L"6c756d6f72612d6d65726368616e7431", L"10000001", records);
             got = records.size();
         });
         std::fprintf(stderr, "  %7d %10zu %9.3f ms %9.3f ms %11.3f ms %11.2f us %8.2f%s\n", count, answer.size(), fetch,

@@ -40,11 +40,11 @@
 #include "engine/lists/SListView.h"
 #include "extend.ctrls/ssearchdropdownlist.h"
 #include "net/companyendpoints.h"
-#include "net/diag.h"
+#include "base/log.h"
 #include "net/httptransport.h"
 #include "net/invoiceendpoints.h"
 #include "net/serviceaccess.h"
-#include "net/textconv.h"
+#include "base/textconv.h"
 #include "net/wireencoding.h"
 #include "profile/profile.h"
 #include "bare.h"
@@ -62,6 +62,8 @@ namespace {
 
 const char kMerchantKey[] = "6c756d6f72612d6d65726368616e7431";
 const char kUser[] = "10000001";
+const wchar_t kMerchantKeyWide[] = L"6c756d6f72612d6d65726368616e7431";
+const wchar_t kUserWide[] = L"10000001";
 const wchar_t kIdentity[] = L"_HT91350100M000100Y43";
 const char kSearchKey[] = "%E8%AA%A0%E9%81%8B";  // 誠運 as the search box sends it
 
@@ -367,14 +369,14 @@ int ServiceMode(const std::string& base)
     // 2. A hit's import button. The bare side does the same exchanges and writes.
     std::vector<CompanyRecord> hits;
     CHttpTransport transport;
-    GetCompanyList(transport, WideToGbk(L"誠運"), kUser, hits);
+    GetCompanyList(transport, L"誠運", kUserWide, hits);
     const std::optional<BuyerFields> fields = FindBuyerFields();
     if (hits.size() < 2 || !fields) {
         std::fprintf(stderr, "no hits or no buyer fields\n");
         return 1;
     }
     CompanyRecord buyer = hits[1];
-    GetCompanyInfo(transport, WideToGbk(buyer.KeyNo), buyer);
+    GetCompanyInfo(transport, buyer.KeyNo, buyer);
     const std::string infoPage = "/Invoice_getCompanyInfo?KeyNo=" + WideToGbk(buyer.KeyNo);
     const std::string listPage =
         "/Invoice_getFaiaoList?business_keyno=" + std::string(kMerchantKey) + "&business_userid=" + kUser;
@@ -461,7 +463,7 @@ int ServiceMode(const std::string& base)
         runs, nullptr, [&] { Parse(BareRequest(url, infoPage)); bareWrites(); },
         [&] {
             CompanyRecord copy = hits[1];
-            GetCompanyInfo(transport, WideToGbk(copy.KeyNo), copy);
+            GetCompanyInfo(transport, copy.KeyNo, copy);
             FillBuyerBlock(copy);
         });
     Print("click to the 4 fields written (fetch + fill)", toFields);
@@ -563,7 +565,7 @@ void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, C
         {"GetInvoiceRecordList", true,
          [&] {
              std::vector<InvoiceRecord> records;
-             GetInvoiceRecordList(transport, kMerchantKey, kUser, records);
+             GetInvoiceRecordList(transport, kMerchantKeyWide, kUserWide, records);
          }},
         {"IsIssuingWindowOpen", false, [&] { IsIssuingWindowOpen(); }},
         // The bare sides of the paint cases: whatever these grow by is Wine's, not ours.

@@ -1,14 +1,10 @@
 #pragma once
-#include <functional>
 #include <string>
 
 namespace SOUI {
 
-// Writes one diagnostic line (OutputDebugStringW, and the sink when one is set).
+// Writes one diagnostic line through the program's log front (DebugLine, base/log.h):
+// the engine's lines reach the debugger output and a test's capture as the program's do.
 void SLog(const std::wstring& line);
-
-// The program or a test may see every line; returns the previous sink. An empty one removes it.
-using SLogSink = std::function<void(const std::wstring&)>;
-SLogSink SetLogSink(SLogSink sink);
 
 } // namespace SOUI

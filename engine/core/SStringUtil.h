@@ -3,10 +3,12 @@
 
 #include "engine/core/SStringFields.h"
 
+#include "base/textconv.h"
+
 namespace SOUI {
 
-std::wstring Utf8ToWide(const std::string& s);
-std::string WideToUtf8(const std::wstring& s);
+using ::Utf8ToWide;
+using ::WideToUtf8;
 bool EqualNoCase(const std::wstring& a, const std::wstring& b);
 
 } // namespace SOUI

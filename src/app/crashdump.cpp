@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "net/diag.h"
+#include "base/handle.h"
+#include "base/log.h"
 
 namespace {
 
@@ -38,13 +39,12 @@ std::vector<std::wstring> Dumps(const std::wstring& folder)
 {
     std::vector<std::pair<ULONGLONG, std::wstring>> found;
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\Moravel-*.dmp").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
+    const FindHandle find(FindFirstFileW((folder + L"\\Moravel-*.dmp").c_str(), &data));
+    if (find) {
         do {
             const ULONGLONG written = (ULONGLONG(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
             found.emplace_back(written, data.cFileName);
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
+        } while (FindNextFileW(find.Get(), &data));
     }
     std::sort(found.begin(), found.end());
     std::vector<std::wstring> names;
@@ -68,17 +68,18 @@ void WriteDump()
     }
     const std::wstring path = s.folder + L"\\" + name;
     const std::wstring temporary = path + L".tmp";
-    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    KernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (!file)
         return;
     MINIDUMP_EXCEPTION_INFORMATION info = {};
     info.ThreadId = s.threadId;
     info.ExceptionPointers = s.pointers;
     info.ClientPointers = FALSE;
-    const BOOL written = s.writeDump(GetCurrentProcess(), GetCurrentProcessId(), file,
+    BOOL written = s.writeDump(GetCurrentProcess(), GetCurrentProcessId(), file.Get(),
                                      static_cast<MINIDUMP_TYPE>(MiniDumpWithThreadInfo | MiniDumpWithUnloadedModules),
                                      &info, nullptr, nullptr);
-    CloseHandle(file);
+    written = file.Close() && written;
     // Renamed only when complete: support never reads half a dump.
     if (!written || !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileW(temporary.c_str());
@@ -136,10 +137,9 @@ bool InstallCrashDumps(const std::wstring& folder, const std::wstring& version)
     s.version = version;
     s.wake = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     s.done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE writer = s.wake && s.done ? CreateThread(nullptr, 64 * 1024, Writer, nullptr, 0, nullptr) : nullptr;
+    const KernelHandle writer(s.wake && s.done ? CreateThread(nullptr, 64 * 1024, Writer, nullptr, 0, nullptr) : nullptr);
     if (!writer)
         return false;
-    CloseHandle(writer);
     SetUnhandledExceptionFilter(OnUnhandled);
     return true;
 }

@@ -13,8 +13,9 @@
 #include "app/workfolder.h"
 #include "engine/core/SApplication.h"
 #include "engine/host/SNotifyCenter.h"
-#include "net/diag.h"
-#include "net/supportlog.h"
+#include "base/handle.h"
+#include "base/log.h"
+#include "base/supportlog.h"
 #include "profile/profile.h"
 #include "ui/logindlg.h"
 #include "ui/maindlg.h"
@@ -67,8 +68,11 @@ LRESULT CALLBACK CrashKeyHook(int code, WPARAM wp, LPARAM lp)
 {
     const MSG* msg = reinterpret_cast<const MSG*>(lp);
     if (code >= 0 && wp == PM_REMOVE && msg->message == WM_HOTKEY && msg->hwnd == nullptr &&
-        (msg->wParam == 0xC0D1 || msg->wParam == 0xC0D2))
-        CloseHandle(CreateThread(nullptr, 0, Crash, reinterpret_cast<void*>(msg->wParam == 0xC0D2), 0, nullptr));
+        (msg->wParam == 0xC0D1 || msg->wParam == 0xC0D2)) {
+        // The thread runs on; its handle is not needed.
+        const KernelHandle thread(
+            CreateThread(nullptr, 0, Crash, reinterpret_cast<void*>(msg->wParam == 0xC0D2), 0, nullptr));
+    }
     return CallNextHookEx(nullptr, code, wp, lp);
 }
 
@@ -84,13 +88,13 @@ void ArmCrashKeys()
 bool StartedWithWindows(const wchar_t* commandLine)
 {
     int count = 0;
-    LPWSTR* args = CommandLineToArgvW(commandLine, &count);
-    if (!args)
+    const LocalMemory held(CommandLineToArgvW(commandLine, &count));
+    if (!held)
         return false;
+    const auto* args = static_cast<LPWSTR*>(held.Get());
     bool found = false;
     for (int i = 1; i < count; ++i)
         found = found || lstrcmpiW(args[i], kAutostartArgument) == 0;
-    LocalFree(args);
     return found;
 }
 

@@ -9,10 +9,8 @@ CPluginLoader::~CPluginLoader() { Destroy(); }
 
 void CPluginLoader::Destroy()
 {
-    for (int i = kSlotCount - 1; i >= 0; --i) {
-        if (m_slots[i].library) FreeLibrary(m_slots[i].library);
+    for (int i = kSlotCount - 1; i >= 0; --i)
         m_slots[i] = PluginSlot();
-    }
 }
 
 BOOL CPluginLoader::CreateInstance(Slot slot, const std::wstring& file, SOUI::IObjRef** out)
@@ -20,15 +18,12 @@ BOOL CPluginLoader::CreateInstance(Slot slot, const std::wstring& file, SOUI::IO
     PluginSlot& s = m_slots[slot];
     if (!s.entry) {
         // The file name alone, so that the platform's search order applies.
-        HMODULE lib = LoadLibraryW(file.c_str());
+        LibraryHandle lib(LoadLibraryW(file.c_str()));
         if (!lib) return FALSE;
         auto entry = reinterpret_cast<SOUI::FunSCreateInstance>(
-            reinterpret_cast<void*>(GetProcAddress(lib, "SCreateInstance")));
-        if (!entry) {
-            FreeLibrary(lib);
-            return FALSE;
-        }
-        s.library = lib;
+            reinterpret_cast<void*>(GetProcAddress(lib.Get(), "SCreateInstance")));
+        if (!entry) return FALSE;
+        s.library = std::move(lib);
         s.entry = entry;
         lstrcpynW(s.path, file.c_str(), MAX_PATH);
     }

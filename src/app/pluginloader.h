@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include "base/handle.h"
 #include "engine/core/IRender.h"
 
 // Loads the render and image-decoder plug-ins by file name and asks their "SCreateInstance"
@@ -22,7 +23,7 @@ public:
 private:
     enum Slot { kImgDecoder = 0, kRender = 1, kSlotCount = 7 };
     struct PluginSlot {
-        HMODULE library = nullptr;
+        LibraryHandle library;
         SOUI::FunSCreateInstance entry = nullptr;
         wchar_t path[MAX_PATH] = {};
     };

@@ -24,32 +24,23 @@ std::wstring ImageOf(HANDLE process)
 
 CSingleInstance::CSingleInstance(const wchar_t* name)
 {
-    m_mutex = CreateMutexW(nullptr, FALSE, name);
+    m_mutex.Reset(CreateMutexW(nullptr, FALSE, name));
     DWORD error = GetLastError();
-    m_first = m_mutex != nullptr && error != ERROR_ALREADY_EXISTS;
-    if (!m_first && m_mutex) {
-        CloseHandle(m_mutex);
-        m_mutex = nullptr;
-    }
+    m_first = m_mutex && error != ERROR_ALREADY_EXISTS;
+    if (!m_first)
+        m_mutex.Close();
     const std::wstring mappingName = std::wstring(name) + L".Window";
-    m_mapping = m_first ? CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Shared),
-                                             mappingName.c_str())
-                        : OpenFileMappingW(FILE_MAP_READ, FALSE, mappingName.c_str());
+    m_mapping.Reset(m_first ? CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Shared),
+                                                 mappingName.c_str())
+                            : OpenFileMappingW(FILE_MAP_READ, FALSE, mappingName.c_str()));
     if (m_mapping) {
-        void* view = MapViewOfFile(m_mapping, m_first ? FILE_MAP_WRITE : FILE_MAP_READ, 0, 0, sizeof(Shared));
-        m_shared = static_cast<Shared*>(view);
+        m_view.Reset(MapViewOfFile(m_mapping.Get(), m_first ? FILE_MAP_WRITE : FILE_MAP_READ, 0, 0, sizeof(Shared)));
+        m_shared = static_cast<Shared*>(m_view.Get());
     }
 }
 
-CSingleInstance::~CSingleInstance()
-{
-    if (m_shared)
-        UnmapViewOfFile(m_shared);
-    if (m_mapping)
-        CloseHandle(m_mapping);
-    if (m_mutex)
-        CloseHandle(m_mutex);
-}
+// The view goes before the mapping and the mutex: members end in reverse order.
+CSingleInstance::~CSingleInstance() = default;
 
 void CSingleInstance::Publish(HWND window)
 {
@@ -69,11 +60,10 @@ bool CSingleInstance::AskFirstToShow(UINT message) const
     if (!pid || !window || !GetWindowThreadProcessId(window, &owner) || owner != pid)
         return false;
     // Anyone can create a mapping of that name: the window must belong to this program.
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    const KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (!process)
         return false;
-    const std::wstring theirs = ImageOf(process);
-    CloseHandle(process);
+    const std::wstring theirs = ImageOf(process.Get());
     const std::wstring ours = ImageOf(GetCurrentProcess());
     if (theirs.empty() || lstrcmpiW(theirs.c_str(), ours.c_str()) != 0)
         return false;

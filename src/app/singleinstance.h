@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include "base/handle.h"
+
 // Holds the named mutex that keeps a second copy of the program from starting.
 // The mutex is held until the holder goes, i.e. for the life of the process.
 // The first copy also publishes its current window under the same name, so that a
@@ -25,8 +27,9 @@ public:
 
 private:
     struct Shared;
-    HANDLE m_mutex = nullptr;
-    HANDLE m_mapping = nullptr;
+    KernelHandle m_mutex;
+    KernelHandle m_mapping;
+    MappedView m_view;
     Shared* m_shared = nullptr;
     bool m_first = false;
 };

@@ -4,7 +4,7 @@
 
 #include "app/customclasses.h"
 #include "app/namedid.h"
-#include "net/diag.h"
+#include "base/log.h"
 
 using namespace SOUI;
 

@@ -3,8 +3,7 @@
 #include <windows.h>
 #include <bcrypt.h>
 
-#include <utility>
-
+#include "base/handle.h"
 #include "engine/core/SSystemFunction.h"
 
 namespace {
@@ -30,38 +29,23 @@ const Cng& Functions()
     return cng;
 }
 
-// Owns a CNG handle; released with the function given.
-template <class Handle, class Release>
-class CngHandle {
-public:
-    explicit CngHandle(Release release) : release_(release) {}
-    ~CngHandle() {
-        if (handle_) release_(handle_);
-    }
-    CngHandle(const CngHandle&) = delete;
-    CngHandle& operator=(const CngHandle&) = delete;
-    Handle get() const { return handle_; }
-    Handle* out() { return &handle_; }
-
-private:
-    Release release_;
-    Handle handle_ = nullptr;
-};
+// CNG's closers, found at run time like the rest of it.
+bool CloseAlgorithm(BCRYPT_ALG_HANDLE h) { return Succeeded(Functions().close(h, 0)); }
+bool CloseHash(BCRYPT_HASH_HANDLE h) { return Succeeded(Functions().destroy(h)); }
 }  // namespace
 
 std::string Md5Hex(const std::string& bytes) {
     const Cng& cng = Functions();
     if (!cng.Complete()) return {};
-    auto closeAlgorithm = [&cng](BCRYPT_ALG_HANDLE h) { cng.close(h, 0); };
-    CngHandle<BCRYPT_ALG_HANDLE, decltype(closeAlgorithm)> algorithm(closeAlgorithm);
-    if (!Succeeded(cng.open(algorithm.out(), BCRYPT_MD5_ALGORITHM, nullptr, 0))) return {};
-    CngHandle<BCRYPT_HASH_HANDLE, decltype(cng.destroy)> hash(cng.destroy);
-    if (!Succeeded(cng.create(algorithm.get(), hash.out(), nullptr, 0, nullptr, 0, 0))) return {};
+    UniqueHandle<handle_closers::NullIsNone<BCRYPT_ALG_HANDLE, CloseAlgorithm>> algorithm;
+    if (!Succeeded(cng.open(algorithm.Out(), BCRYPT_MD5_ALGORITHM, nullptr, 0))) return {};
+    UniqueHandle<handle_closers::NullIsNone<BCRYPT_HASH_HANDLE, CloseHash>> hash;
+    if (!Succeeded(cng.create(algorithm.Get(), hash.Out(), nullptr, 0, nullptr, 0, 0))) return {};
     // CNG takes a non-const pointer but does not write through it.
     auto* data = reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data()));
-    if (!Succeeded(cng.data(hash.get(), data, static_cast<ULONG>(bytes.size()), 0))) return {};
+    if (!Succeeded(cng.data(hash.Get(), data, static_cast<ULONG>(bytes.size()), 0))) return {};
     UCHAR digest[16] = {};
-    if (!Succeeded(cng.finish(hash.get(), digest, sizeof digest, 0))) return {};
+    if (!Succeeded(cng.finish(hash.Get(), digest, sizeof digest, 0))) return {};
     static const char kHex[] = "0123456789abcdef";
     std::string hex;
     hex.reserve(32);

@@ -10,7 +10,7 @@
 #include "bridge/targets.h"
 #include "bridge/windowtext.h"
 #include "bridge/windowtree.h"
-#include "net/textconv.h"
+#include "base/textconv.h"
 
 namespace {
 

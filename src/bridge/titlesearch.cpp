@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "net/diag.h"
-#include "net/textconv.h"
+#include "base/log.h"
+#include "base/textconv.h"
 
 namespace {
 

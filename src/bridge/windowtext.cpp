@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "net/diag.h"
+#include "base/log.h"
 
 bool SendTextBounded(HWND window, const std::wstring& text, UINT timeoutMs) {
     if (!window) return false;

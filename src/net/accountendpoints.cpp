@@ -5,13 +5,13 @@
 #include "net/servicecall.h"
 #include "net/wireencoding.h"
 
-bool RequestVerifyCode(CHttpTransport& transport, const std::string& mobile)
+bool RequestVerifyCode(CHttpTransport& transport, const std::wstring& mobile)
 {
     return ReadConfirmation(
         CallService(transport, ServiceBaseUrl() + "Invoice_regmobileCode", true, "phone=" + EscapeRawValue(mobile)));
 }
 
-bool LoginByVerifyCode(CHttpTransport& transport, const std::string& mobile, const std::string& code,
+bool LoginByVerifyCode(CHttpTransport& transport, const std::wstring& mobile, const std::wstring& code,
                        std::wstring& userId)
 {
     const std::string answer =

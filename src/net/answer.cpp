@@ -3,7 +3,7 @@
 #include <climits>
 #include <memory>
 
-#include "net/textconv.h"
+#include "base/textconv.h"
 
 namespace {
 void RemoveAll(std::wstring& text, const std::wstring& tag)

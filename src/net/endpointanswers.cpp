@@ -1,7 +1,7 @@
 #include "endpointanswers.h"
 
 #include "net/answer.h"
-#include "net/diag.h"
+#include "base/log.h"
 
 namespace {
 bool ReadInvoiceRecord(const Json::Value& element, InvoiceRecord& record)

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/handle.h"
+#include "base/textconv.h"
 #include "engine/core/SSystemFunction.h"
 
 namespace {
@@ -43,41 +45,9 @@ const WinHttpApi& Api()
     return api;
 }
 
-class WinHttpHandle {
-public:
-    explicit WinHttpHandle(HINTERNET handle = nullptr) : m_handle(handle) {}
-    ~WinHttpHandle() { Reset(); }
-    WinHttpHandle(const WinHttpHandle&) = delete;
-    WinHttpHandle& operator=(const WinHttpHandle&) = delete;
-    HINTERNET Get() const { return m_handle; }
-    explicit operator bool() const { return m_handle != nullptr; }
-    void Reset(HINTERNET handle = nullptr)
-    {
-        if (m_handle)
-            Api().WinHttpCloseHandle(m_handle);
-        m_handle = handle;
-    }
-    HINTERNET Release()
-    {
-        HINTERNET h = m_handle;
-        m_handle = nullptr;
-        return h;
-    }
-
-private:
-    HINTERNET m_handle;
-};
-
-std::wstring FromAnsi(const std::string& text)
-{
-    if (text.empty())
-        return std::wstring();
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(n > 0 ? static_cast<size_t>(n) : 0, L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
+// Closed through the function found at run time, like the rest of WinHTTP.
+bool CloseWinHttp(HINTERNET h) { return Api().WinHttpCloseHandle(h) != FALSE; }
+using WinHttpHandle = UniqueHandle<handle_closers::NullIsNone<HINTERNET, CloseWinHttp>>;
 
 // The proxy the merchant set for the browser, as WinINet would use it; none otherwise.
 HINTERNET OpenSession(const HttpLimits& limits)
@@ -131,10 +101,10 @@ HttpExchange PostOnFreshConnection(const UrlParts& parts, const std::string& hea
     WinHttpHandle session(OpenSession(limits));
     if (!session)
         return Failed(HttpErrorOpen);
-    WinHttpHandle connection(Api().WinHttpConnect(session.Get(), FromAnsi(parts.host).c_str(), parts.port, 0));
+    WinHttpHandle connection(Api().WinHttpConnect(session.Get(), AnsiToWide(parts.host).c_str(), parts.port, 0));
     if (!connection)
         return Failed(HttpErrorConnect);
-    const std::wstring page = parts.page.empty() ? L"/" : FromAnsi(parts.page);
+    const std::wstring page = parts.page.empty() ? L"/" : AnsiToWide(parts.page);
     HINTERNET request = Api().WinHttpOpenRequest(connection.Get(), L"POST", page.c_str(), nullptr, WINHTTP_NO_REFERER,
                                            WINHTTP_DEFAULT_ACCEPT_TYPES, parts.secure ? WINHTTP_FLAG_SECURE : 0);
     WinHttpHandle held;
@@ -170,7 +140,7 @@ HttpExchange PostOnFreshConnection(const UrlParts& parts, const std::string& hea
     // to another place, and a kept connection could carry the next POST twice.
     DWORD features = WINHTTP_DISABLE_KEEP_ALIVE | WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_COOKIES;
     Api().WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &features, sizeof features);
-    const std::wstring extra = L"Connection: close\r\n" + FromAnsi(headers);
+    const std::wstring extra = L"Connection: close\r\n" + AnsiToWide(headers);
     void* bodyData = body.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(body.data());
     const DWORD bodySize = static_cast<DWORD>(body.size());
     if (!Api().WinHttpSendRequest(request, extra.c_str(), static_cast<DWORD>(extra.size()), bodyData, bodySize, bodySize, 0) ||

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "net/diag.h"
-#include "net/filehandle.h"
+#include "base/log.h"
+#include "base/handle.h"
 
 namespace {
 constexpr DWORD kReadChunk = 4096;
@@ -129,10 +129,8 @@ void CHttpTransport::Cancel()
 {
     std::lock_guard<std::mutex> hold(m_requestLock);
     m_cancelled = true;
-    // Closing the request handle is how a blocking WinINet call is ended from another
-    // thread; the handle is then the canceller's to close, not the holder's.
-    if (HINTERNET live = m_request.Release())
-        InternetCloseHandle(live);
+    // Closing the request handle is how a blocking WinINet call is ended from another thread.
+    m_request.Close();
     CancelFreshPost(m_post);
 }
 
@@ -302,7 +300,7 @@ bool CHttpTransport::DownloadToFile(const std::wstring& url, const std::wstring&
         return false;
 
     const std::wstring partial = path + L".part";
-    FileHandle file(CreateFileW(partial.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    KernelHandle file(CreateFileW(partial.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;

@@ -9,7 +9,7 @@
 
 #include "net/freshpost.h"
 #include "net/httptypes.h"
-#include "net/internethandle.h"
+#include "base/internethandle.h"
 #include "net/urlparts.h"
 
 // Blocking HTTP/1.1 client for one thread. A GET (a read) goes through WinINet and may

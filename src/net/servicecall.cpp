@@ -1,8 +1,8 @@
 #include "servicecall.h"
 
-#include "net/diag.h"
+#include "base/log.h"
 #include "net/httptransport.h"
-#include "net/textconv.h"
+#include "base/textconv.h"
 
 namespace {
 const char kFormHeader[] = "Content-Type:application/x-www-form-urlencoded";
@@ -31,6 +31,6 @@ std::string CallService(CHttpTransport& transport, const std::string& url, bool 
                 L" ms=" + std::to_wstring(GetTickCount64() - started) + L" bytes=" + std::to_wstring(exchange.body.size()));
     std::string answer = std::move(exchange.body);
     if (!answer.empty() && DebugLineWanted())
-        DebugLine(ResponseToDebugText(answer));
+        DebugLine(GbkToWide(answer));
     return answer;
 }

@@ -1,6 +1,6 @@
 #include "wireencoding.h"
 
-#include "net/textconv.h"
+#include "base/textconv.h"
 
 namespace {
 const char kHex[] = "0123456789ABCDEF";
@@ -10,52 +10,6 @@ void AppendPercent(std::string& out, unsigned char byte)
     out += '%';
     out += kHex[byte >> 4];
     out += kHex[byte & 0x0F];
-}
-
-void AppendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-// UTF-16 (or UTF-32 where wchar_t is 32 bits) to UTF-8. What is no character (a
-// lone surrogate, a value past U+10FFFF) becomes U+FFFD, as the platform's
-// conversion does.
-std::string WideToUtf8(const std::wstring& text)
-{
-    constexpr char32_t kReplacement = 0xFFFD;
-    std::string out;
-    out.reserve(text.size() * 3);
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = static_cast<char32_t>(text[i]);
-        if (sizeof(wchar_t) == 2)
-            c &= 0xFFFF;
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-            const char32_t low = static_cast<char32_t>(text[i + 1]) & (sizeof(wchar_t) == 2 ? 0xFFFF : 0xFFFFFFFF);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                AppendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
-                ++i;
-                continue;
-            }
-        }
-        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)
-            c = kReplacement;
-        AppendUtf8(out, c);
-    }
-    return out;
 }
 
 bool IsUnreserved(unsigned char c)
@@ -80,11 +34,6 @@ std::string Utf8PercentEncode(const std::wstring& text)
     return out;
 }
 
-std::string Utf8PercentEncode(const std::string& ansi)
-{
-    return Utf8PercentEncode(GbkToWide(ansi));
-}
-
 std::string EscapeRawValue(const std::string& raw)
 {
     std::string out;
@@ -97,4 +46,9 @@ std::string EscapeRawValue(const std::string& raw)
             out += ch;
     }
     return out;
+}
+
+std::string EscapeRawValue(const std::wstring& text)
+{
+    return EscapeRawValue(WideToGbk(text));
 }

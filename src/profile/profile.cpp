@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "net/textconv.h"
+#include "base/textconv.h"
 #include "profile/profilecheck.h"
 
 namespace {
@@ -57,27 +57,16 @@ bool WriteKey(const std::wstring& section, const wchar_t* key, const std::wstrin
     return WritePrivateProfileStringW(section.c_str(), key, value.c_str(), path.c_str()) != FALSE;
 }
 
-std::string Narrow(const std::wstring& text)
-{
-    if (text.empty())
-        return {};
-    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 }  // namespace
 
 std::string ReadStoredUser()
 {
-    return Narrow(ReadKey(L"User", L"Id", kIdCapacity));
+    return WideToAnsi(ReadKey(L"User", L"Id", kIdCapacity));
 }
 
 bool WriteStoredUser(const std::string& user)
 {
-    return WriteKey(L"User", L"Id", GbkToWide(user));
+    return WriteKey(L"User", L"Id", AnsiToWide(user));
 }
 
 std::wstring ReadCompanyId()
@@ -93,24 +82,24 @@ bool WriteCompanyId(const std::wstring& identity)
 void ReadCompanyProfile(const std::wstring& identity, std::string& keyNo, std::string& taxCode, std::string& name)
 {
     const std::wstring section = Section(identity);
-    keyNo = Narrow(ReadKey(section, L"KN", kCodeCapacity));
-    taxCode = Narrow(ReadKey(section, L"TC", kCodeCapacity));
-    name = Narrow(ReadKey(section, L"CN", kNameCapacity));
+    keyNo = WideToAnsi(ReadKey(section, L"KN", kCodeCapacity));
+    taxCode = WideToAnsi(ReadKey(section, L"TC", kCodeCapacity));
+    name = WideToAnsi(ReadKey(section, L"CN", kNameCapacity));
 }
 
 bool WriteCompanyNameAndTaxCode(const std::wstring& identity, const std::string& name, const std::string& taxCode)
 {
     const std::wstring section = Section(identity);
     // Checked up front so that a refused tax code does not leave a new name beside an old code.
-    if (BreaksIni(section, true) || BreaksIni(GbkToWide(name), false) || BreaksIni(GbkToWide(taxCode), false))
+    if (BreaksIni(section, true) || BreaksIni(AnsiToWide(name), false) || BreaksIni(AnsiToWide(taxCode), false))
         return false;
-    bool ok = WriteKey(section, L"CN", GbkToWide(name));
-    return WriteKey(section, L"TC", GbkToWide(taxCode)) && ok;
+    bool ok = WriteKey(section, L"CN", AnsiToWide(name));
+    return WriteKey(section, L"TC", AnsiToWide(taxCode)) && ok;
 }
 
 bool WriteCompanyKeyNo(const std::wstring& identity, const std::string& keyNo)
 {
-    return WriteKey(Section(identity), L"KN", GbkToWide(keyNo));
+    return WriteKey(Section(identity), L"KN", AnsiToWide(keyNo));
 }
 
 std::wstring ReadHotkeyName()

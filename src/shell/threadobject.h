@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "shell/handle.h"
+#include "base/handle.h"
 
 // A worker thread with a running signal and a stop signal. Subclasses put the
 // work in Run; its result becomes the thread's exit code.
@@ -33,7 +33,7 @@ protected:
 private:
     static DWORD WINAPI Entry(LPVOID self);
 
-    ScopedHandle m_running;
-    ScopedHandle m_stop;
-    ScopedHandle m_thread;
+    KernelHandle m_running;
+    KernelHandle m_stop;
+    KernelHandle m_thread;
 };

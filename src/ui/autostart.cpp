@@ -4,7 +4,8 @@
 
 #include <vector>
 
-#include "net/diag.h"
+#include "base/handle.h"
+#include "base/log.h"
 
 namespace {
 
@@ -42,14 +43,13 @@ bool DisabledInTaskManager()
 
 bool DeleteValue(const wchar_t* keyName)
 {
-    HKEY key = nullptr;
-    LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, keyName, 0, KEY_SET_VALUE, &key);
+    RegistryKey key;
+    LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, keyName, 0, KEY_SET_VALUE, key.Out());
     if (status == ERROR_FILE_NOT_FOUND)
         return true;
     if (status != ERROR_SUCCESS)
         return false;
-    status = RegDeleteValueW(key, kAutostartValueName);
-    RegCloseKey(key);
+    status = RegDeleteValueW(key.Get(), kAutostartValueName);
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
@@ -79,13 +79,13 @@ bool SetAutostart(bool enabled)
         return removed;
     }
     const std::wstring command = RunCommand();
-    HKEY key = nullptr;
-    LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
-    if (status == ERROR_SUCCESS) {
-        status = RegSetValueExW(key, kAutostartValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+    RegistryKey key;
+    LSTATUS status =
+        RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(), nullptr);
+    if (status == ERROR_SUCCESS)
+        status = RegSetValueExW(key.Get(), kAutostartValueName, 0, REG_SZ,
+                                reinterpret_cast<const BYTE*>(command.c_str()),
                                 static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
-    }
     if (status != ERROR_SUCCESS) {
         DebugLine(L"Autostart: the Run value could not be written, error " + std::to_wstring(status));
         return false;

@@ -9,8 +9,8 @@
 #include "engine/core/SResProviderMgr.h"
 #include "engine/core/SSystemFunction.h"
 #include "engine/widgets/SImageWnd.h"
-#include "net/filehandle.h"
-#include "net/textconv.h"
+#include "base/handle.h"
+#include "base/textconv.h"
 #include "ui/cardpicture.h"
 #include "ui/qrbitmap.h"
 #include "ui/safename.h"
@@ -23,7 +23,7 @@ const wchar_t kCardBackground[] = L"bizcard_frame.png";
 std::vector<BYTE> ReadWholeFile(const std::wstring& path)
 {
     std::vector<BYTE> bytes;
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return bytes;

@@ -2,7 +2,6 @@
 
 #include "net/endpointanswers.h"
 #include "net/invoiceendpoints.h"
-#include "net/textconv.h"
 
 namespace {
 
@@ -49,7 +48,7 @@ RefreshOutcome CHistoryRefresh::Run(CHttpTransport& transport, MerchantCompany& 
     const CompanyRecord& record = merchant.record;
     if (record.KeyNo.empty())
         return RefreshOutcome::Kept;
-    std::string answer = RequestInvoiceRecordList(transport, WideToGbk(record.KeyNo), WideToGbk(record.UserId));
+    std::string answer = RequestInvoiceRecordList(transport, record.KeyNo, record.UserId);
     // The poll asks all day and the answer seldom changes: the same bytes as the rows
     // on screen change nothing, so nothing is read, rebuilt or painted.
     if (!answer.empty() && answer == m_shownAnswer)

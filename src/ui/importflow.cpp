@@ -4,7 +4,6 @@
 #include "bridge/targets.h"
 #include "net/companyendpoints.h"
 #include "net/invoiceendpoints.h"
-#include "net/textconv.h"
 
 const wchar_t kIncompleteFillMessage[] =
     L"\u5F00\u7968\u8F6F\u4EF6\u6CA1\u6709\u54CD\u5E94\uFF0C\u8D2D\u4E70\u65B9\u4FE1\u606F\u672A\u5B8C\u6574\u5199\u5165\uFF0C"
@@ -32,14 +31,14 @@ ImportNext ImportSearchHit(CHttpTransport& transport, const std::vector<CompanyR
         return ImportNext::RestartTimer;
     CompanyRecord buyer = hits[row];
     // On failure the hit's name still goes in, with the other fields empty.
-    GetCompanyInfo(transport, WideToGbk(buyer.KeyNo), buyer);
+    GetCompanyInfo(transport, buyer.KeyNo, buyer);
     if (!Wanted(wanted))
         return ImportNext::RestartTimer;
     switch (FillBuyerBlock(buyer)) {
     case FillResult::Complete:
         if (!Wanted(wanted))
             return ImportNext::RestartTimer;
-        AddInvoiceRecord(transport, WideToGbk(merchant.KeyNo), WideToGbk(merchant.UserId), buyer);
+        AddInvoiceRecord(transport, merchant.KeyNo, merchant.UserId, buyer);
         return ImportNext::Refresh;
     case FillResult::CutShort:
         return ImportNext::IncompleteFill;
@@ -88,6 +87,6 @@ ImportNext ImportHistoryRecord(CHttpTransport& transport, const std::vector<Invo
     }
     if (!Wanted(wanted))
         return ImportNext::RestartTimer;
-    UpdateInvoiceRecordDate(transport, WideToGbk(buyer.KeyNo), WideToGbk(buyer.ApplyId));
+    UpdateInvoiceRecordDate(transport, buyer.KeyNo, buyer.ApplyId);
     return ImportNext::Refresh;
 }

@@ -11,8 +11,9 @@ std::wstring TrimSpaces(const std::wstring& text)
     return text.substr(first, last - first + 1);
 }
 
-bool IsMobileNumber(const std::string& gbk)
+bool IsMobileNumber(const std::wstring& text)
 {
-    static const std::regex pattern("^1(3\\d|47|5([0-3]|[5-9])|8(0|2|[5-9]))\\d{8}$", std::regex::ECMAScript);
-    return std::regex_match(gbk, pattern);
+    // [0-9], not \d: a wide \d may take full-width or other scripts' digits as well.
+    static const std::wregex pattern(L"^1(3[0-9]|47|5([0-3]|[5-9])|8(0|2|[5-9]))[0-9]{8}$", std::regex::ECMAScript);
+    return std::regex_match(text, pattern);
 }

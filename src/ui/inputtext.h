@@ -5,6 +5,6 @@
 // are dropped; tabs, full-width spaces and inner spaces stay.
 std::wstring TrimSpaces(const std::wstring& text);
 
-// True when the whole GBK text is a mainland mobile number of the accepted ranges:
-// eleven digits starting 130-139, 147, 150-153, 155-159, 180, 182 or 185-189.
-bool IsMobileNumber(const std::string& gbk);
+// True when the whole text is a mainland mobile number of the accepted ranges:
+// eleven ASCII digits starting 130-139, 147, 150-153, 155-159, 180, 182 or 185-189.
+bool IsMobileNumber(const std::wstring& text);

@@ -65,6 +65,26 @@ const Trust& TrustFunctions()
     return trust;
 }
 
+const TimestampFunctions& Timestamping()
+{
+    static const TimestampFunctions ts;
+    return ts;
+}
+
+// The timestamp's objects, freed through the functions found at run time.
+bool CloseMessage(HCRYPTMSG msg) { return Timestamping().msgClose(msg) != FALSE; }
+bool CloseStore(HCERTSTORE store) { return Timestamping().closeStore(store, 0) != FALSE; }
+bool FreeCertificate(PCCERT_CONTEXT cert) { return Timestamping().freeCert(cert) != FALSE; }
+bool FreeChain(PCCERT_CHAIN_CONTEXT chain)
+{
+    Timestamping().freeChain(chain);
+    return true;
+}
+using MessageHandle = UniqueHandle<handle_closers::NullIsNone<HCRYPTMSG, CloseMessage>>;
+using StoreHandle = UniqueHandle<handle_closers::NullIsNone<HCERTSTORE, CloseStore>>;
+using CertificateHandle = UniqueHandle<handle_closers::NullIsNone<PCCERT_CONTEXT, FreeCertificate>>;
+using ChainHandle = UniqueHandle<handle_closers::NullIsNone<PCCERT_CHAIN_CONTEXT, FreeChain>>;
+
 std::wstring Hex(const BYTE* bytes, DWORD count)
 {
     static const wchar_t digits[] = L"0123456789abcdef";
@@ -116,16 +136,16 @@ bool ChainsToTrustedRoot(const CRYPT_PROVIDER_SGNR* signer)
 // certificate: a renewed certificate on the same key keeps its digest.
 std::wstring PublicKeySha256(const Trust& trust, PCCERT_CONTEXT cert)
 {
-    BYTE* encoded = nullptr;
+    LocalMemory encoded;
     DWORD encodedSize = 0;
     if (!trust.encode(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, &cert->pCertInfo->SubjectPublicKeyInfo,
-                      CRYPT_ENCODE_ALLOC_FLAG, nullptr, &encoded, &encodedSize))
+                      CRYPT_ENCODE_ALLOC_FLAG, nullptr, encoded.Out(), &encodedSize))
         return {};
     BYTE hash[32] = {};
     DWORD size = sizeof hash;
     // Crypt32's CNG hashing (Vista and later); the legacy default provider has no SHA-256.
-    const BOOL hashed = trust.hash(L"SHA256", 0, nullptr, encoded, encodedSize, hash, &size);
-    LocalFree(encoded);
+    const BOOL hashed =
+        trust.hash(L"SHA256", 0, nullptr, static_cast<const BYTE*>(encoded.Get()), encodedSize, hash, &size);
     if (!hashed || size != sizeof hash)
         return {};
     return Hex(hash, size);
@@ -248,7 +268,7 @@ bool ReadTstInfo(const std::vector<BYTE>& info, std::vector<BYTE>& algorithm, st
 // without such a timestamp.
 bool TimestampedAt(const Trust& trust, HCRYPTMSG signedMsg, FILETIME& when, std::wstring& why)
 {
-    static const TimestampFunctions ts;
+    const TimestampFunctions& ts = Timestamping();
     if (!signedMsg || !ts.Complete()) {
         why = L"its timestamp cannot be read";
         return false;
@@ -272,21 +292,24 @@ bool TimestampedAt(const Trust& trust, HCRYPTMSG signedMsg, FILETIME& when, std:
         return false;
     }
     const DWORD encoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
-    HCRYPTMSG msg = ts.msgOpen(encoding, 0, 0, 0, nullptr, nullptr);
+    const MessageHandle msg(ts.msgOpen(encoding, 0, 0, 0, nullptr, nullptr));
     if (!msg)
         return false;
     bool ok = false;
-    HCERTSTORE store = nullptr;
-    PCCERT_CONTEXT tsa = nullptr;
-    PCCERT_CHAIN_CONTEXT chain = nullptr;
+    // Freed in the reverse order: the chain, the certificate, the store, the message.
+    StoreHandle store;
+    CertificateHandle tsa;
+    ChainHandle chain;
     std::vector<BYTE> info, algorithm, digest;
     why = L"its timestamp is not valid";
-    if (ts.msgUpdate(msg, token->pbData, token->cbData, TRUE) &&
-        !(info = MessageParam(ts, msg, CMSG_CONTENT_PARAM)).empty() && ReadTstInfo(info, algorithm, digest, when)) {
-        const std::vector<BYTE> signerInfo = MessageParam(ts, msg, CMSG_SIGNER_CERT_INFO_PARAM);
-        store = ts.openStore(CERT_STORE_PROV_MSG, encoding, 0, 0, msg);
+    if (ts.msgUpdate(msg.Get(), token->pbData, token->cbData, TRUE) &&
+        !(info = MessageParam(ts, msg.Get(), CMSG_CONTENT_PARAM)).empty() &&
+        ReadTstInfo(info, algorithm, digest, when)) {
+        const std::vector<BYTE> signerInfo = MessageParam(ts, msg.Get(), CMSG_SIGNER_CERT_INFO_PARAM);
+        store.Reset(ts.openStore(CERT_STORE_PROV_MSG, encoding, 0, 0, msg.Get()));
         if (store && !signerInfo.empty())
-            tsa = ts.subject(store, encoding, reinterpret_cast<CERT_INFO*>(const_cast<BYTE*>(signerInfo.data())));
+            tsa.Reset(
+                ts.subject(store.Get(), encoding, reinterpret_cast<CERT_INFO*>(const_cast<BYTE*>(signerInfo.data()))));
     }
     static const BYTE kSha256[] = {0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04, 0x02, 0x01};
     static const BYTE kSha1[] = {0x2B, 0x0E, 0x03, 0x02, 0x1A};
@@ -307,21 +330,14 @@ bool TimestampedAt(const Trust& trust, HCRYPTMSG signedMsg, FILETIME& when, std:
     policyPara.cbSize = sizeof policyPara;
     CERT_CHAIN_POLICY_STATUS status = {};
     status.cbSize = sizeof status;
-    if (tsa && hashName && ts.msgControl(msg, 0, CMSG_CTRL_VERIFY_SIGNATURE, tsa->pCertInfo) &&
+    if (tsa && hashName && ts.msgControl(msg.Get(), 0, CMSG_CTRL_VERIFY_SIGNATURE, tsa.Get()->pCertInfo) &&
         trust.hash(hashName, 0, nullptr, signature.data(), static_cast<DWORD>(signature.size()), covered,
                    &coveredSize) &&
         digest == std::vector<BYTE>(covered, covered + coveredSize) &&
-        ts.chain(nullptr, tsa, &when, store, &para, 0, nullptr, &chain) && chain &&
-        ts.policy(CERT_CHAIN_POLICY_BASE, chain, &policyPara, &status) && status.dwError == 0 &&
-        chain->TrustStatus.dwErrorStatus == CERT_TRUST_NO_ERROR)
+        ts.chain(nullptr, tsa.Get(), &when, store.Get(), &para, 0, nullptr, chain.Out()) && chain &&
+        ts.policy(CERT_CHAIN_POLICY_BASE, chain.Get(), &policyPara, &status) && status.dwError == 0 &&
+        chain.Get()->TrustStatus.dwErrorStatus == CERT_TRUST_NO_ERROR)
         ok = true;
-    if (chain)
-        ts.freeChain(chain);
-    if (tsa)
-        ts.freeCert(tsa);
-    if (store)
-        ts.closeStore(store, 0);
-    ts.msgClose(msg);
     return ok;
 }
 
@@ -352,7 +368,7 @@ bool HasPublisherKeys(const std::wstring& keys)
 bool HoldTrustedInstaller(const std::wstring& path, const std::wstring& publisherKeys, KernelHandle& held,
                           std::wstring& why)
 {
-    held.reset();
+    held.Reset();
     const std::vector<std::wstring> digests = KeyDigests(publisherKeys);
     if (digests.empty()) {
         why = L"this build pins no publisher key";
@@ -367,12 +383,12 @@ bool HoldTrustedInstaller(const std::wstring& path, const std::wstring& publishe
     // is opened as itself, never followed: what is checked is what the name holds.
     KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file.valid()) {
+    if (!file) {
         why = Code(L"cannot be opened alone for reading, error", GetLastError());
         return false;
     }
     BY_HANDLE_FILE_INFORMATION information = {};
-    if (!GetFileInformationByHandle(file.get(), &information)) {
+    if (!GetFileInformationByHandle(file.Get(), &information)) {
         why = Code(L"its attributes cannot be read, error", GetLastError());
         return false;
     }
@@ -384,7 +400,7 @@ bool HoldTrustedInstaller(const std::wstring& path, const std::wstring& publishe
     WINTRUST_FILE_INFO info = {};
     info.cbStruct = sizeof info;
     info.pcwszFilePath = path.c_str();
-    info.hFile = file.get();  // the very file we hold, not whatever the name points at later
+    info.hFile = file.Get();  // the very file we hold, not whatever the name points at later
     WINTRUST_DATA data = {};
     data.cbStruct = sizeof data;
     data.dwUIChoice = WTD_UI_NONE;
@@ -451,14 +467,14 @@ bool HoldTrustedInstaller(const std::wstring& path, const std::wstring& publishe
 
 std::wstring HeldFilePath(const KernelHandle& held)
 {
-    if (!held.valid())
+    if (!held)
         return {};
     std::vector<wchar_t> buffer(MAX_PATH);
-    DWORD length = GetFinalPathNameByHandleW(held.get(), buffer.data(), static_cast<DWORD>(buffer.size()),
+    DWORD length = GetFinalPathNameByHandleW(held.Get(), buffer.data(), static_cast<DWORD>(buffer.size()),
                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (length >= buffer.size()) {
         buffer.resize(length + 1);
-        length = GetFinalPathNameByHandleW(held.get(), buffer.data(), static_cast<DWORD>(buffer.size()),
+        length = GetFinalPathNameByHandleW(held.Get(), buffer.data(), static_cast<DWORD>(buffer.size()),
                                            FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     }
     if (length == 0 || length >= buffer.size())

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "bridge/handles.h"
+#include "base/handle.h"
 
 // True for a set of publisher keys: one or more SHA-256 digests (64 hex digits each) of a
 // signer's public key (its DER SubjectPublicKeyInfo), separated by ','. The set names the

@@ -2,23 +2,12 @@
 
 #include <cwchar>
 
+#include "base/textconv.h"
 #include "net/accountendpoints.h"
-#include "net/textconv.h"
 #include "profile/profile.h"
 #include "ui/inputtext.h"
 
 namespace {
-
-std::string WideToAnsi(const std::wstring& text)
-{
-    if (text.empty())
-        return std::string();
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? size_t(n) : 0, '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
 
 std::wstring CountdownText(int secondsLeft)
 {
@@ -71,10 +60,10 @@ void CLoginDlg::OnClose()
     ::DestroyWindow(m_hWnd);
 }
 
-std::string CLoginDlg::ReadNumber(const wchar_t* editName) const
+std::wstring CLoginDlg::ReadNumber(const wchar_t* editName) const
 {
     SOUI::SWindow* edit = FindChildByName(editName);
-    return edit ? WideToGbk(TrimSpaces(edit->GetWindowTextW())) : std::string();
+    return edit ? TrimSpaces(edit->GetWindowTextW()) : std::wstring();
 }
 
 void CLoginDlg::ShowError(const wchar_t* text)
@@ -93,7 +82,7 @@ void CLoginDlg::SetFetchButton(bool enabled, const std::wstring& text)
 void CLoginDlg::OnFetchCode()
 {
     m_countdown = 0;
-    const std::string mobile = ReadNumber(L"edit_input_mobile");
+    const std::wstring mobile = ReadNumber(L"edit_input_mobile");
     if (!IsMobileNumber(mobile)) {
         ShowError(L"请输入正确的手机号！");
         return;
@@ -121,13 +110,13 @@ void CLoginDlg::OnLogin()
     // Enter pressed again while the service is asked: one login at a time.
     if (m_loggingIn)
         return;
-    const std::string mobile = ReadNumber(L"edit_input_mobile");
+    const std::wstring mobile = ReadNumber(L"edit_input_mobile");
     if (!IsMobileNumber(mobile)) {
         ShowError(L"请输入正确的手机号！");
         return;
     }
     // The code is the service's to judge; an empty one is sent as well.
-    const std::string code = ReadNumber(L"edit_input_vcode");
+    const std::wstring code = ReadNumber(L"edit_input_vcode");
     const CUiDispatcher ui = m_ui;
     const bool submitted = m_worker.Submit([ui, mobile, code, this](CHttpTransport& transport) {
         std::wstring userId;

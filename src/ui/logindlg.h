@@ -35,8 +35,8 @@ private:
     void OnLogin();
     void OnFetchCode();
     void OnCountdownTick();
-    // The edit's text without surrounding spaces, in GBK.
-    std::string ReadNumber(const wchar_t* editName) const;
+    // The edit's text without surrounding spaces.
+    std::wstring ReadNumber(const wchar_t* editName) const;
     void ShowError(const wchar_t* text);
     void SetFetchButton(bool enabled, const std::wstring& text);
     void OnLoginAnswer(bool loggedIn, const std::wstring& userId);

@@ -14,9 +14,8 @@
 #include "extend.ctrls/searchevents.h"
 #include "extend.ctrls/ssearchdropdownlist.h"
 #include "net/companyendpoints.h"
-#include "net/diag.h"
+#include "base/log.h"
 #include "net/httptransport.h"
-#include "net/textconv.h"
 #include "net/versionendpoint.h"
 #include "profile/profile.h"
 #include "ui/autostart.h"
@@ -476,7 +475,7 @@ void CMainDlg::StartSearch(const std::wstring& text)
     const std::wstring user = m_merchant.record.UserId;
     m_searchRunning = m_searchWorker.Submit([ui, text, user, this](CHttpTransport& transport) {
         std::vector<CompanyRecord> hits;
-        const bool ok = GetCompanyList(transport, WideToGbk(text), WideToGbk(user), hits);
+        const bool ok = GetCompanyList(transport, text, user, hits);
         ui.Post([text, ok, hits = std::move(hits), this]() mutable { OnSearchDone(text, ok, std::move(hits)); });
     });
 }

@@ -5,7 +5,7 @@
 #include "bridge/selleridentity.h"
 #include "bridge/targets.h"
 #include "net/companyendpoints.h"
-#include "net/textconv.h"
+#include "base/textconv.h"
 #include "profile/profile.h"
 
 const wchar_t kOpenIssuingWindowMessage[] = L"请打开开具增值税普通或专用开票界面！";
@@ -44,9 +44,9 @@ bool CompleteFromIssuingWindow(CHttpTransport& transport, MerchantCompany& merch
         std::string keyNo, taxCode, name;
         ReadCompanyProfile(record.Identity, keyNo, taxCode, name);
         // The profile wins over what the seller fields just showed, even when empty.
-        record.Name = GbkToWide(name);
-        record.KeyNo = GbkToWide(keyNo);
-        record.CreditCode = GbkToWide(taxCode);
+        record.Name = AnsiToWide(name);
+        record.KeyNo = AnsiToWide(keyNo);
+        record.CreditCode = AnsiToWide(taxCode);
         // Creates the section and its keys for an identity met the first time.
         WriteCompanyNameAndTaxCode(record.Identity, name, taxCode);
     }
@@ -57,15 +57,15 @@ bool CompleteFromIssuingWindow(CHttpTransport& transport, MerchantCompany& merch
         if (prompts.askCompany(name, taxCode)) {
             record.Name = name;
             record.CreditCode = taxCode;
-            WriteCompanyNameAndTaxCode(merchant.lastIdentity, WideToGbk(name), WideToGbk(taxCode));
+            WriteCompanyNameAndTaxCode(merchant.lastIdentity, WideToAnsi(name), WideToAnsi(taxCode));
         }
     }
 
     if (record.KeyNo.empty()) {
         std::wstring keyNo;
-        if (GetCompanyKeyNo(transport, WideToGbk(record.Name), keyNo) && !keyNo.empty()) {
+        if (GetCompanyKeyNo(transport, record.Name, keyNo) && !keyNo.empty()) {
             record.KeyNo = keyNo;
-            WriteCompanyKeyNo(merchant.lastIdentity, WideToGbk(keyNo));
+            WriteCompanyKeyNo(merchant.lastIdentity, WideToAnsi(keyNo));
         }
     }
     return true;
@@ -79,10 +79,10 @@ MerchantCompany LoadMerchantCompany()
     merchant.lastIdentity = ReadCompanyId();
     std::string keyNo, taxCode, name;
     ReadCompanyProfile(merchant.lastIdentity, keyNo, taxCode, name);
-    merchant.record.KeyNo = GbkToWide(keyNo);
-    merchant.record.CreditCode = GbkToWide(taxCode);
-    merchant.record.Name = GbkToWide(name);
-    merchant.record.UserId = GbkToWide(ReadStoredUser());
+    merchant.record.KeyNo = AnsiToWide(keyNo);
+    merchant.record.CreditCode = AnsiToWide(taxCode);
+    merchant.record.Name = AnsiToWide(name);
+    merchant.record.UserId = AnsiToWide(ReadStoredUser());
     return merchant;
 }
 
@@ -113,6 +113,6 @@ bool EnsureMerchantCompany(CHttpTransport& transport, MerchantCompany& merchant,
     }
     // The bank tells whether the service's company information was fetched yet.
     if (record.Bank.empty())
-        GetCompanyInfo(transport, WideToGbk(record.KeyNo), record);
+        GetCompanyInfo(transport, record.KeyNo, record);
     return true;
 }

@@ -3,7 +3,7 @@
 #include <cwctype>
 
 #include "config/buildurls.h"
-#include "net/diag.h"
+#include "base/log.h"
 #include "net/serviceaccess.h"
 #include "net/versionendpoint.h"
 #include "ui/installertrust.h"
@@ -214,7 +214,7 @@ bool CUpgradeFlow::Prompt()
     if (!HoldTrustedInstaller(installer, m_signer, held, why) || (fullPath = HeldFilePath(held)).empty()) {
         if (why.empty())
             why = L"its full path cannot be read";
-        held.reset();
+        held.Reset();
         // Only an empty directory goes: one with files in it is not ours to empty. A
         // link (reparse point) goes itself, never what it points at.
         const DWORD attributes = GetFileAttributesW(installer.c_str());

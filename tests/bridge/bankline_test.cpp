@@ -4,7 +4,7 @@
 
 #include "bridge/bankline.h"
 #include "bridge/md5.h"
-#include "net/textconv.h"
+#include "base/textconv.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "bridge/titlesearch.h"
-#include "net/diag.h"
+#include "base/log.h"
 
 namespace {
 

@@ -33,12 +33,12 @@ std::vector<std::wstring> FilesLike(const std::wstring& pattern)
 DWORD DumpedException(const std::wstring& path)
 {
     KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file.valid())
+    if (!file)
         return 0;
-    KernelHandle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (!mapping.valid())
+    KernelHandle mapping(CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping)
         return 0;
-    void* base = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
+    void* base = MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0);
     if (!base)
         return 0;
     MINIDUMP_DIRECTORY* dir = nullptr;

@@ -146,12 +146,12 @@ std::string RunAndRead(const std::wstring& exe, DWORD ms)
     if (!CreatePipe(&r, &w, &sa, 0))
         return {};
     KernelHandle readEnd(r), writeEnd(w);
-    SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = writeEnd.get();
-    si.hStdError = writeEnd.get();
+    si.hStdOutput = writeEnd.Get();
+    si.hStdError = writeEnd.Get();
     PROCESS_INFORMATION pi = {};
     const std::wstring path = ExecutableFolder() + exe;
     std::wstring cmd = L"\"" + path + L"\"";
@@ -159,16 +159,16 @@ std::string RunAndRead(const std::wstring& exe, DWORD ms)
                         &pi))
         return {};
     KernelHandle process(pi.hProcess), thread(pi.hThread);
-    writeEnd.reset();
-    if (WaitForSingleObject(process.get(), ms) != WAIT_OBJECT_0) {
-        TerminateProcess(process.get(), 1);
-        WaitForSingleObject(process.get(), 5000);
+    writeEnd.Reset();
+    if (WaitForSingleObject(process.Get(), ms) != WAIT_OBJECT_0) {
+        TerminateProcess(process.Get(), 1);
+        WaitForSingleObject(process.Get(), 5000);
     }
     // The writer is gone, so the pipe ends after what it holds.
     std::string out;
     char buf[4096];
     DWORD n = 0;
-    while (ReadFile(readEnd.get(), buf, sizeof(buf), &n, nullptr) && n > 0)
+    while (ReadFile(readEnd.Get(), buf, sizeof(buf), &n, nullptr) && n > 0)
         out.append(buf, n);
     return out;
 }

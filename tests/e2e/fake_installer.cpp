@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "bridge/handles.h"
+#include "base/handle.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
@@ -15,8 +15,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     marker = marker.substr(0, marker.rfind(L'\\') + 1) + L"installer-ran.txt";
     KernelHandle file(CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                   nullptr));
-    if (!file.valid())
+    if (!file)
         return 1;
     DWORD written = 0;
-    return WriteFile(file.get(), "ran\r\n", 5, &written, nullptr) ? 0 : 1;
+    return WriteFile(file.Get(), "ran\r\n", 5, &written, nullptr) ? 0 : 1;
 }

@@ -180,10 +180,10 @@ Running FindMainWindow()
             return FALSE;
         },
         reinterpret_cast<LPARAM>(&out));
-    if (KernelHandle process{OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, out.pid)}; process.valid()) {
+    if (KernelHandle process{OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, out.pid)}; static_cast<bool>(process)) {
         wchar_t buf[MAX_PATH] = {};
         DWORD n = MAX_PATH;
-        if (QueryFullProcessImageNameW(process.get(), 0, buf, &n))
+        if (QueryFullProcessImageNameW(process.Get(), 0, buf, &n))
             out.image.assign(buf, n);
     }
     return out;
@@ -194,11 +194,11 @@ bool CloseProgram(const Running& running)
 {
     KernelHandle process{OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, running.pid)};
     PostMessageW(running.main, WM_CLOSE, 0, 0);
-    if (!process.valid())
+    if (!process)
         return false;
-    if (WaitForSingleObject(process.get(), 15000) == WAIT_OBJECT_0)
+    if (WaitForSingleObject(process.Get(), 15000) == WAIT_OBJECT_0)
         return true;
-    TerminateProcess(process.get(), 1);
+    TerminateProcess(process.Get(), 1);
     return false;
 }
 
@@ -301,8 +301,8 @@ void EndProcessOf(HWND wnd)
     DWORD pid = 0;
     GetWindowThreadProcessId(wnd, &pid);
     KernelHandle process{OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid)};
-    if (process.valid() && TerminateProcess(process.get(), 1))
-        WaitForSingleObject(process.get(), 10000);
+    if (static_cast<bool>(process) && TerminateProcess(process.Get(), 1))
+        WaitForSingleObject(process.Get(), 10000);
 }
 
 class setup : public ::testing::Test {
@@ -607,7 +607,7 @@ TEST_F(setup, install_over_a_running_copy)
     EXPECT_EQ(ReadFileBytes(Profile()), profile);
 
     KernelHandle mutex{CreateMutexW(nullptr, TRUE, L"Moravel")};
-    ASSERT_TRUE(mutex.valid());
+    ASSERT_TRUE(static_cast<bool>(mutex));
     const DWORD start = GetTickCount();
     EXPECT_EQ(InstallSilently(m_setup), 2u) << "the setup did not give up";
     EXPECT_LT(GetTickCount() - start, 60000u);
@@ -719,7 +719,7 @@ TEST_F(broken_setup, locked_file_leaves_the_old_program_and_says_so)
     {
         KernelHandle held{CreateFileW(App().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_EXISTING, 0, nullptr)};
-        ASSERT_TRUE(held.valid());
+        ASSERT_TRUE(static_cast<bool>(held));
         EXPECT_EQ(InstallSilently(m_setupNext), 3u);
     }
     const std::string log = SetupLog();
@@ -763,11 +763,11 @@ protected:
         ASSERT_GT(free.QuadPart, leave);
         KernelHandle filler{CreateFileW((m_disk + L"\\filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
                                         nullptr)};
-        ASSERT_TRUE(filler.valid());
+        ASSERT_TRUE(static_cast<bool>(filler));
         const std::string block(64 * 1024, 'x');
         for (ULONGLONG left = free.QuadPart - leave; left >= block.size(); left -= block.size()) {
             DWORD written = 0;
-            ASSERT_TRUE(WriteFile(filler.get(), block.data(), static_cast<DWORD>(block.size()), &written, nullptr));
+            ASSERT_TRUE(WriteFile(filler.Get(), block.data(), static_cast<DWORD>(block.size()), &written, nullptr));
         }
     }
 

@@ -1,14 +1,13 @@
 #include "logcapture.h"
-#include "engine/core/SDebug.h"
 
 namespace enginetest {
 
 LogCapture::LogCapture()
 {
-    SOUI::SetLogSink([this](const std::wstring& l) { lines.push_back(l); });
+    m_previous = SetDebugSink([this](const std::wstring& l) { lines.push_back(l); });
 }
 
-LogCapture::~LogCapture() { SOUI::SetLogSink(nullptr); }
+LogCapture::~LogCapture() { SetDebugSink(m_previous); }
 
 bool LogCapture::Contains(const std::wstring& part) const
 {

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "base/log.h"
+
 // The engine's diagnostic lines seen by a test; the extend.ctrls tests use it too.
 namespace enginetest {
 
@@ -14,6 +16,9 @@ public:
     LogCapture& operator=(const LogCapture&) = delete;
     bool Contains(const std::wstring& part) const;
     std::vector<std::wstring> lines;
+
+private:
+    DebugSink m_previous;
 };
 
 } // namespace enginetest

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "fuzzing.h"
-#include "net/textconv.h"
+#include "base/textconv.h"
 #include "profile/profilecheck.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fuzzing.h"
-#include "net/textconv.h"
+#include "base/textconv.h"
 #include "ui/safename.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "net/accountendpoints.h"
 #include "net/companyendpoints.h"
-#include "net/diag.h"
+#include "base/log.h"
 #include "net/httptransport.h"
 #include "net/invoiceendpoints.h"
 #include "net/serviceaccess.h"
@@ -99,7 +99,7 @@ TEST_F(endpoint_answers, login_envelope)
     for (const Case& c : cases) {
         Stage(c.answer);
         std::wstring user = L"unchanged";
-        EXPECT_EQ(LoginByVerifyCode(transport, "13800138000", "123456", user), c.ok) << c.answer.substr(0, 60);
+        EXPECT_EQ(LoginByVerifyCode(transport, L"13800138000", L"123456", user), c.ok) << c.answer.substr(0, 60);
         EXPECT_EQ(user, c.ok ? L"u9" : L"unchanged") << c.answer.substr(0, 60);
     }
 }
@@ -120,7 +120,7 @@ TEST_F(endpoint_answers, key_number)
     for (const Case& c : cases) {
         Stage(c.answer);
         std::wstring keyNo = L"unchanged";
-        EXPECT_EQ(GetCompanyKeyNo(transport, "\xB0\xA2\xC0\xEF", keyNo), c.ok) << c.answer;
+        EXPECT_EQ(GetCompanyKeyNo(transport, L"\u963F\u91CC", keyNo), c.ok) << c.answer;
         EXPECT_EQ(keyNo, c.ok ? L"6c75" : L"unchanged") << c.answer;
     }
 }
@@ -136,7 +136,7 @@ TEST_F(endpoint_answers, search_with_no_usable_list_leaves_the_array)
     for (const char* answer : answers) {
         Stage(answer);
         std::vector<CompanyRecord> hits(1, Filled());
-        EXPECT_FALSE(GetCompanyList(transport, "ab", "u1", hits)) << answer;
+        EXPECT_FALSE(GetCompanyList(transport, L"ab", L"u1", hits)) << answer;
         ASSERT_EQ(hits.size(), 1u) << answer;
         EXPECT_EQ(hits[0].Name, L"old name");
     }
@@ -156,7 +156,7 @@ TEST_F(endpoint_answers, search_skips_unreadable_hits)
           "{\"KeyNo\":\"k8\",\"Name\":null}"
           "]}");
     std::vector<CompanyRecord> hits(1, Filled());
-    EXPECT_TRUE(GetCompanyList(transport, "\xB0\xA2\xC0\xEF", "u1", hits));
+    EXPECT_TRUE(GetCompanyList(transport, L"\u963F\u91CC", L"u1", hits));
     ASSERT_EQ(hits.size(), 5u);
     EXPECT_EQ(hits[1].Name, L"\u963F\u91CC\u5DF4\u5DF4");
     EXPECT_EQ(hits[1].KeyNo, L"k1");
@@ -201,7 +201,7 @@ TEST_F(endpoint_answers, company_info_fills_in_order_until_a_field_fails)
         m_log.clear();
         Stage(c.answer);
         CompanyRecord r = Filled();
-        EXPECT_TRUE(GetCompanyInfo(transport, "k1", r)) << c.what;
+        EXPECT_TRUE(GetCompanyInfo(transport, L"k1", r)) << c.what;
         EXPECT_EQ(r.Name, c.expect.Name) << c.what;
         EXPECT_EQ(r.Address, c.expect.Address) << c.what;
         EXPECT_EQ(r.CreditCode, c.expect.CreditCode) << c.what;
@@ -216,7 +216,7 @@ TEST_F(endpoint_answers, company_info_fills_in_order_until_a_field_fails)
     for (const char* answer : {R"({"code":200,"data":null})", R"({"code":200})", R"({"code":"200","data":{}})"}) {
         Stage(answer);
         CompanyRecord r = Filled();
-        EXPECT_FALSE(GetCompanyInfo(transport, "k1", r)) << answer;
+        EXPECT_FALSE(GetCompanyInfo(transport, L"k1", r)) << answer;
         EXPECT_EQ(r.Name, L"old name") << answer;
     }
 }
@@ -237,7 +237,7 @@ TEST_F(endpoint_answers, invoice_list_skips_unreadable_records)
           record("4", ",\"apply_from\":null") + "," + record("5", ",\"bank_name\":[1]") + "," +
           record("6", ",\"apply_mark\":5") + ",\"x\"]}");
     std::vector<InvoiceRecord> records(1);
-    EXPECT_TRUE(GetInvoiceRecordList(transport, "bk", "u", records));
+    EXPECT_TRUE(GetInvoiceRecordList(transport, L"bk", L"u", records));
     ASSERT_EQ(records.size(), 4u);
     EXPECT_EQ(records[1].apply_id, L"1");
     EXPECT_EQ(records[1].apply_from, L"wx");
@@ -253,7 +253,7 @@ TEST_F(endpoint_answers, invoice_list_skips_unreadable_records)
     for (const char* answer : {R"({"code":200,"data":[]})", R"({"code":200,"data":"x"})", R"({"code":0,"data":[]})"}) {
         Stage(answer);
         std::vector<InvoiceRecord> untouched(2);
-        EXPECT_FALSE(GetInvoiceRecordList(transport, "bk", "u", untouched)) << answer;
+        EXPECT_FALSE(GetInvoiceRecordList(transport, L"bk", L"u", untouched)) << answer;
         EXPECT_EQ(untouched.size(), 2u) << answer;
     }
 }
@@ -298,11 +298,11 @@ TEST_F(endpoint_answers, reports_tell_refusal_from_success)
     };
     for (const Case& c : cases) {
         g_server->Push({c.reply});
-        EXPECT_EQ(AddInvoiceRecord(transport, "bk", "u", CompanyRecord()), c.ok) << c.reply;
+        EXPECT_EQ(AddInvoiceRecord(transport, L"bk", L"u", CompanyRecord()), c.ok) << c.reply;
         g_server->Push({c.reply});
-        EXPECT_EQ(UpdateInvoiceRecordDate(transport, "bk", "9"), c.ok) << c.reply;
+        EXPECT_EQ(UpdateInvoiceRecordDate(transport, L"bk", L"9"), c.ok) << c.reply;
         g_server->Push({c.reply});
-        EXPECT_EQ(RequestVerifyCode(transport, "13800138000"), c.ok) << c.reply;
+        EXPECT_EQ(RequestVerifyCode(transport, L"13800138000"), c.ok) << c.reply;
     }
 }
 
@@ -310,11 +310,11 @@ TEST_F(endpoint_answers, reports_tell_refusal_from_success)
 TEST_F(endpoint_answers, answers_are_logged)
 {
     Stage("{\"code\":0,\"msg\":\"\xB4\xED\"}");  // 错
-    RequestVerifyCode(transport, "1");
+    RequestVerifyCode(transport, L"1");
     ASSERT_EQ(m_log.size(), 1u);
     EXPECT_EQ(m_log[0], L"{\"code\":0,\"msg\":\"\u9519\"}");
     m_log.clear();
     Stage("");
-    RequestVerifyCode(transport, "1");
+    RequestVerifyCode(transport, L"1");
     EXPECT_TRUE(m_log.empty());
 }

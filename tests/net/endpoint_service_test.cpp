@@ -8,11 +8,11 @@
 
 #include "net/accountendpoints.h"
 #include "net/companyendpoints.h"
-#include "net/diag.h"
+#include "base/log.h"
 #include "net/httptransport.h"
 #include "net/invoiceendpoints.h"
 #include "net/serviceaccess.h"
-#include "net/textconv.h"
+#include "base/textconv.h"
 #include "net/versionendpoint.h"
 #include "servicefixture.h"
 #include "tempdir.h"
@@ -20,9 +20,10 @@
 namespace {
 // Fixed by the service's seed data.
 const char kMerchantKeyNo[] = "6c756d6f72612d6d65726368616e7431";
+const wchar_t kMerchantKey[] = L"6c756d6f72612d6d65726368616e7431";
 const wchar_t kMerchantName[] = L"\u798F\u5DDE\u8DEF\u660E\u4FE1\u606F\u6280\u672F\u6709\u9650\u516C\u53F8";
-const char kDemoPhone[] = "13800138000";
-const char kDemoUser[] = "10000001";
+const wchar_t kDemoPhone[] = L"13800138000";
+const wchar_t kDemoUser[] = L"10000001";
 const char kForm[] = " content-type=application/x-www-form-urlencoded user-agent=Http-connect";
 const char kNoForm[] = " body= content-type= user-agent=Http-connect";
 
@@ -74,15 +75,16 @@ TEST_F(endpoint_service, login_with_the_sms_code)
 {
     EXPECT_TRUE(RequestVerifyCode(transport, kDemoPhone));
     std::string code;
-    ASSERT_TRUE(ServiceControl(std::string("last-sms?phone=") + kDemoPhone, &code));
+    ASSERT_TRUE(ServiceControl("last-sms?phone=13800138000", &code));
     ASSERT_EQ(code.size(), 6u);
+    const std::wstring wideCode(code.begin(), code.end());
 
     std::wstring user = L"unchanged";
-    EXPECT_TRUE(LoginByVerifyCode(transport, kDemoPhone, code, user));
+    EXPECT_TRUE(LoginByVerifyCode(transport, kDemoPhone, wideCode, user));
     EXPECT_EQ(user, L"10000001");
     // The code is spent: the same login again is refused.
     std::wstring again = L"unchanged";
-    EXPECT_FALSE(LoginByVerifyCode(transport, kDemoPhone, code, again));
+    EXPECT_FALSE(LoginByVerifyCode(transport, kDemoPhone, wideCode, again));
     EXPECT_EQ(again, L"unchanged");
 
     auto wire = Wire();
@@ -91,20 +93,23 @@ TEST_F(endpoint_service, login_with_the_sms_code)
     EXPECT_EQ(wire[1], "POST /Invoice_loginbyverify body=phone=13800138000&code=" + code + kForm);
 }
 
-// Search keys are UTF-8 percent-encoded; the user id goes raw.
+// Search keys are UTF-8 percent-encoded; the user id goes raw, as GBK.
 TEST_F(endpoint_service, search_key_on_the_wire)
 {
     struct Case {
-        std::string key;
-        std::string userId;
+        std::wstring key;
+        std::wstring userId;
         std::string target;
     } cases[] = {
-        {"\xB0\xA2\xC0\xEF", "u1", "/Invoice_getCompanyList?key=%E9%98%BF%E9%87%8C&user_id=u1"},  // 阿里
-        {"a b", "u1", "/Invoice_getCompanyList?key=a+b&user_id=u1"},
-        {"a&b", "u1", "/Invoice_getCompanyList?key=a%26b&user_id=u1"},
-        {"ab", "u1&key=x", "/Invoice_getCompanyList?key=ab&user_id=u1%26key%3Dx"},
-        {"ab", "", "/Invoice_getCompanyList?key=ab&user_id="},
-        {"ab", "\xB0\xA2", "/Invoice_getCompanyList?key=ab&user_id=\\xB0\\xA2"},  // GBK bytes go out as bytes
+        {L"\u963F\u91CC", L"u1", "/Invoice_getCompanyList?key=%E9%98%BF%E9%87%8C&user_id=u1"},  // 阿里
+        {L"a b", L"u1", "/Invoice_getCompanyList?key=a+b&user_id=u1"},
+        {L"a&b", L"u1", "/Invoice_getCompanyList?key=a%26b&user_id=u1"},
+        {L"ab", L"u1&key=x", "/Invoice_getCompanyList?key=ab&user_id=u1%26key%3Dx"},
+        {L"ab", L"", "/Invoice_getCompanyList?key=ab&user_id="},
+        {L"ab", L"\u963F", "/Invoice_getCompanyList?key=ab&user_id=\\xB0\\xA2"},  // GBK bytes go out as bytes
+        // Text GBK cannot hold: the key keeps it (UTF-8), the raw value has no bytes for it.
+        {L"\uD55C a", L"u1", "/Invoice_getCompanyList?key=%ED%95%9C+a&user_id=u1"},
+        {L"ab", L"u\uD55C", "/Invoice_getCompanyList?key=ab&user_id="},
     };
     for (const Case& c : cases) {
         std::vector<CompanyRecord> hits;
@@ -120,7 +125,7 @@ TEST_F(endpoint_service, search_then_company_info)
 {
     const std::wstring fragment = L"\u8AA0\u904B";  // 誠運
     std::vector<CompanyRecord> hits;
-    ASSERT_TRUE(GetCompanyList(transport, WideToGbk(fragment), kDemoUser, hits));
+    ASSERT_TRUE(GetCompanyList(transport, fragment, kDemoUser, hits));
     ASSERT_EQ(hits.size(), 2u);
     for (const CompanyRecord& hit : hits) {
         EXPECT_NE(hit.Name.find(fragment), std::wstring::npos) << "marks or bytes left in the name";
@@ -130,7 +135,7 @@ TEST_F(endpoint_service, search_then_company_info)
 
     CompanyRecord company = hits[0];
     company.UserId = L"mine";
-    ASSERT_TRUE(GetCompanyInfo(transport, WideToGbk(company.KeyNo), company));
+    ASSERT_TRUE(GetCompanyInfo(transport, company.KeyNo, company));
     EXPECT_EQ(company.Name, hits[0].Name);
     EXPECT_EQ(company.CreditCode.size(), 18u);
     EXPECT_FALSE(company.Address.empty());
@@ -144,17 +149,17 @@ TEST_F(endpoint_service, search_then_company_info)
     EXPECT_EQ(wire[1], "GET /Invoice_getCompanyInfo?KeyNo=" + WideToGbk(hits[0].KeyNo) + kNoForm);
 
     CompanyRecord unknown = company;
-    EXPECT_FALSE(GetCompanyInfo(transport, "00000000000000000000000000000000", unknown));
+    EXPECT_FALSE(GetCompanyInfo(transport, L"00000000000000000000000000000000", unknown));
     EXPECT_EQ(unknown.Name, company.Name);
 }
 
 TEST_F(endpoint_service, key_number_by_exact_name)
 {
     std::wstring keyNo;
-    ASSERT_TRUE(GetCompanyKeyNo(transport, WideToGbk(kMerchantName), keyNo));
+    ASSERT_TRUE(GetCompanyKeyNo(transport, kMerchantName, keyNo));
     EXPECT_EQ(keyNo, L"6c756d6f72612d6d65726368616e7431");
     std::wstring kept = L"kept";
-    EXPECT_FALSE(GetCompanyKeyNo(transport, WideToGbk(L"\u6CA1\u6709\u8FD9\u5BB6"), kept));  // 没有这家
+    EXPECT_FALSE(GetCompanyKeyNo(transport, L"\u6CA1\u6709\u8FD9\u5BB6", kept));  // 没有这家
     EXPECT_EQ(kept, L"kept");
 
     auto wire = Wire();
@@ -174,7 +179,7 @@ TEST_F(endpoint_service, add_list_and_use_again)
     buyer.CreditCode = L"91350100M000100Y43";
     buyer.Bank = L"\u5DE5\u5546\u94F6\u884C";         // 工商银行
     buyer.Bankaccount = L"6222 0000";                 // raw: the space stays
-    ASSERT_TRUE(AddInvoiceRecord(transport, kMerchantKeyNo, kDemoUser, buyer));
+    ASSERT_TRUE(AddInvoiceRecord(transport, kMerchantKey, kDemoUser, buyer));
 
     auto wire = Wire();
     ASSERT_EQ(wire.size(), 1u);
@@ -190,7 +195,7 @@ TEST_F(endpoint_service, add_list_and_use_again)
                            kForm);
 
     std::vector<InvoiceRecord> records;
-    ASSERT_TRUE(GetInvoiceRecordList(transport, kMerchantKeyNo, kDemoUser, records));
+    ASSERT_TRUE(GetInvoiceRecordList(transport, kMerchantKey, kDemoUser, records));
     const InvoiceRecord* added = nullptr;
     for (const InvoiceRecord& r : records)
         if (r.company_keyno == buyer.KeyNo)
@@ -206,8 +211,8 @@ TEST_F(endpoint_service, add_list_and_use_again)
 
     const std::string applyId = WideToGbk(added->apply_id);
     Wire();
-    EXPECT_TRUE(UpdateInvoiceRecordDate(transport, kMerchantKeyNo, applyId));
-    EXPECT_FALSE(UpdateInvoiceRecordDate(transport, kMerchantKeyNo, "999999999"));
+    EXPECT_TRUE(UpdateInvoiceRecordDate(transport, kMerchantKey, added->apply_id));
+    EXPECT_FALSE(UpdateInvoiceRecordDate(transport, kMerchantKey, L"999999999"));
     wire = Wire();
     ASSERT_EQ(wire.size(), 2u);
     EXPECT_EQ(wire[0], std::string("POST /Invoice_updateFaiaoDate body=business_keyno=") + kMerchantKeyNo +
@@ -217,7 +222,7 @@ TEST_F(endpoint_service, add_list_and_use_again)
 TEST_F(endpoint_service, history_list_of_the_seeded_merchant)
 {
     std::vector<InvoiceRecord> records;
-    ASSERT_TRUE(GetInvoiceRecordList(transport, kMerchantKeyNo, kDemoUser, records));
+    ASSERT_TRUE(GetInvoiceRecordList(transport, kMerchantKey, kDemoUser, records));
     ASSERT_FALSE(records.empty());
     bool wx = false;
     for (const InvoiceRecord& r : records) {
@@ -263,18 +268,18 @@ TEST_F(endpoint_service, faults_end_in_failure)
         const ULONGLONG start = GetTickCount64();
 
         std::vector<CompanyRecord> hits(1);
-        EXPECT_FALSE(GetCompanyList(transport, "ab", kDemoUser, hits)) << mode;
+        EXPECT_FALSE(GetCompanyList(transport, L"ab", kDemoUser, hits)) << mode;
         EXPECT_EQ(hits.size(), 1u) << mode;
         std::vector<InvoiceRecord> records(1);
-        EXPECT_FALSE(GetInvoiceRecordList(transport, kMerchantKeyNo, kDemoUser, records)) << mode;
+        EXPECT_FALSE(GetInvoiceRecordList(transport, kMerchantKey, kDemoUser, records)) << mode;
         EXPECT_EQ(records.size(), 1u) << mode;
         std::wstring keyNo = L"kept";
-        EXPECT_FALSE(GetCompanyKeyNo(transport, WideToGbk(kMerchantName), keyNo)) << mode;
+        EXPECT_FALSE(GetCompanyKeyNo(transport, kMerchantName, keyNo)) << mode;
         EXPECT_EQ(keyNo, L"kept") << mode;
         VersionRecord version;
         EXPECT_FALSE(GetLatestVersion(transport, version)) << mode;
         EXPECT_EQ(version.version_no, L"") << mode;
-        EXPECT_FALSE(AddInvoiceRecord(transport, kMerchantKeyNo, kDemoUser, CompanyRecord())) << mode;
+        EXPECT_FALSE(AddInvoiceRecord(transport, kMerchantKey, kDemoUser, CompanyRecord())) << mode;
 
         // Bounded by the receive timeout (1 s) and the answer cap, not by the service.
         EXPECT_LT(GetTickCount64() - start, 15000u) << mode;
@@ -285,7 +290,7 @@ TEST_F(endpoint_service, faults_end_in_failure)
     std::vector<std::wstring> log;
     DebugSink previous = SetDebugSink([&log](const std::wstring& line) { log.push_back(line); });
     std::vector<CompanyRecord> hits;
-    EXPECT_TRUE(GetCompanyList(transport, WideToGbk(L"\u8AA0\u904B"), kDemoUser, hits));
+    EXPECT_TRUE(GetCompanyList(transport, L"\u8AA0\u904B", kDemoUser, hits));
     SetDebugSink(previous);
     EXPECT_TRUE(hits.empty());
     EXPECT_EQ(std::count(log.begin(), log.end(), L"Something was wrong 4"), 2);
@@ -293,5 +298,5 @@ TEST_F(endpoint_service, faults_end_in_failure)
     // And the service is back to normal afterwards.
     ASSERT_TRUE(ServiceControl("reset"));
     std::wstring keyNo;
-    EXPECT_TRUE(GetCompanyKeyNo(transport, WideToGbk(kMerchantName), keyNo));
+    EXPECT_TRUE(GetCompanyKeyNo(transport, kMerchantName, keyNo));
 }

@@ -3,27 +3,26 @@
 #include "net/answer.h"
 #include "net/wireencoding.h"
 
-// Encoded values: UTF-8 of the ANSI (GBK) text, percent-encoded.
+// Encoded values: the text's UTF-8, percent-encoded.
 TEST(wire_encoded, cases)
 {
     struct Case {
-        std::string in;
+        std::wstring in;
         std::string out;
     } cases[] = {
-        {"\xB0\xA2\xC0\xEF", "%E9%98%BF%E9%87%8C"},  // 阿里
-        {"a b", "a+b"},
-        {"a&b", "a%26b"},
-        {"AZaz09-_.~", "AZaz09-_.~"},
-        {"+/%=#?", "%2B%2F%25%3D%23%3F"},
-        {"\x95\x5C", "%E6%98%9E"},  // 昞: the 0x5C trail byte is part of the character, not a '\'
-        {"", ""},
+        {L"\u963F\u91CC", "%E9%98%BF%E9%87%8C"},  // 阿里
+        {L"a b", "a+b"},
+        {L"a&b", "a%26b"},
+        {L"AZaz09-_.~", "AZaz09-_.~"},
+        {L"+/%=#?", "%2B%2F%25%3D%23%3F"},
+        {L"", ""},
+        {L"\uD55C a", "%ED%95%9C+a"},  // text GBK cannot hold
+        // A surrogate pair is one character; a lone surrogate is none and becomes U+FFFD.
+        {{wchar_t(0xD83D), wchar_t(0xDE00)}, "%F0%9F%98%80"},
+        {{wchar_t(0xD800), L'x', wchar_t(0xDC00)}, "%EF%BF%BDx%EF%BF%BD"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Utf8PercentEncode(c.in), c.out) << c.in;
-    EXPECT_EQ(Utf8PercentEncode(std::wstring(L"\uD55C a")), "%ED%95%9C+a");  // wide text GBK cannot hold
-    // A surrogate pair is one character; a lone surrogate is none and becomes U+FFFD.
-    EXPECT_EQ(Utf8PercentEncode(std::wstring{wchar_t(0xD83D), wchar_t(0xDE00)}), "%F0%9F%98%80");
-    EXPECT_EQ(Utf8PercentEncode(std::wstring{wchar_t(0xD800), L'x', wchar_t(0xDC00)}), "%EF%BF%BDx%EF%BF%BD");
+        EXPECT_EQ(Utf8PercentEncode(c.in), c.out) << c.out;
 }
 
 // Raw values: bytes unchanged, except those that would end or add a parameter.
@@ -43,6 +42,9 @@ TEST(wire_raw, cases)
     };
     for (const Case& c : cases)
         EXPECT_EQ(EscapeRawValue(c.in), c.out) << c.in;
+    // Wide text goes out as its GBK bytes, escaped the same way; without a GBK form, as nothing.
+    EXPECT_EQ(EscapeRawValue(std::wstring(L"\u963F\u661E&")), "\xB0\xA2\x95\x5C%26");
+    EXPECT_EQ(EscapeRawValue(std::wstring(L"1\uD55C")), "");
 }
 
 // Times read like atoi.

@@ -437,7 +437,7 @@ Outcome RunCase(const Case& c)
             out.note += buf;
         }
     }
-    lock.reset();
+    lock.Reset();
 
     if (standIn && c.writes != Writes::Any) {
         std::set<std::wstring> allowed;

@@ -12,7 +12,7 @@ public:
     explicit GateWorker(bool honourStop = true) : m_honourStop(honourStop) {}
     ~GateWorker() override { Stop(INFINITE); }
 
-    ScopedHandle gate{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    KernelHandle gate{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::atomic<int> runs{0};
     std::atomic<bool> finished{false};
 

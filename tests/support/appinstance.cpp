@@ -79,7 +79,7 @@ AppProcess::AppProcess(const std::wstring& exe, const std::wstring& startDir, co
     }
     // Its debugger: the debug events go to the thread that started the process.
     KernelHandle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    HANDLE readyEvent = ready.get();
+    HANDLE readyEvent = ready.Get();
     m_debugger = std::thread([=, &pi] {
         PROCESS_INFORMATION started = {};
         const bool ok = start(DEBUG_ONLY_THIS_PROCESS, started);
@@ -131,9 +131,9 @@ AppProcess::AppProcess(const std::wstring& exe, const std::wstring& startDir, co
 
 AppProcess::~AppProcess()
 {
-    if (m_process.valid()) {
-        TerminateProcess(m_process.get(), 1);
-        WaitForSingleObject(m_process.get(), 10000);
+    if (static_cast<bool>(m_process)) {
+        TerminateProcess(m_process.Get(), 1);
+        WaitForSingleObject(m_process.Get(), 10000);
     }
     if (m_debugger.joinable())
         m_debugger.join();
@@ -141,14 +141,14 @@ AppProcess::~AppProcess()
 
 bool AppProcess::Running() const
 {
-    return m_process.valid() && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT;
+    return static_cast<bool>(m_process) && WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
 }
 
 DWORD AppProcess::WaitExit(DWORD ms) const
 {
     DWORD code = STILL_ACTIVE;
-    if (m_process.valid() && WaitForSingleObject(m_process.get(), ms) == WAIT_OBJECT_0)
-        GetExitCodeProcess(m_process.get(), &code);
+    if (static_cast<bool>(m_process) && WaitForSingleObject(m_process.Get(), ms) == WAIT_OBJECT_0)
+        GetExitCodeProcess(m_process.Get(), &code);
     return code;
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "bridge/handles.h"
+#include "base/handle.h"
 #include "tempdir.h"
 
 // A host path handed over by ctest (`/...`) as Wine sees it (`Z:\...`); "" when unset.
@@ -28,7 +28,7 @@ public:
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;
 
-    bool Started() const { return m_process.valid(); }
+    bool Started() const { return static_cast<bool>(m_process); }
     DWORD Pid() const { return m_pid; }
     bool Running() const;
     // The exit code, or STILL_ACTIVE when it has not ended within `ms`.

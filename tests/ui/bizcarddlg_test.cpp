@@ -209,7 +209,7 @@ TEST_F(bizcarddlg, shows_a_real_company_with_its_qr_code)
 {
     CHttpTransport transport;
     CompanyRecord company;
-    ASSERT_TRUE(GetCompanyInfo(transport, "6c756d6f72612d6d65726368616e7431", company));
+    ASSERT_TRUE(GetCompanyInfo(transport, L"6c756d6f72612d6d65726368616e7431", company));
     Open(company);
     m_dlg->ShowWindow(SW_SHOWNORMAL);
     m_dlg->UpdateNow();

@@ -1,7 +1,7 @@
 #include "flowtest.h"
 #include "net/companyendpoints.h"
 #include "net/invoiceendpoints.h"
-#include "net/textconv.h"
+#include "base/textconv.h"
 #include "bridge/windowtext.h"
 #include "ui/importflow.h"
 
@@ -31,8 +31,8 @@ protected:
     {
         FlowTest::SetUp();
         ASSERT_TRUE(StandIns::Require(true, false));
-        ASSERT_TRUE(GetCompanyList(m_transport, WideToGbk(L"誠運"), "10000001", m_hits));
-        ASSERT_TRUE(GetInvoiceRecordList(m_transport, WideToGbk(kMerchantKey), "10000001", m_history));
+        ASSERT_TRUE(GetCompanyList(m_transport, L"誠運", L"10000001", m_hits));
+        ASSERT_TRUE(GetInvoiceRecordList(m_transport, kMerchantKey, L"10000001", m_history));
         ASSERT_GE(m_history.size(), 2u);
         TakeRequestPaths();
     }
@@ -53,7 +53,7 @@ protected:
 TEST_F(import_flow, search_hit_fills_then_records) {
     ASSERT_TRUE(StandIns::Ht()->Open(L"--hidden"));
     CompanyRecord expected = m_hits[1];
-    ASSERT_TRUE(GetCompanyInfo(m_transport, WideToGbk(expected.KeyNo), expected));
+    ASSERT_TRUE(GetCompanyInfo(m_transport, expected.KeyNo, expected));
     ASSERT_FALSE(expected.Bank.empty());
     TakeRequestPaths();
 
@@ -115,7 +115,7 @@ TEST_F(import_flow, history_row_fills_and_updates_the_date) {
 
     // The service now lists the record first, as the most recently used.
     std::vector<InvoiceRecord> after;
-    ASSERT_TRUE(GetInvoiceRecordList(m_transport, WideToGbk(kMerchantKey), "10000001", after));
+    ASSERT_TRUE(GetInvoiceRecordList(m_transport, kMerchantKey, L"10000001", after));
     ASSERT_FALSE(after.empty());
     EXPECT_EQ(chosen.apply_id, after.front().apply_id);
     EXPECT_GE(after.front().update_time, chosen.update_time);

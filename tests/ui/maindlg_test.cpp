@@ -17,7 +17,7 @@
 #include "flowtest.h"
 #include "net/companyendpoints.h"
 #include "net/invoiceendpoints.h"
-#include "net/textconv.h"
+#include "base/textconv.h"
 #include "net/wireencoding.h"
 #include "profile/profile.h"
 #include "ui/bizcarddlg.h"
@@ -38,6 +38,7 @@ using Paths = std::vector<std::string>;
 const wchar_t kNoIssuingWindow[] = L"请打开开具增值税普通或专用开票界面！";
 const std::wstring kHtIdentity = std::wstring(L"_HT") + kMerchantTax;
 const char kUser[] = "10000001";
+const wchar_t kUserId[] = L"10000001";
 constexpr int kListId = 65543;
 
 // A modal window that came up, and how it was ended.
@@ -266,7 +267,7 @@ TEST_F(maindlg, search_asks_from_the_second_character)
 
     ASSERT_NE(PopupList(), nullptr);
     std::vector<CompanyRecord> hits;
-    ASSERT_TRUE(GetCompanyList(m_transport, WideToGbk(L"誠運"), kUser, hits));
+    ASSERT_TRUE(GetCompanyList(m_transport, L"誠運", kUserId, hits));
     EXPECT_EQ(static_cast<int>(hits.size()), PopupList()->GetAdapter()->getCount());
     EXPECT_TRUE(IsWindowVisible(Search()->GetDropdownList()->m_hWnd));
 }
@@ -279,9 +280,9 @@ TEST_F(maindlg, search_row_import_fills_records_and_reloads)
     ASSERT_TRUE(StandIns::Ht()->Open(L"--hidden"));
     ASSERT_NO_FATAL_FAILURE(OpenHits());
     std::vector<CompanyRecord> hits;
-    ASSERT_TRUE(GetCompanyList(m_transport, WideToGbk(L"誠運"), kUser, hits));
+    ASSERT_TRUE(GetCompanyList(m_transport, L"誠運", kUserId, hits));
     CompanyRecord expected = hits[1];
-    ASSERT_TRUE(GetCompanyInfo(m_transport, WideToGbk(expected.KeyNo), expected));
+    ASSERT_TRUE(GetCompanyInfo(m_transport, expected.KeyNo, expected));
     TakeRequestLines();
 
     ASSERT_NO_FATAL_FAILURE(ClickImport(PopupList(), 1));
@@ -423,7 +424,7 @@ TEST_F(maindlg, unchanged_history_answer_paints_nothing)
     buyer.Name = L"轮询测试新增买方有限公司";
     buyer.KeyNo = L"0123456789abcdef0123456789abcdef";
     buyer.CreditCode = L"91330100MA2KCXYZ1A";
-    ASSERT_TRUE(AddInvoiceRecord(m_transport, WideToGbk(kMerchantKey), kUser, buyer));
+    ASSERT_TRUE(AddInvoiceRecord(m_transport, kMerchantKey, kUserId, buyer));
     m_dlg->Refresh();
     Settle();
     ASSERT_TRUE(RunLoopUntil([&] { return !dirty(); }, 2000));
@@ -572,7 +573,7 @@ TEST_F(maindlg, enter_in_a_window_the_poll_opened_over_the_popup_imports_nothing
     ASSERT_NO_FATAL_FAILURE(Open(false));
     ASSERT_NO_FATAL_FAILURE(OpenHits());
     std::vector<CompanyRecord> hits;
-    ASSERT_TRUE(GetCompanyList(m_transport, WideToGbk(L"誠運"), kUser, hits));
+    ASSERT_TRUE(GetCompanyList(m_transport, L"誠運", kUserId, hits));
     PostMessageW(SearchEdit(), WM_KEYDOWN, VK_DOWN, 1);
     ASSERT_TRUE(RunLoopUntil([&] { return PopupList() && PopupList()->GetSel() == 0; }, 2000));
     TakeRequestLines();
@@ -627,11 +628,11 @@ TEST_F(maindlg, search_never_holds_the_window_and_the_newest_text_wins)
         if (line.find("GET /Invoice_getCompanyList") == 0)
             searches.push_back(line.substr(0, line.find(' ', 4)));
     EXPECT_EQ((std::vector<std::string>{
-                  "GET /Invoice_getCompanyList?key=" + Utf8PercentEncode(WideToGbk(L"誠運")) + "&user_id=10000001",
-                  "GET /Invoice_getCompanyList?key=" + Utf8PercentEncode(WideToGbk(L"誠運物流")) + "&user_id=10000001"}),
+                  "GET /Invoice_getCompanyList?key=" + Utf8PercentEncode(L"誠運") + "&user_id=10000001",
+                  "GET /Invoice_getCompanyList?key=" + Utf8PercentEncode(L"誠運物流") + "&user_id=10000001"}),
               searches);
     std::vector<CompanyRecord> newest;
-    ASSERT_TRUE(GetCompanyList(m_transport, WideToGbk(L"誠運物流"), kUser, newest));
+    ASSERT_TRUE(GetCompanyList(m_transport, L"誠運物流", kUserId, newest));
     ASSERT_NE(PopupList(), nullptr);
     ASSERT_EQ(static_cast<int>(newest.size()), PopupList()->GetAdapter()->getCount());
     EXPECT_FALSE(adapter->ShowsBusyRow());

@@ -1,6 +1,6 @@
 // Built with a digest that always fails (nodigestmd5.cpp).
 #include "flowtest.h"
-#include "net/textconv.h"
+#include "base/textconv.h"
 #include "profile/profile.h"
 #include "ui/merchantcompany.h"
 

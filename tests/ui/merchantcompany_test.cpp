@@ -1,5 +1,5 @@
 #include "flowtest.h"
-#include "net/textconv.h"
+#include "base/textconv.h"
 #include "profile/profile.h"
 #include "ui/merchantcompany.h"
 

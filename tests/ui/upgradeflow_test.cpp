@@ -5,7 +5,7 @@
 #include "config/buildsigner.h"
 #include "appinstance.h"
 #include "flowtest.h"
-#include "net/diag.h"
+#include "base/log.h"
 #include "ui/installertrust.h"
 #include "ui/upgradeflow.h"
 

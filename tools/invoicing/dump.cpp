@@ -9,7 +9,8 @@
 #include <string>
 
 #include "bridge/buyerfill.h"
-#include "bridge/handles.h"
+#include "base/handle.h"
+#include "base/textconv.h"
 #include "bridge/targets.h"
 #include "bridge/windowtext.h"
 #include "bridge/windowtree.h"
@@ -18,18 +19,9 @@ namespace {
 
 constexpr size_t kCapacity = 4096;
 
-std::string ToUtf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return {};
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
-    return out;
-}
-
 std::string JsonString(const std::wstring& text) {
     std::string out = "\"";
-    for (char c : ToUtf8(text)) {
+    for (char c : WideToUtf8(text)) {
         unsigned char byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             out += '\\';
@@ -82,7 +74,7 @@ void KeepStdoutForJson() {
 void Print(const std::string& json) {
     DWORD written = 0;
     std::string line = json + "\n";
-    WriteFile(g_out.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    WriteFile(g_out.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
 }  // namespace

@@ -2,20 +2,13 @@
 
 #include <commctrl.h>
 
-#include "bridge/handles.h"
+#include "base/handle.h"
+#include "base/textconv.h"
 
 namespace {
 
 std::wstring g_logPath;
 bool g_enabled = false;
-
-std::string ToUtf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
-    return out;
-}
 
 std::wstring Escape(const wchar_t* text) {
     std::wstring out;
@@ -48,12 +41,12 @@ void WatchWindowText(HWND window, const wchar_t* key) {
 
 void LogTextWrite(const wchar_t* key, const wchar_t* text) {
     if (!g_enabled || g_logPath.empty()) return;
-    std::string line = ToUtf8(std::wstring(key) + L"\t" + Escape(text) + L"\n");
+    std::string line = WideToUtf8(std::wstring(key) + L"\t" + Escape(text) + L"\n");
     // Opened per line so a reader may delete the file between cases.
     KernelHandle file(CreateFileW(g_logPath.c_str(), FILE_APPEND_DATA,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return;
+    if (!file) return;
     DWORD written = 0;
-    WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }

@@ -1,5 +1,6 @@
 #include "standinclient.h"
 
+#include "base/textconv.h"
 #include "standinprotocol.h"
 
 namespace {
@@ -7,20 +8,12 @@ namespace {
 std::string ReadWholeFile(const std::wstring& path) {
     KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return {};
+    if (!file) return {};
     std::string bytes;
     char chunk[4096];
     DWORD read = 0;
-    while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+    while (ReadFile(file.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
     return bytes;
-}
-
-std::wstring FromUtf8(const std::string& text) {
-    if (text.empty()) return {};
-    int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(size > 0 ? size : 0), L'\0');
-    if (size > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size);
-    return out;
 }
 
 std::wstring Unescape(const std::wstring& text) {
@@ -67,9 +60,9 @@ std::unique_ptr<StandInProcess> StandInProcess::Start(const std::wstring& exeNam
     for (int waited = 0; waited < 30000; waited += 50) {
         standIn->control_ = FindWindowExW(HWND_MESSAGE, nullptr, kControlClass, name.c_str());
         if (standIn->control_) return standIn;
-        if (WaitForSingleObject(standIn->process_.get(), 50) == WAIT_OBJECT_0) {
+        if (WaitForSingleObject(standIn->process_.Get(), 50) == WAIT_OBJECT_0) {
             DWORD code = 0;
-            GetExitCodeProcess(standIn->process_.get(), &code);
+            GetExitCodeProcess(standIn->process_.Get(), &code);
             if (why) *why = L"ended with code " + std::to_wstring(code);
             return nullptr;
         }
@@ -79,9 +72,9 @@ std::unique_ptr<StandInProcess> StandInProcess::Start(const std::wstring& exeNam
 }
 
 StandInProcess::~StandInProcess() {
-    if (!process_.valid()) return;
-    TerminateProcess(process_.get(), 0);
-    WaitForSingleObject(process_.get(), 10000);
+    if (!process_) return;
+    TerminateProcess(process_.Get(), 0);
+    WaitForSingleObject(process_.Get(), 10000);
 }
 
 LRESULT StandInProcess::Command(const std::wstring& text, DWORD timeoutMs) {
@@ -117,7 +110,7 @@ bool StandInProcess::WaitResponsive(DWORD milliseconds) {
 
 std::vector<std::pair<std::string, std::wstring>> StandInProcess::TakeLog() {
     std::vector<std::pair<std::string, std::wstring>> entries;
-    std::wstring text = FromUtf8(ReadWholeFile(logPath_));
+    std::wstring text = Utf8ToWide(ReadWholeFile(logPath_));
     DeleteFileW(logPath_.c_str());
     size_t start = 0;
     while (start < text.size()) {

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "bridge/handles.h"
+#include "base/handle.h"
 
 // One running stand-in invoicing program, started from the folder of the calling
 // executable and ended by its process handle when the holder goes.

@@ -1,5 +1,5 @@
 // Debug output of the native build: lines go to the capture sink only.
-#include "net/diag.h"
+#include "base/log.h"
 
 #include <mutex>
 

@@ -18,7 +18,7 @@ bool SupportLogWriting();
 
 // A line as it is written: long number-like words replaced by "#" and a fingerprint.
 std::wstring MaskForSupportLog(const std::wstring& line);
-// Writes one line when the log is open (any thread). Also DebugLine's (see diag.h).
+// Writes one line when the log is open (any thread); SupportLine (log.h) is the front.
 void WriteSupportLine(const std::wstring& line);
 // A fingerprint of a value (four hex digits), to tell two values apart in a line.
 std::wstring Fingerprint(const std::wstring& value);

@@ -1,6 +1,6 @@
-// The code-page seam where there is no Windows (the native build of the parsing
-// core): iconv's CP936 stands in for the ANSI code page of a Chinese Windows.
-#include "textconv.h"
+// The code pages where there is no Windows (the native build of the parsing core):
+// iconv's CP936, which also stands in for the ANSI code page of a Chinese Windows.
+#include "base/textconv.h"
 
 #include <iconv.h>
 
@@ -28,7 +28,7 @@ private:
 
 // Decodes as much as converts; a byte that starts no character becomes U+FFFD and
 // is skipped, as MultiByteToWideChar does without MB_ERR_INVALID_CHARS.
-std::wstring Decode(const char* data, size_t size)
+std::wstring DecodeGbk(const char* data, size_t size)
 {
     std::wstring out;
     if (size == 0)
@@ -84,15 +84,20 @@ std::string WideToGbk(const std::wstring& text)
 
 std::wstring GbkToWide(const std::string& text)
 {
-    return Decode(text.data(), text.size());
+    return DecodeGbk(text.data(), text.size());
 }
 
 std::wstring GbkToWide(const char* data, size_t size)
 {
-    return Decode(data, size);
+    return DecodeGbk(data, size);
 }
 
-std::wstring ResponseToDebugText(const std::string& response)
+std::string WideToAnsi(const std::wstring& text)
 {
-    return Decode(response.data(), response.size());
+    return WideToGbk(text);
+}
+
+std::wstring AnsiToWide(const std::string& text)
+{
+    return DecodeGbk(text.data(), text.size());
 }

@@ -1,4 +1,4 @@
-#include "net/supportlog.h"
+#include "base/supportlog.h"
 
 #include <windows.h>
 
@@ -6,7 +6,8 @@
 #include <cwchar>
 #include <mutex>
 
-#include "net/textconv.h"
+#include "base/handle.h"
+#include "base/textconv.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ const wchar_t kCurrent[] = L"\\moravel.log";
 struct LogState {
     std::mutex lock;
     std::wstring folder;
-    HANDLE file = INVALID_HANDLE_VALUE;
+    KernelHandle file;
     size_t size = 0;
     size_t maxBytes = 0;
 };
@@ -31,22 +32,15 @@ std::wstring Kept(const std::wstring& folder, int n)
     return folder + L"\\moravel." + std::to_wstring(n) + L".log";
 }
 
-void CloseFile(LogState& s)
-{
-    if (s.file != INVALID_HANDLE_VALUE)
-        CloseHandle(s.file);
-    s.file = INVALID_HANDLE_VALUE;
-}
-
 bool OpenFile(LogState& s)
 {
     const std::wstring path = s.folder + kCurrent;
-    s.file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (s.file == INVALID_HANDLE_VALUE)
+    s.file.Reset(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!s.file)
         return false;
     LARGE_INTEGER size = {};
-    GetFileSizeEx(s.file, &size);
+    GetFileSizeEx(s.file.Get(), &size);
     s.size = static_cast<size_t>(size.QuadPart);
     return true;
 }
@@ -54,7 +48,7 @@ bool OpenFile(LogState& s)
 // The oldest file goes, the others move up one; a failure stops the log.
 bool Rotate(LogState& s)
 {
-    CloseFile(s);
+    s.file.Close();
     const std::wstring current = s.folder + kCurrent;
     if (!MoveFileExW(Kept(s.folder, 1).c_str(), Kept(s.folder, 2).c_str(), MOVEFILE_REPLACE_EXISTING) &&
         GetLastError() != ERROR_FILE_NOT_FOUND)
@@ -83,11 +77,7 @@ std::string Stamped(const std::wstring& line)
         if (c == L'\r' || c == L'\n')
             c = L' ';
     text += L"\r\n";
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
+    return WideToUtf8(text);
 }
 
 bool IsWordChar(wchar_t c)
@@ -157,7 +147,7 @@ bool OpenSupportLog(const std::wstring& folder, size_t maxBytes)
 {
     LogState& s = State();
     std::lock_guard<std::mutex> hold(s.lock);
-    CloseFile(s);
+    s.file.Close();
     s.folder = folder;
     s.maxBytes = maxBytes;
     if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
@@ -169,32 +159,32 @@ void CloseSupportLog()
 {
     LogState& s = State();
     std::lock_guard<std::mutex> hold(s.lock);
-    CloseFile(s);
+    s.file.Close();
 }
 
 bool SupportLogWriting()
 {
     LogState& s = State();
     std::lock_guard<std::mutex> hold(s.lock);
-    return s.file != INVALID_HANDLE_VALUE;
+    return static_cast<bool>(s.file);
 }
 
 void WriteSupportLine(const std::wstring& line)
 {
     LogState& s = State();
     std::lock_guard<std::mutex> hold(s.lock);
-    if (s.file == INVALID_HANDLE_VALUE)
+    if (!s.file)
         return;
     const std::string bytes = Stamped(line);
     if (s.size > 0 && s.size + bytes.size() > s.maxBytes && !Rotate(s)) {
-        CloseFile(s);
+        s.file.Close();
         return;
     }
     DWORD written = 0;
-    if (!WriteFile(s.file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+    if (!WriteFile(s.file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written != bytes.size()) {
         // A full disk: the log stops here, the program goes on.
-        CloseFile(s);
+        s.file.Close();
         return;
     }
     s.size += written;

@@ -1,4 +1,4 @@
-#include "diag.h"
+#include "base/log.h"
 
 #include <windows.h>
 
@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <mutex>
 
-#include "net/filehandle.h"
-#include "net/supportlog.h"
+#include "base/handle.h"
+#include "base/supportlog.h"
 
 namespace {
 std::mutex g_sinkLock;
@@ -36,7 +36,7 @@ bool WinePrintsDebugOutput()
 bool ViewerListens()
 {
     for (const wchar_t* name : {L"DBWIN_BUFFER_READY", L"Global\\DBWIN_BUFFER_READY"}) {
-        FileHandle ready(OpenEventW(SYNCHRONIZE, FALSE, name));
+        KernelHandle ready(OpenEventW(SYNCHRONIZE, FALSE, name));
         if (ready)
             return true;
     }
@@ -46,6 +46,12 @@ bool ViewerListens()
 bool DebugOutputRead()
 {
     return IsDebuggerPresent() || WinePrintsDebugOutput() || ViewerListens();
+}
+
+void ToDebugOutput(const std::wstring& line)
+{
+    if (DebugOutputRead())
+        OutputDebugStringW((line + L"\n").c_str());
 }
 
 bool HandleIsRead(HANDLE h)
@@ -93,8 +99,7 @@ bool StdoutTraceWanted()
 
 void DebugLine(const std::wstring& line)
 {
-    if (DebugOutputRead())
-        OutputDebugStringW((line + L"\n").c_str());
+    ToDebugOutput(line);
     // The worker thread logs too, so the sink is read under the lock.
     DebugSink sink;
     {
@@ -110,8 +115,7 @@ void SupportLine(const std::wstring& line)
     WriteSupportLine(line);
     // To the debugger output as well, but not to DebugLine's sink: that one sees DebugLine's
     // own lines and nothing else.
-    if (DebugOutputRead())
-        OutputDebugStringW((line + L"\n").c_str());
+    ToDebugOutput(line);
 }
 
 DebugSink SetDebugSink(DebugSink sink)

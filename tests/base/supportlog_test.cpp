@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "net/diag.h"
-#include "net/supportlog.h"
+#include "base/log.h"
+#include "base/supportlog.h"
 #include "tempdir.h"
 
 namespace {

@@ -7,13 +7,16 @@
 
 #include <cstdio>
 
-#include "net/diag.h"
-#include "net/textconv.h"
+#include "base/log.h"
+#include "base/textconv.h"
 
-TEST(textconv_gbk, ansi_code_page_is_936)
+// A Chinese Windows (under Wine: LANG=zh_CN.UTF-8); the run named base_tests_latin1
+// repeats the code-page cases on a PC whose ANSI page is 1252 (MORAVEL_TEST_ACP).
+TEST(textconv_pages, the_ansi_page_is_the_one_expected)
 {
-    // Everything below assumes a Chinese Windows; under Wine this needs LANG=zh_CN.UTF-8.
-    EXPECT_EQ(GetACP(), 936u);
+    wchar_t expected[16] = L"936";
+    GetEnvironmentVariableW(L"MORAVEL_TEST_ACP", expected, 16);
+    EXPECT_EQ(std::to_wstring(GetACP()), expected);
 }
 
 TEST(textconv_gbk, wide_to_gbk_cases)
@@ -66,22 +69,53 @@ TEST(textconv_gbk, gbk_to_wide_on_both_sides_of_the_short_path)
     }
 }
 
-TEST(textconv_debug, response_text_is_readable_and_keeps_length)
+// Service answers are read as GBK: whatever the PC's ANSI page, 阿里 stays 阿里.
+TEST(textconv_gbk, answers_decode_as_gbk)
 {
-    EXPECT_EQ(ResponseToDebugText("{\"code\":0}"), L"{\"code\":0}");
-    EXPECT_EQ(ResponseToDebugText("\xB0\xA2\xC0\xEF"), L"\u963F\u91CC");
-    EXPECT_EQ(ResponseToDebugText(""), L"");
+    EXPECT_EQ(GbkToWide("{\"code\":0}"), L"{\"code\":0}");
+    EXPECT_EQ(GbkToWide("\xB0\xA2\xC0\xEF"), L"\u963F\u91CC");
+    EXPECT_EQ(GbkToWide(""), L"");
+    EXPECT_EQ(GbkToWide(WideToGbk(L"\u8AA0\u904B")), L"\u8AA0\u904B");  // 誠運: both end in 0x5C
 }
 
-TEST(diag_sink, captures_lines_until_removed)
+// The profile's page is the PC's: a text it holds comes back; one it cannot hold is
+// stored as nothing rather than as '?' or a look-alike.
+TEST(textconv_ansi, round_trip_or_nothing)
 {
-    std::vector<std::wstring> seen;
-    SetDebugSink([&](const std::wstring& line) { seen.push_back(line); });
-    DebugLine(L"Version=1.1");
-    DebugLine(L"Something was wrong 4");
-    SetDebugSink({});
-    DebugLine(L"not captured");
-    EXPECT_EQ(seen, (std::vector<std::wstring>{L"Version=1.1", L"Something was wrong 4"}));
+    const std::wstring plain = L"91350100M000100Y43";
+    EXPECT_EQ(AnsiToWide(WideToAnsi(plain)), plain);
+    EXPECT_EQ(WideToAnsi(L"\u00C0\uD55C"), "");  // À would best-fit to 'A'; Hangul has no form in 936 or 1252
+    if (GetACP() == 936) {
+        EXPECT_EQ(WideToAnsi(L"\u963F\u91CC"), "\xB0\xA2\xC0\xEF");
+        EXPECT_EQ(AnsiToWide("\xB0\xA2\xC0\xEF"), L"\u963F\u91CC");
+    } else {
+        EXPECT_EQ(WideToAnsi(L"\u963F\u91CC"), "");
+    }
+}
+
+TEST(textconv_utf8, cases)
+{
+    struct Case {
+        std::wstring wide;
+        std::string utf8;
+    } both[] = {
+        {L"", ""},
+        {L"abc", "abc"},
+        {L"\u963F\u91CC", "\xE9\x98\xBF\xE9\x87\x8C"},
+        {L"\u00E9\u07FF\u0800", "\xC3\xA9\xDF\xBF\xE0\xA0\x80"},  // the edges of the 2- and 3-byte forms
+        {{wchar_t(0xD83D), wchar_t(0xDE00)}, "\xF0\x9F\x98\x80"},  // a surrogate pair is one character
+    };
+    for (const Case& c : both) {
+        EXPECT_EQ(WideToUtf8(c.wide), c.utf8) << c.utf8;
+        EXPECT_EQ(Utf8ToWide(c.utf8), c.wide) << c.utf8;
+    }
+    // What is no character becomes U+FFFD, one for each byte that starts nothing.
+    EXPECT_EQ(WideToUtf8({wchar_t(0xD800), L'x'}), "\xEF\xBF\xBDx");
+    const std::wstring bad = L"\uFFFD\uFFFD";
+    EXPECT_EQ(Utf8ToWide("\xC0\x80"), bad);                    // overlong
+    EXPECT_EQ(Utf8ToWide("\xED\xA0\x80"), L"\uFFFD" + bad);  // an encoded surrogate
+    EXPECT_EQ(Utf8ToWide("\xE9\x98"), bad);                    // cut short
+    EXPECT_EQ(Utf8ToWide("a\xFF" "b"), L"a\uFFFDb");
 }
 
 namespace {
@@ -159,39 +193,3 @@ TEST(textconv_trace, stdout_lines_only_where_read)
     CloseHandle(nul);
 }
 
-TEST(diag_sink, debug_lines_wanted_while_a_sink_listens)
-{
-    // Tests run without a debugger and with Wine's channels off.
-    ASSERT_FALSE(IsDebuggerPresent());
-    EXPECT_FALSE(DebugLineWanted());
-    SetDebugSink([](const std::wstring&) {});
-    EXPECT_TRUE(DebugLineWanted());
-    SetDebugSink({});
-    EXPECT_FALSE(DebugLineWanted());
-}
-
-// What a debug-output viewer does: it makes the shared buffer and its two events, and reads
-// each line the program writes there without attaching as a debugger.
-TEST(diag_viewer, lines_reach_a_viewer_listening_on_the_system_buffer)
-{
-    ASSERT_FALSE(IsDebuggerPresent());
-    ASSERT_FALSE(DebugLineWanted()) << "no viewer yet";
-    HANDLE buffer = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, L"DBWIN_BUFFER");
-    HANDLE bufferReady = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_BUFFER_READY");
-    HANDLE dataReady = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY");
-    ASSERT_TRUE(buffer && bufferReady && dataReady);
-    auto* view = static_cast<const char*>(MapViewOfFile(buffer, FILE_MAP_READ, 0, 0, 4096));
-    ASSERT_TRUE(view);
-
-    EXPECT_TRUE(DebugLineWanted()) << "the program would skip the service's answers";
-    SetEvent(bufferReady);
-    DebugLine(L"Version=1.1");
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(dataReady, 5000)) << "nothing reached the buffer";
-    EXPECT_EQ(GetCurrentProcessId(), *reinterpret_cast<const DWORD*>(view));
-    EXPECT_STREQ("Version=1.1\n", view + sizeof(DWORD));
-
-    UnmapViewOfFile(view);
-    for (HANDLE h : {buffer, bufferReady, dataReady})
-        CloseHandle(h);
-    EXPECT_FALSE(DebugLineWanted()) << "the viewer is gone";
-}
