@@ -17,6 +17,9 @@ SEngine::SEngine(IRenderFactory* render, HINSTANCE hInst, const wchar_t* hostCla
     m_resources.SetSkinTableReader([this](pugi::xml_node table) { m_skins.LoadSkins(table); });
 }
 
-SEngine::~SEngine() { m_resources.SetSkinTableReader(nullptr); }
+SEngine::~SEngine()
+{
+    m_resources.SetSkinTableReader(nullptr);
+}
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -61,4 +61,4 @@ private:
     SApplication m_app;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

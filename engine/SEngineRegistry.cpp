@@ -26,4 +26,4 @@ void RegisterEngineClasses(SObjectFactoryMgr& factories)
     factories.Register<SSkinScrollbar>();
 }
 
-} // namespace SOUI
+}  // namespace SOUI

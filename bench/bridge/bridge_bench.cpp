@@ -32,7 +32,8 @@ std::wstring g_tracePath;
 // The text conversion traces every call to the standard output; keep the figures
 // apart. The traces go to a scratch file: Wine's NUL device costs ~250 us a line,
 // which would swamp what is measured.
-void KeepStdoutForFigures() {
+void KeepStdoutForFigures()
+{
     HANDLE copy = nullptr;
     DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_OUTPUT_HANDLE), GetCurrentProcess(), &copy, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
@@ -43,20 +44,23 @@ void KeepStdoutForFigures() {
     _wfreopen(g_tracePath.c_str(), L"w", stdout);
 }
 
-void Say(const char* format, ...) {
+void Say(const char* format, ...)
+{
     char line[512];
     va_list args;
     va_start(args, format);
     int length = std::vsnprintf(line, sizeof line, format, args);
     va_end(args);
     DWORD written = 0;
-    if (length > 0) WriteFile(g_out.Get(), line, static_cast<DWORD>(std::min<int>(length, sizeof line - 1)), &written, nullptr);
+    if (length > 0)
+        WriteFile(g_out.Get(), line, static_cast<DWORD>(std::min<int>(length, sizeof line - 1)), &written, nullptr);
 }
 
 // The medians of two bodies run in alternation, so a change in the machine's load reaches
 // both alike; one warm-up call each.
 std::pair<double, double> InterleavedMedians(int runs, const std::function<void()>& bare,
-                                             const std::function<void()>& ours) {
+                                             const std::function<void()>& ours)
+{
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     std::vector<double> times[2];
@@ -72,11 +76,13 @@ std::pair<double, double> InterleavedMedians(int runs, const std::function<void(
                                    static_cast<double>(frequency.QuadPart));
         }
     }
-    for (auto& t : times) std::nth_element(t.begin(), t.begin() + runs / 2, t.end());
+    for (auto& t : times)
+        std::nth_element(t.begin(), t.begin() + runs / 2, t.end());
     return {times[0][static_cast<size_t>(runs / 2)], times[1][static_cast<size_t>(runs / 2)]};
 }
 
-double MedianMicroseconds(int runs, const std::function<void()>& body) {
+double MedianMicroseconds(int runs, const std::function<void()>& body)
+{
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     std::vector<double> times;
@@ -87,7 +93,8 @@ double MedianMicroseconds(int runs, const std::function<void()>& body) {
         QueryPerformanceCounter(&start);
         body();
         QueryPerformanceCounter(&end);
-        times.push_back(1e6 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
+        times.push_back(1e6 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                        static_cast<double>(frequency.QuadPart));
     }
     std::nth_element(times.begin(), times.begin() + runs / 2, times.end());
     return times[static_cast<size_t>(runs / 2)];
@@ -95,26 +102,32 @@ double MedianMicroseconds(int runs, const std::function<void()>& body) {
 
 // Tells the profilers (perf --control fifos, named in MORAVEL_BENCH_PROFILE_CTL, separated
 // by ';') to sample only while the row runs.
-void ProfilerControl(const char* command) {
+void ProfilerControl(const char* command)
+{
     char list[1024] = {};
-    if (!GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE_CTL", list, sizeof list)) return;
+    if (!GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE_CTL", list, sizeof list))
+        return;
     for (char* path = std::strtok(list, ";"); path; path = std::strtok(nullptr, ";")) {
-        HANDLE fifo = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (fifo == INVALID_HANDLE_VALUE) continue;
+        HANDLE fifo =
+            CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (fifo == INVALID_HANDLE_VALUE)
+            continue;
         DWORD written = 0;
         WriteFile(fifo, command, static_cast<DWORD>(std::strlen(command)), &written, nullptr);
         CloseHandle(fifo);
     }
 }
 
-LRESULT CALLBACK Quiet(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Quiet(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
 // Hidden top-level windows of this process that every title search has to pass.
 class OtherWindows {
 public:
-    explicit OtherWindows(int count) {
+    explicit OtherWindows(int count)
+    {
         WNDCLASSW cls = {};
         cls.lpfnWndProc = Quiet;
         cls.hInstance = GetModuleHandleW(nullptr);
@@ -126,8 +139,10 @@ public:
                                                nullptr, cls.hInstance, nullptr));
         }
     }
-    ~OtherWindows() {
-        for (HWND window : windows_) DestroyWindow(window);
+    ~OtherWindows()
+    {
+        for (HWND window : windows_)
+            DestroyWindow(window);
     }
     OtherWindows(const OtherWindows&) = delete;
     OtherWindows& operator=(const OtherWindows&) = delete;
@@ -138,13 +153,14 @@ private:
 
 }  // namespace
 
-int main() {
+int main()
+{
     KeepStdoutForFigures();
     int runs = 200;
     // For a profiler: MORAVEL_BENCH_PROFILE=check runs only the window check, that many times.
     char profile[16] = {}, count[16] = {};
-    const bool profiling = GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE", profile, sizeof profile) &&
-                           std::strcmp(profile, "check") == 0;
+    const bool profiling =
+        GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE", profile, sizeof profile) && std::strcmp(profile, "check") == 0;
     if (profiling && GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE_RUNS", count, sizeof count) && atoi(count) > 0)
         runs = atoi(count);
     CompanyRecord buyer;
@@ -166,12 +182,14 @@ int main() {
         }
         bool ok = true;
         int bareFailed = 0, oursFailed = 0;
-        const auto [bare, fill] = InterleavedMedians(runs, [&] { bareFailed += !bare::HtFill(texts); },
-                                                     [&] { oursFailed += FillBuyerBlock(buyer) != FillResult::Complete; });
+        const auto [bare, fill] = InterleavedMedians(
+            runs, [&] { bareFailed += !bare::HtFill(texts); },
+            [&] { oursFailed += FillBuyerBlock(buyer) != FillResult::Complete; });
         ok = !bareFailed && !oursFailed;
         Say("FillBuyerBlock (HT stand-in)      %9.1f   bare inline loop %9.1f   ratio %.2f (target <= 1.2)%s\n", fill,
             bare, fill / bare, ok ? "" : "   [fills FAILED]");
-        if (!ok) Say("  failed: bare %d, FillBuyerBlock %d of %d\n", bareFailed, oursFailed, runs + 1);
+        if (!ok)
+            Say("  failed: bare %d, FillBuyerBlock %d of %d\n", bareFailed, oursFailed, runs + 1);
     }
     {
         auto bw = StandInProcess::Start(L"kp.exe", L"--hidden", L"");
@@ -186,7 +204,8 @@ int main() {
             LARGE_INTEGER f, t0, t1;
             QueryPerformanceFrequency(&f);
             QueryPerformanceCounter(&t0);
-            for (int i = 0; i < runs; ++i) open = IsIssuingWindowOpen() && open;
+            for (int i = 0; i < runs; ++i)
+                open = IsIssuingWindowOpen() && open;
             QueryPerformanceCounter(&t1);
             ProfilerControl("disable\n");
             Say("profiled check: %d runs in %.0f ms%s\n", runs, 1000.0 * (t1.QuadPart - t0.QuadPart) / f.QuadPart,
@@ -197,8 +216,8 @@ int main() {
         int titled = 0;
         HWND found = nullptr;
         bool open = true;
-        const auto [bare, check] = InterleavedMedians(runs, [&] { found = bare::IssuingWindowCheck(&titled); },
-                                                      [&] { open = IsIssuingWindowOpen() && open; });
+        const auto [bare, check] = InterleavedMedians(
+            runs, [&] { found = bare::IssuingWindowCheck(&titled); }, [&] { open = IsIssuingWindowOpen() && open; });
         Say("IsIssuingWindowOpen (BW, %d titled top-level windows) %9.1f   bare snapshot + two-phrase search %9.1f   ratio %.2f (target <= 2)%s\n",
             titled, check, bare, check / bare, open && found ? "" : "   [window NOT found]");
         double fill = MedianMicroseconds(runs, [&] { open = FillBuyerBlock(buyer) == FillResult::Complete && open; });

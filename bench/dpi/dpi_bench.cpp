@@ -27,7 +27,8 @@ namespace {
 void Settle()
 {
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&msg);
     Sleep(30);
 }
 
@@ -46,7 +47,7 @@ double BareLayeredMs(SIZE size)
     return ms;
 }
 
-} // namespace
+}  // namespace
 
 int wmain()
 {

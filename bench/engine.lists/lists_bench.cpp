@@ -43,7 +43,8 @@ public:
     int getCount() override { return count; }
     void getView(int position, SWindow* item, pugi::xml_node tpl) override
     {
-        if (item->GetChildren().empty()) item->InitFromXml(tpl);
+        if (item->GetChildren().empty())
+            item->InitFromXml(tpl);
         if (SWindow* t = item->FindChildByName(L"txt_key"))
             t->SetWindowTextW(L"北京某某科技有限公司 第" + std::to_wstring(position + 1) + L"家");
         if (SWindow* t = item->FindChildByName(L"txt_time"))
@@ -56,7 +57,7 @@ double MedianMs(int rounds, const std::function<void()>& body)
     LARGE_INTEGER f;
     QueryPerformanceFrequency(&f);
     std::vector<double> t;
-    body(); // warm-up
+    body();  // warm-up
     for (int i = 0; i < rounds; ++i) {
         LARGE_INTEGER a, b;
         QueryPerformanceCounter(&a);
@@ -67,7 +68,7 @@ double MedianMs(int rounds, const std::function<void()>& body)
     std::sort(t.begin(), t.end());
     return t[t.size() / 2];
 }
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -88,7 +89,8 @@ int main(int argc, char** argv)
 
     SHostWnd host;
     host.SetLayoutXml(kLayout);
-    if (!host.Create(nullptr, 0, 0, 40, 40)) return 1;
+    if (!host.Create(nullptr, 0, 0, 40, 40))
+        return 1;
     host.ShowWindow(SW_SHOWNOACTIVATE);
     host.UpdateNow();
     auto* lv = host.FindChildByName2<SListView>(L"lv_dropdown");
@@ -97,7 +99,8 @@ int main(int argc, char** argv)
     lv->SetAdapter(adapter);
 
     fprintf(stderr, "list view, 450 x 570, rows of 47 px; median of %d rounds, ms\n", rounds);
-    fprintf(stderr, "%8s %8s %10s %10s %8s %10s %8s\n", "rows", "panels", "repaint", "changed", "ratio", "scroll", "ratio");
+    fprintf(stderr, "%8s %8s %10s %10s %8s %10s %8s\n", "rows", "panels", "repaint", "changed", "ratio", "scroll",
+            "ratio");
     for (int rows : {100, 1000, 10000}) {
         adapter->count = rows;
         adapter->notifyDataSetChanged();

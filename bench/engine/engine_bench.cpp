@@ -50,7 +50,8 @@ std::string Layout(bool translucent)
       </window>
     </caption>
     <tabctrl name="tab_main" pos="0,90,-0,-60" tabHeight="0">
-      <page>)" + rows + R"(</page>
+      <page>)" +
+           rows + R"(</page>
     </tabctrl>
     <window pos="0,-60,-0,-0" colorBkgnd="#F5F7FA">
       <button name="btn_bizcard" pos="20,14,@120,@32" tip="企业名片">企业名片</button>
@@ -73,16 +74,19 @@ std::vector<std::wstring> RowTexts()
         rows.push_back(L"北京某某科技有限公司 第" + std::to_wstring(i + 1) + L"家");
     return rows;
 }
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
     int rounds = 20, showMs = 0;
     bool translucent = true;
     for (int i = 1; i < argc; ++i) {
-        if (!strcmp(argv[i], "--show") && i + 1 < argc) showMs = atoi(argv[++i]);
-        else if (!strcmp(argv[i], "--opaque")) translucent = false;
-        else rounds = atoi(argv[i]);
+        if (!strcmp(argv[i], "--show") && i + 1 < argc)
+            showMs = atoi(argv[++i]);
+        else if (!strcmp(argv[i], "--opaque"))
+            translucent = false;
+        else
+            rounds = atoi(argv[i]);
     }
     if (!layered::Install()) {
         printf("cannot count layered updates\n");
@@ -114,7 +118,8 @@ int main(int argc, char** argv)
             host.SetTimer(1, UINT(showMs));
             MSG msg;
             while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                if (msg.message == WM_TIMER && msg.hwnd == host.m_hWnd) break;
+                if (msg.message == WM_TIMER && msg.hwnd == host.m_hWnd)
+                    break;
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             }
@@ -140,8 +145,10 @@ int main(int argc, char** argv)
             host->SetLayoutXml(layout.c_str());
             host->Create(nullptr);
             host->ShowWindow(SW_SHOWNOACTIVATE);
-            if (translucent) host->UpdateNow();
-            else ::UpdateWindow(host->m_hWnd);
+            if (translucent)
+                host->UpdateNow();
+            else
+                ::UpdateWindow(host->m_hWnd);
             double t1 = NowMs();
             const bool engShown = !translucent || layered::Count(host->m_hWnd) > 0;
             std::vector<double> full;
@@ -150,8 +157,10 @@ int main(int argc, char** argv)
                 layered::Counts().clear();
                 double f0 = NowMs();
                 host->InvalidateRect(all);
-                if (translucent) host->UpdateNow();
-                else ::UpdateWindow(host->m_hWnd);
+                if (translucent)
+                    host->UpdateNow();
+                else
+                    ::UpdateWindow(host->m_hWnd);
                 full.push_back(NowMs() - f0);
                 fullPainted += !translucent || layered::Count(host->m_hWnd) > 0;
             }
@@ -176,7 +185,8 @@ int main(int argc, char** argv)
             }
             window.reset();
             pump();
-            if (!kept) continue;
+            if (!kept)
+                continue;
             engCreate.push_back(t1 - t0);
             engFull.push_back(Median(full));
             bareCreate.push_back(b1 - b0);

@@ -91,10 +91,9 @@ public:
     std::string Read(const std::string& page)
     {
         std::string answer;
-        HINTERNET request = HttpOpenRequestA(m_connection, "GET", page.c_str(), "HTTP/1.1", nullptr, nullptr,
-                                             INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                                                 INTERNET_FLAG_KEEP_CONNECTION,
-                                             0);
+        HINTERNET request =
+            HttpOpenRequestA(m_connection, "GET", page.c_str(), "HTTP/1.1", nullptr, nullptr,
+                             INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION, 0);
         if (request && HttpSendRequestA(request, nullptr, 0, nullptr, 0)) {
             char chunk[4096];
             DWORD got = 0;
@@ -273,8 +272,9 @@ void KeystrokeRow(const Program& app, const Shown& shown, int rtt, KeptAlive& ba
             ours.push_back(took);
     }
     const double f = Median(floor), o = Median(ours);
-    std::fprintf(stderr, "  keystroke to hits on screen, rtt %3d ms          floor %8.1f ms   window %8.1f ms   "
-                         "ratio %5.2f (goal <= 1.20 at 150 ms; %d of %d never shown)\n",
+    std::fprintf(stderr,
+                 "  keystroke to hits on screen, rtt %3d ms          floor %8.1f ms   window %8.1f ms   "
+                 "ratio %5.2f (goal <= 1.20 at 150 ms; %d of %d never shown)\n",
                  rtt, f, o, f > 0 ? o / f : 0.0, missed, kRuns);
 }
 
@@ -433,11 +433,11 @@ void ClickRow(const Program& app, const Shown& shown, KeptAlive& bareClient)
         else
             ours.push_back(took);
     }
-    std::fprintf(stderr, "    clicks whose company read opened a new connection: %d of %d\n", opened,
-                 kRuns);
+    std::fprintf(stderr, "    clicks whose company read opened a new connection: %d of %d\n", opened, kRuns);
     const double f = Median(floor), o = Median(ours);
-    std::fprintf(stderr, "  click to the four fields written, rtt 150 ms     floor %8.1f ms   window %8.1f ms   "
-                         "ratio %5.2f (goal <= 1.20; %d of %d not written%s)\n",
+    std::fprintf(stderr,
+                 "  click to the four fields written, rtt 150 ms     floor %8.1f ms   window %8.1f ms   "
+                 "ratio %5.2f (goal <= 1.20; %d of %d not written%s)\n",
                  f, o, f > 0 ? o / f : 0.0, missed, kRuns, bareFilled ? "" : "; a bare fill failed!");
     PrintProbe("importing at 150 ms:", probe);
 }

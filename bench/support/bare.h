@@ -139,8 +139,7 @@ public:
         bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
         m_bmp = CreateDIBSection(m_dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
         m_oldBmp = SelectObject(m_dc, m_bmp);
-        m_font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0,
-                             L"微软雅黑");
+        m_font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"微软雅黑");
         m_oldFont = SelectObject(m_dc, m_font);
         SetBkMode(m_dc, TRANSPARENT);
     }
@@ -209,8 +208,8 @@ public:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"BareEditBench";
         RegisterClassW(&wc);
-        m_wnd = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, x,
-                                y, width, height, nullptr, nullptr, wc.hInstance, nullptr);
+        m_wnd = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, x, y,
+                                width, height, nullptr, nullptr, wc.hInstance, nullptr);
         m_edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, width, height, m_wnd,
                                  nullptr, wc.hInstance, nullptr);
         if (m_edit && font)

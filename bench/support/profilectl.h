@@ -31,8 +31,8 @@ inline void Send(const char* command)
     if (!GetEnvironmentVariableA("MORAVEL_BENCH_PROFILE_CTL", list, sizeof list))
         return;
     for (char* path = std::strtok(list, ";"); path; path = std::strtok(nullptr, ";")) {
-        HANDLE fifo = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                  nullptr);
+        HANDLE fifo =
+            CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
         if (fifo == INVALID_HANDLE_VALUE)
             continue;
         DWORD written = 0;

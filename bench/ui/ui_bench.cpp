@@ -128,8 +128,8 @@ std::vector<std::wstring> Names(const Json::Value& root, const char* field)
     for (const Json::Value& row : root["data"]) {
         const std::string gbk = row[field].asString();
         std::wstring wide(gbk.size(), L'\0');
-        wide.resize(static_cast<size_t>(
-            MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), wide.data(), static_cast<int>(wide.size()))));
+        wide.resize(static_cast<size_t>(MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()),
+                                                            wide.data(), static_cast<int>(wide.size()))));
         names.push_back(std::move(wide));
     }
     return names;
@@ -170,12 +170,12 @@ std::string BareRequest(const Url& url, const std::string& page, const std::stri
     HINTERNET internet = InternetOpenW(L"Http-connect", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     HINTERNET connection =
         InternetConnectA(internet, url.host.c_str(), url.port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
-    HINTERNET request = HttpOpenRequestA(connection, post ? "POST" : "GET", page.c_str(), "HTTP/1.1", nullptr,
-                                         nullptr, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+    HINTERNET request = HttpOpenRequestA(connection, post ? "POST" : "GET", page.c_str(), "HTTP/1.1", nullptr, nullptr,
+                                         INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
     const char* headers = "Content-Type: application/x-www-form-urlencoded\r\n";
-    if (request && HttpSendRequestA(request, post ? headers : nullptr, post ? DWORD(-1) : 0,
-                                    post ? const_cast<char*>(body.data()) : nullptr,
-                                    post ? static_cast<DWORD>(body.size()) : 0)) {
+    if (request &&
+        HttpSendRequestA(request, post ? headers : nullptr, post ? DWORD(-1) : 0,
+                         post ? const_cast<char*>(body.data()) : nullptr, post ? static_cast<DWORD>(body.size()) : 0)) {
         char chunk[4096];
         DWORD got = 0;
         while (InternetReadFile(request, chunk, sizeof chunk, &got) && got > 0)
@@ -380,12 +380,12 @@ int ServiceMode(const std::string& base)
     const std::string infoPage = "/Invoice_getCompanyInfo?KeyNo=" + WideToGbk(buyer.KeyNo);
     const std::string listPage =
         "/Invoice_getFaiaoList?business_keyno=" + std::string(kMerchantKey) + "&business_userid=" + kUser;
-    const std::string addBody = "business_keyno=" + std::string(kMerchantKey) + "&business_userid=" + kUser +
-                                "&company_name=" + Utf8PercentEncode(buyer.Name) + "&company_keyno=" +
-                                WideToGbk(buyer.KeyNo) + "&company_taxid=" + WideToGbk(buyer.CreditCode) +
-                                "&company_address=" + Utf8PercentEncode(buyer.Address) + "&company_phone=" +
-                                WideToGbk(buyer.PhoneNumber) + "&bank_name=" + Utf8PercentEncode(buyer.Bank) +
-                                "&bank_accounts=" + WideToGbk(buyer.Bankaccount);
+    const std::string addBody =
+        "business_keyno=" + std::string(kMerchantKey) + "&business_userid=" + kUser +
+        "&company_name=" + Utf8PercentEncode(buyer.Name) + "&company_keyno=" + WideToGbk(buyer.KeyNo) +
+        "&company_taxid=" + WideToGbk(buyer.CreditCode) + "&company_address=" + Utf8PercentEncode(buyer.Address) +
+        "&company_phone=" + WideToGbk(buyer.PhoneNumber) + "&bank_name=" + Utf8PercentEncode(buyer.Bank) +
+        "&bank_accounts=" + WideToGbk(buyer.Bankaccount);
     const std::wstring texts[4] = {buyer.Name, buyer.CreditCode, buyer.Address + L" " + buyer.PhoneNumber,
                                    buyer.Bank + L" " + buyer.Bankaccount};
     // Discovery on every call, as FillBuyerBlock does (the same loop bench/bridge times).
@@ -428,7 +428,12 @@ int ServiceMode(const std::string& base)
     int clicks = 0, filled = 0;
     g_row = "import";
     const Pair click = Interleaved(
-        runs, [&] { openHits(); findButton(); emptyFields(); },
+        runs,
+        [&] {
+            openHits();
+            findButton();
+            emptyFields();
+        },
         [&] {
             Parse(BareRequest(url, infoPage));
             bareWrites();
@@ -460,7 +465,11 @@ int ServiceMode(const std::string& base)
     Print("the fill step alone: 4 fields written", fill);
     g_row = "fetchfill";
     const Pair toFields = Interleaved(
-        runs, nullptr, [&] { Parse(BareRequest(url, infoPage)); bareWrites(); },
+        runs, nullptr,
+        [&] {
+            Parse(BareRequest(url, infoPage));
+            bareWrites();
+        },
         [&] {
             CompanyRecord copy = hits[1];
             GetCompanyInfo(transport, copy.KeyNo, copy);
@@ -605,7 +614,10 @@ void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, C
          },
          true},
     };
-    std::fprintf(stderr, "growth: resident set and bytes in heap blocks over %d calls after %d warm-up calls, 40-record answers\n", calls, warm);
+    std::fprintf(
+        stderr,
+        "growth: resident set and bytes in heap blocks over %d calls after %d warm-up calls, 40-record answers\n",
+        calls, warm);
     for (const Case& c : cases) {
         size_t before = 0;
         long gdiBefore = 0;
@@ -620,13 +632,16 @@ void Growth(RawHttpServer& local, const Url& url, const std::string& listPage, C
                 local.Push({c.alternate && round++ % 2 ? newer : reply});
             c.call();
             if (i + 1 == warm + calls / 2)
-                std::fprintf(stderr, "  %-40s half-way %+6ld KB\n", c.what, static_cast<long>(WorkingSetKb()) - static_cast<long>(before));
+                std::fprintf(stderr, "  %-40s half-way %+6ld KB\n", c.what,
+                             static_cast<long>(WorkingSetKb()) - static_cast<long>(before));
         }
         const long grown = static_cast<long>(WorkingSetKb()) - static_cast<long>(before);
         const long long heapGrown = HeapBusyBytes() - heapBefore;
-        std::fprintf(stderr, "  %-40s %+6ld KB   %6.0f bytes a call   heap blocks %+6.0f bytes a call   render GDI objects %+ld\n",
-                     c.what, grown, 1024.0 * grown / calls, static_cast<double>(heapGrown) / calls,
-                     RenderGdiObjects() - gdiBefore);
+        std::fprintf(
+            stderr,
+            "  %-40s %+6ld KB   %6.0f bytes a call   heap blocks %+6.0f bytes a call   render GDI objects %+ld\n",
+            c.what, grown, 1024.0 * grown / calls, static_cast<double>(heapGrown) / calls,
+            RenderGdiObjects() - gdiBefore);
     }
 }
 
@@ -698,9 +713,7 @@ int ListsMode(RawHttpServer& local, bool growth)
                 repaint();
                 layered::Counts().clear();
             },
-            [&] {
-                bareMain.Paint(Names(Parse(BareRequest(url, listPage)), "company_name"));
-            },
+            [&] { bareMain.Paint(Names(Parse(BareRequest(url, listPage)), "company_name")); },
             [&] {
                 dlg->Refresh();
                 Settle(*dlg);

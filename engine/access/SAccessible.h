@@ -66,4 +66,4 @@ private:
     SWindow* m_w;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

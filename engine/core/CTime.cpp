@@ -4,13 +4,18 @@
 
 namespace SOUI {
 
-CTime CTime::GetCurrentTime() { return CTime(time(nullptr)); }
+CTime CTime::GetCurrentTime()
+{
+    return CTime(time(nullptr));
+}
 
 std::wstring CTime::Format(const wchar_t* pattern) const
 {
-    if (!pattern || !*pattern) return {};
+    if (!pattern || !*pattern)
+        return {};
     struct tm local = {};
-    if (localtime_s(&local, &m_time) != 0) return {};
+    if (localtime_s(&local, &m_time) != 0)
+        return {};
     wchar_t buf[256];
     size_t n = wcsftime(buf, 256, pattern, &local);
     return std::wstring(buf, n);
@@ -21,4 +26,4 @@ std::wstring CTime::Format(const char* pattern) const
     return pattern ? Format(Utf8ToWide(pattern).c_str()) : std::wstring();
 }
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -25,4 +25,4 @@ private:
     time_t m_time = 0;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

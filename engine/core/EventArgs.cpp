@@ -5,7 +5,6 @@ namespace SOUI {
 
 EventArgs::EventArgs(SObject* pSender)
     : sender(pSender), idFrom(pSender ? pSender->GetID() : 0), nameFrom(pSender ? pSender->GetName() : L"")
-{
-}
+{}
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -7,10 +7,10 @@ namespace SOUI {
 class SObject;
 
 enum {
-    EVT_KILLFOCUS = 8,        // a widget lost the keyboard; raised on its own event set only
-    EVT_CMD = 10000,          // click on a button (and any widget that raises a command)
+    EVT_KILLFOCUS = 8,  // a widget lost the keyboard; raised on its own event set only
+    EVT_CMD = 10000,    // click on a button (and any widget that raises a command)
     EVT_TAB_SELCHANGED = 10020,
-    EVT_RE_NOTIFY = 16000,    // edit notification; iNotify carries EN_CHANGE
+    EVT_RE_NOTIFY = 16000,  // edit notification; iNotify carries EN_CHANGE
 };
 
 // An event raised by a widget (or a window object). Reference-counted so that it can travel
@@ -25,14 +25,13 @@ public:
     SObject* sender;
     int idFrom;
     std::wstring nameFrom;
-    bool bubbleUp = true; // cleared by a handler that wants to stop the event
-    int handled = 0;      // number of handlers that reported it handled
+    bool bubbleUp = true;  // cleared by a handler that wants to stop the event
+    int handled = 0;       // number of handlers that reported it handled
 };
 
 // Event classes derive from TplEventArgs<Self> and declare
 //   enum { EventID = N }; static const wchar_t* EventName() { return L"on_..."; }
-template <class T>
-class TplEventArgs : public EventArgs {
+template <class T> class TplEventArgs : public EventArgs {
 public:
     explicit TplEventArgs(SObject* pSender) : EventArgs(pSender) {}
     int GetID() const override { return T::EventID; }
@@ -66,7 +65,8 @@ public:
     enum { EventID = EVT_TAB_SELCHANGED };
     static const wchar_t* EventName() { return L"on_tab_sel_changed"; }
     EventTabSelChanged(SObject* pSender, int oldSel, int newSel)
-        : TplEventArgs(pSender), uOldSel(oldSel), uNewSel(newSel) {}
+        : TplEventArgs(pSender), uOldSel(oldSel), uNewSel(newSel)
+    {}
     int uOldSel, uNewSel;
 };
 
@@ -79,4 +79,4 @@ protected:
     ~IEventHandler() = default;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

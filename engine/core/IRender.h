@@ -11,7 +11,10 @@ inline constexpr COLORREF RGBA(BYTE r, BYTE g, BYTE b, BYTE a)
     return COLORREF(r) | (COLORREF(g) << 8) | (COLORREF(b) << 16) | (COLORREF(a) << 24);
 }
 inline constexpr COLORREF CR_INVALID = 0x00FFFFFF;
-inline constexpr BYTE GetAValue(COLORREF c) { return BYTE(c >> 24); }
+inline constexpr BYTE GetAValue(COLORREF c)
+{
+    return BYTE(c >> 24);
+}
 
 // One decoded picture: premultiplied BGRA, top-down rows, stride = width * 4.
 struct IImgFrame : IObjRef {
@@ -33,18 +36,18 @@ struct IBitmap : IObjRef {
 };
 
 struct IFont : IObjRef {
-    virtual const wchar_t* FaceName() const = 0; // the face actually used after fallback
-    virtual int Size() const = 0;                // em height in pixels
-    virtual HFONT GetHFont() = 0;                // an equivalent GDI font, owned by the font object
+    virtual const wchar_t* FaceName() const = 0;  // the face actually used after fallback
+    virtual int Size() const = 0;                 // em height in pixels
+    virtual HFONT GetHFont() = 0;                 // an equivalent GDI font, owned by the font object
 };
 
 // Draws into the selected bitmap. Clip rectangles nest; every operation honours the innermost.
 struct IRenderTarget : IObjRef {
-    virtual BOOL Resize(int cx, int cy) = 0; // new own bitmap; content undefined
+    virtual BOOL Resize(int cx, int cy) = 0;  // new own bitmap; content undefined
     virtual SIZE GetSize() = 0;
-    virtual HDC GetDC() = 0; // memory DC holding the selected bitmap
+    virtual HDC GetDC() = 0;  // memory DC holding the selected bitmap
     virtual IBitmap* GetCurrentBitmap() = 0;
-    virtual void SelectBitmap(IBitmap* bmp) = 0; // nullptr returns to the target's own bitmap
+    virtual void SelectBitmap(IBitmap* bmp) = 0;  // nullptr returns to the target's own bitmap
     virtual void PushClipRect(const RECT& rc) = 0;
     virtual void PopClip() = 0;
     virtual void ClearRect(const RECT& rc, COLORREF cr) = 0;      // replaces pixels, alpha included
@@ -52,8 +55,7 @@ struct IRenderTarget : IObjRef {
     virtual void DrawRectangle(const RECT& rc, COLORREF cr, int width) = 0;
     virtual void DrawLine(POINT a, POINT b, COLORREF cr, int width) = 0;
     // DT_LEFT/CENTER/RIGHT, DT_TOP/VCENTER/BOTTOM, DT_SINGLELINE, DT_WORDBREAK, DT_END_ELLIPSIS.
-    virtual void DrawText(const wchar_t* text, int len, const RECT& rc, UINT format, IFont* font,
-                          COLORREF cr) = 0;
+    virtual void DrawText(const wchar_t* text, int len, const RECT& rc, UINT format, IFont* font, COLORREF cr) = 0;
     virtual SIZE MeasureText(const wchar_t* text, int len, IFont* font, int maxWidth) = 0;
     // Draws src of bmp into dst with an overall alpha. Equal sizes copy pixel for pixel; a
     // stretch is filtered (bilinear up, area average down), never reaching outside src.
@@ -74,11 +76,10 @@ struct IRenderFactory : IObjRef {
     virtual void SetImgDecoderFactory(IImgDecoderFactory* dec) = 0;
     virtual IImgDecoderFactory* GetImgDecoderFactory() = 0;
     virtual BOOL CreateRenderTarget(IRenderTarget** out, int cx, int cy) = 0;
-    virtual BOOL CreateBitmap(IBitmap** out, int cx, int cy) = 0; // transparent black
+    virtual BOOL CreateBitmap(IBitmap** out, int cx, int cy) = 0;  // transparent black
     virtual BOOL CreateBitmapFromMemory(IBitmap** out, const void* data, UINT size) = 0;
     // Missing CJK faces fall back to an installed CJK face.
-    virtual BOOL CreateFont(IFont** out, const wchar_t* face, int size, BOOL bold, BOOL italic,
-                            BOOL underline) = 0;
+    virtual BOOL CreateFont(IFont** out, const wchar_t* face, int size, BOOL bold, BOOL italic, BOOL underline) = 0;
 };
 
 // Each plug-in exports: extern "C" BOOL SCreateInstance(IObjRef** out).
@@ -90,4 +91,4 @@ using FunSCreateInstance = BOOL (*)(IObjRef** out);
 enum GdiObjectKind { GdiKind_DC = 0, GdiKind_Bitmap = 1, GdiKind_Font = 2, GdiKind_Count = 3 };
 using FunSGetGdiObjectCount = LONG (*)(int kind);
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -20,4 +20,4 @@ struct IResProvider : IObjRef {
 // type RES_PE: the resources of an executable module; RES_MEM: resources added in memory.
 BOOL CreateResProvider(int type, IResProvider** out);
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -7,25 +7,35 @@ namespace {
 SApplication* g_app = nullptr;
 }
 
-SApplication::SApplication() { g_app = this; }
+SApplication::SApplication()
+{
+    g_app = this;
+}
 
 SApplication::~SApplication()
 {
-    if (g_app == this) g_app = nullptr;
+    if (g_app == this)
+        g_app = nullptr;
 }
 
-SApplication* SApplication::getSingletonPtr() { return g_app; }
+SApplication* SApplication::getSingletonPtr()
+{
+    return g_app;
+}
 
 bool SApplication::PumpOne(MSG& msg)
 {
-    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return false;
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0)
+        return false;
     // A filter may remove itself while it runs.
     std::vector<Filter> filters = m_filters;
     for (auto it = filters.rbegin(); it != filters.rend(); ++it) {
-        if (it->depth != m_modalDepth) continue;
+        if (it->depth != m_modalDepth)
+            continue;
         if (std::none_of(m_filters.begin(), m_filters.end(), [&](const Filter& f) { return f.filter == it->filter; }))
             continue;
-        if (it->filter->PreTranslateMessage(&msg)) return true;
+        if (it->filter->PreTranslateMessage(&msg))
+            return true;
     }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
@@ -35,8 +45,7 @@ bool SApplication::PumpOne(MSG& msg)
 int SApplication::Run(HWND)
 {
     MSG msg = {};
-    while (PumpOne(msg)) {
-    }
+    while (PumpOne(msg)) {}
     return int(msg.wParam);
 }
 
@@ -53,7 +62,8 @@ void SApplication::RunModalLoop(const bool& done)
     // A filter added inside the loop that just ended (a pop-up opened beside the modal window)
     // serves the loop that goes on, or it would never run again.
     for (Filter& f : m_filters)
-        if (f.depth > m_modalDepth) f.depth = m_modalDepth;
+        if (f.depth > m_modalDepth)
+            f.depth = m_modalDepth;
 }
 
 void SApplication::RunLoop(const bool& done)
@@ -69,7 +79,8 @@ void SApplication::RunLoop(const bool& done)
 
 void SApplication::AddMessageFilter(IMessageFilter* f)
 {
-    if (!f) return;
+    if (!f)
+        return;
     if (std::none_of(m_filters.begin(), m_filters.end(), [&](const Filter& e) { return e.filter == f; }))
         m_filters.push_back(Filter{f, m_modalDepth});
 }
@@ -80,4 +91,4 @@ void SApplication::RemoveMessageFilter(IMessageFilter* f)
                     m_filters.end());
 }
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -41,13 +41,13 @@ public:
     void RemoveMessageFilter(IMessageFilter* f);
 
 private:
-    bool PumpOne(MSG& msg); // false on WM_QUIT
+    bool PumpOne(MSG& msg);  // false on WM_QUIT
     struct Filter {
         IMessageFilter* filter;
-        int depth; // the loop it serves
+        int depth;  // the loop it serves
     };
     std::vector<Filter> m_filters;
     int m_modalDepth = 0;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

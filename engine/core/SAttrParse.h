@@ -29,7 +29,7 @@ bool ParseMargin(const std::wstring& v, RECT& out);
 struct SFontSpec {
     std::wstring face;
     int size = 0;
-    int bold = -1, italic = -1, underline = -1; // -1: not given
+    int bold = -1, italic = -1, underline = -1;  // -1: not given
     // Applies the fields given in o onto this.
     void Merge(const SFontSpec& o);
     std::wstring Key() const;
@@ -45,4 +45,4 @@ struct SPosItem {
 };
 bool ParsePos(const std::wstring& v, std::vector<SPosItem>& out);
 
-} // namespace SOUI
+}  // namespace SOUI

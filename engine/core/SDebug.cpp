@@ -9,4 +9,4 @@ void SLog(const std::wstring& line)
     DebugLine(line);
 }
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -7,4 +7,4 @@ namespace SOUI {
 // the engine's lines reach the debugger output and a test's capture as the program's do.
 void SLog(const std::wstring& line);
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -11,21 +11,27 @@ const HANDLE kPerMonitorAware = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-
 constexpr int kProcessPerMonitorDpiAware = 2;
 constexpr int kMdtEffectiveDpi = 0;
 
-bool Plausible(int dpi) { return dpi >= 48 && dpi <= 960; }
-} // namespace
+bool Plausible(int dpi)
+{
+    return dpi >= 48 && dpi <= 960;
+}
+}  // namespace
 
 BOOL DeclareDpiAwareness()
 {
     using SetContext = BOOL(WINAPI*)(HANDLE);
     if (auto set = SystemFunction<SetContext>(L"user32.dll", "SetProcessDpiAwarenessContext")) {
-        if (set(kPerMonitorAwareV2) || set(kPerMonitorAware)) return TRUE;
+        if (set(kPerMonitorAwareV2) || set(kPerMonitorAware))
+            return TRUE;
     }
     using SetAwareness = HRESULT(WINAPI*)(int);
     if (auto set = SystemFunction<SetAwareness>(L"shcore.dll", "SetProcessDpiAwareness")) {
-        if (SUCCEEDED(set(kProcessPerMonitorDpiAware))) return TRUE;
+        if (SUCCEEDED(set(kProcessPerMonitorDpiAware)))
+            return TRUE;
     }
     using SetAware = BOOL(WINAPI*)();
-    if (auto set = SystemFunction<SetAware>(L"user32.dll", "SetProcessDPIAware")) return set();
+    if (auto set = SystemFunction<SetAware>(L"user32.dll", "SetProcessDPIAware"))
+        return set();
     return FALSE;
 }
 
@@ -35,11 +41,13 @@ int GetSystemDpi()
     static const ForSystem forSystem = SystemFunction<ForSystem>(L"user32.dll", "GetDpiForSystem");
     if (forSystem) {
         int dpi = int(forSystem());
-        if (Plausible(dpi)) return dpi;
+        if (Plausible(dpi))
+            return dpi;
     }
     HDC dc = GetDC(nullptr);
     int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSX) : kBaseDpi;
-    if (dc) ReleaseDC(nullptr, dc);
+    if (dc)
+        ReleaseDC(nullptr, dc);
     return Plausible(dpi) ? dpi : kBaseDpi;
 }
 
@@ -49,7 +57,8 @@ int GetWindowDpi(HWND hwnd)
     static const ForWindow forWindow = SystemFunction<ForWindow>(L"user32.dll", "GetDpiForWindow");
     if (forWindow && hwnd) {
         int dpi = int(forWindow(hwnd));
-        if (Plausible(dpi)) return dpi;
+        if (Plausible(dpi))
+            return dpi;
     }
     return GetSystemDpi();
 }
@@ -64,15 +73,19 @@ int GetMonitorDpi(HMONITOR monitor)
     return GetSystemDpi();
 }
 
-int GetPointDpi(POINT pt) { return GetMonitorDpi(MonitorFromPoint(pt, MONITOR_DEFAULTTONEAREST)); }
+int GetPointDpi(POINT pt)
+{
+    return GetMonitorDpi(MonitorFromPoint(pt, MONITOR_DEFAULTTONEAREST));
+}
 
 int GetSystemMetricForDpi(int index, int dpi)
 {
     using ForDpi = int(WINAPI*)(int, UINT);
     static const ForDpi forDpi = SystemFunction<ForDpi>(L"user32.dll", "GetSystemMetricsForDpi");
-    if (forDpi) return forDpi(index, UINT(dpi));
+    if (forDpi)
+        return forDpi(index, UINT(dpi));
     // The system's metrics are at the system DPI.
     return MulDiv(GetSystemMetrics(index), dpi, GetSystemDpi());
 }
 
-} // namespace SOUI
+}  // namespace SOUI

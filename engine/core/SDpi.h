@@ -10,7 +10,8 @@ constexpr int kBaseDpi = 96;
 // length and its negation scale alike and every edge of a layout moves the same way.
 inline int ScaleForDpi(int value, int dpi)
 {
-    if (dpi <= 0 || dpi == kBaseDpi) return value;
+    if (dpi <= 0 || dpi == kBaseDpi)
+        return value;
     long long v = static_cast<long long>(value) * dpi;
     return static_cast<int>(v >= 0 ? (v + kBaseDpi / 2) / kBaseDpi : -((-v + kBaseDpi / 2) / kBaseDpi));
 }
@@ -32,4 +33,4 @@ int GetPointDpi(POINT pt);
 // A system metric (SM_CXICON, ...) as it is at dpi.
 int GetSystemMetricForDpi(int index, int dpi);
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -5,7 +5,8 @@ namespace SOUI {
 
 void SEventSet::addEvent(int id, const wchar_t*)
 {
-    if (!isEventPresent(id)) m_events.push_back(id);
+    if (!isEventPresent(id))
+        m_events.push_back(id);
 }
 
 bool SEventSet::isEventPresent(int id) const
@@ -15,7 +16,8 @@ bool SEventSet::isEventPresent(int id) const
 
 bool SEventSet::subscribeEvent(int id, EventHandler handler, const void* owner)
 {
-    if (!handler) return false;
+    if (!handler)
+        return false;
     // Reused rows subscribe again on every fill; one handler per owner keeps a click one call.
     if (owner)
         for (auto& s : m_slots)
@@ -29,25 +31,28 @@ bool SEventSet::subscribeEvent(int id, EventHandler handler, const void* owner)
 
 void SEventSet::unsubscribeEvent(int id, const void* owner)
 {
-    m_slots.erase(std::remove_if(m_slots.begin(), m_slots.end(),
-                                 [&](const Slot& s) { return s.id == id && s.owner == owner; }),
-                  m_slots.end());
+    m_slots.erase(
+        std::remove_if(m_slots.begin(), m_slots.end(), [&](const Slot& s) { return s.id == id && s.owner == owner; }),
+        m_slots.end());
 }
 
 void SEventSet::FireEvent(EventArgs* evt)
 {
-    if (m_muted || !evt) return;
+    if (m_muted || !evt)
+        return;
     // A handler may subscribe or unsubscribe while it runs.
     std::vector<EventHandler> run;
     for (const auto& s : m_slots)
-        if (s.id == evt->GetID()) run.push_back(s.handler);
+        if (s.id == evt->GetID())
+            run.push_back(s.handler);
     for (auto& h : run) {
         if (h(evt)) {
             evt->handled++;
             evt->bubbleUp = false;
         }
-        if (!evt->bubbleUp) break;
+        if (!evt->bubbleUp)
+            break;
     }
 }
 
-} // namespace SOUI
+}  // namespace SOUI

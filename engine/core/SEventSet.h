@@ -8,8 +8,7 @@ namespace SOUI {
 // True: handled.
 using EventHandler = std::function<bool(EventArgs*)>;
 
-template <class T>
-EventHandler Subscriber(bool (T::*fn)(EventArgs*), T* obj)
+template <class T> EventHandler Subscriber(bool (T::*fn)(EventArgs*), T* obj)
 {
     return [fn, obj](EventArgs* e) { return (obj->*fn)(e); };
 }
@@ -23,13 +22,11 @@ public:
     // owner lets unsubscribeEvent remove the handler again; a second subscription with the same
     // id and non-null owner replaces the first (it keeps its place in the calling order).
     bool subscribeEvent(int id, EventHandler handler, const void* owner = nullptr);
-    template <class E>
-    bool subscribeEvent(EventHandler handler, const void* owner = nullptr)
+    template <class E> bool subscribeEvent(EventHandler handler, const void* owner = nullptr)
     {
         return subscribeEvent(E::EventID, std::move(handler), owner);
     }
-    template <class T>
-    bool subscribeEvent(int id, bool (T::*fn)(EventArgs*), T* obj)
+    template <class T> bool subscribeEvent(int id, bool (T::*fn)(EventArgs*), T* obj)
     {
         return subscribeEvent(id, Subscriber(fn, obj), obj);
     }
@@ -49,4 +46,4 @@ private:
     bool m_muted = false;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

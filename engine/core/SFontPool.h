@@ -18,4 +18,4 @@ private:
     std::map<std::wstring, SAutoRefPtr<IFont>> m_fonts;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

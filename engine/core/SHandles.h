@@ -4,8 +4,7 @@
 namespace SOUI {
 
 // Owns one GDI object (font, brush, bitmap, pen); deleted with DeleteObject.
-template <class H>
-class SGdiObject {
+template <class H> class SGdiObject {
 public:
     SGdiObject() = default;
     explicit SGdiObject(H h) : m_h(h) {}
@@ -23,7 +22,8 @@ public:
     }
     void reset(H h = nullptr)
     {
-        if (m_h) DeleteObject(m_h);
+        if (m_h)
+            DeleteObject(m_h);
         m_h = h;
     }
     H get() const { return m_h; }
@@ -38,7 +38,8 @@ public:
     explicit SWindowDC(HWND hwnd) : m_hwnd(hwnd), m_hdc(GetDC(hwnd)) {}
     ~SWindowDC()
     {
-        if (m_hdc) ReleaseDC(m_hwnd, m_hdc);
+        if (m_hdc)
+            ReleaseDC(m_hwnd, m_hdc);
     }
     SWindowDC(const SWindowDC&) = delete;
     SWindowDC& operator=(const SWindowDC&) = delete;
@@ -56,7 +57,8 @@ public:
     explicit SMemoryDC(HDC compatible) : m_hdc(CreateCompatibleDC(compatible)) {}
     ~SMemoryDC()
     {
-        if (m_hdc) DeleteDC(m_hdc);
+        if (m_hdc)
+            DeleteDC(m_hdc);
     }
     SMemoryDC(const SMemoryDC&) = delete;
     SMemoryDC& operator=(const SMemoryDC&) = delete;
@@ -72,7 +74,8 @@ public:
     SSelectObject(HDC hdc, HGDIOBJ obj) : m_hdc(hdc), m_old(obj ? SelectObject(hdc, obj) : nullptr) {}
     ~SSelectObject()
     {
-        if (m_old) SelectObject(m_hdc, m_old);
+        if (m_old)
+            SelectObject(m_hdc, m_old);
     }
     SSelectObject(const SSelectObject&) = delete;
     SSelectObject& operator=(const SSelectObject&) = delete;
@@ -92,7 +95,8 @@ public:
     SMenuHandle& operator=(const SMenuHandle&) = delete;
     void reset(HMENU h = nullptr)
     {
-        if (m_h) DestroyMenu(m_h);
+        if (m_h)
+            DestroyMenu(m_h);
         m_h = h;
     }
     HMENU get() const { return m_h; }
@@ -107,4 +111,4 @@ private:
     HMENU m_h = nullptr;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -13,14 +13,14 @@ protected:
 };
 
 // Implements the count for an interface T; objects start with one reference held by their maker.
-template <class T>
-class TObjRefImpl : public T {
+template <class T> class TObjRefImpl : public T {
 public:
     long AddRef() override { return InterlockedIncrement(&m_cRef); }
     long Release() override
     {
         long n = InterlockedDecrement(&m_cRef);
-        if (n == 0) delete this;
+        if (n == 0)
+            delete this;
         return n;
     }
 
@@ -32,18 +32,27 @@ private:
 };
 
 // Holds one reference; assignment from a raw pointer adds one, Attach takes one over.
-template <class T>
-class SAutoRefPtr {
+template <class T> class SAutoRefPtr {
 public:
     SAutoRefPtr() = default;
-    SAutoRefPtr(T* p) : m_p(p) { if (m_p) m_p->AddRef(); }
+    SAutoRefPtr(T* p) : m_p(p)
+    {
+        if (m_p)
+            m_p->AddRef();
+    }
     SAutoRefPtr(const SAutoRefPtr& o) : SAutoRefPtr(o.m_p) {}
     SAutoRefPtr(SAutoRefPtr&& o) noexcept : m_p(o.m_p) { o.m_p = nullptr; }
-    ~SAutoRefPtr() { if (m_p) m_p->Release(); }
+    ~SAutoRefPtr()
+    {
+        if (m_p)
+            m_p->Release();
+    }
     SAutoRefPtr& operator=(T* p)
     {
-        if (p) p->AddRef();
-        if (m_p) m_p->Release();
+        if (p)
+            p->AddRef();
+        if (m_p)
+            m_p->Release();
         m_p = p;
         return *this;
     }
@@ -51,7 +60,8 @@ public:
     SAutoRefPtr& operator=(SAutoRefPtr&& o) noexcept
     {
         if (this != &o) {
-            if (m_p) m_p->Release();
+            if (m_p)
+                m_p->Release();
             m_p = o.m_p;
             o.m_p = nullptr;
         }
@@ -59,7 +69,8 @@ public:
     }
     void Attach(T* p)
     {
-        if (m_p) m_p->Release();
+        if (m_p)
+            m_p->Release();
         m_p = p;
     }
     T* Detach()
@@ -82,4 +93,4 @@ private:
     T* m_p = nullptr;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -27,25 +27,32 @@ HRESULT SObject::SetAttribute(const std::wstring& name, const std::wstring& valu
 
 BOOL SObject::InitFromXml(pugi::xml_node node)
 {
-    if (!node) return FALSE;
+    if (!node)
+        return FALSE;
     // Name and number first, so that later diagnostics can name the object.
-    if (auto a = node.attribute("name")) SetAttribute(L"name", Utf8ToWide(a.value()), TRUE);
-    if (auto a = node.attribute("id")) SetAttribute(L"id", Utf8ToWide(a.value()), TRUE);
+    if (auto a = node.attribute("name"))
+        SetAttribute(L"name", Utf8ToWide(a.value()), TRUE);
+    if (auto a = node.attribute("id"))
+        SetAttribute(L"id", Utf8ToWide(a.value()), TRUE);
     if (!node.attribute("id") && !m_name.empty()) {
-        if (auto* res = SResProviderMgr::getSingletonPtr()) m_id = res->Name2ID(m_name);
+        if (auto* res = SResProviderMgr::getSingletonPtr())
+            m_id = res->Name2ID(m_name);
     }
     if (auto a = node.attribute("class")) {
         auto* mgr = SResProviderMgr::getSingletonPtr();
         pugi::xml_node style = mgr ? mgr->GetStyle(Utf8ToWide(a.value())) : pugi::xml_node();
-        if (!style) SLog(L"unknown style class '" + Utf8ToWide(a.value()) + L"' on " + Describe());
+        if (!style)
+            SLog(L"unknown style class '" + Utf8ToWide(a.value()) + L"' on " + Describe());
         for (auto sa : style.attributes()) {
-            if (strcmp(sa.name(), "name") == 0) continue;
+            if (strcmp(sa.name(), "name") == 0)
+                continue;
             SetAttribute(Utf8ToWide(sa.name()), Utf8ToWide(sa.value()), TRUE);
         }
     }
     for (auto a : node.attributes()) {
         const char* n = a.name();
-        if (strcmp(n, "name") == 0 || strcmp(n, "id") == 0 || strcmp(n, "class") == 0) continue;
+        if (strcmp(n, "name") == 0 || strcmp(n, "id") == 0 || strcmp(n, "class") == 0)
+            continue;
         SetAttribute(Utf8ToWide(n), Utf8ToWide(a.value()), TRUE);
     }
     return TRUE;
@@ -61,4 +68,4 @@ void SObject::LogBadValue(const std::wstring& attr, const std::wstring& value) c
     SLog(L"bad value '" + value + L"' for attribute '" + attr + L"' on " + Describe());
 }
 
-} // namespace SOUI
+}  // namespace SOUI

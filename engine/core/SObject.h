@@ -9,13 +9,19 @@ enum SObjectType { Undef = 0, Window = 1, Skin = 2 };
 
 // Declares the layout element name of a class. The class must declare `using Base = ...;`
 // before it, so that class tests walk the bases.
-#define SOUI_CLASS_NAME(cls, name)                                                              \
-public:                                                                                         \
-    static const wchar_t* GetClassName() { return name; }                                       \
-    const wchar_t* GetObjectClass() const override { return name; }                             \
-    BOOL IsClass(const wchar_t* cn) const override                                              \
-    {                                                                                           \
-        return wcscmp(cn, name) == 0 || Base::IsClass(cn);                                      \
+#define SOUI_CLASS_NAME(cls, name)                         \
+public:                                                    \
+    static const wchar_t* GetClassName()                   \
+    {                                                      \
+        return name;                                       \
+    }                                                      \
+    const wchar_t* GetObjectClass() const override         \
+    {                                                      \
+        return name;                                       \
+    }                                                      \
+    BOOL IsClass(const wchar_t* cn) const override         \
+    {                                                      \
+        return wcscmp(cn, name) == 0 || Base::IsClass(cn); \
     }
 
 // Base of widgets and skins: a name, a number, and attributes applied from a layout element.
@@ -50,8 +56,7 @@ protected:
 };
 
 // One row of a class's attribute table. The function returns an HRESULT as SetAttribute does.
-template <class T>
-struct SAttrEntry {
+template <class T> struct SAttrEntry {
     const wchar_t* name;
     HRESULT (*apply)(T& obj, const std::wstring& value);
 };
@@ -63,10 +68,11 @@ HRESULT ApplyAttr(const SAttrEntry<T> (&table)[N], T& obj, const std::wstring& n
     for (const auto& e : table)
         if (_wcsicmp(e.name, name.c_str()) == 0) {
             HRESULT hr = e.apply(obj, value);
-            if (hr == E_FAIL) obj.LogBadValue(name, value);
+            if (hr == E_FAIL)
+                obj.LogBadValue(name, value);
             return hr;
         }
     return E_NOTIMPL;
 }
 
-} // namespace SOUI
+}  // namespace SOUI

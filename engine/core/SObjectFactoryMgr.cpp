@@ -7,20 +7,28 @@ namespace {
 SObjectFactoryMgr* g_factories = nullptr;
 }
 
-SObjectFactoryMgr::SObjectFactoryMgr() { g_factories = this; }
+SObjectFactoryMgr::SObjectFactoryMgr()
+{
+    g_factories = this;
+}
 
 SObjectFactoryMgr::~SObjectFactoryMgr()
 {
-    if (g_factories == this) g_factories = nullptr;
+    if (g_factories == this)
+        g_factories = nullptr;
 }
 
-SObjectFactoryMgr* SObjectFactoryMgr::getSingletonPtr() { return g_factories; }
+SObjectFactoryMgr* SObjectFactoryMgr::getSingletonPtr()
+{
+    return g_factories;
+}
 
 bool SObjectFactoryMgr::RegisterFactory(const SObjectFactory& factory, bool replace)
 {
     auto key = std::make_pair(factory.GetType(), ToLower(factory.GetName()));
     auto it = m_factories.find(key);
-    if (it != m_factories.end() && !replace) return false;
+    if (it != m_factories.end() && !replace)
+        return false;
     m_factories[key].reset(factory.Clone());
     return true;
 }
@@ -41,4 +49,4 @@ SObject* SObjectFactoryMgr::CreateObject(const std::wstring& name, int type) con
     return it == m_factories.end() ? nullptr : it->second->NewObject();
 }
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -16,8 +16,7 @@ public:
 };
 
 // Makes T under T's class name; T reports its type (window or skin) by GetClassType.
-template <class T>
-class TplSObjectFactory : public SObjectFactory {
+template <class T> class TplSObjectFactory : public SObjectFactory {
 public:
     SObject* NewObject() const override { return new T; }
     const wchar_t* GetName() const override { return T::GetClassName(); }
@@ -43,11 +42,10 @@ public:
     // nullptr when no class is registered under the name.
     SObject* CreateObject(const std::wstring& name, int type) const;
 
-    template <class T>
-    bool Register(bool replace = false) { return RegisterFactory(TplSObjectFactory<T>(), replace); }
+    template <class T> bool Register(bool replace = false) { return RegisterFactory(TplSObjectFactory<T>(), replace); }
 
 private:
     std::map<std::pair<int, std::wstring>, std::unique_ptr<SObjectFactory>> m_factories;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -9,7 +9,7 @@ std::wstring Key(const std::wstring& type, const std::wstring& name)
 {
     return ToLower(type) + L":" + ToLower(name);
 }
-} // namespace
+}  // namespace
 
 void SResProviderMem::AddResource(const std::wstring& type, const std::wstring& name, std::string data)
 {
@@ -24,18 +24,23 @@ BOOL SResProviderMem::HasResource(const wchar_t* type, const wchar_t* name)
 BOOL SResProviderMem::GetRawBuffer(const wchar_t* type, const wchar_t* name, std::string& out)
 {
     auto it = m_items.find(Key(type, name));
-    if (it == m_items.end()) return FALSE;
+    if (it == m_items.end())
+        return FALSE;
     out = it->second;
     return TRUE;
 }
 
 BOOL CreateResProvider(int type, IResProvider** out)
 {
-    if (!out) return FALSE;
-    if (type == RES_PE) *out = new SResProviderPE;
-    else if (type == RES_MEM) *out = new SResProviderMem;
-    else return FALSE;
+    if (!out)
+        return FALSE;
+    if (type == RES_PE)
+        *out = new SResProviderPE;
+    else if (type == RES_MEM)
+        *out = new SResProviderMem;
+    else
+        return FALSE;
     return TRUE;
 }
 
-} // namespace SOUI
+}  // namespace SOUI

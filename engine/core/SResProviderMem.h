@@ -17,4 +17,4 @@ private:
     std::map<std::wstring, std::string> m_items;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -86,7 +86,7 @@ private:
     SFontPool m_fonts;
     SAutoRefPtr<IRenderTarget> m_measure;
     std::function<void(pugi::xml_node)> m_readSkins;
-    std::vector<std::pair<std::wstring, int>> m_namedIds; // sorted by name, code unit order
+    std::vector<std::pair<std::wstring, int>> m_namedIds;  // sorted by name, code unit order
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -5,7 +5,8 @@ namespace SOUI {
 BOOL SResProviderPE::Init(WPARAM wp, LPARAM)
 {
     m_hInst = reinterpret_cast<HINSTANCE>(wp);
-    if (!m_hInst) m_hInst = GetModuleHandleW(nullptr);
+    if (!m_hInst)
+        m_hInst = GetModuleHandleW(nullptr);
     return TRUE;
 }
 
@@ -18,11 +19,13 @@ BOOL SResProviderPE::HasResource(const wchar_t* type, const wchar_t* name)
 BOOL SResProviderPE::GetRawBuffer(const wchar_t* type, const wchar_t* name, std::string& out)
 {
     HRSRC res = FindResourceW(m_hInst, name, type);
-    if (!res) return FALSE;
+    if (!res)
+        return FALSE;
     DWORD size = SizeofResource(m_hInst, res);
     HGLOBAL h = LoadResource(m_hInst, res);
     const void* p = h ? LockResource(h) : nullptr;
-    if (!p) return FALSE;
+    if (!p)
+        return FALSE;
     out.assign(static_cast<const char*>(p), size);
     return TRUE;
 }
@@ -32,4 +35,4 @@ HICON SResProviderPE::LoadIconW(const wchar_t* name, int size)
     return static_cast<HICON>(LoadImageW(m_hInst, name, IMAGE_ICON, size, size, 0));
 }
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -14,4 +14,4 @@ private:
     HINSTANCE m_hInst = nullptr;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -11,4 +11,4 @@ std::wstring Trim(const std::wstring& s);
 // Splits at sep; empty fields are kept.
 std::vector<std::wstring> Split(const std::wstring& s, wchar_t sep);
 
-} // namespace SOUI
+}  // namespace SOUI

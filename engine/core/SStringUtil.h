@@ -11,4 +11,4 @@ using ::Utf8ToWide;
 using ::WideToUtf8;
 bool EqualNoCase(const std::wstring& a, const std::wstring& b);
 
-} // namespace SOUI
+}  // namespace SOUI

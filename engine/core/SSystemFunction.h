@@ -11,8 +11,7 @@ namespace SOUI {
 // dependencies, comdlg32 the printing stack). A DLL not yet loaded is loaded by its full
 // System32 path, so nothing beside the program or in the current folder stands in for it.
 // nullptr when the DLL or the function is missing.
-template <class Fn>
-Fn SystemFunction(const wchar_t* dll, const char* name)
+template <class Fn> Fn SystemFunction(const wchar_t* dll, const char* name)
 {
     HMODULE module = GetModuleHandleW(dll);
     if (!module) {
@@ -28,4 +27,4 @@ Fn SystemFunction(const wchar_t* dll, const char* name)
     return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
-} // namespace SOUI
+}  // namespace SOUI

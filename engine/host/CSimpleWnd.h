@@ -20,8 +20,8 @@ public:
     static const std::wstring& GetHostClassName();
     static CSimpleWnd* FromHwnd(HWND hwnd);
 
-    HWND CreateNative(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, int x, int y,
-                      int cx, int cy, HWND parent);
+    HWND CreateNative(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, int x, int y, int cx,
+                      int cy, HWND parent);
     BOOL DestroyWindow();
     BOOL IsWindow() const { return m_hWnd && ::IsWindow(m_hWnd); }
     BOOL ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd); }
@@ -66,56 +66,61 @@ private:
         bool alive;
     };
     Frame* m_frames = nullptr;
-    HWND m_finalHwnd = nullptr; // set by WM_NCDESTROY until OnFinalMessage runs
+    HWND m_finalHwnd = nullptr;  // set by WM_NCDESTROY until OnFinalMessage runs
 };
 
-} // namespace SOUI
+}  // namespace SOUI
 
 // Message maps in the style of ATL, for ProcessWindowMessage.
-#define BEGIN_MSG_MAP_EX(cls)                                                                       \
-public:                                                                                             \
-    BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) \
-        override                                                                                    \
-    {                                                                                               \
-        (void)hWnd;                                                                                 \
-        (void)wParam;                                                                               \
-        (void)lParam;                                                                               \
+#define BEGIN_MSG_MAP_EX(cls)                                                                                \
+public:                                                                                                      \
+    BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override \
+    {                                                                                                        \
+        (void)hWnd;                                                                                          \
+        (void)wParam;                                                                                        \
+        (void)lParam;                                                                                        \
         (void)lResult;
-#define MESSAGE_HANDLER_EX(msg, func)                                                               \
-    if (uMsg == (msg)) {                                                                            \
-        SetMsgHandled(TRUE);                                                                        \
-        lResult = func(uMsg, wParam, lParam);                                                       \
-        if (IsMsgHandled()) return TRUE;                                                            \
+#define MESSAGE_HANDLER_EX(msg, func)         \
+    if (uMsg == (msg)) {                      \
+        SetMsgHandled(TRUE);                  \
+        lResult = func(uMsg, wParam, lParam); \
+        if (IsMsgHandled())                   \
+            return TRUE;                      \
     }
-#define MSG_WM_TIMER(func)                                                                          \
-    if (uMsg == WM_TIMER) {                                                                         \
-        SetMsgHandled(TRUE);                                                                        \
-        func(wParam);                                                                               \
-        lResult = 0;                                                                                \
-        if (IsMsgHandled()) return TRUE;                                                            \
+#define MSG_WM_TIMER(func)   \
+    if (uMsg == WM_TIMER) {  \
+        SetMsgHandled(TRUE); \
+        func(wParam);        \
+        lResult = 0;         \
+        if (IsMsgHandled())  \
+            return TRUE;     \
     }
-#define MSG_WM_INITDIALOG(func)                                                                     \
-    if (uMsg == WM_INITDIALOG) {                                                                    \
-        SetMsgHandled(TRUE);                                                                        \
-        lResult = LRESULT(func(reinterpret_cast<HWND>(wParam), lParam));                            \
-        if (IsMsgHandled()) return TRUE;                                                            \
+#define MSG_WM_INITDIALOG(func)                                          \
+    if (uMsg == WM_INITDIALOG) {                                         \
+        SetMsgHandled(TRUE);                                             \
+        lResult = LRESULT(func(reinterpret_cast<HWND>(wParam), lParam)); \
+        if (IsMsgHandled())                                              \
+            return TRUE;                                                 \
     }
-#define MSG_WM_CLOSE(func)                                                                          \
-    if (uMsg == WM_CLOSE) {                                                                         \
-        SetMsgHandled(TRUE);                                                                        \
-        func();                                                                                     \
-        lResult = 0;                                                                                \
-        if (IsMsgHandled()) return TRUE;                                                            \
+#define MSG_WM_CLOSE(func)   \
+    if (uMsg == WM_CLOSE) {  \
+        SetMsgHandled(TRUE); \
+        func();              \
+        lResult = 0;         \
+        if (IsMsgHandled())  \
+            return TRUE;     \
     }
-#define MSG_WM_COMMAND(func)                                                                        \
-    if (uMsg == WM_COMMAND) {                                                                       \
-        SetMsgHandled(TRUE);                                                                        \
-        func(UINT(HIWORD(wParam)), int(LOWORD(wParam)), reinterpret_cast<HWND>(lParam));            \
-        lResult = 0;                                                                                \
-        if (IsMsgHandled()) return TRUE;                                                            \
+#define MSG_WM_COMMAND(func)                                                             \
+    if (uMsg == WM_COMMAND) {                                                            \
+        SetMsgHandled(TRUE);                                                             \
+        func(UINT(HIWORD(wParam)), int(LOWORD(wParam)), reinterpret_cast<HWND>(lParam)); \
+        lResult = 0;                                                                     \
+        if (IsMsgHandled())                                                              \
+            return TRUE;                                                                 \
     }
-#define CHAIN_MSG_MAP(base)                                                                         \
-    if (base::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult)) return TRUE;
-#define END_MSG_MAP()                                                                               \
-    return FALSE;                                                                                   \
+#define CHAIN_MSG_MAP(base)                                              \
+    if (base::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult)) \
+        return TRUE;
+#define END_MSG_MAP() \
+    return FALSE;     \
     }

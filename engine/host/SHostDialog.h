@@ -24,4 +24,4 @@ private:
     INT_PTR m_result = IDCANCEL;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -27,8 +27,10 @@ constexpr int kResizeBand = 4;
 
 RECT UnionRect2(const RECT& a, const RECT& b)
 {
-    if (IsRectEmpty(&a)) return b;
-    if (IsRectEmpty(&b)) return a;
+    if (IsRectEmpty(&a))
+        return b;
+    if (IsRectEmpty(&b))
+        return a;
     RECT r;
     ::UnionRect(&r, &a, &b);
     return r;
@@ -38,7 +40,7 @@ HRESULT Flag(bool& out, const std::wstring& v)
 {
     return ParseBool(v, out) ? S_FALSE : E_FAIL;
 }
-} // namespace
+}  // namespace
 
 SHostWnd::SHostWnd(const wchar_t* layoutResId) : m_layoutId(layoutResId ? layoutResId : L"") {}
 
@@ -51,8 +53,10 @@ SHostWnd::~SHostWnd()
     }
     delete m_root;
     m_root = nullptr;
-    if (m_bigIcon) DestroyIcon(m_bigIcon);
-    if (m_smallIcon) DestroyIcon(m_smallIcon);
+    if (m_bigIcon)
+        DestroyIcon(m_bigIcon);
+    if (m_smallIcon)
+        DestroyIcon(m_smallIcon);
 }
 
 BOOL SHostWnd::SetLayoutXml(const char* utf8)
@@ -67,7 +71,8 @@ BOOL SHostWnd::SetLayoutXml(const char* utf8)
 
 BOOL SHostWnd::SetLayoutXml(pugi::xml_node soui)
 {
-    if (!soui) return FALSE;
+    if (!soui)
+        return FALSE;
     m_layout.reset();
     m_layout.append_copy(soui);
     return TRUE;
@@ -76,30 +81,47 @@ BOOL SHostWnd::SetLayoutXml(pugi::xml_node soui)
 HRESULT SHostWnd::SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading)
 {
     static const SAttrEntry<SHostWnd> kAttrs[] = {
-        {L"title", [](SHostWnd& h, const std::wstring& v) -> HRESULT {
+        {L"title",
+         [](SHostWnd& h, const std::wstring& v) -> HRESULT {
              auto* mgr = SResProviderMgr::getSingletonPtr();
              h.m_title = mgr ? mgr->GetString(v) : v;
              return S_FALSE;
          }},
-        {L"width", [](SHostWnd& h, const std::wstring& v) -> HRESULT { return ParseInt(v, h.m_width) ? S_FALSE : E_FAIL; }},
-        {L"height", [](SHostWnd& h, const std::wstring& v) -> HRESULT { return ParseInt(v, h.m_height) ? S_FALSE : E_FAIL; }},
-        {L"appWnd", [](SHostWnd& h, const std::wstring& v) -> HRESULT {
+        {L"width",
+         [](SHostWnd& h, const std::wstring& v) -> HRESULT { return ParseInt(v, h.m_width) ? S_FALSE : E_FAIL; }},
+        {L"height",
+         [](SHostWnd& h, const std::wstring& v) -> HRESULT { return ParseInt(v, h.m_height) ? S_FALSE : E_FAIL; }},
+        {L"appWnd",
+         [](SHostWnd& h, const std::wstring& v) -> HRESULT {
              bool b;
-             if (!ParseBool(v, b)) return E_FAIL;
+             if (!ParseBool(v, b))
+                 return E_FAIL;
              h.m_appWnd = h.m_appWnd || b;
              return S_FALSE;
          }},
-        {L"wndType", [](SHostWnd& h, const std::wstring& v) -> HRESULT {
-             if (v == L"appMain") h.m_appWnd = true;
-             else if (!v.empty() && v != L"normal") return E_FAIL;
+        {L"wndType",
+         [](SHostWnd& h, const std::wstring& v) -> HRESULT {
+             if (v == L"appMain")
+                 h.m_appWnd = true;
+             else if (!v.empty() && v != L"normal")
+                 return E_FAIL;
              return S_FALSE;
          }},
         {L"resizable", [](SHostWnd& h, const std::wstring& v) { return Flag(h.m_resizable, v); }},
         {L"toolWindow", [](SHostWnd& h, const std::wstring& v) { return Flag(h.m_toolWindow, v); }},
         {L"translucent", [](SHostWnd& h, const std::wstring& v) { return Flag(h.m_translucent, v); }},
-        {L"margin", [](SHostWnd& h, const std::wstring& v) -> HRESULT { return ParseMargin(v, h.m_margin) ? S_FALSE : E_FAIL; }},
-        {L"bigIcon", [](SHostWnd& h, const std::wstring& v) -> HRESULT { h.m_bigIconName = v; return S_FALSE; }},
-        {L"smallIcon", [](SHostWnd& h, const std::wstring& v) -> HRESULT { h.m_smallIconName = v; return S_FALSE; }},
+        {L"margin",
+         [](SHostWnd& h, const std::wstring& v) -> HRESULT { return ParseMargin(v, h.m_margin) ? S_FALSE : E_FAIL; }},
+        {L"bigIcon",
+         [](SHostWnd& h, const std::wstring& v) -> HRESULT {
+             h.m_bigIconName = v;
+             return S_FALSE;
+         }},
+        {L"smallIcon",
+         [](SHostWnd& h, const std::wstring& v) -> HRESULT {
+             h.m_smallIconName = v;
+             return S_FALSE;
+         }},
     };
     HRESULT hr = ApplyAttr(kAttrs, *this, name, value);
     return hr != E_NOTIMPL ? hr : Base::SetAttribute(name, value, loading);
@@ -107,9 +129,11 @@ HRESULT SHostWnd::SetAttribute(const std::wstring& name, const std::wstring& val
 
 HWND SHostWnd::Create(HWND owner, DWORD style, DWORD exStyle, int x, int y, int cx, int cy)
 {
-    if (m_hWnd) return m_hWnd;
+    if (m_hWnd)
+        return m_hWnd;
     auto* res = SResProviderMgr::getSingletonPtr();
-    if (!res) return nullptr;
+    if (!res)
+        return nullptr;
     if (!m_layout.first_child()) {
         if (m_layoutId.empty() || !res->LoadXml(m_layout, m_layoutId)) {
             SLog(L"host window layout '" + m_layoutId + L"' did not load");
@@ -119,14 +143,18 @@ HWND SHostWnd::Create(HWND owner, DWORD style, DWORD exStyle, int x, int y, int 
     pugi::xml_node soui = m_layout.first_child();
     SObject::InitFromXml(soui);
     style |= WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
-    if (m_toolWindow) exStyle |= WS_EX_TOOLWINDOW;
-    if (m_translucent) exStyle |= WS_EX_LAYERED;
+    if (m_toolWindow)
+        exStyle |= WS_EX_TOOLWINDOW;
+    if (m_translucent)
+        exStyle |= WS_EX_LAYERED;
     // The layout's size at the DPI of the monitor the window opens on; the window itself
     // may say otherwise once it exists.
     bool layoutSize = cx <= 0 || cy <= 0;
     m_dpi = GetPointDpi(POINT{x, y});
-    if (cx <= 0) cx = Scaled(m_width > 0 ? m_width : 300);
-    if (cy <= 0) cy = Scaled(m_height > 0 ? m_height : 200);
+    if (cx <= 0)
+        cx = Scaled(m_width > 0 ? m_width : 300);
+    if (cy <= 0)
+        cy = Scaled(m_height > 0 ? m_height : 200);
     int dpiBefore = m_dpi;
     HWND h = CreateNative(GetHostClassName().c_str(), m_title.c_str(), style, exStyle, x, y, cx, cy, owner);
     if (!h) {
@@ -141,18 +169,25 @@ HWND SHostWnd::Create(HWND owner, DWORD style, DWORD exStyle, int x, int y, int 
 
 BOOL SHostWnd::InitFromXml(pugi::xml_node soui)
 {
-    if (!soui) return FALSE;
-    if (soui != m_layout.first_child()) SetLayoutXml(soui);
-    if (!m_hWnd) return TRUE; // built when the window is created
+    if (!soui)
+        return FALSE;
+    if (soui != m_layout.first_child())
+        SetLayoutXml(soui);
+    if (!m_hWnd)
+        return TRUE;  // built when the window is created
     soui = m_layout.first_child();
     SObject::InitFromXml(soui);
     LONG_PTR ex = GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE);
-    if (m_translucent) ex |= WS_EX_LAYERED;
-    if (m_toolWindow) ex |= WS_EX_TOOLWINDOW;
+    if (m_translucent)
+        ex |= WS_EX_LAYERED;
+    if (m_toolWindow)
+        ex |= WS_EX_TOOLWINDOW;
     SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, ex);
-    if (!m_title.empty()) ::SetWindowTextW(m_hWnd, m_title.c_str());
+    if (!m_title.empty())
+        ::SetWindowTextW(m_hWnd, m_title.c_str());
     if (m_width > 0 && m_height > 0)
-        ::SetWindowPos(m_hWnd, nullptr, 0, 0, Scaled(m_width), Scaled(m_height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, Scaled(m_width), Scaled(m_height),
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     BuildTree(soui);
     return TRUE;
 }
@@ -166,16 +201,20 @@ void SHostWnd::BuildTree(pugi::xml_node soui)
     m_root = new SWindow;
     m_root->SetHostWnd(this);
     pugi::xml_node rootNode = soui.child("root");
-    if (!rootNode) SLog(L"host window '" + m_name + L"' has no <root> element");
-    else m_root->InitFromXml(rootNode);
+    if (!rootNode)
+        SLog(L"host window '" + m_name + L"' has no <root> element");
+    else
+        m_root->InitFromXml(rootNode);
     m_root->SetHostWnd(this);
 
     RECT rc;
     ::GetClientRect(m_hWnd, &rc);
     auto* res = SResProviderMgr::getSingletonPtr();
     if (!m_rt && res && res->GetRenderFactory())
-        res->GetRenderFactory()->CreateRenderTarget(m_rt.Out(), std::max<LONG>(rc.right, 1), std::max<LONG>(rc.bottom, 1));
-    if (m_rt) m_rt->SetDpi(m_dpi);
+        res->GetRenderFactory()->CreateRenderTarget(m_rt.Out(), std::max<LONG>(rc.right, 1),
+                                                    std::max<LONG>(rc.bottom, 1));
+    if (m_rt)
+        m_rt->SetDpi(m_dpi);
     m_root->Move(rc);
     // Widgets with native parts need the window handle, which exists only now.
     std::vector<SWindow*> stack = {m_root};
@@ -183,43 +222,57 @@ void SHostWnd::BuildTree(pugi::xml_node soui)
         SWindow* w = stack.back();
         stack.pop_back();
         w->OnHostCreated();
-        for (SWindow* c : w->GetChildren()) stack.push_back(c);
+        for (SWindow* c : w->GetChildren())
+            stack.push_back(c);
     }
     if (!m_bigIconName.empty() && res) {
-        if (m_bigIcon) DestroyIcon(m_bigIcon);
+        if (m_bigIcon)
+            DestroyIcon(m_bigIcon);
         m_bigIcon = res->LoadIconW(m_bigIconName, GetSystemMetricForDpi(SM_CXICON, m_dpi));
-        if (m_bigIcon) ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, LPARAM(m_bigIcon));
-        else SLog(L"icon '" + m_bigIconName + L"' of host window '" + m_name + L"' not found");
+        if (m_bigIcon)
+            ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, LPARAM(m_bigIcon));
+        else
+            SLog(L"icon '" + m_bigIconName + L"' of host window '" + m_name + L"' not found");
     }
     if (!m_smallIconName.empty() && res) {
-        if (m_smallIcon) DestroyIcon(m_smallIcon);
+        if (m_smallIcon)
+            DestroyIcon(m_smallIcon);
         m_smallIcon = res->LoadIconW(m_smallIconName, GetSystemMetricForDpi(SM_CXSMICON, m_dpi));
-        if (m_smallIcon) ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, LPARAM(m_smallIcon));
-        else SLog(L"icon '" + m_smallIconName + L"' of host window '" + m_name + L"' not found");
+        if (m_smallIcon)
+            ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, LPARAM(m_smallIcon));
+        else
+            SLog(L"icon '" + m_smallIconName + L"' of host window '" + m_name + L"' not found");
     }
     InvalidateRect(rc);
 }
 
 SWindow* SHostWnd::FindChildByName(const std::wstring& name, int depth) const
 {
-    if (!m_root) return nullptr;
-    if (!name.empty() && m_root->GetName() == name) return m_root;
+    if (!m_root)
+        return nullptr;
+    if (!name.empty() && m_root->GetName() == name)
+        return m_root;
     return m_root->FindChildByName(name, depth);
 }
 
 SWindow* SHostWnd::FindChildByID(int id, int depth) const
 {
-    if (!m_root) return nullptr;
-    if (id != 0 && m_root->GetID() == id) return m_root;
+    if (!m_root)
+        return nullptr;
+    if (id != 0 && m_root->GetID() == id)
+        return m_root;
     return m_root->FindChildByID(id, depth);
 }
 
 bool SHostWnd::OnEvent(EventArgs* evt)
 {
     for (const auto& h : m_handlers) {
-        if (h.evtId != evt->GetID()) continue;
-        if (h.byName ? evt->nameFrom != h.name : evt->idFrom != h.id) continue;
-        if (h.fn(evt)) return true;
+        if (h.evtId != evt->GetID())
+            continue;
+        if (h.byName ? evt->nameFrom != h.name : evt->idFrom != h.id)
+            continue;
+        if (h.fn(evt))
+            return true;
     }
     return false;
 }
@@ -236,7 +289,8 @@ void SHostWnd::AddEventHandler(int evtId, int senderId, EventHandler handler)
 
 BOOL SHostWnd::OnFireEvent(EventArgs* evt)
 {
-    if (OnEvent(evt)) evt->handled++;
+    if (OnEvent(evt))
+        evt->handled++;
     return evt->handled != 0;
 }
 
@@ -252,10 +306,12 @@ BOOL SHostWnd::KillTimer(UINT_PTR id)
 
 void SHostWnd::InvalidateRect(const RECT& rc)
 {
-    if (!m_hWnd || IsRectEmpty(&rc)) return;
+    if (!m_hWnd || IsRectEmpty(&rc))
+        return;
     m_dirty = UnionRect2(m_dirty, rc);
     if (m_translucent) {
-        if (!m_updatePosted) m_updatePosted = ::PostMessageW(m_hWnd, UM_UPDATE_LAYERED, 0, 0) != FALSE;
+        if (!m_updatePosted)
+            m_updatePosted = ::PostMessageW(m_hWnd, UM_UPDATE_LAYERED, 0, 0) != FALSE;
     } else {
         ::InvalidateRect(m_hWnd, &rc, FALSE);
     }
@@ -263,17 +319,22 @@ void SHostWnd::InvalidateRect(const RECT& rc)
 
 void SHostWnd::UpdateNow()
 {
-    if (!m_hWnd) return;
-    if (m_translucent) UpdateLayered();
-    else ::UpdateWindow(m_hWnd);
+    if (!m_hWnd)
+        return;
+    if (m_translucent)
+        UpdateLayered();
+    else
+        ::UpdateWindow(m_hWnd);
 }
 
 void SHostWnd::Render(const RECT& rcIn)
 {
-    if (!m_rt || !m_root) return;
+    if (!m_rt || !m_root)
+        return;
     SIZE sz = m_rt->GetSize();
     RECT all = {0, 0, sz.cx, sz.cy}, rc;
-    if (!IntersectRect(&rc, &rcIn, &all)) return;
+    if (!IntersectRect(&rc, &rcIn, &all))
+        return;
     m_rt->PushClipRect(rc);
     // Layered windows start transparent so the shadow band keeps its alpha.
     m_rt->ClearRect(rc, m_translucent ? RGBA(0, 0, 0, 0) : RGBA(255, 255, 255, 255));
@@ -283,13 +344,15 @@ void SHostWnd::Render(const RECT& rcIn)
 
 void SHostWnd::RaiseNativeEditsLater()
 {
-    if (m_hWnd && !m_edits.empty()) ::PostMessageW(m_hWnd, UM_RAISE_EDITS, 0, 0);
+    if (m_hWnd && !m_edits.empty())
+        ::PostMessageW(m_hWnd, UM_RAISE_EDITS, 0, 0);
 }
 
 void SHostWnd::UpdateLayered()
 {
     m_updatePosted = false;
-    if (!m_rt || IsRectEmpty(&m_dirty)) return;
+    if (!m_rt || IsRectEmpty(&m_dirty))
+        return;
     Render(m_dirty);
     m_dirty = RECT{0, 0, 0, 0};
     SIZE sz = m_rt->GetSize();
@@ -300,12 +363,18 @@ void SHostWnd::UpdateLayered()
 
 void SHostWnd::OnWidgetDestroyed(SWindow* w)
 {
-    if (m_hover == w) m_hover = nullptr;
-    if (m_capture == w) m_capture = nullptr;
-    if (m_tipOwner == w) m_tipOwner = nullptr;
-    if (m_focus == w) m_focus = nullptr;
-    if (m_defaultButton == w) m_defaultButton = nullptr;
-    if (m_cancelButton == w) m_cancelButton = nullptr;
+    if (m_hover == w)
+        m_hover = nullptr;
+    if (m_capture == w)
+        m_capture = nullptr;
+    if (m_tipOwner == w)
+        m_tipOwner = nullptr;
+    if (m_focus == w)
+        m_focus = nullptr;
+    if (m_defaultButton == w)
+        m_defaultButton = nullptr;
+    if (m_cancelButton == w)
+        m_cancelButton = nullptr;
 }
 
 void SHostWnd::OnWidgetHidden(SWindow* w)
@@ -330,14 +399,18 @@ void SHostWnd::OnWidgetHidden(SWindow* w)
 
 void SHostWnd::SetFocusedWidget(SWindow* w)
 {
-    if (w == m_focus) return;
+    if (w == m_focus)
+        return;
     // The focus cue moves with it.
-    if (m_focus) m_focus->Invalidate();
+    if (m_focus)
+        m_focus->Invalidate();
     m_focus = w;
-    if (w) w->Invalidate();
+    if (w)
+        w->Invalidate();
     // A native edit's own window announces its focus; a windowless widget is announced here,
     // or on WM_SETFOCUS when the host takes the keyboard only now.
-    if (w && !dynamic_cast<SEdit*>(w) && m_hWnd && ::GetFocus() == m_hWnd) w->NotifyAccEvent(EVENT_OBJECT_FOCUS);
+    if (w && !dynamic_cast<SEdit*>(w) && m_hWnd && ::GetFocus() == m_hWnd)
+        w->NotifyAccEvent(EVENT_OBJECT_FOCUS);
 }
 
 BOOL SHostWnd::PostAccAction(LONG accId)
@@ -357,9 +430,15 @@ void SHostWnd::SetCancelButton(SWindow* w)
     m_cancelSet = true;
 }
 
-SWindow* SHostWnd::GetDefaultButton() const { return m_defaultSet ? m_defaultButton : FindChildByID(IDOK); }
+SWindow* SHostWnd::GetDefaultButton() const
+{
+    return m_defaultSet ? m_defaultButton : FindChildByID(IDOK);
+}
 
-SWindow* SHostWnd::GetCancelButton() const { return m_cancelSet ? m_cancelButton : FindChildByID(IDCANCEL); }
+SWindow* SHostWnd::GetCancelButton() const
+{
+    return m_cancelSet ? m_cancelButton : FindChildByID(IDCANCEL);
+}
 
 LRESULT SHostWnd::HitTestFrame(POINT screen)
 {
@@ -369,35 +448,51 @@ LRESULT SHostWnd::HitTestFrame(POINT screen)
     auto band = [this](LONG m) { return Scaled(m > 0 ? m : kResizeBand); };
     bool l = screen.x < rc.left + band(m_margin.left), r = screen.x >= rc.right - band(m_margin.right);
     bool t = screen.y < rc.top + band(m_margin.top), b = screen.y >= rc.bottom - band(m_margin.bottom);
-    if (t && l) return HTTOPLEFT;
-    if (t && r) return HTTOPRIGHT;
-    if (b && l) return HTBOTTOMLEFT;
-    if (b && r) return HTBOTTOMRIGHT;
-    if (l) return HTLEFT;
-    if (r) return HTRIGHT;
-    if (t) return HTTOP;
-    if (b) return HTBOTTOM;
+    if (t && l)
+        return HTTOPLEFT;
+    if (t && r)
+        return HTTOPRIGHT;
+    if (b && l)
+        return HTBOTTOMLEFT;
+    if (b && r)
+        return HTBOTTOMRIGHT;
+    if (l)
+        return HTLEFT;
+    if (r)
+        return HTRIGHT;
+    if (t)
+        return HTTOP;
+    if (b)
+        return HTBOTTOM;
     return HTCLIENT;
 }
 
-int SHostWnd::Scaled(int value) const { return ScaleForDpi(value, m_dpi); }
+int SHostWnd::Scaled(int value) const
+{
+    return ScaleForDpi(value, m_dpi);
+}
 
 void SHostWnd::SetDpi(int dpi)
 {
-    if (dpi <= 0 || dpi == m_dpi) return;
+    if (dpi <= 0 || dpi == m_dpi)
+        return;
     m_dpi = dpi;
-    if (m_rt) m_rt->SetDpi(dpi);
-    if (!m_root) return;
+    if (m_rt)
+        m_rt->SetDpi(dpi);
+    if (!m_root)
+        return;
     // Fonts and row heights first, then the places, which depend on them.
     std::vector<SWindow*> stack = {m_root};
     while (!stack.empty()) {
         SWindow* w = stack.back();
         stack.pop_back();
         w->OnScaleChanged();
-        for (SWindow* c : w->GetChildren()) stack.push_back(c);
+        for (SWindow* c : w->GetChildren())
+            stack.push_back(c);
     }
     RECT rc = {0, 0, 0, 0};
-    if (m_hWnd) ::GetClientRect(m_hWnd, &rc);
+    if (m_hWnd)
+        ::GetClientRect(m_hWnd, &rc);
     m_root->Move(rc);
     InvalidateRect(rc);
 }
@@ -406,7 +501,8 @@ void SHostWnd::OnDpiChanged(int dpi, const RECT* suggested)
 {
     // Already laid out for that scale (a pop-up sized for the monitor it was placed on): the
     // suggestion, the old size scaled once more, would grow it twice.
-    if (dpi == m_dpi) return;
+    if (dpi == m_dpi)
+        return;
     SetDpi(dpi);
     if (suggested && m_hWnd)
         ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
@@ -439,7 +535,8 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
 
     LRESULT r = 0;
     if (ProcessWindowMessage(m_hWnd, msg, wp, lp, r)) {
-        if (msg != WM_CREATE && msg != WM_DESTROY) return r;
+        if (msg != WM_CREATE && msg != WM_DESTROY)
+            return r;
     }
 
     switch (msg) {
@@ -452,16 +549,20 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         OnDpiChanged(LOWORD(wp), reinterpret_cast<const RECT*>(lp));
         return 0;
     case WM_DESTROY:
-        for (SEdit* e : m_edits) e->OnNativeDestroyed();
-        if (m_appWnd) PostQuitMessage(0);
+        for (SEdit* e : m_edits)
+            e->OnNativeDestroyed();
+        if (m_appWnd)
+            PostQuitMessage(0);
         return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_MEASUREITEM:
-        if (SMenu::OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lp))) return TRUE;
+        if (SMenu::OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lp)))
+            return TRUE;
         break;
     case WM_DRAWITEM:
-        if (SMenu::OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lp))) return TRUE;
+        if (SMenu::OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lp)))
+            return TRUE;
         break;
     case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -489,10 +590,12 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         UpdateLayered();
         return 0;
     case UM_RAISE_EDITS:
-        for (SEdit* e : m_edits) e->RaiseAboveHost();
+        for (SEdit* e : m_edits)
+            e->RaiseAboveHost();
         return 0;
     case WM_ACTIVATE:
-        if (LOWORD(wp) == WA_INACTIVE || HIWORD(wp)) break;
+        if (LOWORD(wp) == WA_INACTIVE || HIWORD(wp))
+            break;
         // After the activation is over, or the raise is undone by it.
         RaiseNativeEditsLater();
         // Back from a message box, a dialog or the tray: the keyboard goes where it was.
@@ -500,31 +603,39 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         ::PostMessageW(m_hWnd, UM_RESTORE_FOCUS, 0, 0);
         break;
     case UM_RESTORE_FOCUS:
-        if (::GetActiveWindow() == m_hWnd) RestoreFocus();
+        if (::GetActiveWindow() == m_hWnd)
+            RestoreFocus();
         return 0;
     case WM_SETFOCUS:
-        if (m_focus && !dynamic_cast<SEdit*>(m_focus)) m_focus->NotifyAccEvent(EVENT_OBJECT_FOCUS);
-        if (m_focus) m_focus->Invalidate();
+        if (m_focus && !dynamic_cast<SEdit*>(m_focus))
+            m_focus->NotifyAccEvent(EVENT_OBJECT_FOCUS);
+        if (m_focus)
+            m_focus->Invalidate();
         break;
     case WM_KILLFOCUS:
-        if (m_focus) m_focus->Invalidate();
+        if (m_focus)
+            m_focus->Invalidate();
         break;
     case UM_ACC_ACTION:
         // Found again by id: the widget may have gone since the request.
         if (SWindow* w = m_root ? m_root->FindAccDescendant(LONG(lp)) : nullptr)
-            if (!(w->GetAccState() & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE))) w->DoAccDefaultAction();
+            if (!(w->GetAccState() & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE)))
+                w->DoAccDefaultAction();
         return 0;
     case WM_SIZE: {
         int cx = LOWORD(lp), cy = HIWORD(lp);
         if (wp != SIZE_MINIMIZED && cx > 0 && cy > 0 && m_root) {
             SIZE cur = m_rt ? m_rt->GetSize() : SIZE{0, 0};
-            if (m_rt && (cur.cx != cx || cur.cy != cy)) m_rt->Resize(cx, cy);
+            if (m_rt && (cur.cx != cx || cur.cy != cy))
+                m_rt->Resize(cx, cy);
             m_root->Move(RECT{0, 0, cx, cy});
             InvalidateRect(RECT{0, 0, cx, cy});
         }
-        for (SEdit* e : m_edits) e->OnPlacementChanged();
+        for (SEdit* e : m_edits)
+            e->OnPlacementChanged();
         // Activated while still minimised (a restore from the tray): the keyboard comes now.
-        if (wp == SIZE_MINIMIZED) m_restoreFocusOnSize = true;
+        if (wp == SIZE_MINIMIZED)
+            m_restoreFocusOnSize = true;
         else if (m_restoreFocusOnSize) {
             m_restoreFocusOnSize = false;
             ::PostMessageW(m_hWnd, UM_RESTORE_FOCUS, 0, 0);
@@ -542,14 +653,18 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         break;
     case WM_WINDOWPOSCHANGED: {
         LRESULT d = DefWindowProcW(m_hWnd, msg, wp, lp);
-        for (SEdit* e : m_edits) e->OnPlacementChanged();
+        for (SEdit* e : m_edits)
+            e->OnPlacementChanged();
         UINT flags = reinterpret_cast<const WINDOWPOS*>(lp)->flags;
-        if (!(flags & SWP_NOZORDER)) RaiseNativeEditsLater();
+        if (!(flags & SWP_NOZORDER))
+            RaiseNativeEditsLater();
         // Activated while hidden (during its set-up), it gets no activation when shown:
         // the keyboard goes to its widget once the edits can take it.
-        if (flags & SWP_SHOWWINDOW) ::PostMessageW(m_hWnd, UM_RESTORE_FOCUS, 0, 0);
+        if (flags & SWP_SHOWWINDOW)
+            ::PostMessageW(m_hWnd, UM_RESTORE_FOCUS, 0, 0);
         // What changed while it was hidden.
-        if ((flags & SWP_SHOWWINDOW) && m_translucent) UpdateLayered();
+        if ((flags & SWP_SHOWWINDOW) && m_translucent)
+            UpdateLayered();
         return d;
     }
     case WM_MOUSEMOVE:
@@ -559,15 +674,19 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         OnMouseMessage(msg, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
         return 0;
     case WM_MOUSEWHEEL:
-        if (RouteWheel(GET_WHEEL_DELTA_WPARAM(wp), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)})) return 0;
+        if (RouteWheel(GET_WHEEL_DELTA_WPARAM(wp), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}))
+            return 0;
         break;
     case WM_KEYDOWN:
-        if (RouteKey(UINT(wp))) return 0;
-        if (OnDialogKey(UINT(wp), (lp & 0x40000000) != 0)) return 0;
+        if (RouteKey(UINT(wp)))
+            return 0;
+        if (OnDialogKey(UINT(wp), (lp & 0x40000000) != 0))
+            return 0;
         break;
     case WM_MOUSELEAVE:
         m_trackingLeave = false;
-        if (!m_capture) SetHover(nullptr);
+        if (!m_capture)
+            SetHover(nullptr);
         return 0;
     case WM_CAPTURECHANGED:
         if (m_capture && reinterpret_cast<HWND>(lp) != m_hWnd) {
@@ -584,7 +703,8 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
         }
         break;
     case WM_NCHITTEST:
-        if (m_resizable && !::IsZoomed(m_hWnd)) return HitTestFrame(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+        if (m_resizable && !::IsZoomed(m_hWnd))
+            return HitTestFrame(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
         break;
     default:
         break;
@@ -592,4 +712,4 @@ LRESULT SHostWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcW(m_hWnd, msg, wp, lp);
 }
 
-} // namespace SOUI
+}  // namespace SOUI

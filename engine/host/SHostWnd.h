@@ -37,13 +37,11 @@ public:
     SWindow* GetRoot() const { return m_root; }
     SWindow* FindChildByName(const std::wstring& name, int depth = -1) const;
     SWindow* FindChildByID(int id, int depth = -1) const;
-    template <class T>
-    T* FindChildByName2(const std::wstring& name, int depth = -1) const
+    template <class T> T* FindChildByName2(const std::wstring& name, int depth = -1) const
     {
         return dynamic_cast<T*>(FindChildByName(name, depth));
     }
-    template <class T>
-    T* FindChildByID2(int id, int depth = -1) const
+    template <class T> T* FindChildByID2(int id, int depth = -1) const
     {
         return dynamic_cast<T*>(FindChildByID(id, depth));
     }
@@ -172,33 +170,33 @@ protected:
     std::vector<Handler> m_handlers;
 };
 
-} // namespace SOUI
+}  // namespace SOUI
 
 // Event maps for host windows; the class declares `using Base = SHostWnd;` (or its base window).
-#define EVENT_MAP_BEGIN()                                                                   \
-public:                                                                                     \
-    bool OnEvent(SOUI::EventArgs* pEvt) override                                            \
+#define EVENT_MAP_BEGIN()                        \
+public:                                          \
+    bool OnEvent(SOUI::EventArgs* pEvt) override \
     {
-#define EVENT_NAME_COMMAND(name, func)                                                      \
-    if (pEvt->GetID() == SOUI::EVT_CMD && pEvt->nameFrom == (name)) {                       \
-        func();                                                                             \
-        return true;                                                                        \
+#define EVENT_NAME_COMMAND(name, func)                                \
+    if (pEvt->GetID() == SOUI::EVT_CMD && pEvt->nameFrom == (name)) { \
+        func();                                                       \
+        return true;                                                  \
     }
-#define EVENT_ID_COMMAND(id, func)                                                          \
-    if (pEvt->GetID() == SOUI::EVT_CMD && pEvt->idFrom == (id)) {                           \
-        func();                                                                             \
-        return true;                                                                        \
+#define EVENT_ID_COMMAND(id, func)                                \
+    if (pEvt->GetID() == SOUI::EVT_CMD && pEvt->idFrom == (id)) { \
+        func();                                                   \
+        return true;                                              \
     }
-#define EVENT_NAME_HANDLER(name, evtId, func)                                               \
-    if (pEvt->GetID() == int(evtId) && pEvt->nameFrom == (name)) {                          \
-        func(pEvt);                                                                         \
-        return true;                                                                        \
+#define EVENT_NAME_HANDLER(name, evtId, func)                      \
+    if (pEvt->GetID() == int(evtId) && pEvt->nameFrom == (name)) { \
+        func(pEvt);                                                \
+        return true;                                               \
     }
-#define EVENT_ID_HANDLER(id, evtId, func)                                                   \
-    if (pEvt->GetID() == int(evtId) && pEvt->idFrom == (id)) {                              \
-        func(pEvt);                                                                         \
-        return true;                                                                        \
+#define EVENT_ID_HANDLER(id, evtId, func)                      \
+    if (pEvt->GetID() == int(evtId) && pEvt->idFrom == (id)) { \
+        func(pEvt);                                            \
+        return true;                                           \
     }
-#define EVENT_MAP_END()                                                                     \
-    return Base::OnEvent(pEvt);                                                             \
+#define EVENT_MAP_END()         \
+    return Base::OnEvent(pEvt); \
     }

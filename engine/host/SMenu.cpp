@@ -12,7 +12,7 @@ namespace SOUI {
 namespace {
 // Menus that hold icons now; a menu's owner-draw messages are checked against them.
 std::vector<const SMenu*> g_liveMenus;
-} // namespace
+}  // namespace
 
 SMenu::~SMenu()
 {
@@ -24,14 +24,16 @@ SMenu::Icon* SMenu::FindIcon(ULONG_PTR itemData)
 {
     for (const SMenu* m : g_liveMenus)
         for (const auto& icon : m->m_icons)
-            if (ULONG_PTR(icon.get()) == itemData) return icon.get();
+            if (ULONG_PTR(icon.get()) == itemData)
+                return icon.get();
     return nullptr;
 }
 
 BOOL SMenu::OnMeasureItem(MEASUREITEMSTRUCT* mis)
 {
     Icon* icon = mis && mis->CtlType == ODT_MENU ? FindIcon(mis->itemData) : nullptr;
-    if (!icon) return FALSE;
+    if (!icon)
+        return FALSE;
     mis->itemWidth = UINT(icon->size.cx);
     mis->itemHeight = UINT(icon->size.cy);
     return TRUE;
@@ -40,12 +42,14 @@ BOOL SMenu::OnMeasureItem(MEASUREITEMSTRUCT* mis)
 BOOL SMenu::OnDrawItem(const DRAWITEMSTRUCT* dis)
 {
     Icon* icon = dis && dis->CtlType == ODT_MENU ? FindIcon(dis->itemData) : nullptr;
-    if (!icon) return FALSE;
+    if (!icon)
+        return FALSE;
     const RECT& rc = dis->rcItem;
     int x = rc.left + (rc.right - rc.left - icon->size.cx) / 2;
     int y = rc.top + (rc.bottom - rc.top - icon->size.cy) / 2;
     SMemoryDC mem(dis->hDC);
-    if (!mem.get()) return TRUE;
+    if (!mem.get())
+        return TRUE;
     SSelectObject sel(mem.get(), icon->bmp.get());
     BLENDFUNCTION bf = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     GdiAlphaBlend(dis->hDC, x, y, icon->size.cx, icon->size.cy, mem.get(), 0, 0, icon->size.cx, icon->size.cy, bf);
@@ -55,9 +59,11 @@ BOOL SMenu::OnDrawItem(const DRAWITEMSTRUCT* dis)
 bool SMenu::Fill(HMENU menu, pugi::xml_node node, const std::wstring& inheritedSkin)
 {
     std::wstring iconSkin = inheritedSkin;
-    if (auto a = node.attribute("iconSkin")) iconSkin = Utf8ToWide(a.value());
+    if (auto a = node.attribute("iconSkin"))
+        iconSkin = Utf8ToWide(a.value());
     for (auto e : node.children()) {
-        if (e.type() != pugi::node_element) continue;
+        if (e.type() != pugi::node_element)
+            continue;
         std::string n = e.name();
         if (n == "sep") {
             AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
@@ -68,24 +74,33 @@ bool SMenu::Fill(HMENU menu, pugi::xml_node node, const std::wstring& inheritedS
             continue;
         }
         std::wstring text = Trim(Utf8ToWide(e.text().get()));
-        if (auto* mgr = SResProviderMgr::getSingletonPtr()) text = mgr->GetString(text);
+        if (auto* mgr = SResProviderMgr::getSingletonPtr())
+            text = mgr->GetString(text);
         UINT flags = MF_STRING;
-        if (e.attribute("disable").as_bool()) flags |= MF_GRAYED;
-        if (e.attribute("check").as_bool()) flags |= MF_CHECKED;
+        if (e.attribute("disable").as_bool())
+            flags |= MF_GRAYED;
+        if (e.attribute("check").as_bool())
+            flags |= MF_CHECKED;
         if (e.child("item")) {
             SMenuHandle sub(CreatePopupMenu());
-            if (!sub.get() || !Fill(sub.get(), e, iconSkin)) return false;
-            if (!AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub.get()), text.c_str())) return false;
-            sub.release(); // the parent menu owns it now
+            if (!sub.get() || !Fill(sub.get(), e, iconSkin))
+                return false;
+            if (!AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub.get()), text.c_str()))
+                return false;
+            sub.release();  // the parent menu owns it now
         } else {
-            if (!AppendMenuW(menu, flags, UINT_PTR(e.attribute("id").as_uint()), text.c_str())) return false;
+            if (!AppendMenuW(menu, flags, UINT_PTR(e.attribute("id").as_uint()), text.c_str()))
+                return false;
         }
         auto icon = e.attribute("icon");
-        if (!icon) continue;
+        if (!icon)
+            continue;
         std::wstring skin = iconSkin;
-        if (auto a = e.attribute("iconSkin")) skin = Utf8ToWide(a.value());
+        if (auto a = e.attribute("iconSkin"))
+            skin = Utf8ToWide(a.value());
         Icon* made = MakeIcon(skin, icon.as_int(-1));
-        if (!made) continue;
+        if (!made)
+            continue;
         MENUITEMINFOW mii = {};
         mii.cbSize = sizeof(mii);
         mii.fMask = MIIM_BITMAP | MIIM_DATA;
@@ -112,7 +127,8 @@ SMenu::Icon* SMenu::MakeIcon(const std::wstring& skinName, int index)
         dpi = GetDeviceCaps(screen, LOGPIXELSX);
         ::ReleaseDC(nullptr, screen);
     }
-    if (dpi <= 0) dpi = 96;
+    if (dpi <= 0)
+        dpi = 96;
     SIZE sz = skin->GetSkinSize();
     sz = SIZE{MulDiv(sz.cx, dpi, 96), MulDiv(sz.cy, dpi, 96)};
     SAutoRefPtr<IRenderTarget> rt;
@@ -133,24 +149,29 @@ SMenu::Icon* SMenu::MakeIcon(const std::wstring& skinName, int index)
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     SGdiObject<HBITMAP> bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bmp.get() || !bits) return nullptr;
+    if (!bmp.get() || !bits)
+        return nullptr;
     memcpy(bits, rt->GetCurrentBitmap()->GetPixelBits(), size_t(sz.cx) * sz.cy * 4);
     auto made = std::make_unique<Icon>();
     made->bmp = std::move(bmp);
     made->size = sz;
     m_icons.push_back(std::move(made));
-    if (std::find(g_liveMenus.begin(), g_liveMenus.end(), this) == g_liveMenus.end()) g_liveMenus.push_back(this);
+    if (std::find(g_liveMenus.begin(), g_liveMenus.end(), this) == g_liveMenus.end())
+        g_liveMenus.push_back(this);
     return m_icons.back().get();
 }
 
 BOOL SMenu::LoadMenuW(const wchar_t* resName, const wchar_t* type)
 {
     auto* mgr = SResProviderMgr::getSingletonPtr();
-    if (!mgr || !resName) return FALSE;
+    if (!mgr || !resName)
+        return FALSE;
     std::wstring id = resName;
-    if (id.find(L':') == std::wstring::npos) id = std::wstring(type ? type : L"smenu") + L":" + id;
+    if (id.find(L':') == std::wstring::npos)
+        id = std::wstring(type ? type : L"smenu") + L":" + id;
     pugi::xml_document doc;
-    if (!mgr->LoadXml(doc, id)) return FALSE;
+    if (!mgr->LoadXml(doc, id))
+        return FALSE;
     return LoadMenuFromXml(doc.first_child());
 }
 
@@ -169,7 +190,8 @@ BOOL SMenu::LoadMenuFromXml(pugi::xml_node menu)
 
 UINT SMenu::TrackPopupMenu(UINT flags, int x, int y, HWND owner, const RECT* rcExclude)
 {
-    if (!m_menu.get()) return 0;
+    if (!m_menu.get())
+        return 0;
     SetForegroundWindow(owner);
     UINT r = UINT(::TrackPopupMenu(m_menu.get(), flags, x, y, 0, owner, rcExclude));
     // Lets the menu close properly when the next click goes to another program.
@@ -177,4 +199,4 @@ UINT SMenu::TrackPopupMenu(UINT flags, int x, int y, HWND owner, const RECT* rcE
     return r;
 }
 
-} // namespace SOUI
+}  // namespace SOUI

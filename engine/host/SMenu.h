@@ -28,7 +28,7 @@ public:
 
 private:
     struct Icon {
-        SGdiObject<HBITMAP> bmp; // 32-bit premultiplied
+        SGdiObject<HBITMAP> bmp;  // 32-bit premultiplied
         SIZE size;
     };
     bool Fill(HMENU menu, pugi::xml_node node, const std::wstring& iconSkin);
@@ -40,4 +40,4 @@ private:
     SMenuHandle m_menu;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -9,12 +9,13 @@ pugi::xml_document& Template()
     static pugi::xml_document doc;
     return doc;
 }
-} // namespace
+}  // namespace
 
 BOOL SetMsgTemplate(pugi::xml_node soui)
 {
     Template().reset();
-    if (!soui) return FALSE;
+    if (!soui)
+        return FALSE;
     Template().append_copy(soui);
     return TRUE;
 }
@@ -25,9 +26,10 @@ int SMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT ty
     if (tpl) {
         SMessageBoxWnd box(tpl, text, caption, type);
         INT_PTR r = box.DoModal(owner);
-        if (r != -1) return int(r);
+        if (r != -1)
+            return int(r);
     }
     return MessageBoxW(owner, text, caption, type);
 }
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -15,4 +15,4 @@ BOOL SetMsgTemplate(pugi::xml_node soui);
 // template, or when the template cannot be shown, it is MessageBoxW itself.
 int SMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -23,14 +23,22 @@ const ButtonSet kButtonSets[] = {
 const wchar_t* ButtonText(int id)
 {
     switch (id) {
-    case IDOK: return L"确定";
-    case IDCANCEL: return L"取消";
-    case IDABORT: return L"中止";
-    case IDRETRY: return L"重试";
-    case IDIGNORE: return L"忽略";
-    case IDYES: return L"是";
-    case IDNO: return L"否";
-    default: return L"";
+    case IDOK:
+        return L"确定";
+    case IDCANCEL:
+        return L"取消";
+    case IDABORT:
+        return L"中止";
+    case IDRETRY:
+        return L"重试";
+    case IDIGNORE:
+        return L"忽略";
+    case IDYES:
+        return L"是";
+    case IDNO:
+        return L"否";
+    default:
+        return L"";
     }
 }
 
@@ -38,11 +46,16 @@ const wchar_t* ButtonText(int id)
 int IconIndex(UINT type)
 {
     switch (type & MB_ICONMASK) {
-    case MB_ICONINFORMATION: return 0;
-    case MB_ICONQUESTION: return 1;
-    case MB_ICONWARNING: return 2;
-    case MB_ICONERROR: return 3;
-    default: return -1;
+    case MB_ICONINFORMATION:
+        return 0;
+    case MB_ICONQUESTION:
+        return 1;
+    case MB_ICONWARNING:
+        return 2;
+    case MB_ICONERROR:
+        return 3;
+    default:
+        return -1;
     }
 }
 
@@ -50,7 +63,7 @@ int IconIndex(UINT type)
 const wchar_t* const kIconNames[4] = {L"信息", L"询问", L"警告", L"错误"};
 
 const wchar_t* const kButtonNames[3] = {L"button1st", L"button2nd", L"button3rd"};
-} // namespace
+}  // namespace
 
 SMessageBoxWnd::SMessageBoxWnd(pugi::xml_node layout, const wchar_t* text, const wchar_t* caption, UINT type)
     : m_text(text ? text : L""), m_caption(caption ? caption : L""), m_type(type)
@@ -59,31 +72,38 @@ SMessageBoxWnd::SMessageBoxWnd(pugi::xml_node layout, const wchar_t* text, const
     for (const auto& set : kButtonSets)
         if (set.type == (type & MB_TYPEMASK)) {
             m_count = set.count;
-            for (int i = 0; i < 3; ++i) m_ids[i] = set.ids[i];
+            for (int i = 0; i < 3; ++i)
+                m_ids[i] = set.ids[i];
         }
 }
 
 void SMessageBoxWnd::Setup()
 {
     ::SetWindowTextW(m_hWnd, m_caption.c_str());
-    if (SWindow* w = FindChildByName(L"msgtitle")) w->SetWindowTextW(m_caption);
-    if (SWindow* w = FindChildByName(L"msgtext")) w->SetWindowTextW(m_text);
+    if (SWindow* w = FindChildByName(L"msgtitle"))
+        w->SetWindowTextW(m_caption);
+    if (SWindow* w = FindChildByName(L"msgtext"))
+        w->SetWindowTextW(m_text);
     if (SWindow* w = FindChildByName(L"msgicon")) {
         int idx = IconIndex(m_type);
         w->SetVisible(idx >= 0, TRUE);
-        if (auto* img = dynamic_cast<SImageWnd*>(w); img && idx >= 0) img->SetIcon(idx);
-        if (idx >= 0) w->SetAttribute(L"accName", kIconNames[idx], FALSE);
+        if (auto* img = dynamic_cast<SImageWnd*>(w); img && idx >= 0)
+            img->SetIcon(idx);
+        if (idx >= 0)
+            w->SetAttribute(L"accName", kIconNames[idx], FALSE);
     }
     SWindow* scope = GetRoot();
     if (auto* sw = FindChildByName2<STabCtrl>(L"btnSwitch")) {
-        if (!sw->SetCurSel(m_count - 1)) SLog(L"message box template: btnSwitch has no page for " +
-                                              std::to_wstring(m_count) + L" buttons");
-        if (SWindow* page = sw->GetItem(sw->GetCurSel())) scope = page;
+        if (!sw->SetCurSel(m_count - 1))
+            SLog(L"message box template: btnSwitch has no page for " + std::to_wstring(m_count) + L" buttons");
+        if (SWindow* page = sw->GetItem(sw->GetCurSel()))
+            scope = page;
     }
     SWindow* buttons[3] = {};
     for (int i = 0; i < 3 && scope; ++i) {
         SWindow* b = scope->FindChildByName(kButtonNames[i]);
-        if (!b) continue;
+        if (!b)
+            continue;
         b->SetVisible(i < m_count, TRUE);
         if (i < m_count) {
             b->SetWindowTextW(ButtonText(m_ids[i]));
@@ -93,13 +113,16 @@ void SMessageBoxWnd::Setup()
     // As the system's box: MB_DEFBUTTONn picks the default, which starts with the keyboard;
     // Escape is Cancel, or the only button, and does nothing when neither is there.
     int def = int((m_type & MB_DEFMASK) >> 8);
-    if (def >= m_count) def = 0;
+    if (def >= m_count)
+        def = 0;
     SWindow* cancel = m_count == 1 ? buttons[0] : nullptr;
     for (int i = 0; i < m_count; ++i)
-        if (m_ids[i] == IDCANCEL) cancel = buttons[i];
+        if (m_ids[i] == IDCANCEL)
+            cancel = buttons[i];
     SetDefaultButton(buttons[def]);
     SetCancelButton(cancel);
-    if (buttons[def]) SetFocusedWidget(buttons[def]);
+    if (buttons[def])
+        SetFocusedWidget(buttons[def]);
     if (m_type & MB_SYSTEMMODAL)
         ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -130,4 +153,4 @@ bool SMessageBoxWnd::OnEvent(EventArgs* evt)
     return Base::OnEvent(evt);
 }
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -21,4 +21,4 @@ private:
     int m_count = 1;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -8,7 +8,7 @@ namespace {
 constexpr UINT UM_FIRE_ASYNC = WM_APP + 0x3F10;
 const wchar_t kClassName[] = L"SNotifyCenterWnd";
 SNotifyCenter* g_center = nullptr;
-} // namespace
+}  // namespace
 
 SNotifyCenter::SNotifyCenter()
 {
@@ -31,18 +31,24 @@ SNotifyCenter::~SNotifyCenter()
         m_hWnd = nullptr;
         ::DestroyWindow(h);
     }
-    if (g_center == this) g_center = nullptr;
+    if (g_center == this)
+        g_center = nullptr;
 }
 
-SNotifyCenter* SNotifyCenter::getSingletonPtr() { return g_center; }
+SNotifyCenter* SNotifyCenter::getSingletonPtr()
+{
+    return g_center;
+}
 
 void SNotifyCenter::FireEventSync(EventArgs* evt)
 {
-    if (!evt) return;
+    if (!evt)
+        return;
     // A handler may register or unregister maps while it runs.
     std::vector<IEventHandler*> run = m_handlers;
     for (IEventHandler* h : run) {
-        if (std::find(m_handlers.begin(), m_handlers.end(), h) == m_handlers.end()) continue;
+        if (std::find(m_handlers.begin(), m_handlers.end(), h) == m_handlers.end())
+            continue;
         if (h->OnEvent(evt)) {
             evt->handled++;
             break;
@@ -52,7 +58,8 @@ void SNotifyCenter::FireEventSync(EventArgs* evt)
 
 BOOL SNotifyCenter::FireEventAsync(EventArgs* evt)
 {
-    if (!evt || !m_hWnd) return FALSE;
+    if (!evt || !m_hWnd)
+        return FALSE;
     evt->AddRef();
     if (!::PostMessageW(m_hWnd, UM_FIRE_ASYNC, 0, reinterpret_cast<LPARAM>(evt))) {
         evt->Release();
@@ -83,4 +90,4 @@ LRESULT SNotifyCenter::HandleMessage(UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcW(m_hWnd, msg, wp, lp);
 }
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -29,4 +29,4 @@ private:
     std::vector<IEventHandler*> m_handlers;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

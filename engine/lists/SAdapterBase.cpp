@@ -7,13 +7,15 @@ void SAdapterBase::notifyDataSetChanged()
 {
     // An observer may unregister while it is told.
     std::vector<ILvDataSetObserver*> copy = m_observers;
-    for (ILvDataSetObserver* o : copy) o->onChanged();
+    for (ILvDataSetObserver* o : copy)
+        o->onChanged();
 }
 
 void SAdapterBase::notifyDataSetInvalidated()
 {
     std::vector<ILvDataSetObserver*> copy = m_observers;
-    for (ILvDataSetObserver* o : copy) o->onInvalidated();
+    for (ILvDataSetObserver* o : copy)
+        o->onInvalidated();
 }
 
 void SAdapterBase::registerDataSetObserver(ILvDataSetObserver* observer)
@@ -27,4 +29,4 @@ void SAdapterBase::unregisterDataSetObserver(ILvDataSetObserver* observer)
     m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer), m_observers.end());
 }
 
-} // namespace SOUI
+}  // namespace SOUI

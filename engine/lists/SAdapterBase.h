@@ -39,4 +39,4 @@ private:
     std::vector<ILvDataSetObserver*> m_observers;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -65,4 +65,4 @@ private:
     bool m_sendWheelToHover = true;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -44,4 +44,4 @@ private:
     int m_index = -1;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -14,16 +14,23 @@ namespace {
 constexpr int kDefaultBarWidth = 10;
 constexpr int kMinThumb = 16;
 
-HRESULT Colour(COLORREF& out, const std::wstring& v) { return ParseColor(v, out) ? S_OK : E_FAIL; }
+HRESULT Colour(COLORREF& out, const std::wstring& v)
+{
+    return ParseColor(v, out) ? S_OK : E_FAIL;
+}
 
-bool Inside(const RECT& rc, POINT pt) { return PtInRect(&rc, pt) != FALSE; }
-} // namespace
+bool Inside(const RECT& rc, POINT pt)
+{
+    return PtInRect(&rc, pt) != FALSE;
+}
+}  // namespace
 
 SListView::SListView() = default;
 
 SListView::~SListView()
 {
-    if (m_adapter) m_adapter->unregisterDataSetObserver(this);
+    if (m_adapter)
+        m_adapter->unregisterDataSetObserver(this);
     // Row handlers may point into the adapter, so the rows go first.
     DeleteAllPanels();
     m_adapter = nullptr;
@@ -31,19 +38,23 @@ SListView::~SListView()
 
 void SListView::DeleteAllPanels()
 {
-    for (SItemPanel* p : m_panels) delete p;
-    for (SItemPanel* p : m_spare) delete p;
+    for (SItemPanel* p : m_panels)
+        delete p;
+    for (SItemPanel* p : m_spare)
+        delete p;
     m_panels.clear();
     m_spare.clear();
 }
 
 void SListView::SetAdapter(SAdapterBase* adapter)
 {
-    if (m_adapter) m_adapter->unregisterDataSetObserver(this);
+    if (m_adapter)
+        m_adapter->unregisterDataSetObserver(this);
     // Panels filled by another adapter carry its handlers; none of them is reused.
     DeleteAllPanels();
     m_adapter = adapter;
-    if (m_adapter) m_adapter->registerDataSetObserver(this);
+    if (m_adapter)
+        m_adapter->registerDataSetObserver(this);
     m_sel = m_hover = -1;
     m_scrollY = 0;
     m_dragging = false;
@@ -56,12 +67,15 @@ BOOL SListView::CreateChildren(pugi::xml_node node)
     // The template is kept, not built: each row panel is built from it.
     pugi::xml_node tpl = node.child("template");
     m_template.reset();
-    if (!tpl) return TRUE;
+    if (!tpl)
+        return TRUE;
     m_template.append_copy(tpl);
     static const SAttrEntry<SListView> kTemplateAttrs[] = {
-        {L"itemHeight", [](SListView& l, const std::wstring& v) -> HRESULT {
+        {L"itemHeight",
+         [](SListView& l, const std::wstring& v) -> HRESULT {
              int n;
-             if (!ParseInt(v, n) || n <= 0) return E_FAIL;
+             if (!ParseInt(v, n) || n <= 0)
+                 return E_FAIL;
              l.m_itemHeight = n;
              l.m_locator.SetItemHeight(l.Scaled(n));
              return S_OK;
@@ -79,7 +93,8 @@ BOOL SListView::CreateChildren(pugi::xml_node node)
 HRESULT SListView::SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading)
 {
     static const SAttrEntry<SListView> kAttrs[] = {
-        {L"sbSkin", [](SListView& l, const std::wstring& v) -> HRESULT {
+        {L"sbSkin",
+         [](SListView& l, const std::wstring& v) -> HRESULT {
              auto* pool = SSkinPoolMgr::getSingletonPtr();
              ISkinObj* s = pool ? pool->GetSkin(v) : nullptr;
              l.m_sbSkin = s;
@@ -96,23 +111,31 @@ int SListView::ViewHeight() const
     return rc.bottom - rc.top;
 }
 
-int SListView::MaxScroll() const { return std::max(0, m_locator.GetTotalHeight() - ViewHeight()); }
+int SListView::MaxScroll() const
+{
+    return std::max(0, m_locator.GetTotalHeight() - ViewHeight());
+}
 
 int SListView::ScrollBarWidth() const
 {
     if (m_sbSkin) {
         SIZE sz = m_sbSkin->GetSkinSize();
-        if (sz.cx > 0) return Scaled(sz.cx);
+        if (sz.cx > 0)
+            return Scaled(sz.cx);
     }
     return Scaled(kDefaultBarWidth);
 }
 
-bool SListView::ScrollBarShown() const { return m_locator.GetTotalHeight() > ViewHeight() && ViewHeight() > 0; }
+bool SListView::ScrollBarShown() const
+{
+    return m_locator.GetTotalHeight() > ViewHeight() && ViewHeight() > 0;
+}
 
 RECT SListView::ItemsRect() const
 {
     RECT rc = GetClientRect();
-    if (ScrollBarShown()) rc.right = std::max(rc.left, rc.right - ScrollBarWidth());
+    if (ScrollBarShown())
+        rc.right = std::max(rc.left, rc.right - ScrollBarWidth());
     return rc;
 }
 
@@ -123,10 +146,12 @@ SListView::ScrollGeometry SListView::GetScrollGeometry() const
     g.bar = RECT{std::max(cl.left, cl.right - ScrollBarWidth()), cl.top, cl.right, cl.bottom};
     int barH = g.bar.bottom - g.bar.top;
     int arrowH = 0;
-    if (auto* sb = dynamic_cast<SSkinScrollbar*>(m_sbSkin.get())) arrowH = Scaled(sb->GetSkinSize().cy);
+    if (auto* sb = dynamic_cast<SSkinScrollbar*>(m_sbSkin.get()))
+        arrowH = Scaled(sb->GetSkinSize().cy);
     int minThumb = Scaled(kMinThumb);
     // Arrows only where they leave the thumb room to move.
-    if (arrowH * 2 + minThumb * 2 > barH) arrowH = 0;
+    if (arrowH * 2 + minThumb * 2 > barH)
+        arrowH = 0;
     g.up = RECT{g.bar.left, g.bar.top, g.bar.right, g.bar.top + arrowH};
     g.down = RECT{g.bar.left, g.bar.bottom - arrowH, g.bar.right, g.bar.bottom};
     g.track = RECT{g.bar.left, g.up.bottom, g.bar.right, g.down.top};
@@ -144,8 +169,10 @@ void SListView::UpdatePanels(bool refill)
     int count = m_adapter ? std::max(0, m_adapter->getCount()) : 0;
     m_locator.SetCount(count);
     m_scrollY = std::clamp(m_scrollY, 0, MaxScroll());
-    if (m_sel >= count) m_sel = -1;
-    if (m_hover >= count) m_hover = -1;
+    if (m_sel >= count)
+        m_sel = -1;
+    if (m_hover >= count)
+        m_hover = -1;
 
     RECT rc = ItemsRect();
     int h = m_locator.GetItemHeight();
@@ -157,8 +184,10 @@ void SListView::UpdatePanels(bool refill)
 
     std::vector<SItemPanel*> keep;
     for (SItemPanel* p : m_panels) {
-        if (p->GetItemIndex() >= first && p->GetItemIndex() <= last) keep.push_back(p);
-        else m_spare.push_back(p);
+        if (p->GetItemIndex() >= first && p->GetItemIndex() <= last)
+            keep.push_back(p);
+        else
+            m_spare.push_back(p);
     }
     m_panels.clear();
     pugi::xml_node tpl = GetTemplate();
@@ -182,13 +211,15 @@ void SListView::UpdatePanels(bool refill)
         // place one by one (a round trip to the window system each), where the list repaints
         // itself once.
         p->SetHostWnd(nullptr);
-        if (fill) m_adapter->getView(i, p, tpl);
+        if (fill)
+            m_adapter->getView(i, p, tpl);
         int top = rc.top + m_locator.Item2Position(i) - m_scrollY;
         p->Move(RECT{rc.left, top, rc.right, top + h});
         p->SetHostWnd(GetHostWnd());
         m_panels.push_back(p);
     }
-    for (SItemPanel* p : m_spare) p->SetItemIndex(-1);
+    for (SItemPanel* p : m_spare)
+        p->SetItemIndex(-1);
 }
 
 void SListView::onChanged()
@@ -220,7 +251,8 @@ void SListView::OnScaleChanged()
 
 void SListView::OnPlacementChanged()
 {
-    if (m_locator.GetItemHeight() != Scaled(m_itemHeight)) OnScaleChanged();
+    if (m_locator.GetItemHeight() != Scaled(m_itemHeight))
+        OnScaleChanged();
     UpdatePanels(false);
     Invalidate();
 }
@@ -228,27 +260,32 @@ void SListView::OnPlacementChanged()
 SItemPanel* SListView::GetItemPanel(int index) const
 {
     for (SItemPanel* p : m_panels)
-        if (p->GetItemIndex() == index) return p;
+        if (p->GetItemIndex() == index)
+            return p;
     return nullptr;
 }
 
 void SListView::InvalidateItem(int index)
 {
-    if (SItemPanel* p = GetItemPanel(index)) p->Invalidate();
+    if (SItemPanel* p = GetItemPanel(index))
+        p->Invalidate();
 }
 
 void SListView::SetSel(int index)
 {
-    if (index < -1 || index >= m_locator.GetCount() || index == m_sel) return;
+    if (index < -1 || index >= m_locator.GetCount() || index == m_sel)
+        return;
     InvalidateItem(m_sel);
     m_sel = index;
     InvalidateItem(m_sel);
-    if (SItemPanel* p = GetItemPanel(m_sel)) p->NotifyAccEvent(EVENT_OBJECT_SELECTION);
+    if (SItemPanel* p = GetItemPanel(m_sel))
+        p->NotifyAccEvent(EVENT_OBJECT_SELECTION);
 }
 
 void SListView::SetHoverItem(int index)
 {
-    if (index == m_hover) return;
+    if (index == m_hover)
+        return;
     InvalidateItem(m_hover);
     m_hover = index;
     InvalidateItem(m_hover);
@@ -256,15 +293,18 @@ void SListView::SetHoverItem(int index)
 
 COLORREF SListView::GetRowColor(int index) const
 {
-    if (index >= 0 && index == m_sel && m_crSelected != CR_INVALID) return m_crSelected;
-    if (index >= 0 && index == m_hover && m_crHover != CR_INVALID) return m_crHover;
+    if (index >= 0 && index == m_sel && m_crSelected != CR_INVALID)
+        return m_crSelected;
+    if (index >= 0 && index == m_hover && m_crHover != CR_INVALID)
+        return m_crHover;
     return m_crNormal;
 }
 
 void SListView::SetScrollPos(int y)
 {
     y = std::clamp(y, 0, MaxScroll());
-    if (y == m_scrollY) return;
+    if (y == m_scrollY)
+        return;
     m_scrollY = y;
     UpdatePanels(false);
     Invalidate();
@@ -272,26 +312,43 @@ void SListView::SetScrollPos(int y)
 
 void SListView::EnsureVisible(int index)
 {
-    if (index < 0 || index >= m_locator.GetCount()) return;
+    if (index < 0 || index >= m_locator.GetCount())
+        return;
     int top = m_locator.Item2Position(index), bottom = top + m_locator.GetItemHeight();
-    if (top < m_scrollY) SetScrollPos(top);
-    else if (bottom > m_scrollY + ViewHeight()) SetScrollPos(bottom - ViewHeight());
+    if (top < m_scrollY)
+        SetScrollPos(top);
+    else if (bottom > m_scrollY + ViewHeight())
+        SetScrollPos(bottom - ViewHeight());
 }
 
 BOOL SListView::OnKeyDown(UINT vk)
 {
     int count = m_locator.GetCount();
-    if (count == 0) return FALSE;
+    if (count == 0)
+        return FALSE;
     int page = std::max(1, ViewHeight() / m_locator.GetItemHeight());
     int sel = m_sel;
     switch (vk) {
-    case VK_UP: sel = sel < 0 ? 0 : sel - 1; break;
-    case VK_DOWN: sel = sel + 1; break;
-    case VK_HOME: sel = 0; break;
-    case VK_END: sel = count - 1; break;
-    case VK_PRIOR: sel = sel < 0 ? 0 : sel - page; break;
-    case VK_NEXT: sel = sel < 0 ? 0 : sel + page; break;
-    default: return FALSE;
+    case VK_UP:
+        sel = sel < 0 ? 0 : sel - 1;
+        break;
+    case VK_DOWN:
+        sel = sel + 1;
+        break;
+    case VK_HOME:
+        sel = 0;
+        break;
+    case VK_END:
+        sel = count - 1;
+        break;
+    case VK_PRIOR:
+        sel = sel < 0 ? 0 : sel - page;
+        break;
+    case VK_NEXT:
+        sel = sel < 0 ? 0 : sel + page;
+        break;
+    default:
+        return FALSE;
     }
     sel = std::clamp(sel, 0, count - 1);
     SetSel(sel);
@@ -301,10 +358,12 @@ BOOL SListView::OnKeyDown(UINT vk)
 
 BOOL SListView::OnMouseWheel(int delta)
 {
-    if (MaxScroll() == 0) return FALSE;
+    if (MaxScroll() == 0)
+        return FALSE;
     UINT lines = 3;
     SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-    if (lines == WHEEL_PAGESCROLL) lines = std::max(1, ViewHeight() / m_locator.GetItemHeight());
+    if (lines == WHEEL_PAGESCROLL)
+        lines = std::max(1, ViewHeight() / m_locator.GetItemHeight());
     SetScrollPos(m_scrollY - int(int64_t(delta) * int(lines) * m_locator.GetItemHeight() / WHEEL_DELTA));
     return TRUE;
 }
@@ -314,9 +373,11 @@ void SListView::OnPaint(IRenderTarget* rt)
     DrawBackground(rt);
     RECT items = ItemsRect();
     rt->PushClipRect(items);
-    for (SItemPanel* p : m_panels) p->PaintTree(rt, items);
+    for (SItemPanel* p : m_panels)
+        p->PaintTree(rt, items);
     rt->PopClip();
-    if (ScrollBarShown()) DrawScrollBar(rt);
+    if (ScrollBarShown())
+        DrawScrollBar(rt);
 }
 
 void SListView::DrawScrollBar(IRenderTarget* rt)
@@ -353,7 +414,8 @@ SWindow* SListView::SwndFromPoint(POINT pt)
         for (SItemPanel* p : m_panels)
             if (Inside(p->GetWindowRect(), pt)) {
                 SetHoverItem(p->GetItemIndex());
-                if (SWindow* hit = p->SwndFromPoint(pt)) return hit;
+                if (SWindow* hit = p->SwndFromPoint(pt))
+                    return hit;
                 return p;
             }
     }
@@ -363,9 +425,11 @@ SWindow* SListView::SwndFromPoint(POINT pt)
 
 void SListView::OnLButtonDown(POINT pt)
 {
-    if (!ScrollBarShown()) return;
+    if (!ScrollBarShown())
+        return;
     ScrollGeometry g = GetScrollGeometry();
-    if (!Inside(g.bar, pt)) return;
+    if (!Inside(g.bar, pt))
+        return;
     int h = m_locator.GetItemHeight();
     if (Inside(g.thumb, pt)) {
         m_dragging = true;
@@ -384,24 +448,28 @@ void SListView::OnLButtonDown(POINT pt)
 
 void SListView::OnMouseMove(POINT pt)
 {
-    if (!m_dragging) return;
+    if (!m_dragging)
+        return;
     ScrollGeometry g = GetScrollGeometry();
     int free = (g.track.bottom - g.track.top) - (g.thumb.bottom - g.thumb.top);
-    if (free <= 0) return;
+    if (free <= 0)
+        return;
     int top = std::clamp(int(pt.y) - m_dragOffset, int(g.track.top), int(g.track.top) + free);
     SetScrollPos(int(int64_t(top - g.track.top) * MaxScroll() / free));
 }
 
 void SListView::OnLButtonUp(POINT)
 {
-    if (!m_dragging) return;
+    if (!m_dragging)
+        return;
     m_dragging = false;
     Invalidate();
 }
 
 void SListView::OnItemClick(int index)
 {
-    if (index < 0) return;
+    if (index < 0)
+        return;
     SetSel(index);
     FireCommand();
 }
@@ -417,12 +485,16 @@ void SListView::SetFocus()
     Base::SetFocus();
 }
 
-LONG SListView::DefaultAccRole() const { return ROLE_SYSTEM_LIST; }
+LONG SListView::DefaultAccRole() const
+{
+    return ROLE_SYSTEM_LIST;
+}
 
 void SListView::GetAccChildren(std::vector<SWindow*>& out) const
 {
     for (SItemPanel* p : m_panels)
-        if (p->IsVisible()) out.push_back(p);
+        if (p->IsVisible())
+            out.push_back(p);
 }
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -86,11 +86,11 @@ private:
 
     pugi::xml_document m_template;
     SLvItemLocator m_locator;
-    int m_itemHeight = 30; // the template's, at 96 dpi; the locator holds it scaled
+    int m_itemHeight = 30;  // the template's, at 96 dpi; the locator holds it scaled
     COLORREF m_crNormal = CR_INVALID, m_crSelected = CR_INVALID, m_crHover = CR_INVALID;
     SAutoRefPtr<SAdapterBase> m_adapter;
-    std::vector<SItemPanel*> m_panels; // on screen, in row order
-    std::vector<SItemPanel*> m_spare;  // hidden, waiting for a row
+    std::vector<SItemPanel*> m_panels;  // on screen, in row order
+    std::vector<SItemPanel*> m_spare;   // hidden, waiting for a row
     SAutoRefPtr<ISkinObj> m_sbSkin;
     int m_sel = -1;
     int m_hover = -1;
@@ -99,4 +99,4 @@ private:
     int m_dragOffset = 0;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

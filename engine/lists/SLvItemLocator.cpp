@@ -4,9 +4,10 @@ namespace SOUI {
 
 int SLvItemLocator::Position2Item(int y) const
 {
-    if (y < 0) return -1;
+    if (y < 0)
+        return -1;
     int index = y / m_height;
     return index < m_count ? index : -1;
 }
 
-} // namespace SOUI
+}  // namespace SOUI

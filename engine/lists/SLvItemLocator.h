@@ -21,4 +21,4 @@ private:
     int m_count = 0;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -16,9 +16,12 @@ enum {
 // State index of four-state skins: disabled 3, pushed or checked 2, hover 1, else 0.
 inline int StateToIndex(DWORD state)
 {
-    if (state & WndState_Disable) return 3;
-    if (state & (WndState_PushDown | WndState_Check)) return 2;
-    if (state & WndState_Hover) return 1;
+    if (state & WndState_Disable)
+        return 3;
+    if (state & (WndState_PushDown | WndState_Check))
+        return 2;
+    if (state & WndState_Hover)
+        return 1;
     return 0;
 }
 
@@ -38,4 +41,4 @@ protected:
     virtual void _DrawByIndex(IRenderTarget* rt, const RECT& rc, int index, BYTE alpha) = 0;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -9,7 +9,8 @@ bool SScaledImage::Load(const std::wstring& resId)
     Set(nullptr);
     auto* mgr = SResProviderMgr::getSingletonPtr();
     IBitmap* bmp = mgr ? mgr->LoadImage2(resId) : nullptr;
-    if (!bmp) return false;
+    if (!bmp)
+        return false;
     SResProviderMgr::SplitResId(resId, m_type, m_name, L"IMG");
     m_versions[0].bmp = bmp;
     m_versions[0].state = 1;
@@ -32,8 +33,10 @@ void SScaledImage::Set(IBitmap* bmp)
 IBitmap* SScaledImage::Pick(int dpi, int baseScale, int& scale)
 {
     scale = baseScale;
-    if (!Base()) return nullptr;
-    if (dpi <= 0) dpi = 96;
+    if (!Base())
+        return nullptr;
+    if (dpi <= 0)
+        dpi = 96;
     auto* mgr = SResProviderMgr::getSingletonPtr();
     // Compared in 1/96 percent, so 125 % finds 100 % and 150 % equally near.
     const long long want = 100LL * dpi;
@@ -41,12 +44,14 @@ IBitmap* SScaledImage::Pick(int dpi, int baseScale, int& scale)
     long long bestGap = std::llabs(96LL * baseScale - want);
     for (int i = 1; i < 3; ++i) {
         Version& v = m_versions[i];
-        if (v.scale == baseScale) continue;
+        if (v.scale == baseScale)
+            continue;
         if (v.state == 0) {
             std::wstring name = m_name + L"_" + std::to_wstring(v.scale);
             v.state = mgr && mgr->HasResource(m_type, name) ? 1 : -1;
         }
-        if (v.state != 1) continue;
+        if (v.state != 1)
+            continue;
         long long gap = std::llabs(96LL * v.scale - want);
         if (gap < bestGap || (gap == bestGap && v.scale > best->scale)) {
             best = &v;
@@ -67,9 +72,10 @@ IBitmap* SScaledImage::Pick(int dpi, int baseScale, int& scale)
 
 int ScaleLength(int v, int num, int den)
 {
-    if (den <= 0) return v;
+    if (den <= 0)
+        return v;
     long long n = (long long)v * num;
     return int(n >= 0 ? (n + den / 2) / den : -((-n + den / 2) / den));
 }
 
-} // namespace SOUI
+}  // namespace SOUI

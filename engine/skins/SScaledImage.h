@@ -22,7 +22,7 @@ private:
     struct Version {
         int scale;
         SAutoRefPtr<IBitmap> bmp;
-        int state; // 0 not looked for, 1 present (decoded when picked), -1 absent
+        int state;  // 0 not looked for, 1 present (decoded when picked), -1 absent
     };
     std::wstring m_type, m_name;
     Version m_versions[3] = {{100, nullptr, -1}, {150, nullptr, 0}, {200, nullptr, 0}};
@@ -36,4 +36,4 @@ inline int ToDeviceLength(int v, int dpi, int pictureScale)
     return ScaleLength(v, dpi > 0 ? dpi * 100 : 9600, 96 * pictureScale);
 }
 
-} // namespace SOUI
+}  // namespace SOUI

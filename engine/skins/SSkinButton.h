@@ -24,4 +24,4 @@ private:
     int m_corner = 0;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

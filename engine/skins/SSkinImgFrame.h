@@ -19,4 +19,4 @@ protected:
     RECT m_margin = {0, 0, 0, 0};
 };
 
-} // namespace SOUI
+}  // namespace SOUI

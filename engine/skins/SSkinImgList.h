@@ -29,4 +29,4 @@ protected:
     bool m_tile = false;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

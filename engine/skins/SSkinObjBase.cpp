@@ -6,15 +6,19 @@ namespace SOUI {
 HRESULT SSkinObjBase::SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading)
 {
     static const SAttrEntry<SSkinObjBase> kAttrs[] = {
-        {L"alpha", [](SSkinObjBase& s, const std::wstring& v) -> HRESULT {
+        {L"alpha",
+         [](SSkinObjBase& s, const std::wstring& v) -> HRESULT {
              int n;
-             if (!ParseInt(v, n) || n < 0 || n > 255) return E_FAIL;
+             if (!ParseInt(v, n) || n < 0 || n > 255)
+                 return E_FAIL;
              s.m_alpha = BYTE(n);
              return S_OK;
          }},
-        {L"scale", [](SSkinObjBase& s, const std::wstring& v) -> HRESULT {
+        {L"scale",
+         [](SSkinObjBase& s, const std::wstring& v) -> HRESULT {
              int n;
-             if (!ParseInt(v, n) || n <= 0) return E_FAIL;
+             if (!ParseInt(v, n) || n <= 0)
+                 return E_FAIL;
              s.m_scale = n;
              return S_OK;
          }},
@@ -23,4 +27,4 @@ HRESULT SSkinObjBase::SetAttribute(const std::wstring& name, const std::wstring&
     return hr != E_NOTIMPL ? hr : Base::SetAttribute(name, value, loading);
 }
 
-} // namespace SOUI
+}  // namespace SOUI

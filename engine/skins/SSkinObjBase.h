@@ -23,4 +23,4 @@ protected:
     int m_scale = 100;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -9,22 +9,31 @@ namespace {
 SSkinPoolMgr* g_skinPool = nullptr;
 }
 
-SSkinPoolMgr::SSkinPoolMgr() { g_skinPool = this; }
+SSkinPoolMgr::SSkinPoolMgr()
+{
+    g_skinPool = this;
+}
 
 SSkinPoolMgr::~SSkinPoolMgr()
 {
     m_skins.clear();
-    if (g_skinPool == this) g_skinPool = nullptr;
+    if (g_skinPool == this)
+        g_skinPool = nullptr;
 }
 
-SSkinPoolMgr* SSkinPoolMgr::getSingletonPtr() { return g_skinPool; }
+SSkinPoolMgr* SSkinPoolMgr::getSingletonPtr()
+{
+    return g_skinPool;
+}
 
 void SSkinPoolMgr::LoadSkins(pugi::xml_node node)
 {
     auto* factories = SObjectFactoryMgr::getSingletonPtr();
-    if (!factories) return;
+    if (!factories)
+        return;
     for (auto e : node.children()) {
-        if (e.type() != pugi::node_element) continue;
+        if (e.type() != pugi::node_element)
+            continue;
         std::wstring cls = Utf8ToWide(e.name());
         std::wstring name = Utf8ToWide(e.attribute("name").value());
         SObject* obj = factories->CreateObject(cls, Skin);
@@ -35,8 +44,10 @@ void SSkinPoolMgr::LoadSkins(pugi::xml_node node)
             continue;
         }
         obj->InitFromXml(e);
-        if (name.empty()) SLog(L"skin of class '" + cls + L"' without a name is dropped");
-        else m_skins[name] = skin;
+        if (name.empty())
+            SLog(L"skin of class '" + cls + L"' without a name is dropped");
+        else
+            m_skins[name] = skin;
         skin->Release();
     }
 }
@@ -47,6 +58,9 @@ ISkinObj* SSkinPoolMgr::GetSkin(const std::wstring& name, int)
     return it == m_skins.end() ? nullptr : it->second.get();
 }
 
-void SSkinPoolMgr::AddSkin(const std::wstring& name, ISkinObj* skin) { m_skins[name] = skin; }
+void SSkinPoolMgr::AddSkin(const std::wstring& name, ISkinObj* skin)
+{
+    m_skins[name] = skin;
+}
 
-} // namespace SOUI
+}  // namespace SOUI

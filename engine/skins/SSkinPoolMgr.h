@@ -22,4 +22,4 @@ private:
     std::map<std::wstring, SAutoRefPtr<ISkinObj>> m_skins;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -25,4 +25,4 @@ private:
     bool m_hasGripper = false;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -14,7 +14,8 @@ SButton::SButton()
 void SButton::OnInitFinished(pugi::xml_node node)
 {
     if (!node.attribute("skin") && !m_skin && DefaultSkinName()) {
-        if (auto* pool = SSkinPoolMgr::getSingletonPtr()) m_skin = pool->GetSkin(DefaultSkinName());
+        if (auto* pool = SSkinPoolMgr::getSingletonPtr())
+            m_skin = pool->GetSkin(DefaultSkinName());
     }
 }
 
@@ -22,7 +23,8 @@ void SButton::OnLButtonUp(POINT pt)
 {
     bool wasPushed = (m_state & WndState_PushDown) != 0;
     ModifyState(0, WndState_PushDown, TRUE);
-    if (wasPushed && PtInRect(&m_rc, pt) && !IsDisabled(TRUE)) FireCommand();
+    if (wasPushed && PtInRect(&m_rc, pt) && !IsDisabled(TRUE))
+        FireCommand();
 }
 
 void SButton::OnPaint(IRenderTarget* rt)
@@ -37,8 +39,14 @@ void SButton::OnPaint(IRenderTarget* rt)
     Base::OnPaint(rt);
 }
 
-LONG SButton::DefaultAccRole() const { return ROLE_SYSTEM_PUSHBUTTON; }
+LONG SButton::DefaultAccRole() const
+{
+    return ROLE_SYSTEM_PUSHBUTTON;
+}
 
-std::wstring SButton::GetAccDefaultAction() const { return L"按下"; }
+std::wstring SButton::GetAccDefaultAction() const
+{
+    return L"按下";
+}
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -22,4 +22,4 @@ protected:
     virtual const wchar_t* DefaultSkinName() const { return L"skin.btn.common"; }
 };
 
-} // namespace SOUI
+}  // namespace SOUI

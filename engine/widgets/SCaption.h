@@ -11,4 +11,4 @@ public:
     void OnLButtonDown(POINT pt) override;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -7,14 +7,19 @@ namespace {
 constexpr int kBox = 14;
 }
 
-SCheckBox::SCheckBox() { m_textFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE; }
+SCheckBox::SCheckBox()
+{
+    m_textFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
+}
 
 HRESULT SCheckBox::SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading)
 {
     static const SAttrEntry<SCheckBox> kAttrs[] = {
-        {L"checked", [](SCheckBox& w, const std::wstring& v) -> HRESULT {
+        {L"checked",
+         [](SCheckBox& w, const std::wstring& v) -> HRESULT {
              bool b;
-             if (!ParseBool(v, b)) return E_FAIL;
+             if (!ParseBool(v, b))
+                 return E_FAIL;
              w.SetCheck(b);
              return S_FALSE;
          }},
@@ -27,7 +32,8 @@ void SCheckBox::OnLButtonUp(POINT pt)
 {
     bool wasPushed = (m_state & WndState_PushDown) != 0;
     ModifyState(0, WndState_PushDown, TRUE);
-    if (!wasPushed || !PtInRect(&m_rc, pt) || IsDisabled(TRUE)) return;
+    if (!wasPushed || !PtInRect(&m_rc, pt) || IsDisabled(TRUE))
+        return;
     SetCheck(!IsChecked());
     FireCommand();
 }
@@ -43,17 +49,26 @@ void SCheckBox::OnPaint(IRenderTarget* rt)
     } else {
         rt->FillSolidRect(box, RGBA(255, 255, 255, 255));
         rt->DrawRectangle(box, IsDisabled() ? RGBA(0xC0, 0xC0, 0xC0, 255) : RGBA(0x12, 0x8B, 0xED, 255), 1);
-        if (IsChecked()) rt->FillSolidRect(RECT{box.left + Scaled(3), box.top + Scaled(3), box.right - Scaled(3), box.bottom - Scaled(3)},
-                                           RGBA(0x12, 0x8B, 0xED, 255));
+        if (IsChecked())
+            rt->FillSolidRect(
+                RECT{box.left + Scaled(3), box.top + Scaled(3), box.right - Scaled(3), box.bottom - Scaled(3)},
+                RGBA(0x12, 0x8B, 0xED, 255));
     }
     std::wstring text = GetWindowTextW();
     RECT rc = {box.right + Scaled(4), cl.top, cl.right, cl.bottom};
-    if (!text.empty()) DrawTextW(rt, text.c_str(), int(text.size()), &rc, m_textFormat);
+    if (!text.empty())
+        DrawTextW(rt, text.c_str(), int(text.size()), &rc, m_textFormat);
 }
 
-LONG SCheckBox::DefaultAccRole() const { return ROLE_SYSTEM_CHECKBUTTON; }
+LONG SCheckBox::DefaultAccRole() const
+{
+    return ROLE_SYSTEM_CHECKBUTTON;
+}
 
-std::wstring SCheckBox::GetAccDefaultAction() const { return IsChecked() ? L"清除" : L"选中"; }
+std::wstring SCheckBox::GetAccDefaultAction() const
+{
+    return IsChecked() ? L"清除" : L"选中";
+}
 
 void SCheckBox::DoAccDefaultAction()
 {
@@ -61,4 +76,4 @@ void SCheckBox::DoAccDefaultAction()
     FireCommand();
 }
 
-} // namespace SOUI
+}  // namespace SOUI

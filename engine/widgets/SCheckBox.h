@@ -20,4 +20,4 @@ protected:
     const wchar_t* DefaultSkinName() const override { return nullptr; }
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -69,4 +69,4 @@ private:
     SGdiObject<HBRUSH> m_brush;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

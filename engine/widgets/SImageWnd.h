@@ -30,4 +30,4 @@ private:
     int m_icon = 0;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -16,4 +16,4 @@ protected:
     LONG DefaultAccRole() const override { return ROLE_SYSTEM_STATICTEXT; }
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -43,4 +43,4 @@ private:
     SAutoRefPtr<ISkinObj> m_tabSkin;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -29,4 +29,4 @@ private:
     std::wstring m_title;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -16,27 +16,33 @@ namespace {
 constexpr int kMaxIncludeDepth = 8;
 int g_includeDepth = 0;
 
-HRESULT Colour(COLORREF& out, const std::wstring& v) { return ParseColor(v, out) ? S_OK : E_FAIL; }
+HRESULT Colour(COLORREF& out, const std::wstring& v)
+{
+    return ParseColor(v, out) ? S_OK : E_FAIL;
+}
 
 HRESULT SetFlag(UINT& fmt, UINT clearMask, UINT set)
 {
     fmt = (fmt & ~clearMask) | set;
     return S_OK;
 }
-} // namespace
+}  // namespace
 
 SWindow::SWindow() : m_accId(NextAccId()) {}
 
 SWindow::~SWindow()
 {
     ReleaseAccessible();
-    if (m_host) m_host->OnWidgetDestroyed(this);
-    for (SWindow* c : m_children) delete c;
+    if (m_host)
+        m_host->OnWidgetDestroyed(this);
+    for (SWindow* c : m_children)
+        delete c;
 }
 
 void SWindow::InsertChild(SWindow* child)
 {
-    if (!child) return;
+    if (!child)
+        return;
     child->m_parent = this;
     m_children.push_back(child);
     child->SetHostWnd(m_host);
@@ -45,7 +51,8 @@ void SWindow::InsertChild(SWindow* child)
 bool SWindow::DestroyChild(SWindow* child)
 {
     auto it = std::find(m_children.begin(), m_children.end(), child);
-    if (it == m_children.end()) return false;
+    if (it == m_children.end())
+        return false;
     child->Invalidate();
     m_children.erase(it);
     delete child;
@@ -55,38 +62,47 @@ bool SWindow::DestroyChild(SWindow* child)
 void SWindow::SetHostWnd(SHostWnd* host)
 {
     m_host = host;
-    for (SWindow* c : m_children) c->SetHostWnd(host);
+    for (SWindow* c : m_children)
+        c->SetHostWnd(host);
 }
 
 SWindow* SWindow::FindChildByName(const std::wstring& name, int depth) const
 {
-    if (name.empty() || depth == 0) return nullptr;
+    if (name.empty() || depth == 0)
+        return nullptr;
     for (SWindow* c : m_children)
-        if (c->m_name == name) return c;
+        if (c->m_name == name)
+            return c;
     for (SWindow* c : m_children)
-        if (SWindow* r = c->FindChildByName(name, depth - 1)) return r;
+        if (SWindow* r = c->FindChildByName(name, depth - 1))
+            return r;
     return nullptr;
 }
 
 SWindow* SWindow::FindChildByID(int id, int depth) const
 {
-    if (id == 0 || depth == 0) return nullptr;
+    if (id == 0 || depth == 0)
+        return nullptr;
     for (SWindow* c : m_children)
-        if (c->GetID() == id) return c;
+        if (c->GetID() == id)
+            return c;
     for (SWindow* c : m_children)
-        if (SWindow* r = c->FindChildByID(id, depth - 1)) return r;
+        if (SWindow* r = c->FindChildByID(id, depth - 1))
+            return r;
     return nullptr;
 }
 
 BOOL SWindow::InitFromXml(pugi::xml_node node)
 {
-    if (!Base::InitFromXml(node)) return FALSE;
+    if (!Base::InitFromXml(node))
+        return FALSE;
     std::wstring text = Trim(Utf8ToWide(node.text().get()));
     if (!text.empty()) {
         auto* mgr = SResProviderMgr::getSingletonPtr();
         m_text = mgr ? mgr->GetString(text) : text;
     }
-    if (!CreateChildren(node)) return FALSE;
+    if (!CreateChildren(node))
+        return FALSE;
     OnInitFinished(node);
     return TRUE;
 }
@@ -95,9 +111,11 @@ BOOL SWindow::CreateChildren(pugi::xml_node node)
 {
     auto* res = SResProviderMgr::getSingletonPtr();
     auto* factories = SObjectFactoryMgr::getSingletonPtr();
-    if (!res || !factories) return FALSE;
+    if (!res || !factories)
+        return FALSE;
     for (auto e : node.children()) {
-        if (e.type() != pugi::node_element) continue;
+        if (e.type() != pugi::node_element)
+            continue;
         std::wstring cls = Utf8ToWide(e.name());
         if (cls == L"include") {
             std::wstring src = Utf8ToWide(e.attribute("src").value());
@@ -262,7 +280,8 @@ HRESULT SWindow::SetAttribute(const std::wstring& name, const std::wstring& valu
         {L"margin-y", [](SWindow&, const std::wstring&) -> HRESULT { return S_FALSE; }},
     };
     HRESULT hr = ApplyAttr(kAttrs, *this, name, value);
-    if (hr == E_NOTIMPL) return Base::SetAttribute(name, value, loading);
+    if (hr == E_NOTIMPL)
+        return Base::SetAttribute(name, value, loading);
     if (hr == S_OK && !loading) {
         RequestRelayout();
         Invalidate();
@@ -272,49 +291,62 @@ HRESULT SWindow::SetAttribute(const std::wstring& name, const std::wstring& valu
 
 void SWindow::SetWindowTextW(const std::wstring& text)
 {
-    if (text == m_text) return;
+    if (text == m_text)
+        return;
     m_text = text;
-    if (m_width < 0 || m_height < 0) RequestRelayout();
+    if (m_width < 0 || m_height < 0)
+        RequestRelayout();
     Invalidate();
     // A countdown or a company name read out as it changes.
-    if (m_accName.empty()) NotifyAccEvent(EVENT_OBJECT_NAMECHANGE);
+    if (m_accName.empty())
+        NotifyAccEvent(EVENT_OBJECT_NAMECHANGE);
 }
 
 DWORD SWindow::ModifyState(DWORD add, DWORD remove, BOOL update)
 {
     DWORD old = m_state;
     m_state = (m_state & ~remove) | add;
-    if (update && old != m_state) Invalidate();
+    if (update && old != m_state)
+        Invalidate();
     return old;
 }
 
 BOOL SWindow::IsVisible(BOOL checkParent) const
 {
-    if (!m_visible) return FALSE;
-    if (checkParent && m_parent) return m_parent->IsVisible(TRUE);
+    if (!m_visible)
+        return FALSE;
+    if (checkParent && m_parent)
+        return m_parent->IsVisible(TRUE);
     return TRUE;
 }
 
 void SWindow::SetVisible(BOOL visible, BOOL update)
 {
-    if (bool(visible) == m_visible) return;
-    if (update) Invalidate();
+    if (bool(visible) == m_visible)
+        return;
+    if (update)
+        Invalidate();
     m_visible = visible != FALSE;
-    if (update) Invalidate();
-    if (!m_visible && m_host) m_host->OnWidgetHidden(this);
+    if (update)
+        Invalidate();
+    if (!m_visible && m_host)
+        m_host->OnWidgetHidden(this);
     NotifyPlacement();
 }
 
 BOOL SWindow::IsDisabled(BOOL checkParent) const
 {
-    if (m_state & WndState_Disable) return TRUE;
-    if (checkParent && m_parent) return m_parent->IsDisabled(TRUE);
+    if (m_state & WndState_Disable)
+        return TRUE;
+    if (checkParent && m_parent)
+        return m_parent->IsDisabled(TRUE);
     return FALSE;
 }
 
 void SWindow::EnableWindow(BOOL enable, BOOL update)
 {
-    ModifyState(enable ? 0 : WndState_Disable, enable ? WndState_Disable : (WndState_Hover | WndState_PushDown), update);
+    ModifyState(enable ? 0 : WndState_Disable, enable ? WndState_Disable : (WndState_Hover | WndState_PushDown),
+                update);
     NotifyPlacement();
 }
 
@@ -323,14 +355,19 @@ void SWindow::SetCheck(BOOL check)
     ModifyState(check ? WndState_Check : 0, check ? 0 : WndState_Check, TRUE);
 }
 
-void SWindow::GetClientRect(RECT* rc) const { *rc = GetClientRect(); }
+void SWindow::GetClientRect(RECT* rc) const
+{
+    *rc = GetClientRect();
+}
 
 RECT SWindow::GetClientRect() const
 {
     RECT rc = {m_rc.left + Scaled(m_margin.left), m_rc.top + Scaled(m_margin.top), m_rc.right - Scaled(m_margin.right),
                m_rc.bottom - Scaled(m_margin.bottom)};
-    if (rc.right < rc.left) rc.right = rc.left;
-    if (rc.bottom < rc.top) rc.bottom = rc.top;
+    if (rc.right < rc.left)
+        rc.right = rc.left;
+    if (rc.bottom < rc.top)
+        rc.bottom = rc.top;
     return rc;
 }
 
@@ -371,10 +408,13 @@ SIZE SWindow::GetDesiredSize()
 RECT SWindow::CalcPosition(const RECT& pc)
 {
     if (m_pos.empty()) {
-        if (m_width < 0 && m_height < 0) return pc;
+        if (m_width < 0 && m_height < 0)
+            return pc;
         RECT rc = pc;
-        if (m_width >= 0) rc.right = rc.left + Scaled(m_width);
-        if (m_height >= 0) rc.bottom = rc.top + Scaled(m_height);
+        if (m_width >= 0)
+            rc.right = rc.left + Scaled(m_width);
+        if (m_height >= 0)
+            rc.bottom = rc.top + Scaled(m_height);
         return rc;
     }
     // Each value is scaled on its own, so an edge kept from the near side and one kept from
@@ -386,33 +426,42 @@ RECT SWindow::CalcPosition(const RECT& pc)
     rc.left = edge(m_pos[0], pc.left, pc.right);
     rc.top = edge(m_pos[1], pc.top, pc.bottom);
     if (m_pos.size() == 4) {
-        rc.right = m_pos[2].type == SPosItem::Size ? rc.left + Scaled(m_pos[2].value) : edge(m_pos[2], pc.left, pc.right);
-        rc.bottom = m_pos[3].type == SPosItem::Size ? rc.top + Scaled(m_pos[3].value) : edge(m_pos[3], pc.top, pc.bottom);
+        rc.right =
+            m_pos[2].type == SPosItem::Size ? rc.left + Scaled(m_pos[2].value) : edge(m_pos[2], pc.left, pc.right);
+        rc.bottom =
+            m_pos[3].type == SPosItem::Size ? rc.top + Scaled(m_pos[3].value) : edge(m_pos[3], pc.top, pc.bottom);
     } else {
         SIZE want = {m_width < 0 ? -1 : Scaled(m_width), m_height < 0 ? -1 : Scaled(m_height)};
         if (want.cx < 0 || want.cy < 0) {
             SIZE d = GetDesiredSize();
-            if (want.cx < 0) want.cx = d.cx;
-            if (want.cy < 0) want.cy = d.cy;
+            if (want.cx < 0)
+                want.cx = d.cx;
+            if (want.cy < 0)
+                want.cy = d.cy;
         }
         rc.right = rc.left + want.cx;
         rc.bottom = rc.top + want.cy;
     }
-    if (rc.right < rc.left) rc.right = rc.left;
-    if (rc.bottom < rc.top) rc.bottom = rc.top;
+    if (rc.right < rc.left)
+        rc.right = rc.left;
+    if (rc.bottom < rc.top)
+        rc.bottom = rc.top;
     return rc;
 }
 
 void SWindow::UpdateChildrenPosition()
 {
     RECT client = GetClientRect();
-    for (SWindow* c : m_children) c->Move(c->CalcPosition(client));
+    for (SWindow* c : m_children)
+        c->Move(c->CalcPosition(client));
 }
 
 void SWindow::RequestRelayout()
 {
-    if (m_parent) Move(CalcPosition(m_parent->GetClientRect()));
-    else UpdateChildrenPosition();
+    if (m_parent)
+        Move(CalcPosition(m_parent->GetClientRect()));
+    else
+        UpdateChildrenPosition();
 }
 
 ULONG_PTR SWindow::SetUserData(ULONG_PTR data)
@@ -424,11 +473,15 @@ ULONG_PTR SWindow::SetUserData(ULONG_PTR data)
 
 BOOL SWindow::FireEvent(EventArgs* evt)
 {
-    if (!evt) return FALSE;
+    if (!evt)
+        return FALSE;
     m_evtSet.FireEvent(evt);
-    if (!evt->bubbleUp) return evt->handled != 0;
-    if (SWindow* next = m_owner ? m_owner : m_parent) return next->FireEvent(evt);
-    if (m_host) return m_host->OnFireEvent(evt);
+    if (!evt->bubbleUp)
+        return evt->handled != 0;
+    if (SWindow* next = m_owner ? m_owner : m_parent)
+        return next->FireEvent(evt);
+    if (m_host)
+        return m_host->OnFireEvent(evt);
     return evt->handled != 0;
 }
 
@@ -438,17 +491,22 @@ BOOL SWindow::FireCommand()
     return FireEvent(&evt);
 }
 
-void SWindow::Invalidate() { InvalidateRect(m_rc); }
+void SWindow::Invalidate()
+{
+    InvalidateRect(m_rc);
+}
 
 void SWindow::InvalidateRect(const RECT& rc)
 {
-    if (m_host && IsVisible(TRUE)) m_host->InvalidateRect(rc);
+    if (m_host && IsVisible(TRUE))
+        m_host->InvalidateRect(rc);
 }
 
 void SWindow::PaintTree(IRenderTarget* rt, const RECT& dirty)
 {
     RECT inter;
-    if (!m_visible || !IntersectRect(&inter, &m_rc, &dirty)) return;
+    if (!m_visible || !IntersectRect(&inter, &m_rc, &dirty))
+        return;
     rt->PushClipRect(inter);
     if (m_focusable && HasKeyboardFocus()) {
         // The focused button looks hovered, so the cue shows even where the layout turns
@@ -457,20 +515,24 @@ void SWindow::PaintTree(IRenderTarget* rt, const RECT& dirty)
         m_state |= WndState_Hover;
         OnPaint(rt);
         m_state = state;
-        if (m_drawFocusRect) DrawFocusCue(rt);
+        if (m_drawFocusRect)
+            DrawFocusCue(rt);
     } else {
         OnPaint(rt);
     }
-    for (SWindow* c : m_children) c->PaintTree(rt, inter);
+    for (SWindow* c : m_children)
+        c->PaintTree(rt, inter);
     rt->PopClip();
 }
 
 void SWindow::DrawFocusCue(IRenderTarget* rt)
 {
     RECT rc = {m_rc.left + Scaled(3), m_rc.top + Scaled(3), m_rc.right - Scaled(4), m_rc.bottom - Scaled(4)};
-    if (rc.right <= rc.left || rc.bottom <= rc.top) return;
+    if (rc.right <= rc.left || rc.bottom <= rc.top)
+        return;
     COLORREF cr = GetTextColor();
-    if (cr == CR_INVALID) cr = RGBA(0, 0, 0, 255);
+    if (cr == CR_INVALID)
+        cr = RGBA(0, 0, 0, 255);
     // Dotted, one on and one off, as the system draws it.
     for (LONG x = rc.left; x < rc.right; x += 2) {
         rt->FillSolidRect(RECT{x, rc.top, x + 1, rc.top + 1}, cr);
@@ -489,8 +551,10 @@ bool SWindow::HasKeyboardFocus() const
 
 void SWindow::DrawBackground(IRenderTarget* rt)
 {
-    if (m_crBkgnd != CR_INVALID) rt->FillSolidRect(GetClientRect(), m_crBkgnd);
-    if (m_skin) m_skin->DrawByState(rt, m_rc, m_state);
+    if (m_crBkgnd != CR_INVALID)
+        rt->FillSolidRect(GetClientRect(), m_crBkgnd);
+    if (m_skin)
+        m_skin->DrawByState(rt, m_rc, m_state);
     if (m_crBorder != CR_INVALID) {
         RECT cl = GetClientRect();
         rt->FillSolidRect(RECT{m_rc.left, m_rc.top, m_rc.right, cl.top}, m_crBorder);
@@ -518,10 +582,12 @@ void SWindow::DrawTextW(IRenderTarget* rt, const wchar_t* text, int len, RECT* r
 IFont* SWindow::GetFont()
 {
     auto* res = SResProviderMgr::getSingletonPtr();
-    if (!res) return nullptr;
+    if (!res)
+        return nullptr;
     SFontSpec spec = res->GetDefaultFontSpec();
     spec.Merge(m_font);
-    if (m_hasFontHover && (m_state & WndState_Hover)) spec.Merge(m_fontHover);
+    if (m_hasFontHover && (m_state & WndState_Hover))
+        spec.Merge(m_fontHover);
     spec.size = Scaled(spec.size);
     return res->GetFontPool().GetFont(spec);
 }
@@ -529,10 +595,12 @@ IFont* SWindow::GetFont()
 COLORREF SWindow::GetTextColor() const
 {
     int idx = StateToIndex(m_state);
-    if (m_crText[idx] != CR_INVALID) return m_crText[idx];
+    if (m_crText[idx] != CR_INVALID)
+        return m_crText[idx];
     if (m_skin) {
         COLORREF cr = m_skin->GetTextColor(idx);
-        if (cr != CR_INVALID) return cr;
+        if (cr != CR_INVALID)
+            return cr;
     }
     return m_crText[0];
 }
@@ -545,43 +613,76 @@ void SWindow::SetSkin(ISkinObj* skin)
 
 SWindow* SWindow::SwndFromPoint(POINT pt)
 {
-    if (!m_visible || !PtInRect(&m_rc, pt)) return nullptr;
+    if (!m_visible || !PtInRect(&m_rc, pt))
+        return nullptr;
     for (auto it = m_children.rbegin(); it != m_children.rend(); ++it)
-        if (SWindow* hit = (*it)->SwndFromPoint(pt)) return hit;
+        if (SWindow* hit = (*it)->SwndFromPoint(pt))
+            return hit;
     return m_msgTransparent ? nullptr : this;
 }
 
-void SWindow::OnMouseHover() { ModifyState(WndState_Hover, 0, TRUE); }
-void SWindow::OnMouseLeave() { ModifyState(0, WndState_Hover | WndState_PushDown, TRUE); }
-void SWindow::OnLButtonDown(POINT) { ModifyState(WndState_PushDown, 0, TRUE); }
-void SWindow::OnLButtonUp(POINT) { ModifyState(0, WndState_PushDown, TRUE); }
-BOOL SWindow::OnMouseWheel(int) { return FALSE; }
-BOOL SWindow::OnKeyDown(UINT) { return FALSE; }
+void SWindow::OnMouseHover()
+{
+    ModifyState(WndState_Hover, 0, TRUE);
+}
+void SWindow::OnMouseLeave()
+{
+    ModifyState(0, WndState_Hover | WndState_PushDown, TRUE);
+}
+void SWindow::OnLButtonDown(POINT)
+{
+    ModifyState(WndState_PushDown, 0, TRUE);
+}
+void SWindow::OnLButtonUp(POINT)
+{
+    ModifyState(0, WndState_PushDown, TRUE);
+}
+BOOL SWindow::OnMouseWheel(int)
+{
+    return FALSE;
+}
+BOOL SWindow::OnKeyDown(UINT)
+{
+    return FALSE;
+}
 
-HCURSOR SWindow::GetCursor() const { return m_handCursor ? LoadCursorW(nullptr, IDC_HAND) : nullptr; }
+HCURSOR SWindow::GetCursor() const
+{
+    return m_handCursor ? LoadCursorW(nullptr, IDC_HAND) : nullptr;
+}
 
-LRESULT SWindow::SSendMessage(UINT, WPARAM, LPARAM) { return 0; }
+LRESULT SWindow::SSendMessage(UINT, WPARAM, LPARAM)
+{
+    return 0;
+}
 
 void SWindow::SetFocus()
 {
-    if (!m_host) return;
+    if (!m_host)
+        return;
     m_host->SetFocusedWidget(this);
-    if (m_host->m_hWnd && ::GetFocus() != m_host->m_hWnd) ::SetFocus(m_host->m_hWnd);
+    if (m_host->m_hWnd && ::GetFocus() != m_host->m_hWnd)
+        ::SetFocus(m_host->m_hWnd);
 }
 
 int SWindow::GetDpi() const
 {
     // A list row is filled and placed while detached from its host: its list knows the scale.
-    if (m_host) return m_host->GetDpi();
+    if (m_host)
+        return m_host->GetDpi();
     return m_parent ? m_parent->GetDpi() : kBaseDpi;
 }
 
-int SWindow::Scaled(int value) const { return ScaleForDpi(value, GetDpi()); }
+int SWindow::Scaled(int value) const
+{
+    return ScaleForDpi(value, GetDpi());
+}
 
 void SWindow::NotifyPlacement()
 {
     OnPlacementChanged();
-    for (SWindow* c : m_children) c->NotifyPlacement();
+    for (SWindow* c : m_children)
+        c->NotifyPlacement();
 }
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -38,19 +38,17 @@ public:
     SWindow* GetOwner() const { return m_owner; }
     void SetOwner(SWindow* owner) { m_owner = owner; }
     SHostWnd* GetHostWnd() const { return m_host; }
-    void SetHostWnd(SHostWnd* host); // the whole subtree
+    void SetHostWnd(SHostWnd* host);  // the whole subtree
 
     // Depth -1: the whole subtree. nullptr when absent (an empty name is never found).
     SWindow* FindChildByName(const std::wstring& name, int depth = -1) const;
     // Widgets named in the named-id table carry that number; 0 is never found.
     SWindow* FindChildByID(int id, int depth = -1) const;
-    template <class T>
-    T* FindChildByName2(const std::wstring& name, int depth = -1) const
+    template <class T> T* FindChildByName2(const std::wstring& name, int depth = -1) const
     {
         return dynamic_cast<T*>(FindChildByName(name, depth));
     }
-    template <class T>
-    T* FindChildByID2(int id, int depth = -1) const
+    template <class T> T* FindChildByID2(int id, int depth = -1) const
     {
         return dynamic_cast<T*>(FindChildByID(id, depth));
     }
@@ -75,7 +73,7 @@ public:
     // Rectangles are in the host window's client coordinates.
     void GetWindowRect(RECT* rc) const { *rc = m_rc; }
     RECT GetWindowRect() const { return m_rc; }
-    void GetClientRect(RECT* rc) const; // inside the margin
+    void GetClientRect(RECT* rc) const;  // inside the margin
     RECT GetClientRect() const;
     void Move(const RECT& rc);
     virtual SIZE GetDesiredSize();
@@ -178,7 +176,7 @@ public:
     void NotifyAccEvent(DWORD event);
 
 protected:
-    void NotifyPlacement(); // the subtree, after a move or a visibility change
+    void NotifyPlacement();  // the subtree, after a move or a visibility change
     // The class's role and name, where the layout gives none.
     virtual LONG DefaultAccRole() const;
     virtual std::wstring DefaultAccName() const;
@@ -199,25 +197,25 @@ protected:
     bool m_msgTransparent = false;
     bool m_handCursor = false;
     bool m_focusable = false;
-    bool m_drawFocusRect = true; // "drawFocusRect": the dotted frame of the focus cue
+    bool m_drawFocusRect = true;  // "drawFocusRect": the dotted frame of the focus cue
     RECT m_rc = {0, 0, 0, 0};
     RECT m_margin = {0, 0, 0, 0};
     std::vector<SPosItem> m_pos;
-    int m_width = -1, m_height = -1; // -1: from the content
+    int m_width = -1, m_height = -1;  // -1: from the content
     COLORREF m_crBkgnd = CR_INVALID;
     COLORREF m_crBorder = CR_INVALID;
     COLORREF m_crText[4] = {RGBA(0, 0, 0, 255), CR_INVALID, CR_INVALID, CR_INVALID};
     UINT m_textFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
     SFontSpec m_font;
-    SFontSpec m_fontHover; // applied over m_font while hovered
+    SFontSpec m_fontHover;  // applied over m_font while hovered
     bool m_hasFontHover = false;
     SAutoRefPtr<ISkinObj> m_skin;
     ULONG_PTR m_userData = 0;
     SEventSet m_evtSet;
     std::wstring m_accName;
-    LONG m_accRole = -1; // -1: the class's
+    LONG m_accRole = -1;  // -1: the class's
     LONG m_accId;
     SAccessible* m_acc = nullptr;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -23,7 +23,7 @@ const RoleName kRoles[] = {
     {L"pagetab", ROLE_SYSTEM_PAGETAB},
     {L"pane", ROLE_SYSTEM_PANE},
 };
-} // namespace
+}  // namespace
 
 LONG SWindow::NextAccId()
 {
@@ -49,7 +49,8 @@ bool SWindow::ParseAccRole(const std::wstring& v, LONG& role)
 
 void SWindow::ReleaseAccessible()
 {
-    if (!m_acc) return;
+    if (!m_acc)
+        return;
     m_acc->Detach();
     m_acc->Release();
     m_acc = nullptr;
@@ -57,15 +58,18 @@ void SWindow::ReleaseAccessible()
 
 IAccessible* SWindow::GetAccessible()
 {
-    if (!m_acc) m_acc = new SAccessible(this);
+    if (!m_acc)
+        m_acc = new SAccessible(this);
     m_acc->AddRef();
     return m_acc;
 }
 
 LONG SWindow::GetAccRole() const
 {
-    if (m_accRole >= 0) return m_accRole;
-    if (m_host && m_host->GetRoot() == this) return ROLE_SYSTEM_CLIENT;
+    if (m_accRole >= 0)
+        return m_accRole;
+    if (m_host && m_host->GetRoot() == this)
+        return ROLE_SYSTEM_CLIENT;
     return DefaultAccRole();
 }
 
@@ -77,7 +81,8 @@ LONG SWindow::DefaultAccRole() const
 
 std::wstring SWindow::GetAccName() const
 {
-    if (!m_accName.empty()) return m_accName;
+    if (!m_accName.empty())
+        return m_accName;
     if (m_host && m_host->GetRoot() == this && m_host->m_hWnd) {
         wchar_t title[256] = {};
         ::GetWindowTextW(m_host->m_hWnd, title, 256);
@@ -96,52 +101,67 @@ std::wstring SWindow::DefaultAccName() const
 DWORD SWindow::GetAccState() const
 {
     DWORD s = 0;
-    if (!IsVisible(TRUE) || !m_host || !m_host->m_hWnd || !::IsWindowVisible(m_host->m_hWnd)) s |= STATE_SYSTEM_INVISIBLE;
-    if (IsDisabled(TRUE)) s |= STATE_SYSTEM_UNAVAILABLE;
+    if (!IsVisible(TRUE) || !m_host || !m_host->m_hWnd || !::IsWindowVisible(m_host->m_hWnd))
+        s |= STATE_SYSTEM_INVISIBLE;
+    if (IsDisabled(TRUE))
+        s |= STATE_SYSTEM_UNAVAILABLE;
     // A list's rows are no Tab stops: the widgets on them are reached with the mouse only.
     bool onRow = false;
-    for (const SWindow* p = m_parent; p && !onRow; p = p->m_parent) onRow = p->IsClass(L"itempanel") != FALSE;
-    if (m_focusable && !onRow) s |= STATE_SYSTEM_FOCUSABLE;
-    if (HasKeyboardFocus()) s |= STATE_SYSTEM_FOCUSED;
+    for (const SWindow* p = m_parent; p && !onRow; p = p->m_parent)
+        onRow = p->IsClass(L"itempanel") != FALSE;
+    if (m_focusable && !onRow)
+        s |= STATE_SYSTEM_FOCUSABLE;
+    if (HasKeyboardFocus())
+        s |= STATE_SYSTEM_FOCUSED;
     // Not wholly on the desktop (a window taller than the screen at a large scale).
-    RECT rc = GetAccScreenRect(), screen = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), 0, 0};
+    RECT rc = GetAccScreenRect(),
+         screen = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), 0, 0};
     screen.right = screen.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
     screen.bottom = screen.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
     if (rc.left < screen.left || rc.top < screen.top || rc.right > screen.right || rc.bottom > screen.bottom)
         s |= STATE_SYSTEM_OFFSCREEN;
-    if (m_state & WndState_Hover) s |= STATE_SYSTEM_HOTTRACKED;
-    if (m_state & WndState_PushDown) s |= STATE_SYSTEM_PRESSED;
-    if (m_state & WndState_Check) s |= STATE_SYSTEM_CHECKED;
+    if (m_state & WndState_Hover)
+        s |= STATE_SYSTEM_HOTTRACKED;
+    if (m_state & WndState_PushDown)
+        s |= STATE_SYSTEM_PRESSED;
+    if (m_state & WndState_Check)
+        s |= STATE_SYSTEM_CHECKED;
     return s;
 }
 
 RECT SWindow::GetAccScreenRect() const
 {
     RECT rc = m_rc;
-    if (m_host && m_host->m_hWnd) ::MapWindowPoints(m_host->m_hWnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    if (m_host && m_host->m_hWnd)
+        ::MapWindowPoints(m_host->m_hWnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
     return rc;
 }
 
 void SWindow::GetAccChildren(std::vector<SWindow*>& out) const
 {
     for (SWindow* c : m_children) {
-        if (!c->IsVisible()) continue;
-        if (c->GetAccRole() != 0) out.push_back(c);
-        else c->GetAccChildren(out);
+        if (!c->IsVisible())
+            continue;
+        if (c->GetAccRole() != 0)
+            out.push_back(c);
+        else
+            c->GetAccChildren(out);
     }
 }
 
 SWindow* SWindow::GetAccParent() const
 {
     for (SWindow* p = m_parent; p; p = p->m_parent)
-        if (p->GetAccRole() != 0) return p;
+        if (p->GetAccRole() != 0)
+            return p;
     return nullptr;
 }
 
 SWindow* SWindow::GetAccObjectWidget()
 {
     for (SWindow* w = this; w; w = w->m_parent)
-        if (w->GetAccRole() != 0) return w;
+        if (w->GetAccRole() != 0)
+            return w;
     return nullptr;
 }
 
@@ -150,19 +170,23 @@ SWindow* SWindow::FindAccDescendant(LONG id) const
     std::vector<SWindow*> kids;
     GetAccChildren(kids);
     for (SWindow* c : kids)
-        if (c->m_accId == id) return c;
+        if (c->m_accId == id)
+            return c;
     for (SWindow* c : kids)
-        if (SWindow* r = c->FindAccDescendant(id)) return r;
+        if (SWindow* r = c->FindAccDescendant(id))
+            return r;
     return nullptr;
 }
 
 void SWindow::NotifyAccEvent(DWORD event)
 {
-    if (!m_host || !m_host->m_hWnd || !::IsWindowVisible(m_host->m_hWnd) || !IsVisible(TRUE)) return;
+    if (!m_host || !m_host->m_hWnd || !::IsWindowVisible(m_host->m_hWnd) || !IsVisible(TRUE))
+        return;
     SWindow* w = GetAccObjectWidget();
-    if (!w) return;
+    if (!w)
+        return;
     bool root = m_host->GetRoot() == w;
     ::NotifyWinEvent(event, m_host->m_hWnd, OBJID_CLIENT, root ? CHILDID_SELF : -w->m_accId);
 }
 
-} // namespace SOUI
+}  // namespace SOUI

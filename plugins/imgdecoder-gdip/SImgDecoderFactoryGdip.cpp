@@ -12,19 +12,23 @@ namespace SOUI {
 SImgDecoderFactoryGdip::SImgDecoderFactoryGdip()
 {
     Gdiplus::GdiplusStartupInput in;
-    if (Gdiplus::GdiplusStartup(&m_token, &in, nullptr) != Gdiplus::Ok) m_token = 0;
+    if (Gdiplus::GdiplusStartup(&m_token, &in, nullptr) != Gdiplus::Ok)
+        m_token = 0;
 }
 
 SImgDecoderFactoryGdip::~SImgDecoderFactoryGdip()
 {
-    if (m_token) Gdiplus::GdiplusShutdown(m_token);
+    if (m_token)
+        Gdiplus::GdiplusShutdown(m_token);
 }
 
 BOOL SImgDecoderFactoryGdip::DecodeImage(const void* data, UINT size, IImgFrame** out)
 {
-    if (!out || !data || size == 0) return FALSE;
+    if (!out || !data || size == 0)
+        return FALSE;
     IStream* stream = SHCreateMemStream(static_cast<const BYTE*>(data), size);
-    if (!stream) return FALSE;
+    if (!stream)
+        return FALSE;
     BOOL ok = FALSE;
     {
         std::unique_ptr<Gdiplus::Bitmap> bmp(Gdiplus::Bitmap::FromStream(stream));
@@ -47,11 +51,12 @@ BOOL SImgDecoderFactoryGdip::DecodeImage(const void* data, UINT size, IImgFrame*
     return ok;
 }
 
-} // namespace SOUI
+}  // namespace SOUI
 
 extern "C" __declspec(dllexport) BOOL SCreateInstance(SOUI::IObjRef** out)
 {
-    if (!out) return FALSE;
+    if (!out)
+        return FALSE;
     auto* f = new SOUI::SImgDecoderFactoryGdip;
     if (!f->Started()) {
         f->Release();

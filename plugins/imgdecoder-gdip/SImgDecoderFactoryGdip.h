@@ -16,4 +16,4 @@ private:
     ULONG_PTR m_token = 0;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -17,4 +17,4 @@ private:
     std::vector<BYTE> m_pixels;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

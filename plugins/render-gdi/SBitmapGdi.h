@@ -26,4 +26,4 @@ private:
     HDC m_dc = nullptr;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -19,7 +19,7 @@ public:
 
 private:
     ~SFontGdi() override;
-    SAutoRefPtr<IObjRef> m_factory; // keeps GDI+ running while the font lives
+    SAutoRefPtr<IObjRef> m_factory;  // keeps GDI+ running while the font lives
     std::wstring m_face;
     int m_size;
     std::unique_ptr<Gdiplus::FontFamily> m_family;
@@ -27,4 +27,4 @@ private:
     HFONT m_hfont = nullptr;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -9,4 +9,4 @@ void GdiCountCreated(GdiObjectKind kind);
 void GdiCountDeleted(GdiObjectKind kind);
 LONG GdiCountLive(int kind);
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -13,8 +13,7 @@ public:
     BOOL CreateRenderTarget(IRenderTarget** out, int cx, int cy) override;
     BOOL CreateBitmap(IBitmap** out, int cx, int cy) override;
     BOOL CreateBitmapFromMemory(IBitmap** out, const void* data, UINT size) override;
-    BOOL CreateFont(IFont** out, const wchar_t* face, int size, BOOL bold, BOOL italic,
-                    BOOL underline) override;
+    BOOL CreateFont(IFont** out, const wchar_t* face, int size, BOOL bold, BOOL italic, BOOL underline) override;
 
 private:
     ~SRenderFactoryGdi() override;
@@ -22,4 +21,4 @@ private:
     SAutoRefPtr<IImgDecoderFactory> m_decoder;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -23,8 +23,10 @@ inline DWORD Blend(DWORD dst, DWORD src, DWORD alpha)
         src = rb | ag;
     }
     DWORD sa = src >> 24;
-    if (sa == 255) return src;
-    if (sa == 0) return dst;
+    if (sa == 255)
+        return src;
+    if (sa == 0)
+        return dst;
     DWORD inv = 255 - sa;
     DWORD rb = (((dst & 0x00FF00FF) * inv) >> 8) & 0x00FF00FF;
     DWORD ag = (((dst >> 8) & 0x00FF00FF) * inv) & 0xFF00FF00;
@@ -35,13 +37,15 @@ inline DWORD Blend(DWORD dst, DWORD src, DWORD alpha)
 // otherwise the same arithmetic as Blend with the colour's part worked out once.
 void BlendFlat(DWORD* row, int n, DWORD src, DWORD alpha)
 {
-    if (alpha != 255) src = Blend(0, src, alpha);
+    if (alpha != 255)
+        src = Blend(0, src, alpha);
     DWORD sa = src >> 24;
     if (sa == 255) {
         std::fill(row, row + n, src);
         return;
     }
-    if (sa == 0) return;
+    if (sa == 0)
+        return;
     DWORD inv = 255 - sa;
     for (int x = 0; x < n; ++x) {
         DWORD d = row[x];
@@ -53,13 +57,15 @@ void BlendFlat(DWORD* row, int n, DWORD src, DWORD alpha)
 void BlendRow(DWORD* row, const DWORD* src, int n, DWORD alpha)
 {
     if (alpha != 255) {
-        for (int x = 0; x < n; ++x) row[x] = Blend(row[x], src[x], alpha);
+        for (int x = 0; x < n; ++x)
+            row[x] = Blend(row[x], src[x], alpha);
         return;
     }
     int x = 0;
     while (x < n) {
         int run = x;
-        while (run < n && (src[run] >> 24) == 255) ++run;
+        while (run < n && (src[run] >> 24) == 255)
+            ++run;
         if (run > x) {
             std::copy(src + x, src + run, row + x);
             x = run;
@@ -79,12 +85,13 @@ bool Intersect(RECT& out, const RECT& a, const RECT& b)
 {
     return IntersectRect(&out, &a, &b) != FALSE;
 }
-} // namespace
+}  // namespace
 
 SRenderTargetGdi::SRenderTargetGdi(IObjRef* factory) : m_factory(factory)
 {
     m_hdc = CreateCompatibleDC(nullptr);
-    if (m_hdc) GdiCountCreated(GdiKind_DC);
+    if (m_hdc)
+        GdiCountCreated(GdiKind_DC);
 }
 
 SRenderTargetGdi::~SRenderTargetGdi()
@@ -93,8 +100,10 @@ SRenderTargetGdi::~SRenderTargetGdi()
     m_gdipBmp.reset();
     if (m_hdc) {
         // The bitmaps leave the DC before the members release them.
-        if (m_oldBmp) SelectObject(m_hdc, m_oldBmp);
-        if (DeleteDC(m_hdc)) GdiCountDeleted(GdiKind_DC);
+        if (m_oldBmp)
+            SelectObject(m_hdc, m_oldBmp);
+        if (DeleteDC(m_hdc))
+            GdiCountDeleted(GdiKind_DC);
     }
 }
 
@@ -102,7 +111,8 @@ BOOL SRenderTargetGdi::Resize(int cx, int cy)
 {
     // A resized target's content is undefined: its owner paints it all before showing it.
     SBitmapGdi* b = SBitmapGdi::Create(std::max(cx, 1), std::max(cy, 1), false);
-    if (!b) return FALSE;
+    if (!b)
+        return FALSE;
     // The new bitmap goes into the DC before the old one can be released.
     Select(b);
     m_own.Attach(b);
@@ -111,7 +121,8 @@ BOOL SRenderTargetGdi::Resize(int cx, int cy)
 
 SIZE SRenderTargetGdi::GetSize()
 {
-    if (!m_cur) return SIZE{0, 0};
+    if (!m_cur)
+        return SIZE{0, 0};
     return SIZE{m_cur->Width(), m_cur->Height()};
 }
 
@@ -130,13 +141,16 @@ void SRenderTargetGdi::Select(SBitmapGdi* bmp)
     // refuses to delete a bitmap that is still selected.
     if (HGDIOBJ next = bmp ? bmp->GetHBitmap() : m_oldBmp) {
         HGDIOBJ old = SelectObject(m_hdc, next);
-        if (!m_oldBmp) m_oldBmp = old;
+        if (!m_oldBmp)
+            m_oldBmp = old;
     }
-    if (bmp) bmp->SetDC(m_hdc);
+    if (bmp)
+        bmp->SetDC(m_hdc);
     m_cur = bmp;
-    if (!bmp) return;
-    m_gdipBmp = std::make_unique<Gdiplus::Bitmap>(bmp->Width(), bmp->Height(), bmp->Width() * 4,
-                                                  PixelFormat32bppPARGB, bmp->GetPixelBits());
+    if (!bmp)
+        return;
+    m_gdipBmp = std::make_unique<Gdiplus::Bitmap>(bmp->Width(), bmp->Height(), bmp->Width() * 4, PixelFormat32bppPARGB,
+                                                  bmp->GetPixelBits());
     m_graphics.reset(Gdiplus::Graphics::FromImage(m_gdipBmp.get()));
     if (m_graphics) {
         m_graphics->SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
@@ -146,15 +160,18 @@ void SRenderTargetGdi::Select(SBitmapGdi* bmp)
 
 RECT SRenderTargetGdi::Clip() const
 {
-    if (!m_clips.empty()) return m_clips.back();
+    if (!m_clips.empty())
+        return m_clips.back();
     RECT rc = {0, 0, 0, 0};
-    if (m_cur) rc = RECT{0, 0, m_cur->Width(), m_cur->Height()};
+    if (m_cur)
+        rc = RECT{0, 0, m_cur->Width(), m_cur->Height()};
     return rc;
 }
 
 void SRenderTargetGdi::ApplyClip()
 {
-    if (!m_graphics) return;
+    if (!m_graphics)
+        return;
     RECT rc = Clip();
     m_graphics->SetClip(Gdiplus::Rect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top));
 }
@@ -162,41 +179,49 @@ void SRenderTargetGdi::ApplyClip()
 void SRenderTargetGdi::PushClipRect(const RECT& rc)
 {
     RECT r;
-    if (!Intersect(r, Clip(), rc)) r = RECT{0, 0, 0, 0};
+    if (!Intersect(r, Clip(), rc))
+        r = RECT{0, 0, 0, 0};
     m_clips.push_back(r);
     ApplyClip();
 }
 
 void SRenderTargetGdi::PopClip()
 {
-    if (!m_clips.empty()) m_clips.pop_back();
+    if (!m_clips.empty())
+        m_clips.pop_back();
     ApplyClip();
 }
 
 void SRenderTargetGdi::ClearRect(const RECT& rc, COLORREF cr)
 {
     RECT r;
-    if (!m_cur || !Intersect(r, Clip(), rc)) return;
+    if (!m_cur || !Intersect(r, Clip(), rc))
+        return;
     DWORD px = Premultiply(cr);
     int w = m_cur->Width();
     auto* bits = reinterpret_cast<DWORD*>(m_cur->GetPixelBits());
-    for (int y = r.top; y < r.bottom; ++y) std::fill(bits + y * w + r.left, bits + y * w + r.right, px);
+    for (int y = r.top; y < r.bottom; ++y)
+        std::fill(bits + y * w + r.left, bits + y * w + r.right, px);
 }
 
 void SRenderTargetGdi::FillSolidRect(const RECT& rc, COLORREF cr)
 {
-    if (GetAValue(cr) == 255) return ClearRect(rc, cr);
+    if (GetAValue(cr) == 255)
+        return ClearRect(rc, cr);
     RECT r;
-    if (!m_cur || GetAValue(cr) == 0 || !Intersect(r, Clip(), rc)) return;
+    if (!m_cur || GetAValue(cr) == 0 || !Intersect(r, Clip(), rc))
+        return;
     DWORD px = Premultiply(cr);
     int w = m_cur->Width();
     auto* bits = reinterpret_cast<DWORD*>(m_cur->GetPixelBits());
-    for (int y = r.top; y < r.bottom; ++y) BlendFlat(bits + y * w + r.left, r.right - r.left, px, 255);
+    for (int y = r.top; y < r.bottom; ++y)
+        BlendFlat(bits + y * w + r.left, r.right - r.left, px, 255);
 }
 
 void SRenderTargetGdi::DrawRectangle(const RECT& rc, COLORREF cr, int width)
 {
-    if (width <= 0) return;
+    if (width <= 0)
+        return;
     FillSolidRect(RECT{rc.left, rc.top, rc.right, rc.top + width}, cr);
     FillSolidRect(RECT{rc.left, rc.bottom - width, rc.right, rc.bottom}, cr);
     FillSolidRect(RECT{rc.left, rc.top + width, rc.left + width, rc.bottom - width}, cr);
@@ -205,17 +230,20 @@ void SRenderTargetGdi::DrawRectangle(const RECT& rc, COLORREF cr, int width)
 
 void SRenderTargetGdi::DrawLine(POINT a, POINT b, COLORREF cr, int width)
 {
-    if (!m_graphics) return;
+    if (!m_graphics)
+        return;
     Gdiplus::Pen pen(ToGdip(cr), Gdiplus::REAL(width));
     m_graphics->DrawLine(&pen, INT(a.x), INT(a.y), INT(b.x), INT(b.y));
 }
 
-void SRenderTargetGdi::DrawText(const wchar_t* text, int len, const RECT& rc, UINT format,
-                                IFont* font, COLORREF cr)
+void SRenderTargetGdi::DrawText(const wchar_t* text, int len, const RECT& rc, UINT format, IFont* font, COLORREF cr)
 {
-    if (!m_graphics || !text || !font || GetAValue(cr) == 0) return;
-    if (len < 0) len = lstrlenW(text);
-    if (len == 0) return;
+    if (!m_graphics || !text || !font || GetAValue(cr) == 0)
+        return;
+    if (len < 0)
+        len = lstrlenW(text);
+    if (len == 0)
+        return;
     Gdiplus::StringFormat sf(Gdiplus::StringFormat::GenericTypographic());
     sf.SetAlignment((format & DT_CENTER)  ? Gdiplus::StringAlignmentCenter
                     : (format & DT_RIGHT) ? Gdiplus::StringAlignmentFar
@@ -224,7 +252,8 @@ void SRenderTargetGdi::DrawText(const wchar_t* text, int len, const RECT& rc, UI
                         : (format & DT_BOTTOM) ? Gdiplus::StringAlignmentFar
                                                : Gdiplus::StringAlignmentNear);
     INT flags = Gdiplus::StringFormatFlagsMeasureTrailingSpaces;
-    if (format & DT_SINGLELINE || !(format & DT_WORDBREAK)) flags |= Gdiplus::StringFormatFlagsNoWrap;
+    if (format & DT_SINGLELINE || !(format & DT_WORDBREAK))
+        flags |= Gdiplus::StringFormatFlagsNoWrap;
     sf.SetFormatFlags(flags);
     sf.SetTrimming((format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS)) ? Gdiplus::StringTrimmingEllipsisCharacter
                                                                    : Gdiplus::StringTrimmingNone);
@@ -237,8 +266,10 @@ void SRenderTargetGdi::DrawText(const wchar_t* text, int len, const RECT& rc, UI
 SIZE SRenderTargetGdi::MeasureText(const wchar_t* text, int len, IFont* font, int maxWidth)
 {
     SIZE sz = {0, 0};
-    if (!m_graphics || !text || !font) return sz;
-    if (len < 0) len = lstrlenW(text);
+    if (!m_graphics || !text || !font)
+        return sz;
+    if (len < 0)
+        len = lstrlenW(text);
     auto* f = static_cast<SFontGdi*>(font)->GetGdipFont();
     Gdiplus::StringFormat sf(Gdiplus::StringFormat::GenericTypographic());
     sf.SetFormatFlags(Gdiplus::StringFormatFlagsMeasureTrailingSpaces |
@@ -258,9 +289,9 @@ constexpr int kWeightBits = 10;
 constexpr int kWeightOne = 1 << kWeightBits;
 
 struct Taps {
-    std::vector<int> first;  // per destination pixel: index into index/weight
-    std::vector<int> index;  // source coordinate
-    std::vector<int> weight; // sums to kWeightOne per destination pixel
+    std::vector<int> first;   // per destination pixel: index into index/weight
+    std::vector<int> index;   // source coordinate
+    std::vector<int> weight;  // sums to kWeightOne per destination pixel
 };
 
 // The source pixels each destination pixel of [from, to) reads along one axis, for a source
@@ -297,20 +328,23 @@ Taps AxisTaps(int s0, int sn, int d0, int dn, int from, int to)
             double lo = double(pos) * sn / dn, hi = double(pos + 1) * sn / dn;
             for (int i = int(std::floor(lo)); i < int(std::ceil(hi)) && i < sn; ++i) {
                 double cover = std::min(hi, double(i + 1)) - std::max(lo, double(i));
-                if (cover <= 0) continue;
+                if (cover <= 0)
+                    continue;
                 t.index.push_back(s0 + i);
                 w.push_back(cover);
             }
         }
         double sum = 0;
-        for (double x : w) sum += x;
+        for (double x : w)
+            sum += x;
         int given = 0;
         size_t biggest = begin;
         for (size_t k = 0; k < w.size(); ++k) {
             int q = int(w[k] / sum * kWeightOne + 0.5);
             t.weight.push_back(q);
             given += q;
-            if (q > t.weight[biggest]) biggest = begin + k;
+            if (q > t.weight[biggest])
+                biggest = begin + k;
         }
         // Rounding leftovers go to the strongest tap, so a flat colour stays exact.
         t.weight[biggest] += kWeightOne - given;
@@ -324,26 +358,32 @@ bool Uniform(const DWORD* in, int iw, const RECT& src, DWORD& colour)
 {
     colour = in[src.top * iw + src.left];
     // A large picture is assumed not flat rather than scanned for it.
-    if ((long long)(src.right - src.left) * (src.bottom - src.top) > 16384) return false;
+    if ((long long)(src.right - src.left) * (src.bottom - src.top) > 16384)
+        return false;
     for (int y = src.top; y < src.bottom; ++y)
         for (int x = src.left; x < src.right; ++x)
-            if (in[y * iw + x] != colour) return false;
+            if (in[y * iw + x] != colour)
+                return false;
     return true;
 }
-} // namespace
+}  // namespace
 
 bool SRenderTargetGdi::BitmapArea(const RECT& dst, IBitmap* bmp, const RECT& src, BYTE alpha, RECT& r) const
 {
-    if (!m_cur || !bmp || alpha == 0) return false;
-    if (dst.right <= dst.left || dst.bottom <= dst.top || src.right <= src.left || src.bottom <= src.top) return false;
-    if (src.left < 0 || src.top < 0 || src.right > bmp->Width() || src.bottom > bmp->Height()) return false;
+    if (!m_cur || !bmp || alpha == 0)
+        return false;
+    if (dst.right <= dst.left || dst.bottom <= dst.top || src.right <= src.left || src.bottom <= src.top)
+        return false;
+    if (src.left < 0 || src.top < 0 || src.right > bmp->Width() || src.bottom > bmp->Height())
+        return false;
     return Intersect(r, Clip(), dst);
 }
 
 void SRenderTargetGdi::DrawBitmap(const RECT& dst, IBitmap* bmp, const RECT& src, BYTE alpha)
 {
     RECT r;
-    if (!BitmapArea(dst, bmp, src, alpha, r)) return;
+    if (!BitmapArea(dst, bmp, src, alpha, r))
+        return;
     int dw = dst.right - dst.left, dh = dst.bottom - dst.top;
     int sw = src.right - src.left, sh = src.bottom - src.top;
     int tw = m_cur->Width();
@@ -359,7 +399,8 @@ void SRenderTargetGdi::DrawBitmap(const RECT& dst, IBitmap* bmp, const RECT& src
     }
     DWORD flat;
     if (Uniform(in, iw, src, flat)) {
-        for (int y = r.top; y < r.bottom; ++y) BlendFlat(out + y * tw + r.left, r.right - r.left, flat, alpha);
+        for (int y = r.top; y < r.bottom; ++y)
+            BlendFlat(out + y * tw + r.left, r.right - r.left, flat, alpha);
         return;
     }
     const Taps tx = AxisTaps(src.left, sw, dst.left, dw, r.left, r.right);
@@ -394,7 +435,8 @@ void SRenderTargetGdi::DrawBitmap(const RECT& dst, IBitmap* bmp, const RECT& src
 void SRenderTargetGdi::DrawBitmapNearest(const RECT& dst, IBitmap* bmp, const RECT& src, BYTE alpha)
 {
     RECT r;
-    if (!BitmapArea(dst, bmp, src, alpha, r)) return;
+    if (!BitmapArea(dst, bmp, src, alpha, r))
+        return;
     int dw = dst.right - dst.left, dh = dst.bottom - dst.top;
     int sw = src.right - src.left, sh = src.bottom - src.top;
     int tw = m_cur->Width();
@@ -409,4 +451,4 @@ void SRenderTargetGdi::DrawBitmapNearest(const RECT& dst, IBitmap* bmp, const RE
     }
 }
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -24,8 +24,7 @@ public:
     void FillSolidRect(const RECT& rc, COLORREF cr) override;
     void DrawRectangle(const RECT& rc, COLORREF cr, int width) override;
     void DrawLine(POINT a, POINT b, COLORREF cr, int width) override;
-    void DrawText(const wchar_t* text, int len, const RECT& rc, UINT format, IFont* font,
-                  COLORREF cr) override;
+    void DrawText(const wchar_t* text, int len, const RECT& rc, UINT format, IFont* font, COLORREF cr) override;
     SIZE MeasureText(const wchar_t* text, int len, IFont* font, int maxWidth) override;
     void DrawBitmap(const RECT& dst, IBitmap* bmp, const RECT& src, BYTE alpha) override;
     void DrawBitmapNearest(const RECT& dst, IBitmap* bmp, const RECT& src, BYTE alpha) override;
@@ -51,4 +50,4 @@ private:
     int m_dpi = 96;
 };
 
-} // namespace SOUI
+}  // namespace SOUI

@@ -42,7 +42,8 @@ std::vector<std::wstring> Dumps(const std::wstring& folder)
     const FindHandle find(FindFirstFileW((folder + L"\\Moravel-*.dmp").c_str(), &data));
     if (find) {
         do {
-            const ULONGLONG written = (ULONGLONG(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+            const ULONGLONG written =
+                (ULONGLONG(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
             found.emplace_back(written, data.cFileName);
         } while (FindNextFileW(find.Get(), &data));
     }
@@ -68,8 +69,8 @@ void WriteDump()
     }
     const std::wstring path = s.folder + L"\\" + name;
     const std::wstring temporary = path + L".tmp";
-    KernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
+    KernelHandle file(
+        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return;
     MINIDUMP_EXCEPTION_INFORMATION info = {};
@@ -77,8 +78,8 @@ void WriteDump()
     info.ExceptionPointers = s.pointers;
     info.ClientPointers = FALSE;
     BOOL written = s.writeDump(GetCurrentProcess(), GetCurrentProcessId(), file.Get(),
-                                     static_cast<MINIDUMP_TYPE>(MiniDumpWithThreadInfo | MiniDumpWithUnloadedModules),
-                                     &info, nullptr, nullptr);
+                               static_cast<MINIDUMP_TYPE>(MiniDumpWithThreadInfo | MiniDumpWithUnloadedModules), &info,
+                               nullptr, nullptr);
     written = file.Close() && written;
     // Renamed only when complete: support never reads half a dump.
     if (!written || !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
@@ -137,7 +138,8 @@ bool InstallCrashDumps(const std::wstring& folder, const std::wstring& version)
     s.version = version;
     s.wake = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     s.done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    const KernelHandle writer(s.wake && s.done ? CreateThread(nullptr, 64 * 1024, Writer, nullptr, 0, nullptr) : nullptr);
+    const KernelHandle writer(s.wake && s.done ? CreateThread(nullptr, 64 * 1024, Writer, nullptr, 0, nullptr)
+                                               : nullptr);
     if (!writer)
         return false;
     SetUnhandledExceptionFilter(OnUnhandled);

@@ -8,8 +8,7 @@
 namespace {
 
 // Only a class of the expected kind is registered; an existing one is kept.
-template <class T>
-void RegisterAs(SOUI::SObjectFactoryMgr& factories, int type)
+template <class T> void RegisterAs(SOUI::SObjectFactoryMgr& factories, int type)
 {
     SOUI::TplSObjectFactory<T> factory;
     if (factory.GetType() == type)

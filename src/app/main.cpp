@@ -150,7 +150,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
     if (!dump.empty()) {
         // 程序上次意外停止。诊断文件已保存在： … 如需帮助，请把它发给客服。
         const std::wstring text = L"\u7A0B\u5E8F\u4E0A\u6B21\u610F\u5916\u505C\u6B62\u3002\u8BCA\u65AD\u6587\u4EF6"
-                                  L"\u5DF2\u4FDD\u5B58\u5728\uFF1A\n" + dump +
+                                  L"\u5DF2\u4FDD\u5B58\u5728\uFF1A\n" +
+                                  dump +
                                   L"\n\u5982\u9700\u5E2E\u52A9\uFF0C\u8BF7\u628A\u5B83\u53D1\u7ED9\u5BA2\u670D\u3002";
         MessageBoxW(nullptr, text.c_str(), L"\u63D0\u793A", MB_ICONINFORMATION);
     }

@@ -10,8 +10,7 @@
 // A Closer gives the handle type, the value that means none, which values are live
 // and how one is closed (true when the close succeeded):
 //   struct Closer { using Type = ...; static Type None(); static bool Valid(Type); static bool Close(Type); };
-template <class Closer>
-class UniqueHandle {
+template <class Closer> class UniqueHandle {
 public:
     using Type = typename Closer::Type;
 
@@ -75,20 +74,31 @@ struct Find {
 };
 
 // The kinds where null means none; `close` says whether the close worked.
-template <class T, bool (*close)(T)>
-struct NullIsNone {
+template <class T, bool (*close)(T)> struct NullIsNone {
     using Type = T;
     static Type None() { return nullptr; }
     static bool Valid(Type h) { return h != nullptr; }
     static bool Close(Type h) { return close(h); }
 };
 
-inline bool CloseKey(HKEY h) { return RegCloseKey(h) == ERROR_SUCCESS; }
-inline bool CloseLibrary(HMODULE h) { return FreeLibrary(h) != FALSE; }
-inline bool CloseView(void* h) { return UnmapViewOfFile(h) != FALSE; }
+inline bool CloseKey(HKEY h)
+{
+    return RegCloseKey(h) == ERROR_SUCCESS;
+}
+inline bool CloseLibrary(HMODULE h)
+{
+    return FreeLibrary(h) != FALSE;
+}
+inline bool CloseView(void* h)
+{
+    return UnmapViewOfFile(h) != FALSE;
+}
 // Memory the system allocated for the caller with LocalAlloc (CommandLineToArgvW,
 // CRYPT_ENCODE_ALLOC_FLAG).
-inline bool CloseLocal(void* h) { return LocalFree(h) == nullptr; }
+inline bool CloseLocal(void* h)
+{
+    return LocalFree(h) == nullptr;
+}
 
 }  // namespace handle_closers
 

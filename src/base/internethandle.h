@@ -8,7 +8,10 @@
 namespace handle_closers {
 // A parent closed first would leave its children dangling, so holders are declared
 // parent-first and destroyed child-first.
-inline bool CloseInternet(HINTERNET h) { return InternetCloseHandle(h) != FALSE; }
+inline bool CloseInternet(HINTERNET h)
+{
+    return InternetCloseHandle(h) != FALSE;
+}
 }  // namespace handle_closers
 
 using InternetHandle = UniqueHandle<handle_closers::NullIsNone<HINTERNET, handle_closers::CloseInternet>>;

@@ -35,8 +35,8 @@ std::wstring Kept(const std::wstring& folder, int n)
 bool OpenFile(LogState& s)
 {
     const std::wstring path = s.folder + kCurrent;
-    s.file.Reset(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    s.file.Reset(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!s.file)
         return false;
     LARGE_INTEGER size = {};

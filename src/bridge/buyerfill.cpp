@@ -13,16 +13,19 @@
 namespace {
 
 // HT containers hold a label before the field; one without it holds just the field.
-HWND HtFieldIn(HWND container) {
+HWND HtFieldIn(HWND container)
+{
     HWND first = ChildAt(container, 1);
-    if (!first) return nullptr;
+    if (!first)
+        return nullptr;
     HWND second = GetWindow(first, GW_HWNDNEXT);
     return second ? second : first;
 }
 
 }  // namespace
 
-std::optional<BuyerFields> FindBuyerFields() {
+std::optional<BuyerFields> FindBuyerFields()
+{
     if (HWND target = FindHtFillTarget()) {
         std::vector<HWND> children = FirstChildren(target, 22);
         return BuyerFields{HtFieldIn(children[21]), HtFieldIn(children[19]), HtFieldIn(children[20]),
@@ -35,11 +38,13 @@ std::optional<BuyerFields> FindBuyerFields() {
     return std::nullopt;
 }
 
-FillResult FillBuyerBlock(const CompanyRecord& buyer) {
+FillResult FillBuyerBlock(const CompanyRecord& buyer)
+{
     // Walked anew every time: which issuing window the title search picks changes as the
     // merchant opens, closes and raises windows, and nothing cheap tells that it did.
     std::optional<BuyerFields> fields = FindBuyerFields();
-    if (!fields) return FillResult::NoTarget;
+    if (!fields)
+        return FillResult::NoTarget;
     // Name, tax number, address, bank: the order the invoicing program sees them typed.
     const std::pair<HWND, std::wstring> writes[] = {
         {fields->name, buyer.Name},
@@ -48,9 +53,11 @@ FillResult FillBuyerBlock(const CompanyRecord& buyer) {
         {fields->bankAccount, buyer.Bank + L" " + buyer.Bankaccount},
     };
     for (const auto& [window, text] : writes) {
-        if (!window) continue;
+        if (!window)
+            continue;
         // A program that does not answer one write will not answer the next either.
-        if (!SendTextBounded(window, text, kFillWriteTimeoutMs)) return FillResult::CutShort;
+        if (!SendTextBounded(window, text, kFillWriteTimeoutMs))
+            return FillResult::CutShort;
     }
     return FillResult::Complete;
 }

@@ -7,10 +7,15 @@
 #include "engine/core/SSystemFunction.h"
 
 namespace {
-bool Succeeded(NTSTATUS status) { return status >= 0; }
+bool Succeeded(NTSTATUS status)
+{
+    return status >= 0;
+}
 
-template <class Fn>
-Fn Bcrypt(const char* name) { return SOUI::SystemFunction<Fn>(L"bcrypt.dll", name); }
+template <class Fn> Fn Bcrypt(const char* name)
+{
+    return SOUI::SystemFunction<Fn>(L"bcrypt.dll", name);
+}
 
 // CNG's hashing, found on first use: an MD5 is needed only when a BW seller is read.
 struct Cng {
@@ -30,22 +35,34 @@ const Cng& Functions()
 }
 
 // CNG's closers, found at run time like the rest of it.
-bool CloseAlgorithm(BCRYPT_ALG_HANDLE h) { return Succeeded(Functions().close(h, 0)); }
-bool CloseHash(BCRYPT_HASH_HANDLE h) { return Succeeded(Functions().destroy(h)); }
+bool CloseAlgorithm(BCRYPT_ALG_HANDLE h)
+{
+    return Succeeded(Functions().close(h, 0));
+}
+bool CloseHash(BCRYPT_HASH_HANDLE h)
+{
+    return Succeeded(Functions().destroy(h));
+}
 }  // namespace
 
-std::string Md5Hex(const std::string& bytes) {
+std::string Md5Hex(const std::string& bytes)
+{
     const Cng& cng = Functions();
-    if (!cng.Complete()) return {};
+    if (!cng.Complete())
+        return {};
     UniqueHandle<handle_closers::NullIsNone<BCRYPT_ALG_HANDLE, CloseAlgorithm>> algorithm;
-    if (!Succeeded(cng.open(algorithm.Out(), BCRYPT_MD5_ALGORITHM, nullptr, 0))) return {};
+    if (!Succeeded(cng.open(algorithm.Out(), BCRYPT_MD5_ALGORITHM, nullptr, 0)))
+        return {};
     UniqueHandle<handle_closers::NullIsNone<BCRYPT_HASH_HANDLE, CloseHash>> hash;
-    if (!Succeeded(cng.create(algorithm.Get(), hash.Out(), nullptr, 0, nullptr, 0, 0))) return {};
+    if (!Succeeded(cng.create(algorithm.Get(), hash.Out(), nullptr, 0, nullptr, 0, 0)))
+        return {};
     // CNG takes a non-const pointer but does not write through it.
     auto* data = reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data()));
-    if (!Succeeded(cng.data(hash.Get(), data, static_cast<ULONG>(bytes.size()), 0))) return {};
+    if (!Succeeded(cng.data(hash.Get(), data, static_cast<ULONG>(bytes.size()), 0)))
+        return {};
     UCHAR digest[16] = {};
-    if (!Succeeded(cng.finish(hash.Get(), digest, sizeof digest, 0))) return {};
+    if (!Succeeded(cng.finish(hash.Get(), digest, sizeof digest, 0)))
+        return {};
     static const char kHex[] = "0123456789abcdef";
     std::string hex;
     hex.reserve(32);

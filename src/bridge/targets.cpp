@@ -7,39 +7,49 @@
 
 namespace {
 
-HWND FindBwIssuingWindow() {
+HWND FindBwIssuingWindow()
+{
     return FindTopWindowByTitleParts(kBwSpecialPhrase, kBwOrdinaryPhrase);
 }
 
 // The node whose children #2 and #3 are the seller and buyer blocks.
-HWND FindBwPartiesNode() {
+HWND FindBwPartiesNode()
+{
     return WalkChildPath(FindBwIssuingWindow(), {1, 1, 4, 1, 2});
 }
 
 }  // namespace
 
-HWND FindHtIssuingWindow() {
+HWND FindHtIssuingWindow()
+{
     HWND window = FindWindowW(nullptr, kHtOrdinaryTitle);
     return window ? window : FindWindowW(nullptr, kHtSpecialTitle);
 }
 
-bool IsIssuingWindowOpen() {
-    if (IsProcessRunning(kHtProcessName)) return FindHtIssuingWindow() != nullptr;
+bool IsIssuingWindowOpen()
+{
+    if (IsProcessRunning(kHtProcessName))
+        return FindHtIssuingWindow() != nullptr;
     return FindBwIssuingWindow() != nullptr;
 }
 
-HWND FindHtFillTarget() {
-    if (!IsProcessRunning(kHtProcessName)) return nullptr;
+HWND FindHtFillTarget()
+{
+    if (!IsProcessRunning(kHtProcessName))
+        return nullptr;
     HWND issuing = FindHtIssuingWindow();
-    if (!issuing) return nullptr;
+    if (!issuing)
+        return nullptr;
     HWND anchor = FindWindowExW(issuing, nullptr, nullptr, kHtAnchorName);
     return WalkChildPath(anchor, {1, 1});
 }
 
-HWND FindBwFillTarget() {
+HWND FindBwFillTarget()
+{
     return ChildAt(FindBwPartiesNode(), 3);
 }
 
-HWND FindBwSellerTarget() {
+HWND FindBwSellerTarget()
+{
     return ChildAt(FindBwPartiesNode(), 2);
 }

@@ -7,15 +7,19 @@ using namespace SOUI;
 HRESULT SButtonEx::SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading)
 {
     static const SAttrEntry<SButtonEx> kAttrs[] = {
-        {L"bkgndSkin", [](SButtonEx& b, const std::wstring& v) -> HRESULT {
+        {L"bkgndSkin",
+         [](SButtonEx& b, const std::wstring& v) -> HRESULT {
              auto* pool = SSkinPoolMgr::getSingletonPtr();
              b.m_bkgndSkin = pool ? pool->GetSkin(v) : nullptr;
-             if (!b.m_bkgndSkin) b.LogBadValue(L"bkgndSkin", v);
+             if (!b.m_bkgndSkin)
+                 b.LogBadValue(L"bkgndSkin", v);
              return S_OK;
          }},
         // "x,y"; a single number sets only x.
-        {L"textShift", [](SButtonEx& b, const std::wstring& v) -> HRESULT {
-             if (swscanf(v.c_str(), L"%d,%d", &b.m_shiftX, &b.m_shiftY) < 1) b.LogBadValue(L"textShift", v);
+        {L"textShift",
+         [](SButtonEx& b, const std::wstring& v) -> HRESULT {
+             if (swscanf(v.c_str(), L"%d,%d", &b.m_shiftX, &b.m_shiftY) < 1)
+                 b.LogBadValue(L"textShift", v);
              return S_OK;
          }},
     };
@@ -25,7 +29,8 @@ HRESULT SButtonEx::SetAttribute(const std::wstring& name, const std::wstring& va
 
 void SButtonEx::DrawSkinState(ISkinObj* skin, IRenderTarget* rt, const RECT& rc, DWORD state, BYTE fade)
 {
-    if (!skin || !rt) return;
+    if (!skin || !rt)
+        return;
     if (fade == 255) {
         skin->DrawByState(rt, rc, state);
         return;
@@ -39,11 +44,13 @@ void SButtonEx::DrawSkinState(ISkinObj* skin, IRenderTarget* rt, const RECT& rc,
 void SButtonEx::OnPaint(IRenderTarget* rt)
 {
     RECT rc = GetClientRect();
-    if (m_crBkgnd != CR_INVALID) rt->FillSolidRect(rc, m_crBkgnd);
+    if (m_crBkgnd != CR_INVALID)
+        rt->FillSolidRect(rc, m_crBkgnd);
     DrawSkinState(m_bkgndSkin, rt, rc, m_state, GetFadeValue());
     DrawSkinState(m_skin, rt, rc, m_state, GetFadeValue());
     std::wstring text = GetWindowTextW();
-    if (!text.empty()) DrawTextW(rt, text.c_str(), int(text.size()), &rc, m_textFormat);
+    if (!text.empty())
+        DrawTextW(rt, text.c_str(), int(text.size()), &rc, m_textFormat);
 }
 
 void SButtonEx::DrawTextW(IRenderTarget* rt, const wchar_t* text, int len, RECT* rc, UINT format)

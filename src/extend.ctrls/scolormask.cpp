@@ -9,10 +9,12 @@ using namespace SOUI;
 namespace {
 HRESULT SetColor(COLORREF& out, const std::wstring& v)
 {
-    if (v.empty()) return E_FAIL;
+    if (v.empty())
+        return E_FAIL;
     auto* mgr = SResProviderMgr::getSingletonPtr();
     COLORREF cr = CR_INVALID;
-    if (!mgr || !ParseColor(v, cr)) return E_FAIL;
+    if (!mgr || !ParseColor(v, cr))
+        return E_FAIL;
     out = cr;
     return S_OK;
 }
@@ -26,7 +28,7 @@ HRESULT SetSize(SColorMask& s, int& out, const wchar_t* attr, const std::wstring
     }
     return S_OK;
 }
-} // namespace
+}  // namespace
 
 HRESULT SColorMask::SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading)
 {
@@ -39,7 +41,8 @@ HRESULT SColorMask::SetAttribute(const std::wstring& name, const std::wstring& v
         {L"height", [](SColorMask& s, const std::wstring& v) { return SetSize(s, s.m_height, L"height", v); }},
         {L"mask", [](SColorMask& s, const std::wstring& v) { return s.SetMask(v); }},
         // Accepted for the layouts that carry it; drawing stretches the whole frame.
-        {L"margin", [](SColorMask&, const std::wstring& v) -> HRESULT {
+        {L"margin",
+         [](SColorMask&, const std::wstring& v) -> HRESULT {
              RECT rc;
              return ParseMargin(v, rc) ? S_OK : E_FAIL;
          }},
@@ -69,7 +72,8 @@ HRESULT SColorMask::SetMask(const std::wstring& value)
     }
     auto* mgr = SResProviderMgr::getSingletonPtr();
     IBitmap* mask = mgr ? mgr->LoadImage2(image) : nullptr;
-    if (!mask) return E_FAIL;
+    if (!mask)
+        return E_FAIL;
     m_maskImage = mask;
     m_channel = channel;
     return BuildStateImage() ? S_OK : E_FAIL;
@@ -95,7 +99,8 @@ bool SColorMask::BuildStateImage()
         BYTE bgra[4] = {BYTE(GetBValue(cr) * a / 255), BYTE(GetGValue(cr) * a / 255), BYTE(GetRValue(cr) * a / 255),
                         BYTE(a)};
         for (int y = 0; y < m_height; ++y)
-            for (int x = i * q; x < m_width; ++x) memcpy(px + (size_t(y) * m_width + x) * 4, bgra, 4);
+            for (int x = i * q; x < m_width; ++x)
+                memcpy(px + (size_t(y) * m_width + x) * 4, bgra, 4);
     }
     const int maskW = m_maskImage->Width();
     const BYTE* mask = m_maskImage->GetPixelBits();
@@ -106,7 +111,8 @@ bool SColorMask::BuildStateImage()
             for (int x = 0; x < w; ++x) {
                 BYTE m = mask[(size_t(y) * maskW + x) * 4 + m_channel];
                 BYTE* p = px + (size_t(y) * m_width + i * q + x) * 4;
-                for (int c = 0; c < 3; ++c) p[c] = BYTE((p[c] * m) >> 8);
+                for (int c = 0; c < 3; ++c)
+                    p[c] = BYTE((p[c] * m) >> 8);
                 p[3] = m;
             }
     m_stateImage = img;
@@ -115,7 +121,8 @@ bool SColorMask::BuildStateImage()
 
 void SColorMask::_DrawByIndex(IRenderTarget* rt, const RECT& rc, int index, BYTE alpha)
 {
-    if (!rt || !m_stateImage || index < 0 || index >= 4) return;
+    if (!rt || !m_stateImage || index < 0 || index >= 4)
+        return;
     const int q = m_width / 4;
     rt->DrawBitmap(rc, m_stateImage, RECT{index * q, 0, index * q + q, m_height}, alpha);
 }

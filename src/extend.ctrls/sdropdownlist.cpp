@@ -9,10 +9,13 @@ BOOL SDropdownList::CreateFromTemplate(pugi::xml_node node)
     ISDropDownOwner* owner = GetOwnerInterface();
     SWindow* ownerWnd = owner ? owner->GetDropDownOwner() : nullptr;
     SHostWnd* host = ownerWnd ? ownerWnd->GetHostWnd() : nullptr;
-    if (!CreateDropDown(host ? host->m_hWnd : nullptr)) return FALSE;
-    if (!node) return TRUE;
+    if (!CreateDropDown(host ? host->m_hWnd : nullptr))
+        return FALSE;
+    if (!node)
+        return TRUE;
     // Laid out at the scale of the window it drops from.
-    if (host) SetDpi(host->GetDpi());
+    if (host)
+        SetDpi(host->GetDpi());
     InitFromXml(node);
     m_pListView = FindChildByName2<SListView>(L"lv_dropdown");
     if (m_pListView) {
@@ -34,20 +37,27 @@ SIZE SDropdownList::GetDropSize()
 
 void SDropdownList::EmptyList()
 {
-    if (m_pListView) m_pListView->SetAdapter(nullptr);
+    if (m_pListView)
+        m_pListView->SetAdapter(nullptr);
 }
 
-int SDropdownList::GetCurSel() const { return m_pListView ? m_pListView->GetSel() : -1; }
+int SDropdownList::GetCurSel() const
+{
+    return m_pListView ? m_pListView->GetSel() : -1;
+}
 
 BOOL SDropdownList::PreTranslateMessage(MSG* msg)
 {
-    if (Base::PreTranslateMessage(msg)) return TRUE;
+    if (Base::PreTranslateMessage(msg))
+        return TRUE;
     // Hidden between searches, it leaves the keys to the edit.
-    if (!m_hWnd || !IsDroppedDown()) return FALSE;
+    if (!m_hWnd || !IsDroppedDown())
+        return FALSE;
     bool take = msg->message == WM_MOUSEWHEEL;
     if (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP)
         take = msg->wParam == VK_UP || msg->wParam == VK_DOWN || msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE;
-    if (!take) return FALSE;
+    if (!take)
+        return FALSE;
     // The pop-up may end (and go) inside this call: nothing of this object is touched after it.
     ::SendMessageW(m_hWnd, msg->message, msg->wParam, msg->lParam);
     return TRUE;

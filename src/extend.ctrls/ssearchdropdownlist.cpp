@@ -16,7 +16,7 @@ HRESULT SetInt(SSearchDropdownList& c, int& out, const wchar_t* attr, const std:
     }
     return S_FALSE;
 }
-} // namespace
+}  // namespace
 
 SSearchDropdownList::SSearchDropdownList()
 {
@@ -26,18 +26,17 @@ SSearchDropdownList::SSearchDropdownList()
 SSearchDropdownList::~SSearchDropdownList()
 {
     // Told as cancelled, while this object can still hear it.
-    if (m_pDropDownWnd) m_pDropDownWnd->EndDropDown(IDCANCEL);
+    if (m_pDropDownWnd)
+        m_pDropDownWnd->EndDropDown(IDCANCEL);
 }
 
 HRESULT SSearchDropdownList::SetAttribute(const std::wstring& name, const std::wstring& value, BOOL loading)
 {
     static const SAttrEntry<SSearchDropdownList> kAttrs[] = {
-        {L"dropAlign", [](SSearchDropdownList& c, const std::wstring& v) {
-             return SetInt(c, c.m_dropAlign, L"dropAlign", v);
-         }},
-        {L"maxDropHeight", [](SSearchDropdownList& c, const std::wstring& v) {
-             return SetInt(c, c.m_maxDropHeight, L"maxDropHeight", v);
-         }},
+        {L"dropAlign",
+         [](SSearchDropdownList& c, const std::wstring& v) { return SetInt(c, c.m_dropAlign, L"dropAlign", v); }},
+        {L"maxDropHeight", [](SSearchDropdownList& c,
+                              const std::wstring& v) { return SetInt(c, c.m_maxDropHeight, L"maxDropHeight", v); }},
     };
     HRESULT hr = ApplyAttr(kAttrs, *this, name, value);
     return hr != E_NOTIMPL ? hr : Base::SetAttribute(name, value, loading);
@@ -49,7 +48,8 @@ BOOL SSearchDropdownList::CreateChildren(pugi::xml_node node)
     pugi::xml_document widgets;
     pugi::xml_node copy = widgets.append_copy(node);
     copy.remove_child("popupStyle");
-    if (!Base::CreateChildren(copy)) return FALSE;
+    if (!Base::CreateChildren(copy))
+        return FALSE;
     m_pEdit = FindChildByName2<SEdit>(L"edit_input");
     if (!m_pEdit) {
         SLog(Describe() + L" has no edit \"edit_input\"");
@@ -59,30 +59,37 @@ BOOL SSearchDropdownList::CreateChildren(pugi::xml_node node)
     m_pEdit->GetEventSet()->subscribeEvent(EventRENotify::EventID, &SSearchDropdownList::OnEditNotify, this);
     m_pEdit->GetEventSet()->subscribeEvent(EventKillFocus::EventID, &SSearchDropdownList::OnEditKillFocus, this);
     m_popupTemplate.reset();
-    if (pugi::xml_node tpl = node.child("popupStyle")) m_popupTemplate.append_copy(tpl);
-    else SLog(Describe() + L" has no \"popupStyle\": its pop-up would stay empty");
+    if (pugi::xml_node tpl = node.child("popupStyle"))
+        m_popupTemplate.append_copy(tpl);
+    else
+        SLog(Describe() + L" has no \"popupStyle\": its pop-up would stay empty");
     return TRUE;
 }
 
 bool SSearchDropdownList::OnEditNotify(EventArgs* evt)
 {
-    if (static_cast<EventRENotify*>(evt)->iNotify != EN_CHANGE) return false;
-    if (!PreparePopup()) return false;
+    if (static_cast<EventRENotify*>(evt)->iNotify != EN_CHANGE)
+        return false;
+    if (!PreparePopup())
+        return false;
     EventFillSearchDropdownList fill(this);
     fill.strKey = m_pEdit ? m_pEdit->GetWindowTextW() : GetWindowTextW();
     fill.pDropdownList = m_pDropDownWnd.get();
     fill.bPopup = false;
     FireEvent(&fill);
-    if (fill.bPopup) ShowDropDown();
+    if (fill.bPopup)
+        ShowDropDown();
     // Nothing to show: hidden and out of the keys' way until the next change.
-    else m_pDropDownWnd->EndDropDown(IDCANCEL);
+    else
+        m_pDropDownWnd->EndDropDown(IDCANCEL);
     return false;
 }
 
 bool SSearchDropdownList::PreparePopup()
 {
     // Its window went with the host's (destroyed and made again): the pop-up is made anew.
-    if (m_pDropDownWnd && !m_pDropDownWnd->IsWindow()) m_pDropDownWnd.reset();
+    if (m_pDropDownWnd && !m_pDropDownWnd->IsWindow())
+        m_pDropDownWnd.reset();
     if (!m_pDropDownWnd) {
         auto popup = std::make_unique<SDropdownList>(this);
         popup->CreateFromTemplate(m_popupTemplate.child("popupStyle"));
@@ -96,26 +103,30 @@ bool SSearchDropdownList::PreparePopup()
     }
     // A new search: no rows or choice of the last one. Not under the click that chose a row,
     // whose rows are still on the stack.
-    if (!m_pDropDownWnd->IsDroppedDown() && !m_selecting) m_pDropDownWnd->EmptyList();
+    if (!m_pDropDownWnd->IsDroppedDown() && !m_selecting)
+        m_pDropDownWnd->EmptyList();
     return true;
 }
 
 void SSearchDropdownList::OpenDropDown()
 {
-    if (m_pDropDownWnd && m_pEdit && ::GetFocus() == m_pEdit->GetNativeWnd()) ShowDropDown();
+    if (m_pDropDownWnd && m_pEdit && ::GetFocus() == m_pEdit->GetNativeWnd())
+        ShowDropDown();
 }
 
 bool SSearchDropdownList::OnEditKillFocus(EventArgs*)
 {
     // The keys went elsewhere (another window, a message box): the choice is not being made.
-    if (m_pDropDownWnd) m_pDropDownWnd->EndDropDown(IDCANCEL);
+    if (m_pDropDownWnd)
+        m_pDropDownWnd->EndDropDown(IDCANCEL);
     return false;
 }
 
 void SSearchDropdownList::ShowDropDown()
 {
     SHostWnd* host = GetHostWnd();
-    if (!m_pDropDownWnd || !host || !host->m_hWnd) return;
+    if (!m_pDropDownWnd || !host || !host->m_hWnd)
+        return;
     SDropdownList* popup = m_pDropDownWnd.get();
     RECT rc = GetWindowRect();
     POINT tl = {rc.left, rc.top}, br = {rc.right, rc.bottom};
@@ -131,15 +142,18 @@ void SSearchDropdownList::ShowDropDown()
     if (HMONITOR mon = MonitorFromWindow(host->m_hWnd, MONITOR_DEFAULTTONULL)) {
         MONITORINFO mi = {};
         mi.cbSize = sizeof(mi);
-        if (GetMonitorInfoW(mon, &mi)) bounds = mi.rcMonitor; // the whole monitor: the taskbar does not count
+        if (GetMonitorInfoW(mon, &mi))
+            bounds = mi.rcMonitor;  // the whole monitor: the taskbar does not count
     }
 
     SIZE sz = popup->GetDropSize();
     int maxHeight = ScaleForDpi(m_maxDropHeight, dpi);
-    if (sz.cy > maxHeight) sz.cy = maxHeight;
+    if (sz.cy > maxHeight)
+        sz.cy = maxHeight;
     int x = m_dropAlign == 0 ? tl.x : br.x - sz.cx;
     int y = br.y;
-    if (br.y + sz.cy > bounds.bottom) y = tl.y - sz.cy;
+    if (br.y + sz.cy > bounds.bottom)
+        y = tl.y - sz.cy;
     const HWND wnd = popup->m_hWnd;
     if (::IsWindowVisible(wnd)) {
         popup->SetWindowPos(HWND_TOPMOST, x, y, sz.cx, sz.cy, SWP_NOACTIVATE);
@@ -158,7 +172,8 @@ void SSearchDropdownList::ShowDropDown()
 BOOL SSearchDropdownList::FireEvent(EventArgs* evt)
 {
     if (evt && evt->GetID() == EVT_CMD && evt->nameFrom == L"lv_dropdown") {
-        if (m_pDropDownWnd) m_pDropDownWnd->EndDropDown(IDOK);
+        if (m_pDropDownWnd)
+            m_pDropDownWnd->EndDropDown(IDOK);
         return TRUE;
     }
     return Base::FireEvent(evt);
@@ -166,7 +181,8 @@ BOOL SSearchDropdownList::FireEvent(EventArgs* evt)
 
 void SSearchDropdownList::OnDestroyDropDown(SDropDownWnd* pDropDown)
 {
-    if (pDropDown->GetExitCode() != IDOK) return;
+    if (pDropDown->GetExitCode() != IDOK)
+        return;
     auto* list = static_cast<SDropdownList*>(pDropDown);
     EventDropdownListSelected sel(this);
     sel.pDropdownList = list;

@@ -34,7 +34,11 @@ public:
 
     // An open pop-up sized and placed again for the rows it holds now (their answer came
     // after the keystroke); a closed one stays closed.
-    void RefreshDropDown() { if (IsDroppedDown()) ShowDropDown(); }
+    void RefreshDropDown()
+    {
+        if (IsDroppedDown())
+            ShowDropDown();
+    }
     // The pop-up shown with the rows it holds now, opened when closed, while the box's edit has
     // the keyboard (a search whose answer comes after the merchant went elsewhere opens nothing).
     void OpenDropDown();

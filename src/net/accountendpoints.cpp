@@ -14,8 +14,7 @@ bool RequestVerifyCode(CHttpTransport& transport, const std::wstring& mobile)
 bool LoginByVerifyCode(CHttpTransport& transport, const std::wstring& mobile, const std::wstring& code,
                        std::wstring& userId)
 {
-    const std::string answer =
-        CallService(transport, ServiceBaseUrl() + "Invoice_loginbyverify", true,
-                    "phone=" + EscapeRawValue(mobile) + "&code=" + EscapeRawValue(code));
+    const std::string answer = CallService(transport, ServiceBaseUrl() + "Invoice_loginbyverify", true,
+                                           "phone=" + EscapeRawValue(mobile) + "&code=" + EscapeRawValue(code));
     return ReadLoginAnswer(answer, userId);
 }

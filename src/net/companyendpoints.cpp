@@ -21,7 +21,6 @@ bool GetCompanyInfo(CHttpTransport& transport, const std::wstring& keyNo, Compan
 
 bool GetCompanyKeyNo(CHttpTransport& transport, const std::wstring& companyName, std::wstring& keyNo)
 {
-    const std::string url =
-        ServiceBaseUrl() + "Invoice_getCompanyKeyno?company_name=" + Utf8PercentEncode(companyName);
+    const std::string url = ServiceBaseUrl() + "Invoice_getCompanyKeyno?company_name=" + Utf8PercentEncode(companyName);
     return ReadCompanyKeyNo(CallService(transport, url, false, ""), keyNo);
 }

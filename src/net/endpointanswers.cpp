@@ -16,8 +16,7 @@ bool ReadInvoiceRecord(const Json::Value& element, InvoiceRecord& record)
           ReadText(element, "company_address", record.company_address) &&
           ReadText(element, "bank_name", record.bank_name) &&
           ReadString(element, "bank_accounts", record.bank_accounts) &&
-          ReadText(element, "apply_mark", record.apply_mark) &&
-          ReadString(element, "apply_from", record.apply_from) &&
+          ReadText(element, "apply_mark", record.apply_mark) && ReadString(element, "apply_from", record.apply_from) &&
           ReadStringBytes(element, "create_time", created) && ReadStringBytes(element, "update_time", updated)))
         return false;
     record.create_time = SecondsFromText(created);
@@ -78,8 +77,8 @@ bool ReadCompanyInfo(const std::string& answer, CompanyRecord& company)
 
     // The order of the stores is what a caller sees after a partial answer.
     std::wstring name, address, bank;
-    bool complete = ReadText(*data, "Name", name) && ReadText(*data, "Address", address) &&
-                    ReadText(*data, "Bank", bank);
+    bool complete =
+        ReadText(*data, "Name", name) && ReadText(*data, "Address", address) && ReadText(*data, "Bank", bank);
     if (complete) {
         company.Name = name;
         company.Address = address;

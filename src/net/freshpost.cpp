@@ -11,8 +11,10 @@
 
 namespace {
 
-template <class Fn>
-Fn WinHttp(const char* name) { return SOUI::SystemFunction<Fn>(L"winhttp.dll", name); }
+template <class Fn> Fn WinHttp(const char* name)
+{
+    return SOUI::SystemFunction<Fn>(L"winhttp.dll", name);
+}
 
 // WinHTTP, found on first use: only a login or a recorded import needs it, so it stays out
 // of the resident set of a program that polls all day.
@@ -46,7 +48,10 @@ const WinHttpApi& Api()
 }
 
 // Closed through the function found at run time, like the rest of WinHTTP.
-bool CloseWinHttp(HINTERNET h) { return Api().WinHttpCloseHandle(h) != FALSE; }
+bool CloseWinHttp(HINTERNET h)
+{
+    return Api().WinHttpCloseHandle(h) != FALSE;
+}
 using WinHttpHandle = UniqueHandle<handle_closers::NullIsNone<HINTERNET, CloseWinHttp>>;
 
 // The proxy the merchant set for the browser, as WinINet would use it; none otherwise.
@@ -55,18 +60,19 @@ HINTERNET OpenSession(const HttpLimits& limits)
     WINHTTP_CURRENT_USER_IE_PROXY_CONFIG ie = {};
     const bool haveIe = Api().WinHttpGetIEProxyConfigForCurrentUser(&ie) != FALSE;
     const bool named = haveIe && ie.lpszProxy && *ie.lpszProxy;
-    HINTERNET session = Api().WinHttpOpen(L"Http-connect",
-                                    named ? WINHTTP_ACCESS_TYPE_NAMED_PROXY : WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                    named ? ie.lpszProxy : WINHTTP_NO_PROXY_NAME,
-                                    named && ie.lpszProxyBypass ? ie.lpszProxyBypass : WINHTTP_NO_PROXY_BYPASS, 0);
+    HINTERNET session =
+        Api().WinHttpOpen(L"Http-connect", named ? WINHTTP_ACCESS_TYPE_NAMED_PROXY : WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                          named ? ie.lpszProxy : WINHTTP_NO_PROXY_NAME,
+                          named && ie.lpszProxyBypass ? ie.lpszProxyBypass : WINHTTP_NO_PROXY_BYPASS, 0);
     if (haveIe) {
         for (LPWSTR s : {ie.lpszAutoConfigUrl, ie.lpszProxy, ie.lpszProxyBypass})
             if (s)
                 GlobalFree(s);
     }
     if (session)
-        Api().WinHttpSetTimeouts(session, static_cast<int>(limits.connectTimeoutMs), static_cast<int>(limits.connectTimeoutMs),
-                           static_cast<int>(limits.sendTimeoutMs), static_cast<int>(limits.receiveTimeoutMs));
+        Api().WinHttpSetTimeouts(session, static_cast<int>(limits.connectTimeoutMs),
+                                 static_cast<int>(limits.connectTimeoutMs), static_cast<int>(limits.sendTimeoutMs),
+                                 static_cast<int>(limits.receiveTimeoutMs));
     return session;
 }
 
@@ -106,7 +112,7 @@ HttpExchange PostOnFreshConnection(const UrlParts& parts, const std::string& hea
         return Failed(HttpErrorConnect);
     const std::wstring page = parts.page.empty() ? L"/" : AnsiToWide(parts.page);
     HINTERNET request = Api().WinHttpOpenRequest(connection.Get(), L"POST", page.c_str(), nullptr, WINHTTP_NO_REFERER,
-                                           WINHTTP_DEFAULT_ACCEPT_TYPES, parts.secure ? WINHTTP_FLAG_SECURE : 0);
+                                                 WINHTTP_DEFAULT_ACCEPT_TYPES, parts.secure ? WINHTTP_FLAG_SECURE : 0);
     WinHttpHandle held;
     {
         std::lock_guard<std::mutex> hold(slot.lock);
@@ -143,7 +149,8 @@ HttpExchange PostOnFreshConnection(const UrlParts& parts, const std::string& hea
     const std::wstring extra = L"Connection: close\r\n" + AnsiToWide(headers);
     void* bodyData = body.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(body.data());
     const DWORD bodySize = static_cast<DWORD>(body.size());
-    if (!Api().WinHttpSendRequest(request, extra.c_str(), static_cast<DWORD>(extra.size()), bodyData, bodySize, bodySize, 0) ||
+    if (!Api().WinHttpSendRequest(request, extra.c_str(), static_cast<DWORD>(extra.size()), bodyData, bodySize,
+                                  bodySize, 0) ||
         !Api().WinHttpReceiveResponse(request, nullptr))
         return Failed(cancelledOr(HttpErrorSend));
 

@@ -172,8 +172,8 @@ HttpExchange CHttpTransport::Exchange(const std::string& url, bool post, const s
     // Redirects are ours to judge (FollowRedirect), never followed by WinINet.
     const DWORD requestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT |
                                (parts.secure ? INTERNET_FLAG_SECURE : 0);
-    HINTERNET request = HttpOpenRequestA(m_connection.Get(), "GET", parts.page.c_str(), "HTTP/1.1",
-                                         nullptr, nullptr, requestFlags, 0);
+    HINTERNET request =
+        HttpOpenRequestA(m_connection.Get(), "GET", parts.page.c_str(), "HTTP/1.1", nullptr, nullptr, requestFlags, 0);
     {
         std::lock_guard<std::mutex> hold(m_requestLock);
         m_request.Reset(request);
@@ -301,7 +301,7 @@ bool CHttpTransport::DownloadToFile(const std::wstring& url, const std::wstring&
 
     const std::wstring partial = path + L".part";
     KernelHandle file(CreateFileW(partial.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;
 
@@ -312,8 +312,8 @@ bool CHttpTransport::DownloadToFile(const std::wstring& url, const std::wstring&
     bool ok = true;
     auto flush = [&] {
         DWORD written = 0;
-        const bool done = filled == 0 || (WriteFile(file.Get(), buffer.data(), filled, &written, nullptr) &&
-                                          written == filled);
+        const bool done =
+            filled == 0 || (WriteFile(file.Get(), buffer.data(), filled, &written, nullptr) && written == filled);
         filled = 0;
         return done;
     };

@@ -65,7 +65,6 @@ private:
     HttpExchange FollowRedirect(const std::string& url, bool post, const std::string& headers);
     void CloseHandles();
 
-
     HttpLimits m_limits;
     HttpInterfaceError m_lastError = HttpErrorNone;
     std::atomic<bool> m_cancelled{false};

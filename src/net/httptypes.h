@@ -9,14 +9,14 @@
 // exist because a cut-off or oversized answer must not pass for a whole one.
 enum HttpInterfaceError : int {
     HttpErrorNone = 0,
-    HttpErrorOpen = 1,          // internet handle or request could not be opened
+    HttpErrorOpen = 1,  // internet handle or request could not be opened
     HttpErrorConnect = 2,
-    HttpErrorSend = 3,          // sending failed, timed out, the peer closed without an answer, or TLS refused it
+    HttpErrorSend = 3,  // sending failed, timed out, the peer closed without an answer, or TLS refused it
     HttpErrorQueryStatus = 4,
-    HttpErrorNotFound = 5,      // the status text contains "404"
-    HttpErrorRead = 6,          // a read failed, timed out, or the body ended before its Content-Length
-    HttpErrorTooLarge = 7,      // the answer exceeded HttpLimits::maxAnswerBytes
-    HttpErrorCancelled = 8,     // Cancel was called: the window that wanted the answer is gone
+    HttpErrorNotFound = 5,   // the status text contains "404"
+    HttpErrorRead = 6,       // a read failed, timed out, or the body ended before its Content-Length
+    HttpErrorTooLarge = 7,   // the answer exceeded HttpLimits::maxAnswerBytes
+    HttpErrorCancelled = 8,  // Cancel was called: the window that wanted the answer is gone
     HttpErrorEmptyUrl = 14,
 };
 
@@ -40,4 +40,3 @@ struct HttpExchange {
     DWORD status = 0;  // 0 when no status line was read
     std::string body;  // empty whenever error is set
 };
-

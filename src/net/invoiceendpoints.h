@@ -24,5 +24,4 @@ bool AddInvoiceRecord(CHttpTransport& transport, const std::wstring& businessKey
                       CompanyRecord buyer);
 
 // Reports that a history record was used again; result as for AddInvoiceRecord.
-bool UpdateInvoiceRecordDate(CHttpTransport& transport, const std::wstring& businessKeyNo,
-                             const std::wstring& applyId);
+bool UpdateInvoiceRecordDate(CHttpTransport& transport, const std::wstring& businessKeyNo, const std::wstring& applyId);

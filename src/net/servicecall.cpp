@@ -26,9 +26,9 @@ std::string CallService(CHttpTransport& transport, const std::string& url, bool 
 {
     const ULONGLONG started = GetTickCount64();
     HttpExchange exchange = transport.Exchange(url, post, post ? kFormHeader : "", post ? body : "");
-    SupportLine(std::wstring(L"Request ") + (post ? L"POST " : L"GET ") + Endpoint(url) +
-                L" status=" + std::to_wstring(exchange.status) + L" error=" + std::to_wstring(exchange.error) +
-                L" ms=" + std::to_wstring(GetTickCount64() - started) + L" bytes=" + std::to_wstring(exchange.body.size()));
+    SupportLine(std::wstring(L"Request ") + (post ? L"POST " : L"GET ") + Endpoint(url) + L" status=" +
+                std::to_wstring(exchange.status) + L" error=" + std::to_wstring(exchange.error) + L" ms=" +
+                std::to_wstring(GetTickCount64() - started) + L" bytes=" + std::to_wstring(exchange.body.size()));
     std::string answer = std::move(exchange.body);
     if (!answer.empty() && DebugLineWanted())
         DebugLine(GbkToWide(answer));

@@ -2,8 +2,7 @@
 
 CThreadObject::CThreadObject()
     : m_running(CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_stop(CreateEventW(nullptr, TRUE, FALSE, nullptr))
-{
-}
+{}
 
 CThreadObject::~CThreadObject()
 {

@@ -83,9 +83,9 @@ bool SetAutostart(bool enabled)
     LSTATUS status =
         RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(), nullptr);
     if (status == ERROR_SUCCESS)
-        status = RegSetValueExW(key.Get(), kAutostartValueName, 0, REG_SZ,
-                                reinterpret_cast<const BYTE*>(command.c_str()),
-                                static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+        status =
+            RegSetValueExW(key.Get(), kAutostartValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                           static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
     if (status != ERROR_SUCCESS) {
         DebugLine(L"Autostart: the Run value could not be written, error " + std::to_wstring(status));
         return false;

@@ -24,7 +24,7 @@ std::vector<BYTE> ReadWholeFile(const std::wstring& path)
 {
     std::vector<BYTE> bytes;
     KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return bytes;
     LARGE_INTEGER size = {};
@@ -40,10 +40,8 @@ std::vector<BYTE> ReadWholeFile(const std::wstring& path)
 
 }  // namespace
 
-CBizcardDlg::CBizcardDlg(const CompanyRecord& company)
-    : SOUI::SHostDialog(L"LAYOUT:BIZCARD_FRAME"), m_company(company)
-{
-}
+CBizcardDlg::CBizcardDlg(const CompanyRecord& company) : SOUI::SHostDialog(L"LAYOUT:BIZCARD_FRAME"), m_company(company)
+{}
 
 BOOL CBizcardDlg::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
 {

@@ -25,10 +25,10 @@ struct HistoryHooks {
 };
 
 enum class RefreshOutcome {
-    Busy,      // a refresh further up the call chain is running; nothing done
-    Kept,      // no key number, a failed request or an empty answer: rows unchanged
-    Unchanged, // the answer is byte for byte the one the rows came from: nothing done
-    Replaced,  // the rows now hold the service's answer
+    Busy,       // a refresh further up the call chain is running; nothing done
+    Kept,       // no key number, a failed request or an empty answer: rows unchanged
+    Unchanged,  // the answer is byte for byte the one the rows came from: nothing done
+    Replaced,   // the rows now hold the service's answer
 };
 
 // The data side of the history page: the rows of the last non-empty answer and

@@ -16,8 +16,7 @@ bool Wanted(const StillWanted& wanted)
     return !wanted || wanted();
 }
 
-template <typename T>
-bool InRange(const std::vector<T>& rows, int row)
+template <typename T> bool InRange(const std::vector<T>& rows, int row)
 {
     return row >= 0 && static_cast<std::size_t>(row) < rows.size();
 }

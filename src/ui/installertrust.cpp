@@ -35,8 +35,7 @@ struct Trust {
 // Only for a signer whose certificate has expired: reading its timestamp.
 struct TimestampFunctions {
     decltype(&CryptMsgGetParam) msgParam = SystemFunction<decltype(msgParam)>(L"crypt32.dll", "CryptMsgGetParam");
-    decltype(&CryptMsgOpenToDecode) msgOpen =
-        SystemFunction<decltype(msgOpen)>(L"crypt32.dll", "CryptMsgOpenToDecode");
+    decltype(&CryptMsgOpenToDecode) msgOpen = SystemFunction<decltype(msgOpen)>(L"crypt32.dll", "CryptMsgOpenToDecode");
     decltype(&CryptMsgUpdate) msgUpdate = SystemFunction<decltype(msgUpdate)>(L"crypt32.dll", "CryptMsgUpdate");
     decltype(&CryptMsgControl) msgControl = SystemFunction<decltype(msgControl)>(L"crypt32.dll", "CryptMsgControl");
     decltype(&CryptMsgClose) msgClose = SystemFunction<decltype(msgClose)>(L"crypt32.dll", "CryptMsgClose");
@@ -72,9 +71,18 @@ const TimestampFunctions& Timestamping()
 }
 
 // The timestamp's objects, freed through the functions found at run time.
-bool CloseMessage(HCRYPTMSG msg) { return Timestamping().msgClose(msg) != FALSE; }
-bool CloseStore(HCERTSTORE store) { return Timestamping().closeStore(store, 0) != FALSE; }
-bool FreeCertificate(PCCERT_CONTEXT cert) { return Timestamping().freeCert(cert) != FALSE; }
+bool CloseMessage(HCRYPTMSG msg)
+{
+    return Timestamping().msgClose(msg) != FALSE;
+}
+bool CloseStore(HCERTSTORE store)
+{
+    return Timestamping().closeStore(store, 0) != FALSE;
+}
+bool FreeCertificate(PCCERT_CONTEXT cert)
+{
+    return Timestamping().freeCert(cert) != FALSE;
+}
 bool FreeChain(PCCERT_CHAIN_CONTEXT chain)
 {
     Timestamping().freeChain(chain);
@@ -127,8 +135,7 @@ bool ChainsToTrustedRoot(const CRYPT_PROVIDER_SGNR* signer)
 {
     const DWORD judgedApart = CERT_TRUST_IS_NOT_TIME_VALID | CERT_TRUST_IS_NOT_TIME_NESTED |
                               CERT_TRUST_REVOCATION_STATUS_UNKNOWN | CERT_TRUST_IS_OFFLINE_REVOCATION;
-    return signer && signer->pChainContext &&
-           (signer->pChainContext->TrustStatus.dwErrorStatus & ~judgedApart) == 0;
+    return signer && signer->pChainContext && (signer->pChainContext->TrustStatus.dwErrorStatus & ~judgedApart) == 0;
 }
 
 // SHA-256 of the certificate's SubjectPublicKeyInfo (DER), as `openssl pkey -pubin
@@ -207,8 +214,7 @@ bool ReadDer(const BYTE*& at, const BYTE* end, BYTE& tag, const BYTE*& contents,
 
 // From a TSTInfo (RFC 3161): the digest algorithm's OID (DER contents), the digest the
 // timestamp covers and its time.
-bool ReadTstInfo(const std::vector<BYTE>& info, std::vector<BYTE>& algorithm, std::vector<BYTE>& digest,
-                 FILETIME& when)
+bool ReadTstInfo(const std::vector<BYTE>& info, std::vector<BYTE>& algorithm, std::vector<BYTE>& digest, FILETIME& when)
 {
     const BYTE* at = info.data();
     const BYTE* contents = nullptr;
@@ -283,7 +289,8 @@ bool TimestampedAt(const Trust& trust, HCRYPTMSG signedMsg, FILETIME& when, std:
         signature.assign(signer->EncryptedHash.pbData, signer->EncryptedHash.pbData + signer->EncryptedHash.cbData);
         for (DWORD i = 0; i < signer->UnauthAttrs.cAttr; ++i) {
             const CRYPT_ATTRIBUTE& attribute = signer->UnauthAttrs.rgAttr[i];
-            if (attribute.pszObjId && strcmp(attribute.pszObjId, szOID_RFC3161_counterSign) == 0 && attribute.cValue > 0)
+            if (attribute.pszObjId && strcmp(attribute.pszObjId, szOID_RFC3161_counterSign) == 0 &&
+                attribute.cValue > 0)
                 token = &attribute.rgValue[0];
         }
     }
@@ -314,8 +321,8 @@ bool TimestampedAt(const Trust& trust, HCRYPTMSG signedMsg, FILETIME& when, std:
     static const BYTE kSha256[] = {0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04, 0x02, 0x01};
     static const BYTE kSha1[] = {0x2B, 0x0E, 0x03, 0x02, 0x1A};
     const wchar_t* hashName = algorithm == std::vector<BYTE>(kSha256, kSha256 + sizeof kSha256) ? L"SHA256"
-                              : algorithm == std::vector<BYTE>(kSha1, kSha1 + sizeof kSha1)   ? L"SHA1"
-                                                                                            : nullptr;
+                              : algorithm == std::vector<BYTE>(kSha1, kSha1 + sizeof kSha1)     ? L"SHA1"
+                                                                                                : nullptr;
     BYTE covered[32] = {};
     DWORD coveredSize = sizeof covered;
     CERT_ENHKEY_USAGE timeStamping = {};
@@ -348,7 +355,8 @@ std::vector<std::wstring> KeyDigests(const std::wstring& keys)
     size_t start = 0;
     for (;;) {
         const size_t comma = keys.find(L',', start);
-        const std::wstring one = Lower(keys.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start));
+        const std::wstring one =
+            Lower(keys.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start));
         if (one.size() != 64 || one.find_first_not_of(L"0123456789abcdef") != std::wstring::npos)
             return {};
         digests.push_back(one);
@@ -425,7 +433,8 @@ bool HoldTrustedInstaller(const std::wstring& path, const std::wstring& publishe
     if (cert) {
         FILETIME now = {};
         GetSystemTimeAsFileTime(&now);
-        if (CompareFileTime(&now, &cert->pCertInfo->NotBefore) < 0 || CompareFileTime(&now, &cert->pCertInfo->NotAfter) > 0) {
+        if (CompareFileTime(&now, &cert->pCertInfo->NotBefore) < 0 ||
+            CompareFileTime(&now, &cert->pCertInfo->NotAfter) > 0) {
             FILETIME stamped = {};
             validWhenSigned = TimestampedAt(functions, provider ? provider->hMsg : nullptr, stamped, stampWhy) &&
                               CompareFileTime(&stamped, &cert->pCertInfo->NotBefore) >= 0 &&

@@ -360,9 +360,10 @@ void CMainDlg::UseHotkey(size_t choice)
     const DWORD error = GetLastError();
     SupportLine(std::wstring(L"Hotkey: ") + key.name + L" not registered, error " + std::to_wstring(error));
     // 热键 X 已被其他程序占用，请在托盘菜单中另选一个。
-    m_tray.ShowBalloon(L"Lumora\u5F00\u7968\u52A9\u624B",
-                       std::wstring(L"\u70ED\u952E ") + key.name +
-                           L" \u5DF2\u88AB\u5176\u4ED6\u7A0B\u5E8F\u5360\u7528\uFF0C\u8BF7\u5728\u6258\u76D8\u83DC\u5355\u4E2D\u53E6\u9009\u4E00\u4E2A\u3002");
+    m_tray.ShowBalloon(
+        L"Lumora\u5F00\u7968\u52A9\u624B",
+        std::wstring(L"\u70ED\u952E ") + key.name +
+            L" \u5DF2\u88AB\u5176\u4ED6\u7A0B\u5E8F\u5360\u7528\uFF0C\u8BF7\u5728\u6258\u76D8\u83DC\u5355\u4E2D\u53E6\u9009\u4E00\u4E2A\u3002");
 }
 
 void CMainDlg::OnMenuCommand(UINT id)
@@ -539,19 +540,17 @@ void CMainDlg::OnImportNotify(WPARAM code, LPARAM row)
         std::vector<CompanyRecord> hits = m_searchAdapter ? m_searchAdapter->Hits() : std::vector<CompanyRecord>();
         const CompanyRecord merchant = m_merchant.record;
         const int index = static_cast<int>(row);
-        StartImport(
-            [hits = std::move(hits), merchant, index](CHttpTransport& transport, const StillWanted& wanted) {
-                return ImportSearchHit(transport, hits, index, merchant, wanted);
-            });
+        StartImport([hits = std::move(hits), merchant, index](CHttpTransport& transport, const StillWanted& wanted) {
+            return ImportSearchHit(transport, hits, index, merchant, wanted);
+        });
         return;
     }
     case IMPORT_HISTORY_ROW: {
         const HistoryRows rows = m_historyRows;
         const int index = static_cast<int>(row);
-        StartImport(
-            [rows, index](CHttpTransport& transport, const StillWanted& wanted) {
-                return ImportHistoryRecord(transport, RowsOf(rows), index, wanted);
-            });
+        StartImport([rows, index](CHttpTransport& transport, const StillWanted& wanted) {
+            return ImportHistoryRecord(transport, RowsOf(rows), index, wanted);
+        });
         return;
     }
     case IMPORT_INCOMPLETE:
@@ -588,8 +587,8 @@ void CMainDlg::StartImport(ImportJob job)
 void CMainDlg::OnImportDone(ImportNext next)
 {
     m_importing = false;
-    static const wchar_t* const kOutcome[] = {L"finished (the fields written, or no issuing window found)", L"nothing imported",
-                                              L"no issuing window", L"the buyer block incomplete"};
+    static const wchar_t* const kOutcome[] = {L"finished (the fields written, or no issuing window found)",
+                                              L"nothing imported", L"no issuing window", L"the buyer block incomplete"};
     SupportLine(std::wstring(L"Import: ") + kOutcome[static_cast<int>(next)]);
     switch (next) {
     case ImportNext::NoWindowMessage:

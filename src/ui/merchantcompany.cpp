@@ -19,8 +19,8 @@ bool SameIdentity(const std::wstring& a, const std::wstring& b)
         return false;
     if (a.empty())
         return true;
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
 }
 
 // False when the invoicing program did not answer: the resolution stops there.

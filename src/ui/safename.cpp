@@ -8,7 +8,15 @@ bool IsSafeFileNamePart(const std::wstring& value)
         if (c < 0x20 || c == 0x7F)
             return false;
         switch (c) {
-        case L'\\': case L'/': case L':': case L'*': case L'?': case L'"': case L'<': case L'>': case L'|':
+        case L'\\':
+        case L'/':
+        case L':':
+        case L'*':
+        case L'?':
+        case L'"':
+        case L'<':
+        case L'>':
+        case L'|':
             return false;
         default:
             break;

@@ -20,8 +20,8 @@ public:
     static const wchar_t* EventName() { return L"on_event_thread"; }
     explicit EventThread(SOUI::SObject* sender) : TplEventArgs(sender) {}
 
-    int nProgress = 0;         // 0 when the download begins, 100 when it has ended
-    std::wstring pszMessage;   // "下载开始" or "下载完成"
+    int nProgress = 0;        // 0 when the download begins, 100 when it has ended
+    std::wstring pszMessage;  // "下载开始" or "下载完成"
     // Whether the installer arrived whole; only a successful download may be offered.
     bool succeeded = false;
 };

@@ -70,8 +70,8 @@ bool SplitLink(const std::wstring& link, LinkParts& parts)
     const size_t portAt = authority.find(L':');
     parts.host.clear();
     for (wchar_t c : authority.substr(0, portAt)) {
-        const bool plain = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') ||
-                           c == L'.' || c == L'-';
+        const bool plain =
+            (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L'.' || c == L'-';
         if (!plain)
             return false;
         parts.host += static_cast<wchar_t>(towlower(c));
@@ -90,7 +90,10 @@ bool SplitLink(const std::wstring& link, LinkParts& parts)
     return true;
 }
 
-std::wstring Widen(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+std::wstring Widen(const std::string& ascii)
+{
+    return std::wstring(ascii.begin(), ascii.end());
+}
 
 }  // namespace
 

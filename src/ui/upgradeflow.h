@@ -50,9 +50,9 @@ struct UpgradeHooks {
 };
 
 enum class UpgradeStep {
-    None,            // no newer version, no usable answer, an unsafe version or link, no pinned
-                     // publisher, an installer refused, or a download already running
-    Offered,         // the installer was already there, signed, and has been offered
+    None,     // no newer version, no usable answer, an unsafe version or link, no pinned
+              // publisher, an installer refused, or a download already running
+    Offered,  // the installer was already there, signed, and has been offered
     DownloadStarted,
 };
 
@@ -65,7 +65,8 @@ enum class UpgradeStep {
 class CUpgradeFlow {
 public:
     CUpgradeFlow(UpgradeHooks hooks, std::wstring publisherKeys)
-        : m_hooks(std::move(hooks)), m_signer(std::move(publisherKeys)) {}
+        : m_hooks(std::move(hooks)), m_signer(std::move(publisherKeys))
+    {}
     // Waits for a running download (as closing the main window does).
     ~CUpgradeFlow() = default;
     CUpgradeFlow(const CUpgradeFlow&) = delete;

@@ -35,7 +35,10 @@ int Dpi()
     const char* v = std::getenv("E2E_DPI");
     return v && *v ? std::atoi(v) : 96;
 }
-SIZE S(SIZE s) { return SIZE{MulDiv(s.cx, Dpi(), 96), MulDiv(s.cy, Dpi(), 96)}; }
+SIZE S(SIZE s)
+{
+    return SIZE{MulDiv(s.cx, Dpi(), 96), MulDiv(s.cy, Dpi(), 96)};
+}
 constexpr int kSlack = 2;
 
 // Pumps this thread's messages (out-of-context WinEvent hooks arrive as messages) until
@@ -45,9 +48,12 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms)
     const DWORD start = GetTickCount();
     while (true) {
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        if (done()) return true;
-        if (GetTickCount() - start > ms) return done();
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        if (done())
+            return true;
+        if (GetTickCount() - start > ms)
+            return done();
         Sleep(20);
     }
 }
@@ -72,8 +78,10 @@ bool Rewrite()
 void MaskHistoryRows(AccNode& n, bool inHistory = false)
 {
     inHistory = inHistory || (n.role == ROLE_SYSTEM_LIST && n.name == L"开票记录");
-    if (inHistory && (n.role == ROLE_SYSTEM_LISTITEM || n.role == ROLE_SYSTEM_STATICTEXT)) n.name = L"«row»";
-    for (auto& k : n.kids) MaskHistoryRows(k, inHistory);
+    if (inHistory && (n.role == ROLE_SYSTEM_LISTITEM || n.role == ROLE_SYSTEM_STATICTEXT))
+        n.name = L"«row»";
+    for (auto& k : n.kids)
+        MaskHistoryRows(k, inHistory);
 }
 
 // The tree against expected/<name>-<scale>.txt, and the rules.
@@ -89,7 +97,8 @@ void ExpectTree(HWND wnd, const AccNode& root, const std::wstring& name)
     const std::wstring file = dir + L"\\" + name + L"-" + std::to_wstring(MulDiv(Dpi(), 100, 96)) + L".txt";
     const std::string diff = CompareWithExpected(file, text, Rewrite());
     EXPECT_TRUE(diff.empty()) << diff;
-    for (const std::wstring& broken : CheckAccRules(root)) ADD_FAILURE() << ToUtf8(broken) << "\n" << ToUtf8(text);
+    for (const std::wstring& broken : CheckAccRules(root))
+        ADD_FAILURE() << ToUtf8(broken) << "\n" << ToUtf8(text);
 }
 
 const AccNode* Need(const AccNode& root, LONG role, const std::wstring& name)
@@ -119,18 +128,22 @@ struct WinEvents {
     static void CALLBACK Proc(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD)
     {
         // The system's own events for whole windows are not what is measured here.
-        if (object != OBJID_CLIENT) return;
+        if (object != OBJID_CLIENT)
+            return;
         IAccessible* acc = nullptr;
         VARIANT v;
         VariantInit(&v);
-        if (FAILED(AccessibleObjectFromEvent(hwnd, DWORD(object), DWORD(child), &acc, &v)) || !acc) return;
+        if (FAILED(AccessibleObjectFromEvent(hwnd, DWORD(object), DWORD(child), &acc, &v)) || !acc)
+            return;
         BSTR name = nullptr;
         VARIANT role;
         VariantInit(&role);
         acc->get_accName(v, &name);
         acc->get_accRole(v, &role);
-        const wchar_t* kind = event == EVENT_OBJECT_FOCUS ? L"focus " : event == EVENT_OBJECT_SHOW ? L"show "
-                              : event == EVENT_OBJECT_HIDE ? L"hide " : L"other ";
+        const wchar_t* kind = event == EVENT_OBJECT_FOCUS  ? L"focus "
+                              : event == EVENT_OBJECT_SHOW ? L"show "
+                              : event == EVENT_OBJECT_HIDE ? L"hide "
+                                                           : L"other ";
         Heard().push_back(kind + RoleName(role.vt == VT_I4 ? role.lVal : 0) + L" \"" + (name ? name : L"") + L"\"");
         SysFreeString(name);
         acc->Release();
@@ -142,7 +155,8 @@ struct WinEvents {
     }
     ~WinEvents()
     {
-        if (hook) UnhookWinEvent(hook);
+        if (hook)
+            UnhookWinEvent(hook);
     }
     WinEvents(const WinEvents&) = delete;
     WinEvents& operator=(const WinEvents&) = delete;
@@ -156,7 +170,8 @@ struct WinEvents {
 std::string Joined(const std::vector<std::wstring>& lines)
 {
     std::string s;
-    for (const auto& l : lines) s += "  " + ToUtf8(l) + "\n";
+    for (const auto& l : lines)
+        s += "  " + ToUtf8(l) + "\n";
     return s;
 }
 
@@ -181,7 +196,8 @@ void ExpectTabWalk(DWORD pid, HWND wnd)
     // widget's event follows it.
     std::vector<std::wstring> heard;
     for (const auto& e : WinEvents::Heard())
-        if (e.rfind(L"focus client ", 0) != 0) heard.push_back(e);
+        if (e.rfind(L"focus client ", 0) != 0)
+            heard.push_back(e);
     for (const AccNode* stop : stops) {
         const std::wstring who = L"focus " + RoleName(stop->role) + L" \"" + stop->name + L"\"";
         EXPECT_NE(std::find(heard.begin(), heard.end(), who), heard.end())
@@ -198,7 +214,8 @@ void ExpectTabWalk(DWORD pid, HWND wnd)
 HWND OtherHost(DWORD pid, const std::vector<HWND>& known)
 {
     for (HWND wnd : TopWindows(pid, L"SOUIHOST"))
-        if (std::find(known.begin(), known.end(), wnd) == known.end()) return wnd;
+        if (std::find(known.begin(), known.end(), wnd) == known.end())
+            return wnd;
     return nullptr;
 }
 
@@ -282,7 +299,8 @@ TEST_F(access, trees_of_login_box_main_card_and_popup)
     ASSERT_EQ(DoDefaultAction(*cardButton), S_OK);
     HWND card = WaitHost(app.Pid(), S(kCard), 15000, kSlack);
     ASSERT_NE(card, nullptr) << "no card window";
-    tree = ReadWhen(card, [](const AccNode& t) { return FindAcc(t, ROLE_SYSTEM_STATICTEXT, kMerchantName) != nullptr; });
+    tree =
+        ReadWhen(card, [](const AccNode& t) { return FindAcc(t, ROLE_SYSTEM_STATICTEXT, kMerchantName) != nullptr; });
     ExpectTree(card, tree, L"bizcard");
     const AccNode* close = Need(tree, ROLE_SYSTEM_PUSHBUTTON, L"关闭");
     ASSERT_NE(close, nullptr);
@@ -294,7 +312,11 @@ TEST_F(access, trees_of_login_box_main_card_and_popup)
     ASSERT_NE(search, nullptr);
     TypeInto(*search, L"abc");
     HWND popup = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (popup = OtherHost(app.Pid(), {main, login, card})) != nullptr; }, 10000))
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return (popup = OtherHost(app.Pid(), {main, login, card})) != nullptr;
+        },
+        10000))
         << "no search pop-up";
     tree = ReadWhen(popup, [](const AccNode& t) { return FindAcc(t, ROLE_SYSTEM_LISTITEM, kHit) != nullptr; });
     ExpectTree(popup, tree, L"popup");
@@ -315,7 +337,8 @@ TEST_F(access, main_job_through_msaa_alone)
 
     HWND input = WaitHost(app.Pid(), S(kInput), 30000, kSlack);
     ASSERT_NE(input, nullptr) << "no company input window";
-    AccNode tree = ReadWhen(input, [](const AccNode& t) { return FindAcc(t, ROLE_SYSTEM_TEXT, L"请输入税号") != nullptr; });
+    AccNode tree =
+        ReadWhen(input, [](const AccNode& t) { return FindAcc(t, ROLE_SYSTEM_TEXT, L"请输入税号") != nullptr; });
     ExpectTree(input, tree, L"input");
     ExpectTabWalk(app.Pid(), input);
     ASSERT_TRUE(ReadAccTree(input, tree));
@@ -333,7 +356,8 @@ TEST_F(access, main_job_through_msaa_alone)
 
     HWND main = WaitHost(app.Pid(), S(kMain), 15000, kSlack);
     ASSERT_NE(main, nullptr) << "no main window";
-    tree = ReadWhen(main, [](const AccNode& t) { return FindAcc(t, ROLE_SYSTEM_TEXT, L"请输入公司名称/开票代码") != nullptr; });
+    tree = ReadWhen(
+        main, [](const AccNode& t) { return FindAcc(t, ROLE_SYSTEM_TEXT, L"请输入公司名称/开票代码") != nullptr; });
     const AccNode* search = Need(tree, ROLE_SYSTEM_TEXT, L"请输入公司名称/开票代码");
     ASSERT_NE(search, nullptr);
     WinEvents shown(app.Pid(), EVENT_OBJECT_SHOW, EVENT_OBJECT_HIDE);
@@ -357,8 +381,8 @@ TEST_F(access, main_job_through_msaa_alone)
     ASSERT_EQ(DoDefaultAction(*hit), S_OK);
 
     std::string dump;
-    EXPECT_TRUE(WaitUntil([&] { return JsonValue(dump = RunAndRead(L"invoicing_dump.exe", 20000), "buyer", "name") == kHit; },
-                          15000))
+    EXPECT_TRUE(WaitUntil(
+        [&] { return JsonValue(dump = RunAndRead(L"invoicing_dump.exe", 20000), "buyer", "name") == kHit; }, 15000))
         << dump;
     EXPECT_FALSE(JsonValue(dump, "buyer", "taxNumber").empty()) << dump;
     EXPECT_FALSE(JsonValue(dump, "buyer", "addressPhone").empty()) << dump;

@@ -20,8 +20,8 @@ using namespace SOUI;
 
 namespace {
 
-constexpr int kShadowBand = 6;                          // the layouts' host margin
-constexpr DWORD kCaptionBlue = 0xFF2C7CE8;              // #2C7CE8, opaque, as the back buffer holds it
+constexpr int kShadowBand = 6;              // the layouts' host margin
+constexpr DWORD kCaptionBlue = 0xFF2C7CE8;  // #2C7CE8, opaque, as the back buffer holds it
 
 CUiEngine* Engine()
 {
@@ -39,8 +39,8 @@ std::string Describe(SWindow* w)
     RECT rc = w->GetWindowRect();
     std::ostringstream s;
     std::wstring name = w->GetName();
-    s << std::string(name.begin(), name.end()) << "(" << rc.left << "," << rc.top << "," << rc.right << ","
-      << rc.bottom << ")";
+    s << std::string(name.begin(), name.end()) << "(" << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom
+      << ")";
     return s.str();
 }
 
@@ -80,10 +80,7 @@ public:
 
 class ShippedWindow {
 public:
-    explicit ShippedWindow(const wchar_t* layout) : host(std::make_unique<SHostWnd>(layout))
-    {
-        host->Create(nullptr);
-    }
+    explicit ShippedWindow(const wchar_t* layout) : host(std::make_unique<SHostWnd>(layout)) { host->Create(nullptr); }
     ~ShippedWindow() { host.reset(); }
     // Paints everything now and returns the back buffer's pixel (premultiplied 0xAARRGGBB).
     DWORD Pixel(int x, int y) const

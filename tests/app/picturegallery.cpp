@@ -13,7 +13,10 @@
 namespace {
 int g_percent = 100;
 // A 100 % length at the gallery's scale, halves away from zero as the layout rounds.
-std::string S(int v) { return std::to_string((v * g_percent + 50) / 100); }
+std::string S(int v)
+{
+    return std::to_string((v * g_percent + 50) / 100);
+}
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR cmdLine, int)
@@ -31,22 +34,29 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR cmdLine, int)
                       S(6) + ",-" + S(6) + "\" colorBkgnd=\"#FFFFFF\">";
     xml += "<caption pos=\"0,0,-0,@" + S(48) + "\" colorBkgnd=\"#2C7CE8\">";
     xml += "<img skin=\"skin.mwin_logo\" pos=\"" + S(12) + "," + S(12) + ",@" + S(24) + ",@" + S(24) + "\"/>";
-    xml += "<text pos=\"" + S(44) + "," + S(10) + ",@" + S(200) + ",@" + S(28) + "\" colorText=\"#FFFFFF\" font=\"size:" +
-           S(16) + "\">" + std::to_string(g_percent) + " %</text>";
-    xml += "<imgbtn skin=\"_skin.sys.btn.minimize\" pos=\"-" + S(72) + "," + S(10) + ",@" + S(28) + ",@" + S(28) + "\"/>";
-    xml += "<imgbtn skin=\"_skin.sys.btn.close\" pos=\"-" + S(40) + "," + S(10) + ",@" + S(28) + ",@" + S(28) + "\"/></caption>";
+    xml += "<text pos=\"" + S(44) + "," + S(10) + ",@" + S(200) + ",@" + S(28) +
+           "\" colorText=\"#FFFFFF\" font=\"size:" + S(16) + "\">" + std::to_string(g_percent) + " %</text>";
+    xml +=
+        "<imgbtn skin=\"_skin.sys.btn.minimize\" pos=\"-" + S(72) + "," + S(10) + ",@" + S(28) + ",@" + S(28) + "\"/>";
+    xml += "<imgbtn skin=\"_skin.sys.btn.close\" pos=\"-" + S(40) + "," + S(10) + ",@" + S(28) + ",@" + S(28) +
+           "\"/></caption>";
     for (int i = 0; i < 4; ++i)
-        xml += "<img skin=\"skin.msgicons\" iconIndex=\"" + std::to_string(i) + "\" pos=\"" + S(20 + 44 * i) + "," + S(64) +
-               ",@" + S(32) + ",@" + S(32) + "\"/>";
+        xml += "<img skin=\"skin.msgicons\" iconIndex=\"" + std::to_string(i) + "\" pos=\"" + S(20 + 44 * i) + "," +
+               S(64) + ",@" + S(32) + ",@" + S(32) + "\"/>";
     xml += "<imgbtn skin=\"skin_btn_import\" pos=\"" + S(200) + "," + S(66) + ",@" + S(64) + ",@" + S(28) + "\"/>";
-    xml += "<imgbtn skin=\"skin_btn_import_small\" pos=\"" + S(280) + "," + S(68) + ",@" + S(52) + ",@" + S(24) + "\"/>";
+    xml +=
+        "<imgbtn skin=\"skin_btn_import_small\" pos=\"" + S(280) + "," + S(68) + ",@" + S(52) + ",@" + S(24) + "\"/>";
     xml += "<imgbtn skin=\"skin_btn_login\" pos=\"" + S(20) + "," + S(114) + ",@" + S(330) + ",@" + S(50) + "\"/>";
     xml += "<window pos=\"" + S(370) + "," + S(64) + ",@" + S(16) + ",@" + S(110) + "\" skin=\"skin.vscrollbar\"/>";
-    xml += "<imgbtn skin=\"skin.tabbtn_bizcard_normal\" pos=\"" + S(10) + "," + S(184) + ",@" + S(148) + ",@" + S(50) + "\"/>";
+    xml += "<imgbtn skin=\"skin.tabbtn_bizcard_normal\" pos=\"" + S(10) + "," + S(184) + ",@" + S(148) + ",@" + S(50) +
+           "\"/>";
     xml += "<img skin=\"skin.tab_splitter\" pos=\"" + S(158) + "," + S(197) + ",@" + S(1) + ",@" + S(24) + "\"/>";
-    xml += "<imgbtn skin=\"skin.tabbtn_help_normal\" pos=\"" + S(159) + "," + S(184) + ",@" + S(148) + ",@" + S(50) + "\"/>";
-    xml += "<img skin=\"skin_traymenu_icons\" iconIndex=\"3\" pos=\"" + S(330) + "," + S(200) + ",@" + S(16) + ",@" + S(16) + "\"/>";
-    xml += "<img skin=\"skin_traymenu_icons\" iconIndex=\"8\" pos=\"" + S(354) + "," + S(200) + ",@" + S(16) + ",@" + S(16) + "\"/>";
+    xml += "<imgbtn skin=\"skin.tabbtn_help_normal\" pos=\"" + S(159) + "," + S(184) + ",@" + S(148) + ",@" + S(50) +
+           "\"/>";
+    xml += "<img skin=\"skin_traymenu_icons\" iconIndex=\"3\" pos=\"" + S(330) + "," + S(200) + ",@" + S(16) + ",@" +
+           S(16) + "\"/>";
+    xml += "<img skin=\"skin_traymenu_icons\" iconIndex=\"8\" pos=\"" + S(354) + "," + S(200) + ",@" + S(16) + ",@" +
+           S(16) + "\"/>";
     xml += "</window></root></SOUI>";
 
     SOUI::SHostWnd wnd;

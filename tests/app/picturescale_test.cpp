@@ -34,7 +34,10 @@ CUiEngine* Engine()
     return engine.get();
 }
 
-IRenderFactory* Render() { return Engine() ? Engine()->Engine().Resources().GetRenderFactory() : nullptr; }
+IRenderFactory* Render()
+{
+    return Engine() ? Engine()->Engine().Resources().GetRenderFactory() : nullptr;
+}
 
 // A cleared target of w x h drawing for dpi.
 SAutoRefPtr<IRenderTarget> Target(int w, int h, int dpi)
@@ -47,8 +50,14 @@ SAutoRefPtr<IRenderTarget> Target(int w, int h, int dpi)
     return rt;
 }
 
-DWORD At(IBitmap* b, int x, int y) { return reinterpret_cast<const DWORD*>(b->GetPixelBits())[y * b->Width() + x]; }
-DWORD At(IRenderTarget* rt, int x, int y) { return At(rt->GetCurrentBitmap(), x, y); }
+DWORD At(IBitmap* b, int x, int y)
+{
+    return reinterpret_cast<const DWORD*>(b->GetPixelBits())[y * b->Width() + x];
+}
+DWORD At(IRenderTarget* rt, int x, int y)
+{
+    return At(rt->GetCurrentBitmap(), x, y);
+}
 
 // The picture "img:NAME" or its version for scale percent, as the engine decodes it.
 IBitmap* Picture(const std::wstring& name, int scale)
@@ -217,9 +226,8 @@ TEST(picture_scale, qr_code_stays_black_and_white_at_every_scale)
     ASSERT_NE(Engine(), nullptr);
     pugi::xml_document layout;
     ASSERT_TRUE(SResProviderMgr::getSingletonPtr()->LoadXml(layout, L"LAYOUT:BIZCARD_FRAME"));
-    pugi::xml_node node = layout.find_node([](pugi::xml_node n) {
-        return std::string(n.attribute("name").value()) == "imgQRCode";
-    });
+    pugi::xml_node node =
+        layout.find_node([](pugi::xml_node n) { return std::string(n.attribute("name").value()) == "imgQRCode"; });
     ASSERT_TRUE(node);
     // 29 modules of 8 pixels, as the program writes a short link's code: a checkerboard.
     const int modules = 29, cell = 8, side = modules * cell;
@@ -279,9 +287,12 @@ DWORD Over(DWORD dst, DWORD src, unsigned alpha)
 {
     auto ch = [](DWORD p, int i) { return (p >> (8 * i)) & 0xFF; };
     DWORD s[4], out = 0;
-    for (int i = 0; i < 4; ++i) s[i] = alpha == 255 ? ch(src, i) : ch(src, i) * alpha >> 8;
-    if (s[3] == 0) return dst;
-    for (int i = 0; i < 4; ++i) out |= (s[3] == 255 ? s[i] : s[i] + (ch(dst, i) * (255 - s[3]) >> 8)) << (8 * i);
+    for (int i = 0; i < 4; ++i)
+        s[i] = alpha == 255 ? ch(src, i) : ch(src, i) * alpha >> 8;
+    if (s[3] == 0)
+        return dst;
+    for (int i = 0; i < 4; ++i)
+        out |= (s[3] == 255 ? s[i] : s[i] + (ch(dst, i) * (255 - s[3]) >> 8)) << (8 * i);
     return out;
 }
 
@@ -297,7 +308,8 @@ TEST(picture_scale, fills_and_pictures_blend_every_pixel_as_source_over)
 {
     constexpr int W = 23, H = 9;
     std::vector<DWORD> back(W * H), pattern(W * H), flat(16 * 4, 0x80402010);
-    for (int i = 0; i < W * H; ++i) back[i] = Mixed(i), pattern[i] = Mixed(i * 3 + 1);
+    for (int i = 0; i < W * H; ++i)
+        back[i] = Mixed(i), pattern[i] = Mixed(i * 3 + 1);
     auto picture = Bitmap(W, H, pattern), plain = Bitmap(16, 4, flat);
     ASSERT_TRUE(picture && plain);
     const RECT part = {3, 2, 20, 8};
@@ -325,8 +337,10 @@ TEST(picture_scale, fills_and_pictures_blend_every_pixel_as_source_over)
         auto* bits = reinterpret_cast<DWORD*>(rt->GetCurrentBitmap()->GetPixelBits());
         memcpy(bits, back.data(), back.size() * sizeof(DWORD));
         rt->PushClipRect(part);
-        if (c.bmp) rt->DrawBitmap(RECT{0, 0, W, H}, c.bmp, c.src, c.alpha);
-        else rt->FillSolidRect(RECT{0, 0, W, H}, c.fill);
+        if (c.bmp)
+            rt->DrawBitmap(RECT{0, 0, W, H}, c.bmp, c.src, c.alpha);
+        else
+            rt->FillSolidRect(RECT{0, 0, W, H}, c.fill);
         rt->PopClip();
         int wrong = 0;
         std::string first;
@@ -343,7 +357,8 @@ TEST(picture_scale, fills_and_pictures_blend_every_pixel_as_source_over)
                     want = Over(want, src, c.alpha);
                 }
                 if (bits[y * W + x] != want && !wrong++)
-                    first = std::to_string(x) + "," + std::to_string(y) + ": " + Hex(bits[y * W + x]) + " not " + Hex(want);
+                    first =
+                        std::to_string(x) + "," + std::to_string(y) + ": " + Hex(bits[y * W + x]) + " not " + Hex(want);
             }
         EXPECT_EQ(wrong, 0) << first;
     }

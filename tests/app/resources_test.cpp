@@ -51,7 +51,8 @@ PngHeader ReadPngHeader(const std::string& png)
     auto be32 = [&](size_t at) {
         return (unsigned(static_cast<unsigned char>(png[at])) << 24) |
                (unsigned(static_cast<unsigned char>(png[at + 1])) << 16) |
-               (unsigned(static_cast<unsigned char>(png[at + 2])) << 8) | unsigned(static_cast<unsigned char>(png[at + 3]));
+               (unsigned(static_cast<unsigned char>(png[at + 2])) << 8) |
+               unsigned(static_cast<unsigned char>(png[at + 3]));
     };
     h.ok = true;
     h.width = be32(16);
@@ -75,12 +76,11 @@ bool LoadXml(pugi::xml_document& doc, const wchar_t* type, const wchar_t* name)
     return !bytes.empty() && doc.load_buffer(bytes.data(), bytes.size());
 }
 
-const wchar_t* const kLayouts[] = {L"XML_MAINWND", L"LOGIN_FRAME", L"BIZCARD_FRAME", L"INPUT_FRAME",
-                                   L"page_history", L"page_bizcenter", L"page_help", L"XML_MSGBOX"};
+const wchar_t* const kLayouts[] = {L"XML_MAINWND",  L"LOGIN_FRAME",    L"BIZCARD_FRAME", L"INPUT_FRAME",
+                                   L"page_history", L"page_bizcenter", L"page_help",     L"XML_MSGBOX"};
 
 // Every element of every layout, with the layout's name.
-template <class F>
-void ForEachLayoutNode(F&& visit)
+template <class F> void ForEachLayoutNode(F&& visit)
 {
     for (const wchar_t* layout : kLayouts) {
         pugi::xml_document doc;
@@ -106,15 +106,34 @@ std::set<std::string> NamesBelow(const wchar_t* type, const wchar_t* name, const
 TEST(resources_set, every_named_resource_is_present)
 {
     const std::pair<const wchar_t*, const wchar_t*> set[] = {
-        {L"LAYOUT", L"XML_MAINWND"}, {L"LAYOUT", L"LOGIN_FRAME"}, {L"LAYOUT", L"BIZCARD_FRAME"},
+        {L"LAYOUT", L"XML_MAINWND"},
+        {L"LAYOUT", L"LOGIN_FRAME"},
+        {L"LAYOUT", L"BIZCARD_FRAME"},
         // the input window asks with a different case; the lookup ignores case
-        {L"LAYOUT", L"Input_FRAME"}, {L"LAYOUT", L"page_history"}, {L"LAYOUT", L"page_bizcenter"},
-        {L"LAYOUT", L"page_help"}, {L"LAYOUT", L"XML_MSGBOX"}, {L"SMENU", L"menu_tray"}, {L"UIDEF", L"XML_INIT"},
-        {L"values", L"string"}, {L"values", L"color"}, {L"values", L"skin"}, {L"IMG", L"traymenu_icons"},
-        {L"IMG", L"btn_import"}, {L"IMG", L"btn_import_small"}, {L"IMG", L"btn_tab_bizcard"},
-        {L"IMG", L"btn_tab_bizcenter"}, {L"IMG", L"btn_tab_help"}, {L"IMG", L"tab_splitter"},
-        {L"IMG", L"png_vscroll"}, {L"IMG", L"btn_login"}, {L"IMG", L"BTN_FETCHVCODE"}, {L"IMG", L"btn_download"},
-        {L"IMG", L"img_bizcardframe"}, {L"IMG", L"ID_SHADOW"}, {L"IMG", L"img_logo24"}};
+        {L"LAYOUT", L"Input_FRAME"},
+        {L"LAYOUT", L"page_history"},
+        {L"LAYOUT", L"page_bizcenter"},
+        {L"LAYOUT", L"page_help"},
+        {L"LAYOUT", L"XML_MSGBOX"},
+        {L"SMENU", L"menu_tray"},
+        {L"UIDEF", L"XML_INIT"},
+        {L"values", L"string"},
+        {L"values", L"color"},
+        {L"values", L"skin"},
+        {L"IMG", L"traymenu_icons"},
+        {L"IMG", L"btn_import"},
+        {L"IMG", L"btn_import_small"},
+        {L"IMG", L"btn_tab_bizcard"},
+        {L"IMG", L"btn_tab_bizcenter"},
+        {L"IMG", L"btn_tab_help"},
+        {L"IMG", L"tab_splitter"},
+        {L"IMG", L"png_vscroll"},
+        {L"IMG", L"btn_login"},
+        {L"IMG", L"BTN_FETCHVCODE"},
+        {L"IMG", L"btn_download"},
+        {L"IMG", L"img_bizcardframe"},
+        {L"IMG", L"ID_SHADOW"},
+        {L"IMG", L"img_logo24"}};
     for (const auto& [type, name] : set)
         EXPECT_FALSE(Resource(type, name).empty())
             << "missing " << std::string(type, type + wcslen(type)) << ":" << std::string(name, name + wcslen(name));
@@ -161,8 +180,11 @@ TEST(resources_set, program_icon_has_every_size)
         const wchar_t* name;
         std::vector<int> sizes;
     } cases[] = {
-        {L"ICON_LOGO", {16, 24, 32, 48, 256}}, {L"ICON_LOGO16", {16}}, {L"ICON_LOGO24", {24}},
-        {L"ICON_LOGO32", {32}}, {L"ICON_LOGO48", {48}},
+        {L"ICON_LOGO", {16, 24, 32, 48, 256}},
+        {L"ICON_LOGO16", {16}},
+        {L"ICON_LOGO24", {24}},
+        {L"ICON_LOGO32", {32}},
+        {L"ICON_LOGO48", {48}},
     };
     for (const Case& c : cases) {
         const std::vector<int> have = IconGroupSizes(c.name);

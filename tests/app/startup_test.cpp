@@ -87,7 +87,8 @@ TEST(startup_single_instance, name_held_by_a_stranger_gets_no_request_and_the_co
 {
     CSingleInstance stranger(L"Moravel");
     ASSERT_TRUE(stranger.IsFirst()) << "a copy of the program is running";
-    HWND own = CreateWindowExW(0, L"STATIC", L"stranger", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND own =
+        CreateWindowExW(0, L"STATIC", L"stranger", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(own, nullptr);
     stranger.Publish(own);
 

@@ -31,7 +31,7 @@ TEST(handle_owner, a_move_hands_the_handle_on_and_the_last_holder_closes_it)
         EXPECT_EQ(second.Get(), raw);
         first = std::move(second);  // into an empty holder
         EXPECT_TRUE(Open(raw)) << "closed by the holder it left";
-        first = std::move(first);   // onto itself
+        first = std::move(first);  // onto itself
         EXPECT_TRUE(Open(raw));
     }
     EXPECT_FALSE(Open(raw)) << "the last holder did not close it";

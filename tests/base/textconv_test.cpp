@@ -25,14 +25,14 @@ TEST(textconv_gbk, wide_to_gbk_cases)
         const wchar_t* in;
         std::string out;
     } cases[] = {
-        {L"\u963F\u91CC", "\xB0\xA2\xC0\xEF"},                 // 阿里
+        {L"\u963F\u91CC", "\xB0\xA2\xC0\xEF"},  // 阿里
         {L"", ""},
         {L"abc 123", "abc 123"},
-        {L"\u8FD0\u661E", "\xD4\xCB\x95\x5C"},                   // 昞 ends in 0x5C, a backslash byte
-        {L"\u5F20\u4E09\uD55C", ""},                           // Hangul has no GBK form: whole text empty
-        {L"\u00C0", ""},                                       // best fit would give 'A'
-        {L"A\xD800", ""},                                      // lone surrogate
-        {L"\U0001F600", ""},                                   // outside the BMP
+        {L"\u8FD0\u661E", "\xD4\xCB\x95\x5C"},  // 昞 ends in 0x5C, a backslash byte
+        {L"\u5F20\u4E09\uD55C", ""},            // Hangul has no GBK form: whole text empty
+        {L"\u00C0", ""},                        // best fit would give 'A'
+        {L"A\xD800", ""},                       // lone surrogate
+        {L"\U0001F600", ""},                    // outside the BMP
     };
     for (const Case& c : cases)
         EXPECT_EQ(WideToGbk(c.in), c.out) << "input of " << wcslen(c.in) << " characters";
@@ -102,7 +102,7 @@ TEST(textconv_utf8, cases)
         {L"", ""},
         {L"abc", "abc"},
         {L"\u963F\u91CC", "\xE9\x98\xBF\xE9\x87\x8C"},
-        {L"\u00E9\u07FF\u0800", "\xC3\xA9\xDF\xBF\xE0\xA0\x80"},  // the edges of the 2- and 3-byte forms
+        {L"\u00E9\u07FF\u0800", "\xC3\xA9\xDF\xBF\xE0\xA0\x80"},   // the edges of the 2- and 3-byte forms
         {{wchar_t(0xD83D), wchar_t(0xDE00)}, "\xF0\x9F\x98\x80"},  // a surrogate pair is one character
     };
     for (const Case& c : both) {
@@ -112,10 +112,12 @@ TEST(textconv_utf8, cases)
     // What is no character becomes U+FFFD, one for each byte that starts nothing.
     EXPECT_EQ(WideToUtf8({wchar_t(0xD800), L'x'}), "\xEF\xBF\xBDx");
     const std::wstring bad = L"\uFFFD\uFFFD";
-    EXPECT_EQ(Utf8ToWide("\xC0\x80"), bad);                    // overlong
+    EXPECT_EQ(Utf8ToWide("\xC0\x80"), bad);                  // overlong
     EXPECT_EQ(Utf8ToWide("\xED\xA0\x80"), L"\uFFFD" + bad);  // an encoded surrogate
-    EXPECT_EQ(Utf8ToWide("\xE9\x98"), bad);                    // cut short
-    EXPECT_EQ(Utf8ToWide("a\xFF" "b"), L"a\uFFFDb");
+    EXPECT_EQ(Utf8ToWide("\xE9\x98"), bad);                  // cut short
+    EXPECT_EQ(Utf8ToWide("a\xFF"
+                         "b"),
+              L"a\uFFFDb");
 }
 
 namespace {
@@ -183,8 +185,8 @@ TEST(textconv_trace, stdout_lines_only_where_read)
     CloseHandle(readEnd);
     CloseHandle(writeEnd);
 
-    HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                             nullptr);
+    HANDLE nul =
+        CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(nul, INVALID_HANDLE_VALUE);
     {
         StdoutTo out(nul);
@@ -192,4 +194,3 @@ TEST(textconv_trace, stdout_lines_only_where_read)
     }
     CloseHandle(nul);
 }
-

@@ -15,14 +15,19 @@ struct SplitCase {
     std::string bank, account;
 };
 
-std::string Gbk(const wchar_t* text) { return WideToGbk(text); }
+std::string Gbk(const wchar_t* text)
+{
+    return WideToGbk(text);
+}
 
-std::vector<SplitCase> SplitCases() {
+std::vector<SplitCase> SplitCases()
+{
     return {
-        {"bank name then digits", Gbk(L"中国工商银行北京海淀支行0200004509200123456"), true, Gbk(L"中国工商银行北京海淀支行"),
-         "0200004509200123456"},
+        {"bank name then digits", Gbk(L"中国工商银行北京海淀支行0200004509200123456"), true,
+         Gbk(L"中国工商银行北京海淀支行"), "0200004509200123456"},
         {"text after the digits is ignored", Gbk(L"中国银行123号"), true, Gbk(L"中国银行"), "123"},
-        {"two pairs: the last split byte wins", Gbk(L"工商银行123建设银行456"), true, Gbk(L"工商银行123建设银行"), "456"},
+        {"two pairs: the last split byte wins", Gbk(L"工商银行123建设银行456"), true, Gbk(L"工商银行123建设银行"),
+         "456"},
         {"space before the digits", Gbk(L"中国银行 12345"), false, "", ""},
         {"no digits", Gbk(L"中国银行"), false, "", ""},
         {"digits only", "12345", false, "", ""},
@@ -32,8 +37,14 @@ std::vector<SplitCase> SplitCases() {
         {"CJK whose trail byte 0xA1 is outside the set", Gbk(L"啊123"), false, "", ""},
         {"full-width Latin whose trail byte 0xC1 is inside", Gbk(L"ＡＢ123"), true, Gbk(L"ＡＢ"), "123"},
         {"trail byte 0x9B counts", Gbk(L"龥7"), true, Gbk(L"龥"), "7"},
-        {"lone byte 0xBB counts", "x\xBB" "42", true, "x\xBB", "42"},
-        {"lone byte 0xFE does not", "x\xFE" "42", false, "", ""},
+        {"lone byte 0xBB counts",
+         "x\xBB"
+         "42",
+         true, "x\xBB", "42"},
+        {"lone byte 0xFE does not",
+         "x\xFE"
+         "42",
+         false, "", ""},
         // '.' stops at line breaks: the first line that can split is taken.
         {"split in the first line", Gbk(L"甲1\n乙2"), true, Gbk(L"甲"), "1"},
         {"split only after a break", Gbk(L"银行\n乙2"), true, Gbk(L"乙"), "2"},
@@ -43,12 +54,14 @@ std::vector<SplitCase> SplitCases() {
 
 }  // namespace
 
-TEST(bank_line, split_table) {
+TEST(bank_line, split_table)
+{
     for (const SplitCase& c : SplitCases()) {
         SCOPED_TRACE(c.why);
         std::optional<BankLineSplit> split = SplitSellerBankLine(c.line);
         ASSERT_EQ(c.splits, split.has_value());
-        if (!split) continue;
+        if (!split)
+            continue;
         EXPECT_EQ(c.bank, split->bank);
         EXPECT_EQ(c.account, split->account);
     }
@@ -56,7 +69,8 @@ TEST(bank_line, split_table) {
 
 // The scan stands for the ECMAScript search with the pattern's own GBK text,
 // run byte by byte; the same table through std::regex must agree.
-TEST(bank_line, split_agrees_with_the_gbk_regex) {
+TEST(bank_line, split_agrees_with_the_gbk_regex)
+{
     const std::regex pattern(Gbk(L"(.*[一-龥])(\\d+)"), std::regex::ECMAScript);
     for (const SplitCase& c : SplitCases()) {
         SCOPED_TRACE(c.why);
@@ -64,14 +78,16 @@ TEST(bank_line, split_agrees_with_the_gbk_regex) {
         bool found = std::regex_search(c.line, match, pattern);
         std::optional<BankLineSplit> split = SplitSellerBankLine(c.line);
         ASSERT_EQ(found, split.has_value());
-        if (!found) continue;
+        if (!found)
+            continue;
         EXPECT_EQ(match[1].str(), split->bank);
         EXPECT_EQ(match[2].str(), split->account);
     }
 }
 
 // RFC 1321 test suite, lowercase.
-TEST(md5, rfc1321_vectors) {
+TEST(md5, rfc1321_vectors)
+{
     const std::pair<std::string, std::string> vectors[] = {
         {"", "d41d8cd98f00b204e9800998ecf8427e"},
         {"a", "0cc175b9c0f1b6a831c399e269772661"},
@@ -80,5 +96,6 @@ TEST(md5, rfc1321_vectors) {
         {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
          "57edf4a22be3c955ac49da2e2107b67a"},
     };
-    for (const auto& [input, digest] : vectors) EXPECT_EQ(digest, Md5Hex(input)) << input;
+    for (const auto& [input, digest] : vectors)
+        EXPECT_EQ(digest, Md5Hex(input)) << input;
 }

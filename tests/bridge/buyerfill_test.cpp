@@ -6,7 +6,8 @@
 
 namespace {
 
-CompanyRecord Buyer() {
+CompanyRecord Buyer()
+{
     CompanyRecord buyer;
     buyer.Name = L"上海示例贸易有限公司";
     buyer.CreditCode = L"91310115MA1K3YJ77Q";
@@ -17,7 +18,8 @@ CompanyRecord Buyer() {
     return buyer;
 }
 
-FieldLog AllFour(const CompanyRecord& buyer) {
+FieldLog AllFour(const CompanyRecord& buyer)
+{
     return {{"buyer.name", buyer.Name},
             {"buyer.tax", buyer.CreditCode},
             {"buyer.address", buyer.Address + L" " + buyer.PhoneNumber},
@@ -29,7 +31,8 @@ struct RecordCase {
     CompanyRecord buyer;
 };
 
-std::vector<RecordCase> RecordCases() {
+std::vector<RecordCase> RecordCases()
+{
     CompanyRecord noPhone = Buyer();
     noPhone.PhoneNumber.clear();
     CompanyRecord quoted = Buyer();
@@ -47,7 +50,8 @@ std::vector<RecordCase> RecordCases() {
 
 // Exactly four writes reach the program, in the order name, tax number, address
 // and phone, bank and account, each to its field and nowhere else.
-TEST(buyer_fill, ht_writes_four_fields_in_order) {
+TEST(buyer_fill, ht_writes_four_fields_in_order)
+{
     ASSERT_TRUE(StandIns::Require(true, false));
     ASSERT_TRUE(StandIns::Ht()->Open(L""));
     for (const RecordCase& c : RecordCases()) {
@@ -57,7 +61,8 @@ TEST(buyer_fill, ht_writes_four_fields_in_order) {
     }
 }
 
-TEST(buyer_fill, bw_writes_four_fields_in_order) {
+TEST(buyer_fill, bw_writes_four_fields_in_order)
+{
     ASSERT_TRUE(StandIns::Require(false, true));
     ASSERT_TRUE(StandIns::Bw()->Open(L""));
     for (const RecordCase& c : RecordCases()) {
@@ -68,7 +73,8 @@ TEST(buyer_fill, bw_writes_four_fields_in_order) {
 }
 
 // Missing HT field containers are skipped; what exists is still written.
-TEST(buyer_fill, ht_target_with_20_children_writes_tax_number_and_bank_only) {
+TEST(buyer_fill, ht_target_with_20_children_writes_tax_number_and_bank_only)
+{
     ASSERT_TRUE(StandIns::Require(true, false));
     ASSERT_TRUE(StandIns::Ht()->Open(L"--target-children 20"));
     EXPECT_EQ(FillResult::Complete, FillBuyerBlock(Buyer()));
@@ -77,14 +83,16 @@ TEST(buyer_fill, ht_target_with_20_children_writes_tax_number_and_bank_only) {
 }
 
 // A container holding only the field gets the text in that field.
-TEST(buyer_fill, ht_container_with_one_child_writes_that_child) {
+TEST(buyer_fill, ht_container_with_one_child_writes_that_child)
+{
     ASSERT_TRUE(StandIns::Require(true, false));
     ASSERT_TRUE(StandIns::Ht()->Open(L"--single-child-fields"));
     EXPECT_EQ(FillResult::Complete, FillBuyerBlock(Buyer()));
     EXPECT_EQ(AllFour(Buyer()), StandIns::Ht()->TakeLog());
 }
 
-TEST(buyer_fill, both_variants_open_writes_only_ht) {
+TEST(buyer_fill, both_variants_open_writes_only_ht)
+{
     ASSERT_TRUE(StandIns::Require(true, true));
     ASSERT_TRUE(StandIns::Bw()->Open(L""));
     ASSERT_TRUE(StandIns::Ht()->Open(L""));
@@ -94,14 +102,16 @@ TEST(buyer_fill, both_variants_open_writes_only_ht) {
 }
 
 // The HT program without an issuing window does not stop a BW window from being filled.
-TEST(buyer_fill, bw_filled_while_ht_program_has_no_issuing_window) {
+TEST(buyer_fill, bw_filled_while_ht_program_has_no_issuing_window)
+{
     ASSERT_TRUE(StandIns::Require(true, true));
     ASSERT_TRUE(StandIns::Bw()->Open(L""));
     EXPECT_EQ(FillResult::Complete, FillBuyerBlock(Buyer()));
     EXPECT_EQ(AllFour(Buyer()), StandIns::Bw()->TakeLog());
 }
 
-TEST(buyer_fill, no_fill_target_sends_nothing_and_fails) {
+TEST(buyer_fill, no_fill_target_sends_nothing_and_fails)
+{
     ASSERT_TRUE(StandIns::Require(true, true));
     ASSERT_TRUE(StandIns::Ht()->Open(L"--no-anchor"));
     ASSERT_TRUE(StandIns::Bw()->Open(L"--short-tree"));
@@ -114,7 +124,8 @@ TEST(buyer_fill, no_fill_target_sends_nothing_and_fails) {
 // fill is reported as cut short so no use of it gets recorded and the merchant
 // can be told. Were any call to wait for the program, the writes would go
 // through and the fill be complete.
-TEST(buyer_fill, hung_program_cuts_the_fill_short_after_one_bounded_wait) {
+TEST(buyer_fill, hung_program_cuts_the_fill_short_after_one_bounded_wait)
+{
     for (bool ht : {true, false}) {
         SCOPED_TRACE(ht ? "HT" : "BW");
         ASSERT_TRUE(StandIns::Require(ht, !ht));
@@ -132,7 +143,8 @@ TEST(buyer_fill, hung_program_cuts_the_fill_short_after_one_bounded_wait) {
 
 // A program busy for a few seconds when the buyer name changes is slow, not
 // gone: the fill waits for it and completes.
-TEST(buyer_fill, busy_program_is_waited_for) {
+TEST(buyer_fill, busy_program_is_waited_for)
+{
     ASSERT_TRUE(StandIns::Require(true, false));
     ASSERT_TRUE(StandIns::Ht()->Open(L""));
     ASSERT_TRUE(StandIns::Ht()->Hang(3000));
@@ -143,7 +155,8 @@ TEST(buyer_fill, busy_program_is_waited_for) {
 // The fill keeps the fields it found; an issuing window closed and opened again, or
 // opened with its fields made another way, or a restarted program, has new windows,
 // and the next fill writes to those.
-TEST(buyer_fill, fields_found_again_after_the_window_or_program_changes) {
+TEST(buyer_fill, fields_found_again_after_the_window_or_program_changes)
+{
     struct Case {
         const char* why;
         bool ht;
@@ -181,7 +194,8 @@ TEST(buyer_fill, fields_found_again_after_the_window_or_program_changes) {
 namespace {
 
 // Whether a field under the window holds exactly that text.
-bool Holds(HWND root, const std::wstring& text) {
+bool Holds(HWND root, const std::wstring& text)
+{
     struct Search {
         const std::wstring& text;
         bool found;
@@ -192,7 +206,8 @@ bool Holds(HWND root, const std::wstring& text) {
             auto* s = reinterpret_cast<Search*>(p);
             wchar_t buffer[512] = {};
             DWORD_PTR got = 0;
-            if (SendMessageTimeoutW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, &got) &&
+            if (SendMessageTimeoutW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000,
+                                    &got) &&
                 s->text == buffer)
                 s->found = true;
             return TRUE;
@@ -206,12 +221,13 @@ bool Holds(HWND root, const std::wstring& text) {
 // Between two imports the merchant opens, closes and raises issuing windows: each fill goes
 // into the window the title search picks at that moment (the special-invoice phrase before
 // the ordinary one; among equals the first the platform lists), never the one filled last.
-TEST(buyer_fill, each_fill_goes_to_the_window_the_search_picks_now) {
+TEST(buyer_fill, each_fill_goes_to_the_window_the_search_picks_now)
+{
     struct Case {
         const char* why;
         const wchar_t* firstFlags;
         const wchar_t* secondFlags;
-        bool raiseFirst;   // the first window raised above the second after it opened
+        bool raiseFirst;  // the first window raised above the second after it opened
         bool secondPicked;
     } cases[] = {
         {"ordinary filled, then a special one opened", L"", L"--special", false, true},

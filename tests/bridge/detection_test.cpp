@@ -6,7 +6,8 @@
 #include "standins.h"
 
 // Processes are told apart by their exact file names, as the invoicing program ships them.
-TEST(detection_process, only_bw_program_running_without_issuing_window) {
+TEST(detection_process, only_bw_program_running_without_issuing_window)
+{
     ASSERT_TRUE(StandIns::Require(false, true));
     EXPECT_TRUE(IsInvoicingSoftwareRunning());
     EXPECT_FALSE(IsIssuingWindowOpen());
@@ -15,7 +16,8 @@ TEST(detection_process, only_bw_program_running_without_issuing_window) {
     EXPECT_EQ(nullptr, FindBwFillTarget());
 }
 
-TEST(detection_process, names_differing_in_letter_case_are_not_recognised) {
+TEST(detection_process, names_differing_in_letter_case_are_not_recognised)
+{
     ASSERT_TRUE(StandIns::Require(true, true));
     EXPECT_TRUE(IsProcessRunning(L"Aisino.Framework.Startup.exe"));
     EXPECT_TRUE(IsProcessRunning(L"kp.exe"));
@@ -24,7 +26,8 @@ TEST(detection_process, names_differing_in_letter_case_are_not_recognised) {
         EXPECT_FALSE(IsProcessRunning(name)) << "name: " << testing::PrintToString(std::wstring(name));
 }
 
-TEST(detection_process, nothing_running) {
+TEST(detection_process, nothing_running)
+{
     ASSERT_TRUE(StandIns::Require(false, false));
     EXPECT_FALSE(IsInvoicingSoftwareRunning());
     EXPECT_FALSE(IsIssuingWindowOpen());
@@ -32,7 +35,8 @@ TEST(detection_process, nothing_running) {
 
 // While the HT program runs, only its exact titles count: a BW window is not
 // "open" for it, but the BW target can still be found and filled.
-TEST(detection_variant, ht_program_running_with_bw_window_open) {
+TEST(detection_variant, ht_program_running_with_bw_window_open)
+{
     ASSERT_TRUE(StandIns::Require(true, true));
     ASSERT_TRUE(StandIns::Bw()->Open(L""));
     EXPECT_FALSE(IsIssuingWindowOpen());
@@ -41,7 +45,8 @@ TEST(detection_variant, ht_program_running_with_bw_window_open) {
     EXPECT_NE(nullptr, FindBwSellerTarget());
 }
 
-TEST(detection_variant, ht_issuing_window_of_either_title_is_open) {
+TEST(detection_variant, ht_issuing_window_of_either_title_is_open)
+{
     ASSERT_TRUE(StandIns::Require(true, false));
     for (const wchar_t* flags : {L"", L"--special"}) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(flags)));
@@ -53,7 +58,8 @@ TEST(detection_variant, ht_issuing_window_of_either_title_is_open) {
 }
 
 // HT titles are whole titles: a title with more around it is no HT window.
-TEST(detection_variant, ht_title_with_extra_text_is_not_an_issuing_window) {
+TEST(detection_variant, ht_title_with_extra_text_is_not_an_issuing_window)
+{
     ASSERT_TRUE(StandIns::Require(true, false));
     ASSERT_TRUE(StandIns::Ht()->Open(L"--title \"开具增值税普通发票 - 1\""));
     EXPECT_FALSE(IsIssuingWindowOpen());
@@ -61,7 +67,8 @@ TEST(detection_variant, ht_title_with_extra_text_is_not_an_issuing_window) {
 }
 
 // Broken HT trees: the target needs the named anchor and two levels below it.
-TEST(detection_tree, ht_target_missing_when_anchor_is_missing_or_empty) {
+TEST(detection_tree, ht_target_missing_when_anchor_is_missing_or_empty)
+{
     ASSERT_TRUE(StandIns::Require(true, false));
     for (const wchar_t* flags : {L"--no-anchor", L"--empty-anchor"}) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(flags)));
@@ -72,7 +79,8 @@ TEST(detection_tree, ht_target_missing_when_anchor_is_missing_or_empty) {
     }
 }
 
-TEST(detection_tree, bw_node_with_three_children_gives_no_targets) {
+TEST(detection_tree, bw_node_with_three_children_gives_no_targets)
+{
     ASSERT_TRUE(StandIns::Require(false, true));
     ASSERT_TRUE(StandIns::Bw()->Open(L"--short-tree"));
     EXPECT_TRUE(IsIssuingWindowOpen());
@@ -80,7 +88,8 @@ TEST(detection_tree, bw_node_with_three_children_gives_no_targets) {
     EXPECT_EQ(nullptr, FindBwSellerTarget());
 }
 
-TEST(detection_tree, bw_special_phrase_is_searched_before_ordinary) {
+TEST(detection_tree, bw_special_phrase_is_searched_before_ordinary)
+{
     ASSERT_TRUE(StandIns::Require(false, true));
     HWND ordinary = StandIns::Bw()->Open(L"");
     HWND special = StandIns::Bw()->Open(L"--special");
@@ -92,7 +101,8 @@ TEST(detection_tree, bw_special_phrase_is_searched_before_ordinary) {
 }
 
 // Of two windows with the phrase, the one the platform lists first (topmost) is taken.
-TEST(detection_tree, first_of_two_matching_bw_windows_is_taken) {
+TEST(detection_tree, first_of_two_matching_bw_windows_is_taken)
+{
     ASSERT_TRUE(StandIns::Require(false, true));
     HWND first = StandIns::Bw()->Open(L"--special --title \"甲 增值税专用发票开具 1\"");
     HWND second = StandIns::Bw()->Open(L"--special --title \"乙 增值税专用发票开具 2\"");

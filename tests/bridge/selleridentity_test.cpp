@@ -5,7 +5,8 @@
 
 namespace {
 
-CompanyRecord Previous() {
+CompanyRecord Previous()
+{
     CompanyRecord merchant;
     merchant.Name = L"旧名称";
     merchant.CreditCode = L"旧税号";
@@ -18,7 +19,8 @@ CompanyRecord Previous() {
 }  // namespace
 
 // HT: name from #18, tax code from #17; the identity is the tax code as read.
-TEST(seller_identity, ht_reads_name_and_tax_code) {
+TEST(seller_identity, ht_reads_name_and_tax_code)
+{
     ASSERT_TRUE(StandIns::Require(true, false));
     struct Case {
         const char* why;
@@ -47,7 +49,8 @@ TEST(seller_identity, ht_reads_name_and_tax_code) {
 }
 
 // BW: the identity is the MD5 of the whole GBK line (digests computed elsewhere).
-TEST(seller_identity, bw_splits_the_bank_line) {
+TEST(seller_identity, bw_splits_the_bank_line)
+{
     ASSERT_TRUE(StandIns::Require(false, true));
     struct Case {
         const char* why;
@@ -78,7 +81,8 @@ TEST(seller_identity, bw_splits_the_bank_line) {
     }
 }
 
-TEST(seller_identity, no_issuing_window_leaves_record_untouched) {
+TEST(seller_identity, no_issuing_window_leaves_record_untouched)
+{
     ASSERT_TRUE(StandIns::Require(true, true));
     CompanyRecord merchant = Previous();
     EXPECT_EQ(SellerRead::NoTarget, ReadSellerIdentity(merchant));
@@ -88,7 +92,8 @@ TEST(seller_identity, no_issuing_window_leaves_record_untouched) {
 
 // A read that was not answered must not become an identity such as a bare
 // "_HT" or the BW default.
-TEST(seller_identity, hung_program_leaves_record_untouched) {
+TEST(seller_identity, hung_program_leaves_record_untouched)
+{
     for (bool ht : {true, false}) {
         SCOPED_TRACE(ht ? "HT" : "BW");
         ASSERT_TRUE(StandIns::Require(ht, !ht));

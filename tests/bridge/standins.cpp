@@ -9,19 +9,23 @@ namespace {
 std::unique_ptr<StandInProcess> g_ht;
 std::unique_ptr<StandInProcess> g_bw;
 
-std::wstring LogPath(const wchar_t* name) {
+std::wstring LogPath(const wchar_t* name)
+{
     wchar_t folder[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, folder);
     return std::wstring(folder) + L"bridge_tests_" + std::to_wstring(GetCurrentProcessId()) + L"_" + name + L".log";
 }
 
-bool Keep(std::unique_ptr<StandInProcess>& slot, bool wanted, const wchar_t* exe, const wchar_t* logName) {
+bool Keep(std::unique_ptr<StandInProcess>& slot, bool wanted, const wchar_t* exe, const wchar_t* logName)
+{
     if (!wanted) {
         slot.reset();
         return true;
     }
-    if (!slot) slot = StandInProcess::Start(exe, L"--no-window --hidden", LogPath(logName));
-    if (!slot) return false;
+    if (!slot)
+        slot = StandInProcess::Start(exe, L"--no-window --hidden", LogPath(logName));
+    if (!slot)
+        return false;
     slot->CloseAll();
     slot->TakeLog();
     return true;
@@ -36,14 +40,22 @@ const auto* const g_stopAtEnd = ::testing::AddGlobalTestEnvironment(new StopAtEn
 
 }  // namespace
 
-bool StandIns::Require(bool ht, bool bw) {
+bool StandIns::Require(bool ht, bool bw)
+{
     return Keep(g_ht, ht, L"Aisino.Framework.Startup.exe", L"ht") && Keep(g_bw, bw, L"kp.exe", L"bw");
 }
 
-StandInProcess* StandIns::Ht() { return g_ht.get(); }
-StandInProcess* StandIns::Bw() { return g_bw.get(); }
+StandInProcess* StandIns::Ht()
+{
+    return g_ht.get();
+}
+StandInProcess* StandIns::Bw()
+{
+    return g_bw.get();
+}
 
-void StandIns::StopAll() {
+void StandIns::StopAll()
+{
     g_ht.reset();
     g_bw.reset();
 }

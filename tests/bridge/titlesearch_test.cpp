@@ -12,7 +12,8 @@ class TopWindow {
 public:
     explicit TopWindow(const std::wstring& title)
         : m_window(CreateWindowExW(0, L"STATIC", title.c_str(), WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr)) {
+                                   GetModuleHandleW(nullptr), nullptr))
+    {
         SetWindowPos(m_window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     ~TopWindow() { DestroyWindow(m_window); }
@@ -32,7 +33,8 @@ struct TitleCase {
 }  // namespace
 
 // The phrase must lie in the title as one run of GBK bytes; anything around it is fine.
-TEST(title_search, phrase_anywhere_in_title_matches_and_parts_do_not) {
+TEST(title_search, phrase_anywhere_in_title_matches_and_parts_do_not)
+{
     const TitleCase cases[] = {
         {L"增值税专用发票开具", true},
         {L"开票软件 - 增值税专用发票开具 [NO.1]", true},
@@ -49,19 +51,23 @@ TEST(title_search, phrase_anywhere_in_title_matches_and_parts_do_not) {
         TopWindow window(c.title);
         ASSERT_TRUE(window.Get());
         HWND found = FindTopWindowByTitlePart(L"增值税专用发票开具");
-        if (c.matches) EXPECT_EQ(window.Get(), found);
-        else EXPECT_NE(window.Get(), found);
+        if (c.matches)
+            EXPECT_EQ(window.Get(), found);
+        else
+            EXPECT_NE(window.Get(), found);
     }
 }
 
 // A fragment that converts to no bytes would be found in every title.
-TEST(title_search, empty_or_unrepresentable_fragment_matches_nothing) {
+TEST(title_search, empty_or_unrepresentable_fragment_matches_nothing)
+{
     TopWindow window(L"任意标题");
     EXPECT_EQ(nullptr, FindTopWindowByTitlePart(L""));
     EXPECT_EQ(nullptr, FindTopWindowByTitlePart(L"ก"));
 }
 
-TEST(title_search, match_is_reported_on_the_debug_output) {
+TEST(title_search, match_is_reported_on_the_debug_output)
+{
     std::vector<std::wstring> lines;
     DebugSink previous = SetDebugSink([&](const std::wstring& line) { lines.push_back(line); });
     TopWindow window(L"开票软件 增值税普通发票开具");
@@ -72,7 +78,8 @@ TEST(title_search, match_is_reported_on_the_debug_output) {
 
 // One pass serves both phrases: the preferred one wins wherever it lies in the z-order,
 // the other is taken only without it; titles longer than the usual read are read whole.
-TEST(title_search, preferred_phrase_before_fallback_in_one_pass) {
+TEST(title_search, preferred_phrase_before_fallback_in_one_pass)
+{
     const std::wstring special = L"增值税专用发票开具", ordinary = L"增值税普通发票开具";
     {
         TopWindow below(L"甲 " + special);

@@ -45,7 +45,8 @@ DWORD DumpedException(const std::wstring& path)
     void* stream = nullptr;
     ULONG size = 0;
     DWORD code = 0;
-    if (MiniDumpReadDumpStream(base, ExceptionStream, &dir, &stream, &size) && size >= sizeof(MINIDUMP_EXCEPTION_STREAM))
+    if (MiniDumpReadDumpStream(base, ExceptionStream, &dir, &stream, &size) &&
+        size >= sizeof(MINIDUMP_EXCEPTION_STREAM))
         code = static_cast<const MINIDUMP_EXCEPTION_STREAM*>(stream)->ExceptionRecord.ExceptionCode;
     UnmapViewOfFile(base);
     return code;

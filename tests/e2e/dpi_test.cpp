@@ -33,9 +33,18 @@ int ExpectedDpi()
 }
 
 // A 96-dpi length at the expected scale, rounded as the program rounds it.
-int S(int v) { return MulDiv(v, ExpectedDpi(), 96); }
-SIZE S(SIZE s) { return SIZE{S(s.cx), S(s.cy)}; }
-POINT S(POINT p) { return POINT{S(p.x), S(p.y)}; }
+int S(int v)
+{
+    return MulDiv(v, ExpectedDpi(), 96);
+}
+SIZE S(SIZE s)
+{
+    return SIZE{S(s.cx), S(s.cy)};
+}
+POINT S(POINT p)
+{
+    return POINT{S(p.x), S(p.y)};
+}
 
 // A host is its scaled size within one pixel per edge.
 constexpr int kSlack = 2;
@@ -184,8 +193,10 @@ TEST_F(dpi, input_window_and_search_popup_are_scaled)
     Click(popup, POINT{WindowSize(popup).cx - S(47), S(24)});
     std::string dump;
     EXPECT_TRUE(WaitUntil(
-        [&] { return JsonValue(dump = RunAndRead(L"invoicing_dump.exe", 20000), "buyer", "name") ==
-                     L"上海ABC国际贸易有限公司"; },
+        [&] {
+            return JsonValue(dump = RunAndRead(L"invoicing_dump.exe", 20000), "buyer", "name") ==
+                   L"上海ABC国际贸易有限公司";
+        },
         15000))
         << "the scaled \"导入\" did not import: " << dump;
 }

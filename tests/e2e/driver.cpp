@@ -155,8 +155,7 @@ std::string RunAndRead(const std::wstring& exe, DWORD ms)
     PROCESS_INFORMATION pi = {};
     const std::wstring path = ExecutableFolder() + exe;
     std::wstring cmd = L"\"" + path + L"\"";
-    if (!CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
-                        &pi))
+    if (!CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
         return {};
     KernelHandle process(pi.hProcess), thread(pi.hThread);
     writeEnd.Reset();

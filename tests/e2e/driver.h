@@ -34,8 +34,8 @@ HWND KeyboardFocusOf(HWND wnd);
 
 // The layouts' message box (380 × 210): its buttons sit on the bottom row, right-aligned.
 extern const SIZE kMessageBox;
-extern const POINT kBoxOkOfTwo;     // "确定" when it asks OK or cancel
-extern const POINT kBoxOkOfOne;     // "确定" of a notice
+extern const POINT kBoxOkOfTwo;  // "确定" when it asks OK or cancel
+extern const POINT kBoxOkOfOne;  // "确定" of a notice
 
 // Runs a program beside the test executable and returns its standard output (up to
 // the pipe's buffer); empty when it did not start. Ended by its handle after `ms`.

@@ -149,8 +149,9 @@ namespace {
 void WaitForHits()
 {
     std::string requests;
-    ASSERT_TRUE(WaitUntil([&] { return (requests += TakeServiceRequests()).find("GET /Invoice_getCompanyList") !=
-                                       std::string::npos; }, 16000))
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (requests += TakeServiceRequests()).find("GET /Invoice_getCompanyList") != std::string::npos; },
+        16000))
         << "no search was asked";
     Sleep(300);
 }
@@ -253,16 +254,17 @@ TEST_F(e2e, import_history_row_again)
     ASSERT_NO_FATAL_FAILURE(Start(s));
     const HWND main = s.main;
     std::string requests;
-    ASSERT_TRUE(WaitUntil([&] { return Logged(requests += TakeServiceRequests(), "GET /Invoice_getFaiaoList"); }, 10000));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Logged(requests += TakeServiceRequests(), "GET /Invoice_getFaiaoList"); }, 10000));
     Sleep(500);  // the rows are drawn after the answer
 
     Click(main, kMainFirstHistoryImport);
     requests.clear();
-    ASSERT_TRUE(WaitUntil([&] { return Logged(requests += TakeServiceRequests(), "POST /Invoice_updateFaiaoDate"); },
-                          15000))
+    ASSERT_TRUE(
+        WaitUntil([&] { return Logged(requests += TakeServiceRequests(), "POST /Invoice_updateFaiaoDate"); }, 15000))
         << requests;
-    EXPECT_TRUE(Logged(requests, "POST /Invoice_updateFaiaoDate body=business_keyno=" + Utf8(kMerchantKey) +
-                                     "&apply_id="))
+    EXPECT_TRUE(
+        Logged(requests, "POST /Invoice_updateFaiaoDate body=business_keyno=" + Utf8(kMerchantKey) + "&apply_id="))
         << requests;
     const std::string dump = Dump();
     const std::wstring address = JsonValue(dump, "buyer", "addressPhone");
@@ -365,8 +367,8 @@ TEST_F(e2e, bizcard_saved_as_png)
 TEST_F(e2e, upgrade_accepted_runs_the_installer_and_ends)
 {
     const std::wstring files = FolderOf(FromHostPath(L"MORAVEL_SERVICE_URL_PATH")) + L"\\files";
-    ASSERT_TRUE(CopyFileW(FromHostPath(L"E2E_FAKE_INSTALLER").c_str(), (files + L"\\MoravelUpgrade_1.2.exe").c_str(),
-                          FALSE));
+    ASSERT_TRUE(
+        CopyFileW(FromHostPath(L"E2E_FAKE_INSTALLER").c_str(), (files + L"\\MoravelUpgrade_1.2.exe").c_str(), FALSE));
     ASSERT_TRUE(ServiceControl("version?no=1.2&force=0&installer=MoravelUpgrade_1.2.exe"));
     AppInstallation inst;
     ASSERT_TRUE(inst.Ok());
@@ -410,7 +412,8 @@ TEST_F(e2e, upgrade_refused_backward_or_from_an_unsafe_link)
     } cases[] = {
         {"the own version", "1.1", "", ""},
         {"an older version", "1.0", "", ""},
-        {"a later version from a link the service may not name", "1.2", plainOrigin, "is not one this service may name"},
+        {"a later version from a link the service may not name", "1.2", plainOrigin,
+         "is not one this service may name"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -423,9 +426,9 @@ TEST_F(e2e, upgrade_refused_backward_or_from_an_unsafe_link)
         ASSERT_TRUE(inst.Ok());
         StoreMerchant(inst, kHtIdentity);
         if (std::string(c.version) != "1.2") {
-            ASSERT_TRUE(CopyFileW(FromHostPath(L"E2E_FAKE_INSTALLER").c_str(),
-                                  (inst.WorkingDir() + L"\\" + std::wstring(installer.begin(), installer.end())).c_str(),
-                                  FALSE));
+            ASSERT_TRUE(CopyFileW(
+                FromHostPath(L"E2E_FAKE_INSTALLER").c_str(),
+                (inst.WorkingDir() + L"\\" + std::wstring(installer.begin(), installer.end())).c_str(), FALSE));
         }
         auto standIn = StartStandIn(L"Aisino.Framework.Startup.exe", kHtSeller, inst);
         ASSERT_NE(standIn, nullptr);
@@ -436,8 +439,12 @@ TEST_F(e2e, upgrade_refused_backward_or_from_an_unsafe_link)
         // The check ran before the window showed; a download and its question would follow
         // within the history poll's first ticks.
         std::string requests;
-        WaitUntil([&] { return Logged(requests += TakeServiceRequests(), "GET /Invoice_getFaiaoList") &&
-                               Logged(requests, "GET /invoice_getLastestVersion"); }, 10000);
+        WaitUntil(
+            [&] {
+                return Logged(requests += TakeServiceRequests(), "GET /Invoice_getFaiaoList") &&
+                       Logged(requests, "GET /invoice_getLastestVersion");
+            },
+            10000);
         Sleep(1500);
         requests += TakeServiceRequests();
         EXPECT_TRUE(Logged(requests, "GET /invoice_getLastestVersion")) << requests;
@@ -450,7 +457,6 @@ TEST_F(e2e, upgrade_refused_backward_or_from_an_unsafe_link)
     }
     ASSERT_TRUE(ServiceControl("reset"));
 }
-
 
 TEST_F(e2e, tray_menu_exit_ends_the_process)
 {
@@ -530,8 +536,8 @@ TEST_F(e2e, search_and_import_survive_service_faults_and_a_vanished_invoicing_pr
         ASSERT_NO_FATAL_FAILURE(WaitForHits());
         Click(list, POINT{WindowSize(list).cx - 47, 24});
         std::string requests;
-        ASSERT_TRUE(WaitUntil([&] { return Logged(requests += TakeServiceRequests(), "GET /Invoice_getCompanyInfo"); },
-                              15000))
+        ASSERT_TRUE(
+            WaitUntil([&] { return Logged(requests += TakeServiceRequests(), "GET /Invoice_getCompanyInfo"); }, 15000))
             << "the import never ran";
         EXPECT_TRUE(answers(fault)) << "the main window stopped answering";
         EXPECT_EQ(app.WaitExit(0), STILL_ACTIVE);
@@ -543,7 +549,8 @@ TEST_F(e2e, search_and_import_survive_service_faults_and_a_vanished_invoicing_pr
         EXPECT_EQ(JsonValue(dump, "buyer", "addressPhone"), L" ") << dump;
         EXPECT_EQ(JsonValue(dump, "buyer", "bankAccount"), L" ") << dump;
         // The fill was complete, so the use is recorded, after it and off the window's thread.
-        EXPECT_TRUE(WaitUntil([&] { return Logged(requests += TakeServiceRequests(), "POST /Invoice_addFaiao"); }, 5000));
+        EXPECT_TRUE(
+            WaitUntil([&] { return Logged(requests += TakeServiceRequests(), "POST /Invoice_addFaiao"); }, 5000));
         Type(edits.front(), L"");
     }
     ASSERT_TRUE(ServiceControl("reset"));
@@ -595,7 +602,6 @@ TEST_F(e2e, login_under_service_faults_says_it_failed_and_stores_nothing)
         EXPECT_EQ(inst.ProfileValue(L"User", L"Id"), L"") << "a user was stored";
     }
 }
-
 
 // The notice at start ("请打开开票软件！") answered with Enter or with Escape: the main
 // window follows and what the merchant types next lands in the search box.

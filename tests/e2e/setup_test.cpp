@@ -34,7 +34,10 @@ std::wstring Env(const wchar_t* name)
     return std::wstring(buf, n < 256 ? n : 0);
 }
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::wstring Lower(std::wstring text)
 {
@@ -60,8 +63,14 @@ std::wstring KnownFolder(int csidl)
     wchar_t buf[MAX_PATH] = {};
     return SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf)) ? buf : L"";
 }
-std::wstring StartMenuShortcut() { return KnownFolder(CSIDL_PROGRAMS) + L"\\" + kProduct + L".lnk"; }
-std::wstring DesktopShortcut() { return KnownFolder(CSIDL_DESKTOPDIRECTORY) + L"\\" + kProduct + L".lnk"; }
+std::wstring StartMenuShortcut()
+{
+    return KnownFolder(CSIDL_PROGRAMS) + L"\\" + kProduct + L".lnk";
+}
+std::wstring DesktopShortcut()
+{
+    return KnownFolder(CSIDL_DESKTOPDIRECTORY) + L"\\" + kProduct + L".lnk";
+}
 
 std::wstring UninstallValue(const wchar_t* name)
 {
@@ -106,8 +115,9 @@ FileVersion VersionOf(const std::wstring& file)
     }
     if (VerQueryValueW(data.data(), L"\\", &value, &length) && length >= sizeof(VS_FIXEDFILEINFO)) {
         const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
-        out.fixed = std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS)) +
-                    L"." + std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." +
+        out.fixed = std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." +
+                    std::to_wstring(LOWORD(fixed->dwFileVersionMS)) + L"." +
+                    std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." +
                     std::to_wstring(LOWORD(fixed->dwFileVersionLS));
     }
     return out;
@@ -180,7 +190,8 @@ Running FindMainWindow()
             return FALSE;
         },
         reinterpret_cast<LPARAM>(&out));
-    if (KernelHandle process{OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, out.pid)}; static_cast<bool>(process)) {
+    if (KernelHandle process{OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, out.pid)};
+        static_cast<bool>(process)) {
         wchar_t buf[MAX_PATH] = {};
         DWORD n = MAX_PATH;
         if (QueryFullProcessImageNameW(process.Get(), 0, buf, &n))
@@ -246,7 +257,10 @@ std::string VisibleWindows()
     return out;
 }
 
-std::wstring ChildText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+std::wstring ChildText(HWND dialog, int id)
+{
+    return WindowText(GetDlgItem(dialog, id));
+}
 
 // What an edit of another process holds (GetWindowText would not ask it).
 std::wstring EditText(HWND edit)
@@ -329,9 +343,9 @@ protected:
                        ".exe");
         // A wizard or a program left open by a failed case is ended by its pid: it holds
         // our output pipes, and ctest would wait for them.
-        for (const std::wstring& caption : {std::wstring(kProduct) + L" " + m_version + L" 安装",
-                                            std::wstring(kProduct) + L" " + m_next + L" 安装",
-                                            std::wstring(kProduct) + L" 卸载"})
+        for (const std::wstring& caption :
+             {std::wstring(kProduct) + L" " + m_version + L" 安装", std::wstring(kProduct) + L" " + m_next + L" 安装",
+              std::wstring(kProduct) + L" 卸载"})
             if (HWND wizard = FindWizard(caption))
                 EndProcessOf(wizard);
         if (Running left = FindMainWindow(); left.main)
@@ -372,10 +386,11 @@ protected:
         const std::wstring p = Profile();
         ASSERT_TRUE(WritePrivateProfileStringW(L"User", L"Id", L"10000001", p.c_str()));
         ASSERT_TRUE(WritePrivateProfileStringW(L"Com", L"Id", L"_HT91350100M000100Y43", p.c_str()));
-        ASSERT_TRUE(WritePrivateProfileStringW(L"Com_HT91350100M000100Y43", L"CN", L"福州路明信息技术有限公司", p.c_str()));
-        ASSERT_TRUE(WritePrivateProfileStringW(L"Com_HT91350100M000100Y43", L"TC", L"91350100M000100Y43", p.c_str()));
         ASSERT_TRUE(
-            WritePrivateProfileStringW(L"Com_HT91350100M000100Y43", L"KN", L"6c756d6f72612d6d65726368616e7431", p.c_str()));
+            WritePrivateProfileStringW(L"Com_HT91350100M000100Y43", L"CN", L"福州路明信息技术有限公司", p.c_str()));
+        ASSERT_TRUE(WritePrivateProfileStringW(L"Com_HT91350100M000100Y43", L"TC", L"91350100M000100Y43", p.c_str()));
+        ASSERT_TRUE(WritePrivateProfileStringW(L"Com_HT91350100M000100Y43", L"KN", L"6c756d6f72612d6d65726368616e7431",
+                                               p.c_str()));
         ASSERT_TRUE(WriteFileBytes(m_dir + L"\\Moravel\\qr_6c756d6f72612d6d65726368616e7431.png", "not a real png"));
     }
 
@@ -407,8 +422,8 @@ TEST_F(setup, upgrade_through_the_setup_pages_keeps_the_profile)
     auto standIn = StartStandIn();
     ASSERT_NE(standIn, nullptr);
     // The operator publishes the next setup as the upgrade installer.
-    const std::wstring published = FolderOf(FromHostPath(L"MORAVEL_SERVICE_URL_PATH")) + L"\\files\\MoravelUpgrade_" +
-                                   m_next + L".exe";
+    const std::wstring published =
+        FolderOf(FromHostPath(L"MORAVEL_SERVICE_URL_PATH")) + L"\\files\\MoravelUpgrade_" + m_next + L".exe";
     ASSERT_TRUE(CopyFileW(m_setupNext.c_str(), published.c_str(), FALSE));
     ASSERT_TRUE(ServiceControl("version?no=" + Narrow(m_next) + "&force=0&installer=MoravelUpgrade_" + Narrow(m_next) +
                                ".exe"));
@@ -472,7 +487,8 @@ TEST_F(setup, upgrade_through_the_setup_pages_keeps_the_profile)
         ASSERT_TRUE(next.Started());
         Running again;
         ASSERT_TRUE(WaitUntil([&] { return (again = FindMainWindow()).main != nullptr; }, 30000));
-        EXPECT_NE(ReadFileBytes(nextLog).find("Version=" + Narrow(m_next)), std::string::npos) << ReadFileBytes(nextLog);
+        EXPECT_NE(ReadFileBytes(nextLog).find("Version=" + Narrow(m_next)), std::string::npos)
+            << ReadFileBytes(nextLog);
         EXPECT_TRUE(CloseProgram(again));
     }
     EXPECT_EQ(ReadFileBytes(Profile()), profile) << "the profile changed";
@@ -481,8 +497,8 @@ TEST_F(setup, upgrade_through_the_setup_pages_keeps_the_profile)
     for (const std::wstring& shortcut : {StartMenuShortcut(), DesktopShortcut()}) {
         SCOPED_TRACE(Narrow(shortcut.substr(shortcut.rfind(L'\\'))));
         ASSERT_TRUE(Exists(shortcut));
-        ASSERT_GT(reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", shortcut.c_str(), nullptr, nullptr,
-                                                          SW_SHOWNORMAL)),
+        ASSERT_GT(reinterpret_cast<INT_PTR>(
+                      ShellExecuteW(nullptr, L"open", shortcut.c_str(), nullptr, nullptr, SW_SHOWNORMAL)),
                   32);
         Running fromShortcut;
         ASSERT_TRUE(WaitUntil([&] { return (fromShortcut = FindMainWindow()).main != nullptr; }, 30000))
@@ -519,8 +535,9 @@ TEST_F(setup, install_again_then_uninstall_keeps_the_working_folder)
     EXPECT_FALSE(UninstallValue(L"Publisher").empty());
     EXPECT_FALSE(UninstallValue(L"DisplayIcon").empty());
     DWORD size = 0, bytes = sizeof size;
-    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, L"EstimatedSize", RRF_RT_REG_DWORD, nullptr, &size, &bytes),
-              ERROR_SUCCESS);
+    EXPECT_EQ(
+        RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, L"EstimatedSize", RRF_RT_REG_DWORD, nullptr, &size, &bytes),
+        ERROR_SUCCESS);
     EXPECT_GT(size, 1000u) << "KiB";
 
     StoreMerchant();
@@ -543,13 +560,15 @@ TEST_F(setup, install_again_then_uninstall_keeps_the_working_folder)
     const std::wstring command = L"\"" + App() + L"\" /autostart";
     const BYTE disabled[12] = {3};
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, runKeys[0], L"Moravel", REG_SZ, command.c_str(),
-                              static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))), ERROR_SUCCESS);
+                              static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, runKeys[1], L"Moravel", REG_BINARY, disabled, sizeof(disabled)),
               ERROR_SUCCESS);
 
     ASSERT_TRUE(UninstallSilently());
     for (const wchar_t* key : runKeys)
-        EXPECT_NE(RegGetValueW(HKEY_CURRENT_USER, key, L"Moravel", RRF_RT_ANY, nullptr, nullptr, nullptr), ERROR_SUCCESS)
+        EXPECT_NE(RegGetValueW(HKEY_CURRENT_USER, key, L"Moravel", RRF_RT_ANY, nullptr, nullptr, nullptr),
+                  ERROR_SUCCESS)
             << "the uninstaller left the start with Windows";
     std::vector<std::wstring> left;
     ListFiles(m_dir, L"", left);
@@ -673,7 +692,8 @@ protected:
         const std::string bytes = ReadFileBytes(m_dir + L"\\setup.log");
         std::wstring text;
         for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-            text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+            text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1])
+                                                                                    << 8);
         char buf[4096] = {};
         WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buf, sizeof buf - 1, nullptr, nullptr);
         return buf;
@@ -761,8 +781,8 @@ protected:
         ULARGE_INTEGER free = {};
         ASSERT_TRUE(GetDiskFreeSpaceExW(m_disk.c_str(), &free, nullptr, nullptr));
         ASSERT_GT(free.QuadPart, leave);
-        KernelHandle filler{CreateFileW((m_disk + L"\\filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                                        nullptr)};
+        KernelHandle filler{
+            CreateFileW((m_disk + L"\\filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)};
         ASSERT_TRUE(static_cast<bool>(filler));
         const std::string block(64 * 1024, 'x');
         for (ULONGLONG left = free.QuadPart - leave; left >= block.size(); left -= block.size()) {

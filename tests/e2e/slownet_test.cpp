@@ -101,10 +101,10 @@ protected:
         ASSERT_TRUE(m_inst.SetProfileValue(section, L"CN", kMerchantName));
         ASSERT_TRUE(m_inst.SetProfileValue(section, L"TC", kMerchantTax));
         ASSERT_TRUE(m_inst.SetProfileValue(section, L"KN", kMerchantKey));
-        m_standIn = StandInProcess::Start(L"Aisino.Framework.Startup.exe",
-                                          std::wstring(L"--seller-name ") + kMerchantName + L" --seller-tax " +
-                                              kMerchantTax,
-                                          m_inst.File(L"fields.log"));
+        m_standIn =
+            StandInProcess::Start(L"Aisino.Framework.Startup.exe",
+                                  std::wstring(L"--seller-name ") + kMerchantName + L" --seller-tax " + kMerchantTax,
+                                  m_inst.File(L"fields.log"));
         ASSERT_NE(m_standIn, nullptr);
         m_app = std::make_unique<AppProcess>(m_inst.Exe(), m_inst.Bin());
         ASSERT_TRUE(WaitUntil([&] { return (m_main = FindHost(m_app->Pid(), kMain)) != nullptr; }, 30000))
@@ -138,8 +138,10 @@ protected:
     {
         TypeSearch(L"abc");
         ASSERT_TRUE(WaitUntil(
-            [&] { return (*requests += TakeServiceRequests()).find("GET /Invoice_getCompanyList?key=abc") !=
-                         std::string::npos; },
+            [&] {
+                return (*requests += TakeServiceRequests()).find("GET /Invoice_getCompanyList?key=abc") !=
+                       std::string::npos;
+            },
             10000))
             << "no search for the whole text";
         ASSERT_TRUE(WaitUntil([&] { return Popup() != nullptr; }, 5000)) << "no search pop-up";
@@ -181,9 +183,9 @@ TEST_F(e2e_slownet, typed_search_and_import_fill_the_right_company_and_the_windo
     EXPECT_FALSE(JsonValue(dump, "buyer", "taxNumber").empty()) << dump;
     EXPECT_FALSE(JsonValue(dump, "buyer", "addressPhone").empty()) << dump;
     EXPECT_FALSE(JsonValue(dump, "buyer", "bankAccount").empty()) << dump;
-    EXPECT_TRUE(WaitUntil([&] { return (requests += TakeServiceRequests()).find("POST /Invoice_addFaiao") !=
-                                       std::string::npos; },
-                          10000));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return (requests += TakeServiceRequests()).find("POST /Invoice_addFaiao") != std::string::npos; },
+        10000));
     Sleep(3000);  // two polls more
     const double longest = probe.Stop();
     std::printf("longest unanswered WM_NULL while typing, importing and polling at 150 ms: %.1f ms "
@@ -204,8 +206,7 @@ TEST_F(e2e_slownet, typed_search_and_import_fill_the_right_company_and_the_windo
             if (line.rfind("POST ", 0) == 0) {
                 ++posts;
                 // A state change goes on a connection of its own: nothing can make it go twice.
-                EXPECT_EQ(lines.size(), 1u) << "connection " << connection << " carried more than its POST\n"
-                                            << stats;
+                EXPECT_EQ(lines.size(), 1u) << "connection " << connection << " carried more than its POST\n" << stats;
             }
         }
         gets += here;
@@ -275,9 +276,9 @@ TEST_F(e2e_slownet, exit_during_an_import_in_flight_ends_at_once_and_writes_noth
     m_standIn->TakeLog();
     ASSERT_NO_FATAL_FAILURE(ClickFirstImport());
     std::string stats;
-    ASSERT_TRUE(WaitUntil([&] { return ProxyControl("stats", &stats) &&
-                                       stats.find("GET /Invoice_getCompanyInfo") != std::string::npos; },
-                          5000))
+    ASSERT_TRUE(WaitUntil(
+        [&] { return ProxyControl("stats", &stats) && stats.find("GET /Invoice_getCompanyInfo") != std::string::npos; },
+        5000))
         << "the import never asked\n"
         << stats;
     Sleep(300);

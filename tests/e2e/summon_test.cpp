@@ -35,8 +35,8 @@ protected:
         const std::wstring identity = L"_HT91350100M000100Y43";
         ASSERT_TRUE(m_inst.SetProfileValue(L"User", L"Id", L"10000001"));
         ASSERT_TRUE(m_inst.SetProfileValue(L"Com", L"Id", identity));
-        ASSERT_TRUE(m_inst.SetProfileValue(L"Com" + identity, L"CN",
-                                           L"\u798F\u5DDE\u8DEF\u660E\u4FE1\u606F\u6280\u672F\u6709\u9650\u516C\u53F8"));
+        ASSERT_TRUE(m_inst.SetProfileValue(
+            L"Com" + identity, L"CN", L"\u798F\u5DDE\u8DEF\u660E\u4FE1\u606F\u6280\u672F\u6709\u9650\u516C\u53F8"));
         ASSERT_TRUE(m_inst.SetProfileValue(L"Com" + identity, L"TC", L"91350100M000100Y43"));
         ASSERT_TRUE(m_inst.SetProfileValue(L"Com" + identity, L"KN", L"6c756d6f72612d6d65726368616e7431"));
     }
@@ -129,24 +129,28 @@ TEST_F(summon, hotkey_type_down_enter_fills_and_escape_hides_both_giving_the_key
         ClickScreen(POINT{frame.left + 60, frame.top + GetSystemMetrics(SM_CYCAPTION) / 2 + 2});
         taken = WaitKeyboardIn(standIn->ProcessId(), 2000);
     }
-    ASSERT_TRUE(taken)
-        << "the stand-in did not take the keyboard; frame " << frame.left << "," << frame.top << " foreground "
-        << GetForegroundWindow();
+    ASSERT_TRUE(taken) << "the stand-in did not take the keyboard; frame " << frame.left << "," << frame.top
+                       << " foreground " << GetForegroundWindow();
     TakeServiceRequests();
 
     PressChord({VK_CONTROL, VK_MENU}, 'F');
     ASSERT_TRUE(WaitKeyboard(main, 5000)) << "the hotkey did not bring the main window with the keyboard";
     TypeKeys(L"abc");
     std::string requests;
-    ASSERT_TRUE(WaitUntil([&] { return (requests += TakeServiceRequests()).find("GET /Invoice_getCompanyList") !=
-                                       std::string::npos; }, 10000))
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (requests += TakeServiceRequests()).find("GET /Invoice_getCompanyList") != std::string::npos; },
+        10000))
         << "typing did not search";
     Sleep(500);
     PressKey(VK_DOWN);
     PressKey(VK_RETURN);
     std::string dump;
-    EXPECT_TRUE(WaitUntil([&] { return JsonValue(dump = RunAndRead(L"invoicing_dump.exe", 20000), "buyer", "name") ==
-                                       L"\u4E0A\u6D77ABC\u56FD\u9645\u8D38\u6613\u6709\u9650\u516C\u53F8"; }, 15000))
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return JsonValue(dump = RunAndRead(L"invoicing_dump.exe", 20000), "buyer", "name") ==
+                   L"\u4E0A\u6D77ABC\u56FD\u9645\u8D38\u6613\u6709\u9650\u516C\u53F8";
+        },
+        15000))
         << dump;
     EXPECT_FALSE(JsonValue(dump, "buyer", "taxNumber").empty()) << dump;
     EXPECT_FALSE(JsonValue(dump, "buyer", "addressPhone").empty()) << dump;
@@ -227,8 +231,12 @@ TEST_F(summon, hotkey_held_by_another_program_stays_with_it)
     ASSERT_TRUE(RegisterHotKey(nullptr, 7, MOD_CONTROL | MOD_ALT, 'F')) << "the key is taken before the test";
     HWND main = StartMain(true);
     EXPECT_NE(main, nullptr) << "no main window";
-    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(m_inst.WorkingDir() + L"\\logs\\moravel.log")
-                                           .find("Hotkey: Ctrl+Alt+F not registered") != std::string::npos; }, 5000))
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return ReadFileBytes(m_inst.WorkingDir() + L"\\logs\\moravel.log")
+                       .find("Hotkey: Ctrl+Alt+F not registered") != std::string::npos;
+        },
+        5000))
         << "the support log does not say the key is taken";
     PostMessageW(main, WM_COMMAND, 6, 0);
     EXPECT_NE(m_app->WaitExit(15000), STILL_ACTIVE);
@@ -250,8 +258,9 @@ TEST_F(summon, started_with_windows_waits_in_the_tray)
     AppProcess app(m_inst.Exe(), m_inst.Bin(), L"/autostart");
     ASSERT_TRUE(app.Started());
     std::string requests;
-    EXPECT_TRUE(WaitUntil([&] { return (requests += TakeServiceRequests()).find("GET /Invoice_getFaiaoList") !=
-                                       std::string::npos; }, 15000))
+    EXPECT_TRUE(WaitUntil(
+        [&] { return (requests += TakeServiceRequests()).find("GET /Invoice_getFaiaoList") != std::string::npos; },
+        15000))
         << "no poll: " << requests;
     Sleep(500);
     EXPECT_TRUE(TopWindows(app.Pid(), L"").empty()) << "a window came up";
@@ -315,14 +324,18 @@ TEST_F(summon, support_log_holds_no_canary_and_an_unwritable_folder_stops_only_t
         TakeServiceRequests();
         TypeKeys(L"abc");
         std::string requests;
-        ASSERT_TRUE(WaitUntil([&] { return (requests += TakeServiceRequests()).find("GET /Invoice_getCompanyList") !=
-                                           std::string::npos; }, 10000));
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                return (requests += TakeServiceRequests()).find("GET /Invoice_getCompanyList") != std::string::npos;
+            },
+            10000));
         Sleep(500);
         PressKey(VK_DOWN);
         PressKey(VK_RETURN);
         std::string dump;
-        ASSERT_TRUE(WaitUntil([&] { return !JsonValue(dump = RunAndRead(L"invoicing_dump.exe", 20000), "buyer",
-                                                      "taxNumber").empty(); }, 15000))
+        ASSERT_TRUE(WaitUntil(
+            [&] { return !JsonValue(dump = RunAndRead(L"invoicing_dump.exe", 20000), "buyer", "taxNumber").empty(); },
+            15000))
             << dump;
         Click(main, kMainBizcard);
         HWND card = WaitHost(app.Pid(), kCard, 15000);
@@ -344,8 +357,12 @@ TEST_F(summon, support_log_holds_no_canary_and_an_unwritable_folder_stops_only_t
         // The bank line ends with the account number.
         const std::wstring bank = JsonValue(dump, "buyer", "bankAccount");
         const std::wstring account = bank.substr(bank.rfind(L' ') + 1);
-        const std::string canaries[] = {"13800138000", code, "10000001", "91350100M000100Y43",
-                                        "6c756d6f72612d6d65726368616e7431", Utf8(JsonValue(dump, "buyer", "taxNumber")),
+        const std::string canaries[] = {"13800138000",
+                                        code,
+                                        "10000001",
+                                        "91350100M000100Y43",
+                                        "6c756d6f72612d6d65726368616e7431",
+                                        Utf8(JsonValue(dump, "buyer", "taxNumber")),
                                         Utf8(account)};
         for (const std::string& canary : canaries) {
             ASSERT_GE(canary.size(), 4u);

@@ -62,8 +62,10 @@ public:
     int getCount() override { return 2; }
     void getView(int position, SWindow* item, pugi::xml_node tpl) override
     {
-        if (item->GetChildren().empty()) item->InitFromXml(tpl);
-        if (SWindow* t = item->FindChildByName(L"txt")) t->SetWindowTextW(L"row " + std::to_wstring(position));
+        if (item->GetChildren().empty())
+            item->InitFromXml(tpl);
+        if (SWindow* t = item->FindChildByName(L"txt"))
+            t->SetWindowTextW(L"row " + std::to_wstring(position));
     }
 };
 
@@ -101,7 +103,10 @@ public:
     std::vector<std::wstring> pressed;
 };
 
-std::string U8(const std::wstring& s) { return ToUtf8(s); }
+std::string U8(const std::wstring& s)
+{
+    return ToUtf8(s);
+}
 
 // Clients of MSAA run in a COM apartment, as the program's UI thread does.
 class access : public ::testing::Test {
@@ -110,7 +115,7 @@ protected:
     void TearDown() override { OleUninitialize(); }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(access, tree_of_a_form_reads_as_its_widgets)
 {
@@ -127,7 +132,8 @@ TEST_F(access, tree_of_a_form_reads_as_its_widgets)
     // The edit's own window answers with the same object, and reads its text as the value.
     SetWindowTextW(edit, L"abc");
     IAccessible* acc = nullptr;
-    ASSERT_EQ(AccessibleObjectFromWindow(edit, DWORD(OBJID_CLIENT), kIidAccessibleTest, reinterpret_cast<void**>(&acc)), S_OK);
+    ASSERT_EQ(AccessibleObjectFromWindow(edit, DWORD(OBJID_CLIENT), kIidAccessibleTest, reinterpret_cast<void**>(&acc)),
+              S_OK);
     VARIANT self;
     VariantInit(&self);
     self.vt = VT_I4;
@@ -162,7 +168,8 @@ std::wstring NameOf(IAccessible* from, VARIANT v)
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
     if (v.vt == VT_DISPATCH && v.pdispVal) {
-        if (FAILED(v.pdispVal->QueryInterface(kIidAccessibleTest, reinterpret_cast<void**>(&acc)))) return L"(no object)";
+        if (FAILED(v.pdispVal->QueryInterface(kIidAccessibleTest, reinterpret_cast<void**>(&acc))))
+            return L"(no object)";
     } else if (v.vt == VT_I4) {
         self = v;
         acc->AddRef();
@@ -177,14 +184,16 @@ std::wstring NameOf(IAccessible* from, VARIANT v)
     VariantClear(&v);
     return s;
 }
-} // namespace
+}  // namespace
 
 // Where a tool points or steps from one object to the next, and where the keyboard is.
 TEST_F(access, hit_test_navigation_and_focus_name_the_widgets)
 {
     FormHost host;
     IAccessible* root = nullptr;
-    ASSERT_EQ(AccessibleObjectFromWindow(host.m_hWnd, DWORD(OBJID_CLIENT), kIidAccessibleTest, reinterpret_cast<void**>(&root)), S_OK);
+    ASSERT_EQ(AccessibleObjectFromWindow(host.m_hWnd, DWORD(OBJID_CLIENT), kIidAccessibleTest,
+                                         reinterpret_cast<void**>(&root)),
+              S_OK);
     RECT ok = host.FindChildByName(L"ok")->GetAccScreenRect();
     VARIANT v, self;
     VariantInit(&self);
@@ -193,7 +202,8 @@ TEST_F(access, hit_test_navigation_and_focus_name_the_widgets)
     EXPECT_EQ(root->accHitTest((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2, &v), S_OK);
     EXPECT_EQ(U8(NameOf(root, v)), "OK");
     // A row's button, over its row, over the list.
-    RECT go = host.FindChildByName2<SListView>(L"list")->GetItemPanel(1)->FindChildByName(L"rowbtn")->GetAccScreenRect();
+    RECT go =
+        host.FindChildByName2<SListView>(L"list")->GetItemPanel(1)->FindChildByName(L"rowbtn")->GetAccScreenRect();
     EXPECT_EQ(root->accHitTest(go.left + 2, go.top + 2, &v), S_OK);
     EXPECT_EQ(U8(NameOf(root, v)), "Go");
     EXPECT_EQ(root->accHitTest(-5000, -5000, &v), S_FALSE);
@@ -228,20 +238,20 @@ TEST_F(access, rules_name_what_a_tree_breaks)
         std::vector<std::wstring> broken;
     } cases[] = {
         {"a kept tree", R"(<imgbtn pos="0,0,@20,@20" tip="Close"/>)", {}},
-        {"an image-only button without a name", R"(<imgbtn pos="0,0,@20,@20"/>)",
-         {L"push button \"\" has no name"}},
+        {"an image-only button without a name", R"(<imgbtn pos="0,0,@20,@20"/>)", {L"push button \"\" has no name"}},
         {"a picture that is no decoration needs a name", R"(<img pos="0,0,@20,@20"/>)", {L"graphic \"\" has no name"}},
         {"two buttons a listener cannot tell apart",
          R"(<button pos="0,0,@50,@20">OK</button><button pos="60,0,@50,@20">OK</button>)",
          {L"two of push button \"OK\" under client \"Rules\""}},
-        {"a widget hanging out of its window", R"(<text pos="-20,0,@50,@20">Wide</text>)",
+        {"a widget hanging out of its window",
+         R"(<text pos="-20,0,@50,@20">Wide</text>)",
          {L"static text \"Wide\" lies outside client \"Rules\""}},
         {"a hidden widget is not read", R"(<imgbtn pos="0,0,@20,@20" show="0"/>)", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
-        std::string xml = std::string(R"(<SOUI title="Rules" width="200" height="100"><root>)") + c.widgets +
-                          "</root></SOUI>";
+        std::string xml =
+            std::string(R"(<SOUI title="Rules" width="200" height="100"><root>)") + c.widgets + "</root></SOUI>";
         FormHost host(xml.c_str());
         EXPECT_EQ(CheckAccRules(host.Tree()), c.broken) << U8(host.Text());
     }
@@ -256,11 +266,9 @@ TEST_F(access, default_actions_run_after_the_call_returns)
         const wchar_t* name;
         std::vector<std::wstring> pressed;
     } cases[] = {
-        {ROLE_SYSTEM_PUSHBUTTON, L"OK", {L"ok"}},
-        {ROLE_SYSTEM_PUSHBUTTON, L"Close", {L"tipped"}},
-        {ROLE_SYSTEM_CHECKBUTTON, L"Check", {L"check"}},
-        {ROLE_SYSTEM_LISTITEM, L"row 1", {L"list"}},
-        {ROLE_SYSTEM_PUSHBUTTON, L"Go", {L"rowbtn"}}, // a row's own button, not the row
+        {ROLE_SYSTEM_PUSHBUTTON, L"OK", {L"ok"}},        {ROLE_SYSTEM_PUSHBUTTON, L"Close", {L"tipped"}},
+        {ROLE_SYSTEM_CHECKBUTTON, L"Check", {L"check"}}, {ROLE_SYSTEM_LISTITEM, L"row 1", {L"list"}},
+        {ROLE_SYSTEM_PUSHBUTTON, L"Go", {L"rowbtn"}},  // a row's own button, not the row
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(U8(c.name));
@@ -303,15 +311,18 @@ void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG c
     IAccessible* acc = nullptr;
     VARIANT v;
     VariantInit(&v);
-    if (FAILED(AccessibleObjectFromEvent(hwnd, DWORD(object), DWORD(child), &acc, &v)) || !acc) return;
+    if (FAILED(AccessibleObjectFromEvent(hwnd, DWORD(object), DWORD(child), &acc, &v)) || !acc)
+        return;
     BSTR name = nullptr;
     acc->get_accName(v, &name);
-    const wchar_t* kind = event == EVENT_OBJECT_FOCUS ? L"focus " : event == EVENT_OBJECT_SELECTION ? L"selection " : L"name ";
+    const wchar_t* kind = event == EVENT_OBJECT_FOCUS       ? L"focus "
+                          : event == EVENT_OBJECT_SELECTION ? L"selection "
+                                                            : L"name ";
     g_events.push_back(kind + std::wstring(name ? name : L""));
     SysFreeString(name);
     acc->Release();
 }
-} // namespace
+}  // namespace
 
 TEST_F(access, focus_selection_and_name_changes_are_announced)
 {
@@ -323,8 +334,8 @@ TEST_F(access, focus_selection_and_name_changes_are_announced)
     host.FindChildByName(L"ok")->SetFocus();
     enginetest::PumpUntil([] { return false; }, 200);
     g_events.clear();
-    host.MoveFocus(false); // to the edit: its native window announces itself
-    host.MoveFocus(false); // to the check box
+    host.MoveFocus(false);  // to the edit: its native window announces itself
+    host.MoveFocus(false);  // to the check box
     host.FindChildByName2<SListView>(L"list")->SetSel(0);
     host.FindChildByName(L"label")->SetWindowTextW(L"59 s");
     enginetest::PumpUntil([] { return g_events.size() >= 4; }, 2000);
@@ -333,8 +344,10 @@ TEST_F(access, focus_selection_and_name_changes_are_announced)
     // it for its focus, which names the widget, as the engine's own event does right after.
     std::vector<std::wstring> seen;
     for (const auto& e : g_events)
-        if (e != L"focus Form" && (seen.empty() || seen.back() != e)) seen.push_back(e);
-    EXPECT_EQ(seen, (std::vector<std::wstring>{L"focus Type a name", L"focus Check", L"selection row 0", L"name 59 s"}));
+        if (e != L"focus Form" && (seen.empty() || seen.back() != e))
+            seen.push_back(e);
+    EXPECT_EQ(seen,
+              (std::vector<std::wstring>{L"focus Type a name", L"focus Check", L"selection row 0", L"name 59 s"}));
 }
 
 TEST_F(access, an_object_held_after_its_window_went_answers_not_connected)

@@ -34,8 +34,10 @@ public:
 
 std::map<std::wstring, RECT> Places(SWindow* w, std::map<std::wstring, RECT> out = {})
 {
-    if (!w->GetName().empty()) out[w->GetName()] = w->GetWindowRect();
-    for (SWindow* c : w->GetChildren()) out = Places(c, out);
+    if (!w->GetName().empty())
+        out[w->GetName()] = w->GetWindowRect();
+    for (SWindow* c : w->GetChildren())
+        out = Places(c, out);
     return out;
 }
 
@@ -57,7 +59,7 @@ void DpiChanged(Host& host, int dpi, RECT suggested)
 {
     ::SendMessageW(host.m_hWnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
 }
-} // namespace
+}  // namespace
 
 TEST(dpi, a_new_scale_takes_the_suggested_rectangle_and_scales_every_place)
 {
@@ -81,8 +83,8 @@ TEST(dpi, a_new_scale_takes_the_suggested_rectangle_and_scales_every_place)
     EXPECT_EQ(host.GetDpi(), 144);
     EXPECT_EQ(host.GetRenderTarget()->GetDpi(), 144);
     const RECT after = WindowRect(host.m_hWnd);
-    EXPECT_TRUE(EqualRect(&after, &suggested)) << after.left << "," << after.top << "," << after.right << ","
-                                              << after.bottom;
+    EXPECT_TRUE(EqualRect(&after, &suggested))
+        << after.left << "," << after.top << "," << after.right << "," << after.bottom;
     // Every place is its 96-dpi place times 1.5, within a pixel per edge.
     for (const auto& [name, rc] : Places(host.GetRoot())) {
         SCOPED_TRACE(std::string(name.begin(), name.end()));

@@ -26,7 +26,7 @@ const char kSkins[] = R"(<skin>
 </skin>)";
 
 const SOUI::SNamedID kNamedIds[] = {
-    {L"_name_start", 65535}, {L"btnSwitch", 65569}, {L"btn_close", 65539}, {L"button1st", 65570},
+    {L"_name_start", 65535}, {L"btnSwitch", 65569}, {L"btn_close", 65539},   {L"button1st", 65570},
     {L"button2nd", 65571},   {L"button3rd", 65572}, {L"edit_search", 65541}, {L"msgicon", 65567},
     {L"msgtext", 65568},     {L"msgtitle", 65566},  {L"txt_title", 65537},
 };
@@ -76,21 +76,26 @@ private:
 };
 
 const auto* const g_env = ::testing::AddGlobalTestEnvironment(new EngineEnvironment);
-} // namespace
+}  // namespace
 
-SOUI::SResProviderMem* Mem() { return g_mem; }
+SOUI::SResProviderMem* Mem()
+{
+    return g_mem;
+}
 
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
 {
     DWORD end = GetTickCount() + DWORD(timeoutMs);
     while (!done()) {
-        if (int(end - GetTickCount()) <= 0) return false;
+        if (int(end - GetTickCount()) <= 0)
+            return false;
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-        if (!done()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        if (!done())
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
     return true;
 }
@@ -114,11 +119,13 @@ void PressKey(UINT vk, bool shift)
         i.ki.dwFlags = flags;
         in.push_back(i);
     };
-    if (shift) key(VK_SHIFT, 0);
+    if (shift)
+        key(VK_SHIFT, 0);
     key(vk, 0);
     key(vk, KEYEVENTF_KEYUP);
-    if (shift) key(VK_SHIFT, KEYEVENTF_KEYUP);
+    if (shift)
+        key(VK_SHIFT, KEYEVENTF_KEYUP);
     SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
 }
 
-} // namespace enginetest
+}  // namespace enginetest

@@ -18,4 +18,4 @@ void Click(SOUI::SHostWnd& host, SOUI::SWindow* w);
 // it goes to whatever window has the keyboard.
 void PressKey(UINT vk, bool shift = false);
 
-} // namespace enginetest
+}  // namespace enginetest

@@ -25,8 +25,8 @@ public:
         Create(nullptr);
     }
     EVENT_MAP_BEGIN()
-        EVENT_NAME_COMMAND(L"btn_close", OnClose)
-        EVENT_ID_HANDLER(65541, EVT_RE_NOTIFY, OnEditNotify)
+    EVENT_NAME_COMMAND(L"btn_close", OnClose)
+    EVENT_ID_HANDLER(65541, EVT_RE_NOTIFY, OnEditNotify)
     EVENT_MAP_END()
 
     void OnClose() { ++closes; }
@@ -34,7 +34,8 @@ public:
 
     BOOL ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM, LRESULT& r) override
     {
-        if (msg != WM_TIMER) return FALSE;
+        if (msg != WM_TIMER)
+            return FALSE;
         timers.push_back(UINT(wp));
         r = 0;
         return TRUE;
@@ -43,7 +44,7 @@ public:
     std::vector<unsigned> notifies;
     std::vector<UINT> timers;
 };
-} // namespace
+}  // namespace
 
 TEST(events, command_from_a_nested_button_reaches_the_host_map)
 {
@@ -65,9 +66,18 @@ TEST(events, handlers_match_event_id_and_sender)
 {
     MapHost host;
     std::vector<std::wstring> seen;
-    host.AddEventHandler(EVT_CMD, L"btn_other", [&](EventArgs* e) { seen.push_back(L"by name " + e->nameFrom); return true; });
-    host.AddEventHandler(EVT_CMD, 65539, [&](EventArgs*) { seen.push_back(L"by id"); return true; });
-    host.AddEventHandler(EVT_TAB_SELCHANGED, L"btn_other", [&](EventArgs*) { seen.push_back(L"wrong id"); return true; });
+    host.AddEventHandler(EVT_CMD, L"btn_other", [&](EventArgs* e) {
+        seen.push_back(L"by name " + e->nameFrom);
+        return true;
+    });
+    host.AddEventHandler(EVT_CMD, 65539, [&](EventArgs*) {
+        seen.push_back(L"by id");
+        return true;
+    });
+    host.AddEventHandler(EVT_TAB_SELCHANGED, L"btn_other", [&](EventArgs*) {
+        seen.push_back(L"wrong id");
+        return true;
+    });
     enginetest::Click(host, host.FindChildByName(L"btn_other"));
     // btn_close is taken by the EVENT_MAP row first; the registered handler never sees it.
     enginetest::Click(host, host.FindChildByName(L"btn_close"));
@@ -88,8 +98,14 @@ TEST(events, same_event_id_from_two_senders)
     };
     int fromEdit = 0, fromHost = 0;
     host.SetID(30000);
-    host.AddEventHandler(EventShared::EventID, 65541, [&](EventArgs*) { ++fromEdit; return true; });
-    host.AddEventHandler(EventShared::EventID, 30000, [&](EventArgs*) { ++fromHost; return true; });
+    host.AddEventHandler(EventShared::EventID, 65541, [&](EventArgs*) {
+        ++fromEdit;
+        return true;
+    });
+    host.AddEventHandler(EventShared::EventID, 30000, [&](EventArgs*) {
+        ++fromHost;
+        return true;
+    });
     EventShared a(host.FindChildByName(L"edit_search"));
     host.FindChildByName(L"edit_search")->FireEvent(&a);
     EventShared b(&host);
@@ -105,7 +121,10 @@ TEST(events, unhandled_events_bubble_through_parents_and_owner)
     MapHost host;
     std::vector<std::wstring> path;
     auto note = [&](const wchar_t* who, bool handle) {
-        return [&path, who, handle](EventArgs*) { path.push_back(who); return handle; };
+        return [&path, who, handle](EventArgs*) {
+            path.push_back(who);
+            return handle;
+        };
     };
     SWindow* other = host.FindChildByName(L"btn_other");
     other->GetEventSet()->subscribeEvent(EVT_CMD, note(L"button", false));
@@ -147,8 +166,7 @@ TEST(timers, deliver_wm_timer_with_the_id_until_killed)
     EXPECT_EQ(host.timers[0], 1500u);
     EXPECT_TRUE(host.KillTimer(1500));
     MSG m;
-    while (PeekMessageW(&m, host.m_hWnd, WM_TIMER, WM_TIMER, PM_REMOVE)) {
-    }
+    while (PeekMessageW(&m, host.m_hWnd, WM_TIMER, WM_TIMER, PM_REMOVE)) {}
     size_t n = host.timers.size();
     enginetest::PumpUntil([] { return false; }, 60);
     EXPECT_EQ(host.timers.size(), n);
@@ -168,7 +186,8 @@ public:
 struct Listener : IEventHandler {
     bool OnEvent(EventArgs* e) override
     {
-        if (e->GetID() != EventTick::EventID) return false;
+        if (e->GetID() != EventTick::EventID)
+            return false;
         seqs.push_back(static_cast<EventTick*>(e)->seq);
         threads.push_back(GetCurrentThreadId());
         return true;
@@ -176,7 +195,7 @@ struct Listener : IEventHandler {
     std::vector<int> seqs;
     std::vector<DWORD> threads;
 };
-} // namespace
+}  // namespace
 
 TEST(notify_center, async_events_from_a_worker_arrive_on_the_ui_thread_in_order)
 {
@@ -188,14 +207,16 @@ TEST(notify_center, async_events_from_a_worker_arrive_on_the_ui_thread_in_order)
         for (int i = 0; i < kCount; ++i) {
             auto* e = new EventTick(i);
             EXPECT_TRUE(nc.FireEventAsync(e));
-            e->Release(); // the centre holds its own reference now
+            e->Release();  // the centre holds its own reference now
         }
     });
     worker.join();
     ASSERT_TRUE(enginetest::PumpUntil([&] { return l.seqs.size() == size_t(kCount); }));
     nc.UnregisterEventMap(&l);
-    for (int i = 0; i < kCount; ++i) EXPECT_EQ(l.seqs[size_t(i)], i);
-    for (DWORD t : l.threads) EXPECT_EQ(t, GetCurrentThreadId());
+    for (int i = 0; i < kCount; ++i)
+        EXPECT_EQ(l.seqs[size_t(i)], i);
+    for (DWORD t : l.threads)
+        EXPECT_EQ(t, GetCurrentThreadId());
     EXPECT_EQ(g_liveEvents.load(), 0);
 
     // Nobody listening: the event is still released.
@@ -219,16 +240,19 @@ TEST(event_set, one_handler_per_event_id_and_owner)
     struct Case {
         const char* why;
         std::vector<Sub> subs;
-        std::vector<std::wstring> calls; // what one EVT_CMD runs, in order
+        std::vector<std::wstring> calls;  // what one EVT_CMD runs, in order
     };
     const Case cases[] = {
         {"same owner twice: the second replaces the first",
-         {{EVT_CMD, &ownerA, L"a1"}, {EVT_CMD, &ownerA, L"a2"}}, {L"a2"}},
+         {{EVT_CMD, &ownerA, L"a1"}, {EVT_CMD, &ownerA, L"a2"}},
+         {L"a2"}},
         {"replacing keeps the first one's place",
-         {{EVT_CMD, &ownerA, L"a1"}, {EVT_CMD, &ownerB, L"b"}, {EVT_CMD, &ownerA, L"a2"}}, {L"a2", L"b"}},
+         {{EVT_CMD, &ownerA, L"a1"}, {EVT_CMD, &ownerB, L"b"}, {EVT_CMD, &ownerA, L"a2"}},
+         {L"a2", L"b"}},
         {"no owner: both run", {{EVT_CMD, nullptr, L"n1"}, {EVT_CMD, nullptr, L"n2"}}, {L"n1", L"n2"}},
         {"another event id of the same owner is not touched",
-         {{EVT_CMD, &ownerA, L"cmd"}, {EVT_TAB_SELCHANGED, &ownerA, L"tab"}}, {L"cmd"}},
+         {{EVT_CMD, &ownerA, L"cmd"}, {EVT_TAB_SELCHANGED, &ownerA, L"tab"}},
+         {L"cmd"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -236,8 +260,13 @@ TEST(event_set, one_handler_per_event_id_and_owner)
         std::vector<std::wstring> calls;
         for (const Sub& s : c.subs) {
             const wchar_t* tag = s.tag;
-            EXPECT_TRUE(set.subscribeEvent(s.id, [&calls, tag](EventArgs*) { calls.push_back(tag); return false; },
-                                           s.owner));
+            EXPECT_TRUE(set.subscribeEvent(
+                s.id,
+                [&calls, tag](EventArgs*) {
+                    calls.push_back(tag);
+                    return false;
+                },
+                s.owner));
         }
         EventCmd evt(nullptr);
         set.FireEvent(&evt);
@@ -248,7 +277,13 @@ TEST(event_set, one_handler_per_event_id_and_owner)
     SEventSet set;
     int runs = 0;
     for (int fill = 0; fill < 3; ++fill)
-        set.subscribeEvent(EVT_CMD, [&runs](EventArgs*) { ++runs; return true; }, &ownerA);
+        set.subscribeEvent(
+            EVT_CMD,
+            [&runs](EventArgs*) {
+                ++runs;
+                return true;
+            },
+            &ownerA);
     EventCmd once(nullptr);
     set.FireEvent(&once);
     EXPECT_EQ(runs, 1);

@@ -75,14 +75,16 @@ public:
     int getCount() override { return m_count; }
     void getView(int position, SWindow* item, pugi::xml_node tpl) override
     {
-        if (item->GetChildren().empty()) item->InitFromXml(tpl);
-        if (SWindow* t = item->FindChildByName(L"txt")) t->SetWindowTextW(L"row " + std::to_wstring(position));
+        if (item->GetChildren().empty())
+            item->InitFromXml(tpl);
+        if (SWindow* t = item->FindChildByName(L"txt"))
+            t->SetWindowTextW(L"row " + std::to_wstring(position));
     }
 
 private:
     int m_count;
 };
-} // namespace
+}  // namespace
 
 // The wheel starts at the widget under the mouse and climbs until one uses it.
 TEST(input, wheel_goes_to_the_widget_under_the_mouse_then_its_parents)
@@ -95,7 +97,11 @@ TEST(input, wheel_goes_to_the_widget_under_the_mouse_then_its_parents)
     };
     const Case cases[] = {
         {"a button does not scroll: its parent gets it", L"btn", true, false, {L"inner wheel -120"}},
-        {"unused by the parent: on to the grandparent", L"btn", false, false, {L"inner wheel -120", L"outer wheel -120"}},
+        {"unused by the parent: on to the grandparent",
+         L"btn",
+         false,
+         false,
+         {L"inner wheel -120", L"outer wheel -120"}},
         {"a disabled widget is passed over", L"inner", true, true, {L"outer wheel -120"}},
         {"under the mouse is the outer one itself", L"outer", false, false, {L"outer wheel -120"}},
     };
@@ -104,7 +110,8 @@ TEST(input, wheel_goes_to_the_widget_under_the_mouse_then_its_parents)
         InputHost host(kNested);
         host.Probe(L"outer")->take = TRUE;
         host.Probe(L"inner")->take = c.innerTakes;
-        if (c.innerDisabled) host.Probe(L"inner")->EnableWindow(FALSE);
+        if (c.innerDisabled)
+            host.Probe(L"inner")->EnableWindow(FALSE);
         POINT at = std::wstring(c.at) == L"outer" ? POINT{250, 120} : Centre(host.FindChildByName(c.at));
         host.Wheel(at, -WHEEL_DELTA);
         EXPECT_EQ(g_calls, c.calls);
@@ -210,7 +217,7 @@ TEST(input, mouse_leave_tells_where_the_mouse_went)
 {
     struct Case {
         const char* why;
-        const wchar_t* to; // nullptr: out of the window
+        const wchar_t* to;  // nullptr: out of the window
         const wchar_t* heard;
     };
     const Case cases[] = {
@@ -221,7 +228,7 @@ TEST(input, mouse_leave_tells_where_the_mouse_went)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
         InputHost host(kNested);
-        POINT in = {105, 105}; // inside "inner", beside its button
+        POINT in = {105, 105};  // inside "inner", beside its button
         host.SendMessageW(WM_MOUSEMOVE, 0, MAKELPARAM(in.x, in.y));
         ASSERT_EQ(host.GetHoverWidget(), host.Probe(L"inner"));
         g_calls.clear();

@@ -49,8 +49,10 @@ public:
     {
         HWND f = GetFocus();
         SWindow* w = GetFocusedWidget();
-        if (!w) return L"(none)";
-        if (auto* e = dynamic_cast<SEdit*>(w)) return e->GetNativeWnd() == f ? w->GetName() : L"(lost)";
+        if (!w)
+            return L"(none)";
+        if (auto* e = dynamic_cast<SEdit*>(w))
+            return e->GetNativeWnd() == f ? w->GetName() : L"(lost)";
         return f == m_hWnd ? w->GetName() : L"(lost)";
     }
     // A key as the focused window receives it.
@@ -63,14 +65,15 @@ public:
         SetKeyboardState(state);
         HWND to = GetFocus();
         ::SendMessageW(to, WM_KEYDOWN, vk, 1);
-        if (::IsWindow(to)) ::SendMessageW(to, WM_KEYUP, vk, 0xC0000001);
+        if (::IsWindow(to))
+            ::SendMessageW(to, WM_KEYUP, vk, 0xC0000001);
         state[VK_SHIFT] = old;
         SetKeyboardState(state);
     }
     std::vector<std::wstring> pressed;
 };
 
-} // namespace
+}  // namespace
 
 TEST(keyboard, tab_and_shift_tab_walk_the_stops_in_layout_order)
 {
@@ -113,7 +116,7 @@ TEST(keyboard, enter_escape_and_space_press_the_windows_buttons)
         const wchar_t* focus;
         std::vector<UINT> keys;
         std::vector<std::wstring> pressed;
-        const wchar_t* typed; // what the "first" edit holds afterwards
+        const wchar_t* typed;  // what the "first" edit holds afterwards
     };
     const Case cases[] = {
         {"Enter in an edit: the default button (numbered IDOK)", L"first", {VK_RETURN}, {L"ok"}, L""},
@@ -133,7 +136,8 @@ TEST(keyboard, enter_escape_and_space_press_the_windows_buttons)
             host.Key(vk);
             // What TranslateMessage makes of the key.
             if (vk == VK_SPACE || vk == VK_RETURN || vk == VK_ESCAPE)
-                if (::IsWindow(to)) ::SendMessageW(to, WM_CHAR, vk == VK_SPACE ? L' ' : vk, 1);
+                if (::IsWindow(to))
+                    ::SendMessageW(to, WM_CHAR, vk == VK_SPACE ? L' ' : vk, 1);
         }
         EXPECT_EQ(host.pressed, c.pressed);
         EXPECT_EQ(host.Edit(L"first")->GetWindowTextW(), c.typed);
@@ -196,7 +200,8 @@ TEST(keyboard, focused_button_shows_a_cue)
     auto face = [&] {
         std::vector<COLORREF> all;
         for (int y = rc.top; y < rc.bottom; ++y)
-            for (int x = rc.left; x < rc.right; ++x) all.push_back(pixel(x, y));
+            for (int x = rc.left; x < rc.right; ++x)
+                all.push_back(pixel(x, y));
         return all;
     };
     const std::vector<COLORREF> plain = face();

@@ -45,7 +45,7 @@ const char kTree[] = R"(<SOUI name="tree" width="462" height="730">
     </window>
   </root>
 </SOUI>)";
-} // namespace
+}  // namespace
 
 TEST(layout, lookup_by_name_and_by_number_at_any_depth)
 {
@@ -74,18 +74,15 @@ TEST(layout, positions_from_near_and_far_edges)
         const wchar_t* name;
         RECT want;
     } cases[] = {
-        {L"cap", {0, 0, 462, 40}},
-        {L"btn_close", {422, 5, 452, 35}},
-        {L"body", {0, 40, 462, 730}},
-        {L"btn_done", {10, 50, 90, 80}},
-        {L"edit_search", {10, 100, 452, 130}},
+        {L"cap", {0, 0, 462, 40}},       {L"btn_close", {422, 5, 452, 35}},     {L"body", {0, 40, 462, 730}},
+        {L"btn_done", {10, 50, 90, 80}}, {L"edit_search", {10, 100, 452, 130}},
     };
     for (const auto& c : cases) {
         SWindow* w = host.FindChildByName(c.name);
         ASSERT_NE(w, nullptr) << c.name;
         RECT rc = w->GetWindowRect();
-        EXPECT_TRUE(EqualRect(&rc, &c.want)) << c.name << " " << rc.left << "," << rc.top << "," << rc.right << ","
-                                             << rc.bottom;
+        EXPECT_TRUE(EqualRect(&rc, &c.want))
+            << c.name << " " << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
     }
     // Size from the text when only the top-left corner is given.
     RECT t = host.FindChildByName(L"txt_title")->GetWindowRect();
@@ -114,7 +111,7 @@ TEST(layout, bad_input_is_reported_with_the_widget_and_skipped)
     EXPECT_TRUE(log.Contains(L"'pos' on window 'w2'"));
     EXPECT_EQ(host.FindChildByName(L"inside"), nullptr);
     EXPECT_NE(host.FindChildByName(L"i2"), nullptr);
-    host.Pixel(0, 0); // paints without the missing pictures
+    host.Pixel(0, 0);  // paints without the missing pictures
 }
 
 namespace {
@@ -128,7 +125,7 @@ public:
         return Base::CreateChildren(node) && FindChildByName(L"needed", 1) != nullptr;
     }
 };
-} // namespace
+}  // namespace
 
 TEST(layout, a_child_that_refuses_its_layout_is_removed_with_a_line)
 {
@@ -250,8 +247,10 @@ TEST(painting, states_show_in_the_back_buffer)
     for (int y = 40; y < 70; ++y)
         for (int x = 0; x < 120; ++x) {
             DWORD p = host.Peek(x, y) & 0xFF;
-            if (p < 0x40) ++dark;
-            else if (p < 0xF0) ++grey;
+            if (p < 0x40)
+                ++dark;
+            else if (p < 0xF0)
+                ++grey;
         }
     EXPECT_GT(dark, 40);
     EXPECT_GT(grey, 10);
@@ -274,10 +273,12 @@ TEST(painting, hidden_translucent_window_draws_when_shown_not_before)
         DWORD pixel;
     } cases[] = {
         {"ShowWindow", [&] { host.ShowWindow(SW_SHOWNOACTIVATE); }, L"#00FF00", 0xFF00FF00u},
-        {"SetWindowPos", [&] {
+        {"SetWindowPos",
+         [&] {
              ::SetWindowPos(host.m_hWnd, nullptr, 0, 0, 0, 0,
                             SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-         }, L"#0000FF", 0xFF0000FFu},
+         },
+         L"#0000FF", 0xFF0000FFu},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.how);

@@ -29,7 +29,7 @@ protected:
         if (msg == kOuter) {
             g_log.push_back("outer in");
             ::SendMessageW(m_hWnd, kInner, 0, 0);
-            g_log.push_back("outer out"); // nothing of the object touched from here on
+            g_log.push_back("outer out");  // nothing of the object touched from here on
             return 0;
         }
         if (msg == kInner) {
@@ -41,7 +41,8 @@ protected:
             g_log.push_back("inner out");
             return 0;
         }
-        if (msg == WM_NCDESTROY) g_log.push_back("ncdestroy");
+        if (msg == WM_NCDESTROY)
+            g_log.push_back("ncdestroy");
         return CSimpleWnd::HandleMessage(msg, wp, lp);
     }
     void OnFinalMessage(HWND) override
@@ -64,10 +65,11 @@ void Bury(Doomed* d)
 bool StoreUntouched()
 {
     for (unsigned char b : g_store)
-        if (b != kPoison) return false;
+        if (b != kPoison)
+            return false;
     return true;
 }
-} // namespace
+}  // namespace
 
 // An object may end inside one of its own messages; the calls still on the stack must not
 // use it afterwards, and OnFinalMessage waits until the outermost has returned.
@@ -80,7 +82,8 @@ TEST(window_lifetime, object_ended_inside_its_own_message_is_not_touched_again)
     };
     const Case cases[] = {
         {"destroyed from outside: told at once", Doomed::How::OutsideAnyMessage, {"ncdestroy", "final"}},
-        {"destroyed in a nested message: told after the outer one returns", Doomed::How::DestroyedInNestedMessage,
+        {"destroyed in a nested message: told after the outer one returns",
+         Doomed::How::DestroyedInNestedMessage,
          {"outer in", "ncdestroy", "inner out", "outer out", "final"}},
         {"deleted by its owner in a nested message", Doomed::How::DeletedInNestedMessage, {"outer in", "outer out"}},
     };
@@ -90,8 +93,10 @@ TEST(window_lifetime, object_ended_inside_its_own_message_is_not_touched_again)
         auto* d = new (g_store) Doomed(c.how);
         HWND h = d->CreateNative(CSimpleWnd::GetHostClassName().c_str(), L"", WS_POPUP, 0, 0, 0, 10, 10, nullptr);
         ASSERT_TRUE(h);
-        if (c.how == Doomed::How::OutsideAnyMessage) ::DestroyWindow(h);
-        else ::SendMessageW(h, kOuter, 0, 0);
+        if (c.how == Doomed::How::OutsideAnyMessage)
+            ::DestroyWindow(h);
+        else
+            ::SendMessageW(h, kOuter, 0, 0);
         EXPECT_EQ(g_log, c.log);
         EXPECT_FALSE(IsWindow(h));
         EXPECT_TRUE(StoreUntouched()) << "the object was written after its end";

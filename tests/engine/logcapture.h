@@ -21,4 +21,4 @@ private:
     DebugSink m_previous;
 };
 
-} // namespace enginetest
+}  // namespace enginetest

@@ -20,7 +20,8 @@ std::vector<DWORD> DrawnIcon(HWND owner, const MENUITEMINFOW& item, DWORD backgr
     mis.CtlType = ODT_MENU;
     mis.itemID = item.wID;
     mis.itemData = item.dwItemData;
-    if (!SendMessageW(owner, WM_MEASUREITEM, 0, LPARAM(&mis))) return {};
+    if (!SendMessageW(owner, WM_MEASUREITEM, 0, LPARAM(&mis)))
+        return {};
     *size = SIZE{LONG(mis.itemWidth), LONG(mis.itemHeight)};
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
@@ -41,7 +42,8 @@ std::vector<DWORD> DrawnIcon(HWND owner, const MENUITEMINFOW& item, DWORD backgr
         dis.itemData = item.dwItemData;
         dis.hDC = dc.get();
         dis.rcItem = RECT{0, 0, size->cx, size->cy};
-        if (!SendMessageW(owner, WM_DRAWITEM, 0, LPARAM(&dis))) return {};
+        if (!SendMessageW(owner, WM_DRAWITEM, 0, LPARAM(&dis)))
+            return {};
         GdiFlush();
     }
     memcpy(out.data(), bits, out.size() * 4);
@@ -56,7 +58,7 @@ public:
         Create(nullptr);
     }
 };
-} // namespace
+}  // namespace
 
 TEST(menu, items_show_their_icon_from_the_icon_skin)
 {

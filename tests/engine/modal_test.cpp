@@ -24,12 +24,12 @@ const char kMsgBox[] = R"(<SOUI name="msgbox" width="300" height="160" toolWindo
 // What the driver saw in the open box, and which widget it pressed.
 struct Drive {
     const wchar_t* caption;
-    const wchar_t* press; // nullptr: close the window with WM_CLOSE
+    const wchar_t* press;  // nullptr: close the window with WM_CLOSE
     std::vector<std::wstring> buttons;
     std::wstring text;
     bool iconShown = false;
     bool found = false;
-    std::vector<std::pair<UINT, bool>> keys; // pressed instead, Shift held when the flag says so
+    std::vector<std::pair<UINT, bool>> keys;  // pressed instead, Shift held when the flag says so
     int waited = 0;
 };
 Drive* g_drive = nullptr;
@@ -38,7 +38,8 @@ void CALLBACK DriveMessageBox(HWND, UINT, UINT_PTR id, DWORD)
 {
     HWND hwnd = FindWindowW(L"SOUIHOST", g_drive->caption);
     auto* host = dynamic_cast<SHostWnd*>(CSimpleWnd::FromHwnd(hwnd));
-    if (!host) return;
+    if (!host)
+        return;
     if (!g_drive->keys.empty()) {
         // Keys go to the window with the keyboard: wait until the box has it.
         if (GetForegroundWindow() != hwnd || GetFocus() != hwnd) {
@@ -50,7 +51,8 @@ void CALLBACK DriveMessageBox(HWND, UINT, UINT_PTR id, DWORD)
         }
         KillTimer(nullptr, id);
         g_drive->found = true;
-        for (const auto& k : g_drive->keys) enginetest::PressKey(k.first, k.second);
+        for (const auto& k : g_drive->keys)
+            enginetest::PressKey(k.first, k.second);
         return;
     }
     KillTimer(nullptr, id);
@@ -58,7 +60,8 @@ void CALLBACK DriveMessageBox(HWND, UINT, UINT_PTR id, DWORD)
     auto* sw = host->FindChildByName2<STabCtrl>(L"btnSwitch");
     SWindow* page = sw->GetItem(sw->GetCurSel());
     for (const wchar_t* n : {L"button1st", L"button2nd", L"button3rd"})
-        if (SWindow* b = page->FindChildByName(n)) g_drive->buttons.push_back(b->GetWindowTextW());
+        if (SWindow* b = page->FindChildByName(n))
+            g_drive->buttons.push_back(b->GetWindowTextW());
     g_drive->text = host->FindChildByName(L"msgtext")->GetWindowTextW();
     g_drive->iconShown = host->FindChildByName(L"msgicon")->IsVisible();
     if (!g_drive->press) {
@@ -66,10 +69,11 @@ void CALLBACK DriveMessageBox(HWND, UINT, UINT_PTR id, DWORD)
         return;
     }
     SWindow* target = page->FindChildByName(g_drive->press);
-    if (!target) target = host->FindChildByName(g_drive->press);
+    if (!target)
+        target = host->FindChildByName(g_drive->press);
     enginetest::Click(*host, target);
 }
-} // namespace
+}  // namespace
 
 TEST(message_box, returns_the_button_pressed)
 {
@@ -151,7 +155,8 @@ public:
     }
     BOOL ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM, LRESULT& r) override
     {
-        if (msg != WM_COMMAND) return FALSE;
+        if (msg != WM_COMMAND)
+            return FALSE;
         commands.push_back(wp);
         r = 0;
         return TRUE;
@@ -162,13 +167,14 @@ public:
 void CALLBACK DriveMenu(HWND, UINT, UINT_PTR id, DWORD)
 {
     HWND menu = FindWindowW(L"#32768", nullptr);
-    if (!menu || !IsWindowVisible(menu)) return;
+    if (!menu || !IsWindowVisible(menu))
+        return;
     KillTimer(nullptr, id);
     PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
 }
-} // namespace
+}  // namespace
 
 TEST(menu, chosen_item_arrives_as_wm_command)
 {

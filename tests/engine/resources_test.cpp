@@ -124,7 +124,7 @@ public:
     using Base = SWindow;
     SOUI_CLASS_NAME(SProbeButton, L"button")
 };
-} // namespace
+}  // namespace
 
 TEST(factories, registered_class_is_made_for_its_element_and_never_replaces)
 {

@@ -143,9 +143,9 @@ TEST_F(buttonex, text_shifts_only_while_pushed)
         Paint(*b, c.state, rt);
         ASSERT_EQ(1u, rt.textRects.size()) << c.shift;
         const RECT& r = rt.textRects[0];
-        EXPECT_TRUE(EqualRect(&r, &c.expect)) << c.shift << " state " << c.state << ": " << r.left << ","
-                                             << r.top << "," << r.right << "," << r.bottom;
+        EXPECT_TRUE(EqualRect(&r, &c.expect))
+            << c.shift << " state " << c.state << ": " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
     }
 }
 
-} // namespace
+}  // namespace

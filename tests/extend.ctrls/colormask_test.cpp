@@ -23,13 +23,17 @@ Px PixelOf(IBitmap* bmp, int x, int y)
 }
 
 // A colour after the mask multiplies it: each byte * m >> 8, alpha m.
-Px Masked(int r, int g, int b, int m) { return Px{(b * m) >> 8, (g * m) >> 8, (r * m) >> 8, m}; }
+Px Masked(int r, int g, int b, int m)
+{
+    return Px{(b * m) >> 8, (g * m) >> 8, (r * m) >> 8, m};
+}
 
 // Applies attributes in the given order, as the skin table does; the last result is returned.
 HRESULT Apply(SColorMask& s, std::initializer_list<std::pair<const wchar_t*, std::wstring>> attrs)
 {
     HRESULT hr = S_OK;
-    for (const auto& a : attrs) hr = s.SetAttribute(a.first, a.second, TRUE);
+    for (const auto& a : attrs)
+        hr = s.SetAttribute(a.first, a.second, TRUE);
     return hr;
 }
 
@@ -45,25 +49,35 @@ protected:
         Mem()->AddResource(L"img", L"chan.A", ctrlstest::SolidBmp(8, 4, 0x55, 0x66, 0x77));
         Mem()->AddResource(L"img", L"half", ctrlstest::SolidBmp(2, 2, 0x80, 0x80, 0x80));
     }
-    SAutoRefPtr<SColorMask> Make() { SAutoRefPtr<SColorMask> s; s.Attach(new SColorMask); return s; }
+    SAutoRefPtr<SColorMask> Make()
+    {
+        SAutoRefPtr<SColorMask> s;
+        s.Attach(new SColorMask);
+        return s;
+    }
 };
 
 TEST_F(colormask, login_skin_frames_are_solid_opaque_colours)
 {
     auto s = Make();
-    ASSERT_EQ(S_OK, Apply(*s, {{L"colorNormal", L"#2C7CE8"}, {L"colorHover", L"#4F94F1"}, {L"colorDown", L"#2C7CE8"},
-                               {L"colorDisable", L"#808080"}, {L"width", L"116"}, {L"height", L"50"},
+    ASSERT_EQ(S_OK, Apply(*s, {{L"colorNormal", L"#2C7CE8"},
+                               {L"colorHover", L"#4F94F1"},
+                               {L"colorDown", L"#2C7CE8"},
+                               {L"colorDisable", L"#808080"},
+                               {L"width", L"116"},
+                               {L"height", L"50"},
                                {L"mask", L"img:BTN_FETCHVCODE.a"}}));
     EXPECT_EQ(116, s->GetSkinSize().cx);
     EXPECT_EQ(50, s->GetSkinSize().cy);
     EXPECT_EQ(4, s->GetStates());
     IBitmap* img = s->GetStateImage();
     ASSERT_TRUE(img);
-    const Px frames[4] = {{231, 123, 43, 255}, Masked(0x4F, 0x94, 0xF1, 255), {231, 123, 43, 255},
-                          Masked(0x80, 0x80, 0x80, 255)};
+    const Px frames[4] = {
+        {231, 123, 43, 255}, Masked(0x4F, 0x94, 0xF1, 255), {231, 123, 43, 255}, Masked(0x80, 0x80, 0x80, 255)};
     for (int i = 0; i < 4; ++i)
         for (int y : {0, 25, 49})
-            for (int x : {0, 14, 28}) EXPECT_EQ(frames[i], PixelOf(img, i * 29 + x, y)) << "frame " << i;
+            for (int x : {0, 14, 28})
+                EXPECT_EQ(frames[i], PixelOf(img, i * 29 + x, y)) << "frame " << i;
 
     // Drawn: the 29 x 50 frame stretched over the 100 x 50 button.
     SAutoRefPtr<IRenderTarget> rt;
@@ -80,14 +94,18 @@ TEST_F(colormask, mask_suffix_picks_the_byte)
         const wchar_t* mask;
         int expectByte;
     } cases[] = {
-        {L"img:chan", 0x10},   {L"img:chan.b", 0x10}, {L"img:chan.g", 0x20},
-        {L"img:chan.r", 0x30}, {L"img:chan.a", 0xFF},
+        {L"img:chan", 0x10},
+        {L"img:chan.b", 0x10},
+        {L"img:chan.g", 0x20},
+        {L"img:chan.r", 0x30},
+        {L"img:chan.a", 0xFF},
         // Capitals are no suffix: "chan.A" is another picture, read at byte 0.
         {L"img:chan.A", 0x55},
     };
     for (const auto& c : cases) {
         auto s = Make();
-        ASSERT_EQ(S_OK, Apply(*s, {{L"colorNormal", L"#FFFFFF"}, {L"width", L"32"}, {L"height", L"4"}, {L"mask", c.mask}}))
+        ASSERT_EQ(S_OK,
+                  Apply(*s, {{L"colorNormal", L"#FFFFFF"}, {L"width", L"32"}, {L"height", L"4"}, {L"mask", c.mask}}))
             << c.mask;
         EXPECT_EQ(Masked(255, 255, 255, c.expectByte), PixelOf(s->GetStateImage(), 3, 2)) << c.mask;
     }
@@ -130,8 +148,12 @@ TEST_F(colormask, partial_frames_and_states_out_of_range)
     // Width 10: frames of 2 columns; columns 8 and 9 keep plain colour 3, outside every frame.
     // The 2 x 2 mask (0x80 at byte 0) shapes only 2 x 2 of each frame; row 2 keeps the plain colour.
     auto s = Make();
-    ASSERT_EQ(S_OK, Apply(*s, {{L"colorNormal", L"#FF0000"}, {L"colorHover", L"#00FF00"}, {L"colorDown", L"#0000FF"},
-                               {L"colorDisable", L"#FFFFFF"}, {L"width", L"10"}, {L"height", L"3"},
+    ASSERT_EQ(S_OK, Apply(*s, {{L"colorNormal", L"#FF0000"},
+                               {L"colorHover", L"#00FF00"},
+                               {L"colorDown", L"#0000FF"},
+                               {L"colorDisable", L"#FFFFFF"},
+                               {L"width", L"10"},
+                               {L"height", L"3"},
                                {L"mask", L"img:half"}}));
     IBitmap* img = s->GetStateImage();
     EXPECT_EQ(Masked(255, 0, 0, 0x80), PixelOf(img, 1, 1));
@@ -155,4 +177,4 @@ TEST_F(colormask, partial_frames_and_states_out_of_range)
     }
 }
 
-} // namespace
+}  // namespace

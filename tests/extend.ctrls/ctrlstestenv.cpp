@@ -65,16 +65,26 @@ private:
 const auto* const g_env = ::testing::AddGlobalTestEnvironment(new CtrlsEnvironment);
 
 bool g_tick = false;
-void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD) { g_tick = true; }
+void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    g_tick = true;
+}
 
 void PutLE(std::string& s, uint32_t v, int bytes)
 {
-    for (int i = 0; i < bytes; ++i) s.push_back(char((v >> (8 * i)) & 0xFF));
+    for (int i = 0; i < bytes; ++i)
+        s.push_back(char((v >> (8 * i)) & 0xFF));
 }
-} // namespace
+}  // namespace
 
-SOUI::SEngine& Engine() { return *g_engine; }
-SOUI::SResProviderMem* Mem() { return g_mem; }
+SOUI::SEngine& Engine()
+{
+    return *g_engine;
+}
+SOUI::SResProviderMem* Mem()
+{
+    return g_mem;
+}
 
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
 {
@@ -107,7 +117,7 @@ std::string SolidBmp(int w, int h, BYTE b, BYTE g, BYTE r)
     PutLE(s, uint32_t(h), 4);
     PutLE(s, 1, 2);
     PutLE(s, 24, 2);
-    PutLE(s, 0, 4); // BI_RGB
+    PutLE(s, 0, 4);  // BI_RGB
     PutLE(s, pixels, 4);
     PutLE(s, 2835, 4);
     PutLE(s, 2835, 4);
@@ -129,15 +139,18 @@ std::string SourceFile(const std::wstring& relative)
     // Wine shows the Linux root as drive Z:.
     std::wstring path = L"Z:" MORAVEL_SOURCE_DIR_W L"/" + relative;
     for (auto& c : path)
-        if (c == L'/') c = L'\\';
+        if (c == L'/')
+            c = L'\\';
     FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f) return {};
+    if (!f)
+        return {};
     std::string data;
     char buf[4096];
     size_t n;
-    while ((n = fread(buf, 1, sizeof(buf), f)) > 0) data.append(buf, n);
+    while ((n = fread(buf, 1, sizeof(buf), f)) > 0)
+        data.append(buf, n);
     fclose(f);
     return data;
 }
 
-} // namespace ctrlstest
+}  // namespace ctrlstest

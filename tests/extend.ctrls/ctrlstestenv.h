@@ -24,4 +24,4 @@ std::string SourceFile(const std::wstring& relative);
 // The engine tests' collector of diagnostic lines, the same for the custom controls.
 using enginetest::LogCapture;
 
-} // namespace ctrlstest
+}  // namespace ctrlstest

@@ -137,4 +137,4 @@ TEST(DropDownWnd, never_activated_and_watches_clicks_elsewhere)
     DestroyWindow(other);
 }
 
-} // namespace
+}  // namespace

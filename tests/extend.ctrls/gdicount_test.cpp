@@ -53,14 +53,14 @@ GdiCounts Count()
     return c;
 }
 
-} // namespace
+}  // namespace
 
 TEST(gdi_count, reports_live_objects_by_kind)
 {
     HMODULE render = GetModuleHandleW(L"render-gdid.dll");
     ASSERT_NE(render, nullptr);
-    auto live = reinterpret_cast<FunSGetGdiObjectCount>(
-        reinterpret_cast<void*>(GetProcAddress(render, "SGetGdiObjectCount")));
+    auto live =
+        reinterpret_cast<FunSGetGdiObjectCount>(reinterpret_cast<void*>(GetProcAddress(render, "SGetGdiObjectCount")));
     ASSERT_NE(live, nullptr);
     EXPECT_EQ(live(GdiKind_Count), -1);
     EXPECT_EQ(live(-1), -1);
@@ -72,7 +72,8 @@ TEST(gdi_count, reports_live_objects_by_kind)
         EXPECT_EQ(made.dc, before.dc + 1);
         EXPECT_EQ(made.bitmap, before.bitmap + 1);
         // A resize replaces the bitmap: the old one leaves the DC and is deleted.
-        for (int i = 0; i < 5; ++i) ASSERT_TRUE(rt->Resize(20 + i, 30 + i));
+        for (int i = 0; i < 5; ++i)
+            ASSERT_TRUE(rt->Resize(20 + i, 30 + i));
         EXPECT_EQ(Count().bitmap, before.bitmap + 1);
         // A bitmap of the caller's selected, then the target's own again; both stay alive until released.
         SAutoRefPtr<IBitmap> other;
@@ -81,7 +82,7 @@ TEST(gdi_count, reports_live_objects_by_kind)
         EXPECT_EQ(rt->GetCurrentBitmap(), other.get());
         ASSERT_TRUE(rt->Resize(8, 8));
         rt->SelectBitmap(other);
-        other = nullptr; // the target still holds it
+        other = nullptr;  // the target still holds it
         EXPECT_EQ(Count().bitmap, before.bitmap + 2);
         rt->SelectBitmap(nullptr);
         EXPECT_EQ(Count().bitmap, before.bitmap + 1);
@@ -182,7 +183,8 @@ TEST(gdi_count, stays_flat_over_a_thousand_popup_opens_and_refills)
     };
 
     // Warm: fonts and the measuring target exist after the first pop-up of every size.
-    for (rows = 0; rows <= 9; ++rows) change();
+    for (rows = 0; rows <= 9; ++rows)
+        change();
     rows = -1;
     change();
     ctrlstest::PumpFor(50);
@@ -197,7 +199,8 @@ TEST(gdi_count, stays_flat_over_a_thousand_popup_opens_and_refills)
         if (i % 20 == 4 && control->IsDroppedDown())
             SendMessageW(control->GetDropdownList()->m_hWnd, WM_CANCELMODE, 0, 0);
         rows = decline ? -1 : (i * 7) % 10;
-        if (!control->IsDroppedDown() && !decline) ++opened;
+        if (!control->IsDroppedDown() && !decline)
+            ++opened;
         change();
     }
     rows = -1;

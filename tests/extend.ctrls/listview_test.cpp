@@ -32,7 +32,10 @@ void ClickAt(SHostWnd& host, POINT pt)
     host.SendMessageW(WM_LBUTTONUP, 0, at);
 }
 
-POINT Centre(const RECT& rc) { return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2}; }
+POINT Centre(const RECT& rc)
+{
+    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
 
 class listview : public ::testing::Test {
 protected:
@@ -115,8 +118,8 @@ TEST_F(listview, clicks_keys_and_wheel)
     struct Key {
         UINT vk;
         int sel;
-    } keys[] = {{VK_DOWN, 3}, {VK_UP, 2}, {VK_UP, 1}, {VK_UP, 0}, {VK_UP, 0}, {VK_END, 99}, {VK_DOWN, 99},
-                {VK_PRIOR, 88}, {VK_HOME, 0}, {VK_NEXT, 11}};
+    } keys[] = {{VK_DOWN, 3}, {VK_UP, 2},    {VK_UP, 1},     {VK_UP, 0},   {VK_UP, 0},
+                {VK_END, 99}, {VK_DOWN, 99}, {VK_PRIOR, 88}, {VK_HOME, 0}, {VK_NEXT, 11}};
     for (const auto& k : keys) {
         EXPECT_TRUE(lv->OnKeyDown(k.vk));
         EXPECT_EQ(k.sel, lv->GetSel()) << "key " << k.vk;
@@ -182,4 +185,4 @@ TEST_F(listview, data_changed_refills_and_clamps)
     EXPECT_EQ(-1, lv->GetSel());
 }
 
-} // namespace
+}  // namespace

@@ -104,7 +104,8 @@ TEST(login_button, fetch_code_button_is_blue_with_white_text_that_shifts_when_pr
             DWORD end = GetTickCount() + DWORD(atoi(hold));
             MSG msg;
             while (int(end - GetTickCount()) > 0) {
-                while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+                while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+                    DispatchMessageW(&msg);
                 Sleep(10);
             }
         }
@@ -113,4 +114,4 @@ TEST(login_button, fetch_code_button_is_blue_with_white_text_that_shifts_when_pr
     engine.reset();
 }
 
-} // namespace
+}  // namespace

@@ -26,9 +26,11 @@ public:
     void getView(int position, SOUI::SWindow* pItem, pugi::xml_node xmlTemplate) override
     {
         ++views;
-        if (pItem->GetChildren().empty()) pItem->InitFromXml(xmlTemplate);
+        if (pItem->GetChildren().empty())
+            pItem->InitFromXml(xmlTemplate);
         pItem->SetUserData(ULONG_PTR(position));
-        if (SOUI::SWindow* t = pItem->FindChildByName(L"txt_key")) t->SetWindowTextW(m_prefix + std::to_wstring(position));
+        if (SOUI::SWindow* t = pItem->FindChildByName(L"txt_key"))
+            t->SetWindowTextW(m_prefix + std::to_wstring(position));
         if (SOUI::SWindow* b = pItem->FindChildByName(L"btn_import")) {
             // The panel is reused: one subscription per button, not one per fill.
             b->GetEventSet()->unsubscribeEvent(SOUI::EVT_CMD, this);
@@ -54,9 +56,11 @@ private:
 // adapter when it has one, and has the pop-up shown; rows < 0 declines (the pop-up ends).
 inline bool FillWithRows(EventFillSearchDropdownList* fill, int rows)
 {
-    if (rows < 0 || !fill->pDropdownList) return true;
+    if (rows < 0 || !fill->pDropdownList)
+        return true;
     auto* lv = fill->pDropdownList->FindChildByName2<SOUI::SListView>(L"lv_dropdown");
-    if (!lv) return true;
+    if (!lv)
+        return true;
     if (auto* a = static_cast<RowsAdapter*>(lv->GetAdapter())) {
         a->SetRows(rows, L"hit ");
         a->notifyDataSetChanged();

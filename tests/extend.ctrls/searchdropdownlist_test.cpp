@@ -130,7 +130,7 @@ protected:
     void TearDown() override
     {
         host.reset();
-        ctrlstest::PumpFor(20); // lets pop-ups that ended inside their own messages go
+        ctrlstest::PumpFor(20);  // lets pop-ups that ended inside their own messages go
     }
 
     // A character typed into the native edit, through the application's loop.
@@ -234,8 +234,18 @@ TEST_F(SearchTest, one_popup_serves_every_search)
         std::vector<int> selected;
     } cases[] = {
         {"Escape", [&] { Key(VK_ESCAPE); }, {}},
-        {"Enter on the second row", [&] { Key(VK_DOWN); Key(VK_RETURN); }, {1}},
-        {"the edit losing the keyboard", [&] { SetFocus(host->m_hWnd); ctrlstest::PumpFor(30); }, {}},
+        {"Enter on the second row",
+         [&] {
+             Key(VK_DOWN);
+             Key(VK_RETURN);
+         },
+         {1}},
+        {"the edit losing the keyboard",
+         [&] {
+             SetFocus(host->m_hWnd);
+             ctrlstest::PumpFor(30);
+         },
+         {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.ends);
@@ -348,7 +358,8 @@ TEST_F(SearchTest, keys_in_the_edit_choose_a_row)
         Type(L'k');
         ASSERT_TRUE(PopupHwnd());
         int caret = -1;
-        for (UINT vk : c.keys) Key(vk);
+        for (UINT vk : c.keys)
+            Key(vk);
         SendMessageW(edit->GetNativeWnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
         EXPECT_EQ(c.selected, selected);
         EXPECT_FALSE(control->IsDroppedDown());
@@ -452,7 +463,8 @@ struct ModalRun {
 void CALLBACK TypeEnterIntoDialog(HWND, UINT, UINT_PTR id, DWORD)
 {
     HWND dlg = FindWindowW(L"SOUIHOST", L"modal");
-    if (!dlg || GetFocus() != dlg || GetForegroundWindow() != dlg) return;
+    if (!dlg || GetFocus() != dlg || GetForegroundWindow() != dlg)
+        return;
     KillTimer(nullptr, id);
     ++g_modal.keysSent;
     RealKey(VK_RETURN);
@@ -462,7 +474,8 @@ void CALLBACK TypeEnterIntoDialog(HWND, UINT, UINT_PTR id, DWORD)
 void CALLBACK CloseDialog(HWND, UINT, UINT_PTR id, DWORD)
 {
     KillTimer(nullptr, id);
-    if (HWND dlg = FindWindowW(L"SOUIHOST", L"modal")) PostMessageW(dlg, WM_CLOSE, 0, 0);
+    if (HWND dlg = FindWindowW(L"SOUIHOST", L"modal"))
+        PostMessageW(dlg, WM_CLOSE, 0, 0);
 }
 
 // What the 1.5 s poll does when it needs the merchant: a modal window from a timer.
@@ -478,7 +491,7 @@ void CALLBACK OpenModalFromTimer(HWND, UINT, UINT_PTR id, DWORD)
     KillTimer(nullptr, typing);
     KillTimer(nullptr, watchdog);
 }
-} // namespace
+}  // namespace
 
 TEST_F(SearchTest, modal_window_over_an_open_popup_gets_the_keys_and_ends_it_unchosen)
 {
@@ -506,8 +519,10 @@ std::function<void()> g_insideModal;
 void CALLBACK RunInsideModal(HWND, UINT, UINT_PTR id, DWORD)
 {
     KillTimer(nullptr, id);
-    if (g_insideModal) g_insideModal();
-    if (HWND dlg = FindWindowW(L"SOUIHOST", L"modal")) PostMessageW(dlg, WM_CLOSE, 0, 0);
+    if (g_insideModal)
+        g_insideModal();
+    if (HWND dlg = FindWindowW(L"SOUIHOST", L"modal"))
+        PostMessageW(dlg, WM_CLOSE, 0, 0);
 }
 
 void CALLBACK OpenModalRunning(HWND, UINT, UINT_PTR id, DWORD)
@@ -519,7 +534,7 @@ void CALLBACK OpenModalRunning(HWND, UINT, UINT_PTR id, DWORD)
     SetTimer(nullptr, 0, 20, RunInsideModal);
     g_modal.result = dlg.DoModal(nullptr);
 }
-} // namespace
+}  // namespace
 
 // The search box stays usable beside a modal window (the company prompt, a message box). The
 // first search of a session typed there makes the pop-up inside that loop; after the window
@@ -535,7 +550,8 @@ TEST_F(SearchTest, popup_first_made_beside_a_modal_window_takes_keys_after_it)
             edit->SetFocus();
             Type(L'a');
             shownInside = PopupHwnd() != nullptr;
-            if (!open) Key(VK_ESCAPE);
+            if (!open)
+                Key(VK_ESCAPE);
         };
         g_modal = ModalRun{};
         SetTimer(nullptr, 0, 10, OpenModalRunning);
@@ -595,7 +611,7 @@ TEST_F(SearchTest, attributes)
         const wchar_t* value;
         int align, maxHeight;
     } cases[] = {
-        {L"dropAlign", L"0", 0, 150},   {L"dropAlign", L"0x2", 2, 150},    {L"dropAlign", L"left", 0, 150},
+        {L"dropAlign", L"0", 0, 150},       {L"dropAlign", L"0x2", 2, 150},       {L"dropAlign", L"left", 0, 150},
         {L"maxDropHeight", L"400", 1, 400}, {L"maxDropHeight", L"0x100", 1, 256},
     };
     for (const auto& c : cases) {
@@ -606,4 +622,4 @@ TEST_F(SearchTest, attributes)
     }
 }
 
-} // namespace
+}  // namespace

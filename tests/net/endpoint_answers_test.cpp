@@ -82,8 +82,8 @@ TEST_F(endpoint_answers, login_envelope)
     } cases[] = {
         {R"({"code":1,"data":"u9","msg":"ok"})", true},
         {R"({"code":200,"data":"u9"})", true},
-        {R"({"code":"200","data":"u9"})", false},   // code as a string
-        {R"({"code":true,"data":"u9"})", false},    // a boolean is not the number 1
+        {R"({"code":"200","data":"u9"})", false},       // code as a string
+        {R"({"code":true,"data":"u9"})", false},        // a boolean is not the number 1
         {R"({"code":4294967496,"data":"u9"})", false},  // 2^32 + 200 must not wrap to 200
         {R"({"code":null,"data":"u9"})", false},
         {R"({"data":"u9"})", false},
@@ -178,8 +178,8 @@ TEST_F(endpoint_answers, company_info_fills_in_order_until_a_field_fails)
         bool wrong3;
     } cases[] = {
         {"complete", "{\"code\":200,\"data\":{" + fields + "}}", Filled(), false},
-        {"CreditCode null", R"({"code":200,"data":{"Name":"N","Address":"A","Bank":"B","CreditCode":null}})",
-         Filled(), true},
+        {"CreditCode null", R"({"code":200,"data":{"Name":"N","Address":"A","Bank":"B","CreditCode":null}})", Filled(),
+         true},
         {"PhoneNumber a number",
          R"({"code":200,"data":{"Name":"N","Address":"A","Bank":"B","CreditCode":"C","PhoneNumber":5,"Bankaccount":"BA"}})",
          Filled(), true},
@@ -272,9 +272,9 @@ TEST_F(endpoint_answers, version_is_all_or_nothing)
     EXPECT_EQ(v.url, L"http://h/download/MoravelUpgrade_2.0.exe");
     EXPECT_EQ(v.release_date, 1700000000);
 
-    for (const std::string& answer : {"{\"code\":200,\"data\":{" + data + ",\"url\":null}}",
-                                      "{\"code\":200,\"data\":{" + data + ",\"release_date\":1}}",
-                                      std::string(R"({"code":200,"data":null})")}) {
+    for (const std::string& answer :
+         {"{\"code\":200,\"data\":{" + data + ",\"url\":null}}",
+          "{\"code\":200,\"data\":{" + data + ",\"release_date\":1}}", std::string(R"({"code":200,"data":null})")}) {
         Stage(answer);
         VersionRecord kept;
         kept.version_no = L"1.0";

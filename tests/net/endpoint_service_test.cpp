@@ -164,21 +164,22 @@ TEST_F(endpoint_service, key_number_by_exact_name)
 
     auto wire = Wire();
     ASSERT_EQ(wire.size(), 2u);
-    EXPECT_EQ(wire[0],
-              "GET /Invoice_getCompanyKeyno?company_name=%E7%A6%8F%E5%B7%9E%E8%B7%AF%E6%98%8E%E4%BF%A1%E6%81%AF%E6%8A%80"
-              "%E6%9C%AF%E6%9C%89%E9%99%90%E5%85%AC%E5%8F%B8" +
-                  std::string(kNoForm));
+    EXPECT_EQ(
+        wire[0],
+        "GET /Invoice_getCompanyKeyno?company_name=%E7%A6%8F%E5%B7%9E%E8%B7%AF%E6%98%8E%E4%BF%A1%E6%81%AF%E6%8A%80"
+        "%E6%9C%AF%E6%9C%89%E9%99%90%E5%85%AC%E5%8F%B8" +
+            std::string(kNoForm));
 }
 
 TEST_F(endpoint_service, add_list_and_use_again)
 {
     CompanyRecord buyer;
-    buyer.Name = L"\u6D4B\u8BD5 \u516C\u53F8";        // 测试 公司: the space becomes '+'
-    buyer.Address = L"\u798F\u5DDE\u5E02";            // 福州市
-    buyer.KeyNo = L"k1&company_name=forged";          // raw, yet cannot forge a parameter
+    buyer.Name = L"\u6D4B\u8BD5 \u516C\u53F8";  // 测试 公司: the space becomes '+'
+    buyer.Address = L"\u798F\u5DDE\u5E02";      // 福州市
+    buyer.KeyNo = L"k1&company_name=forged";    // raw, yet cannot forge a parameter
     buyer.CreditCode = L"91350100M000100Y43";
-    buyer.Bank = L"\u5DE5\u5546\u94F6\u884C";         // 工商银行
-    buyer.Bankaccount = L"6222 0000";                 // raw: the space stays
+    buyer.Bank = L"\u5DE5\u5546\u94F6\u884C";  // 工商银行
+    buyer.Bankaccount = L"6222 0000";          // raw: the space stays
     ASSERT_TRUE(AddInvoiceRecord(transport, kMerchantKey, kDemoUser, buyer));
 
     auto wire = Wire();
@@ -260,8 +261,16 @@ TEST_F(endpoint_service, version_and_installer_download)
 TEST_F(endpoint_service, faults_end_in_failure)
 {
     const char* modes[] = {
-        "404", "500", "nonjson", "wrongtypes", "wrongtypes&kind=code", "wrongtypes&kind=data", "emptydata",
-        "slow&seconds=3", "drop", "endless",
+        "404",
+        "500",
+        "nonjson",
+        "wrongtypes",
+        "wrongtypes&kind=code",
+        "wrongtypes&kind=data",
+        "emptydata",
+        "slow&seconds=3",
+        "drop",
+        "endless",
     };
     for (const char* mode : modes) {
         ASSERT_TRUE(ServiceControl(std::string("fault?mode=") + mode)) << mode;

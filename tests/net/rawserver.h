@@ -20,8 +20,8 @@ public:
     struct Reply {
         std::string bytes;
         DWORD holdMs = 0;
-        DWORD trickleMs = 0;  // pause after each byte past the head
-        bool keepOpen = false;  // as a keep-alive HTTP/1.1 server would
+        DWORD trickleMs = 0;       // pause after each byte past the head
+        bool keepOpen = false;     // as a keep-alive HTTP/1.1 server would
         bool ignoreClose = false;  // kept open even when the request asked for close
     };
 

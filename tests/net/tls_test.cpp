@@ -44,9 +44,8 @@ TEST(transport_tls, trusted_certificate_carries_requests_and_downloads)
     const HttpExchange longer = transport.Exchange(base + kVersion + "?pad=" + std::string(5000, 'a'), false, "", "");
     EXPECT_EQ(longer.error, HttpErrorNone);
     EXPECT_EQ(longer.status, 200u);
-    const HttpExchange posted = transport.Exchange(base + "Invoice_regmobileCode", true,
-                                                   "Content-Type:application/x-www-form-urlencoded",
-                                                   "phone=13800138000");
+    const HttpExchange posted = transport.Exchange(
+        base + "Invoice_regmobileCode", true, "Content-Type:application/x-www-form-urlencoded", "phone=13800138000");
     EXPECT_EQ(posted.error, HttpErrorNone);
     EXPECT_NE(posted.body.find("\"code\":200"), std::string::npos) << posted.body;
 
@@ -83,8 +82,8 @@ TEST(transport_tls, refused_certificates_fail_like_a_send)
 
         ScopedWorkDir dir;
         const std::wstring wideBase(base.begin(), base.end());
-        EXPECT_FALSE(transport.DownloadToFile(wideBase + L"download/MoravelUpgrade_1.1.exe", dir.File(L"got.exe"),
-                                              false));
+        EXPECT_FALSE(
+            transport.DownloadToFile(wideBase + L"download/MoravelUpgrade_1.1.exe", dir.File(L"got.exe"), false));
         EXPECT_EQ(GetFileAttributesW(dir.File(L"got.exe").c_str()), INVALID_FILE_ATTRIBUTES);
 
         const std::string log = ServiceLog(variable);
@@ -133,12 +132,12 @@ TEST(transport_tls, redirected_post_is_never_sent_again)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
-        ASSERT_TRUE(ServiceControl("fault?mode=redirect&status=" + std::to_string(c.status) +
-                                   "&to=" + EncodedOrigin(c.to)));
+        ASSERT_TRUE(
+            ServiceControl("fault?mode=redirect&status=" + std::to_string(c.status) + "&to=" + EncodedOrigin(c.to)));
         CHttpTransport transport;
-        const HttpExchange got = transport.Exchange(base + "Invoice_loginbyverify", true,
-                                                    "Content-Type:application/x-www-form-urlencoded",
-                                                    "phone=13800138000&code=123456");
+        const HttpExchange got =
+            transport.Exchange(base + "Invoice_loginbyverify", true, "Content-Type:application/x-www-form-urlencoded",
+                               "phone=13800138000&code=123456");
         EXPECT_EQ(got.error, HttpErrorSend);
         EXPECT_TRUE(got.body.empty());
     }

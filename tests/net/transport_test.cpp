@@ -43,12 +43,12 @@ TEST(transport_split_url, cases)
     } cases[] = {
         {"http://127.0.0.1:8080/a/b?x=1&y=2", "127.0.0.1", "/a/b?x=1&y=2", 8080, false},
         {"http://example.test/Invoice_addFaiao", "example.test", "/Invoice_addFaiao", 80, false},
-        {"http://example.test", "example.test", "", 80, false},          // no '/' after the host: empty path
+        {"http://example.test", "example.test", "", 80, false},  // no '/' after the host: empty path
         {"http://example.test:81", "example.test", "", 81, false},
-        {"example.test/x", "example.test", "/x", 80, false},             // no scheme: taken as it is
-        {"see http://h:9/p", "h", "/p", 9, false},                       // the scheme is found anywhere
-        {"http://h:70000/", "h", "/", 70000 & 0xFFFF, false},            // kept in 16 bits
-        {"http://h:/p", "h", "/p", 0, false},                            // atoi of nothing
+        {"example.test/x", "example.test", "/x", 80, false},   // no scheme: taken as it is
+        {"see http://h:9/p", "h", "/p", 9, false},             // the scheme is found anywhere
+        {"http://h:70000/", "h", "/", 70000 & 0xFFFF, false},  // kept in 16 bits
+        {"http://h:/p", "h", "/p", 0, false},                  // atoi of nothing
         {"https://example.test/Invoice_addFaiao", "example.test", "/Invoice_addFaiao", 443, true},
         {"https://localhost:8443/a?u=http://b/", "localhost", "/a?u=http://b/", 8443, true},
         {"https://example.test", "example.test", "", 443, true},
@@ -261,8 +261,8 @@ TEST(transport_request, a_dropped_post_beside_a_kept_connection_is_sent_once_on_
     ASSERT_EQ(transport.Request(server.Url("/Invoice_getCompanyList?key=a"), false, "", ""), "{}");
     EXPECT_EQ(server.Accepted(), 1);
 
-    EXPECT_EQ(transport.Request(server.Url("/Invoice_addFaiao"), true,
-                                "Content-Type:application/x-www-form-urlencoded", "a=1"),
+    EXPECT_EQ(transport.Request(server.Url("/Invoice_addFaiao"), true, "Content-Type:application/x-www-form-urlencoded",
+                                "a=1"),
               "");
     EXPECT_EQ(transport.LastError(), HttpErrorSend);
     EXPECT_EQ(server.Accepted(), 2);
@@ -308,12 +308,12 @@ TEST(transport_request, answers)
         {"body without length, ended by close", "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\nabc", "abc",
          HttpErrorNone},
         // The service died mid-answer: a cut JSON text must not pass for a whole one.
-        {"shorter than Content-Length", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\nConnection: close\r\n\r\n{\"co",
-         "", HttpErrorRead},
+        {"shorter than Content-Length", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\nConnection: close\r\n\r\n{\"co", "",
+         HttpErrorRead},
         {"announced over the cap", "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\nConnection: close\r\n\r\n", "",
          HttpErrorTooLarge},
-        {"over the cap without length",
-         "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + std::string(3000, 'x'), "", HttpErrorTooLarge},
+        {"over the cap without length", "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + std::string(3000, 'x'), "",
+         HttpErrorTooLarge},
         {"closed without an answer", "", "", HttpErrorSend},
     };
     for (const Case& c : cases) {
@@ -341,8 +341,8 @@ TEST(transport_request, long_answer_with_length_arrives_whole)
 
 TEST(transport_request, last_error_survives_a_success)
 {
-    RawHttpServer server({{RawHttpServer::Answer("HTTP/1.1 404 Not Found", "")},
-                          {RawHttpServer::Answer("HTTP/1.1 200 OK", "ok")}});
+    RawHttpServer server(
+        {{RawHttpServer::Answer("HTTP/1.1 404 Not Found", "")}, {RawHttpServer::Answer("HTTP/1.1 200 OK", "ok")}});
     CHttpTransport transport(QuickLimits());
     EXPECT_EQ(transport.Request(server.Url("/a"), false, "", ""), "");
     EXPECT_EQ(transport.Request(server.Url("/b"), false, "", ""), "ok");

@@ -222,8 +222,8 @@ int BareWindow(const wchar_t* pollUrl)
     wc.lpszClassName = L"MoravelBareProbe";
     RegisterClassW(&wc);
     const int w = 462, h = 730;
-    HWND hwnd = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, wc.lpszClassName, L"Lumora开票助手", WS_POPUP,
-                                100, 100, w, h, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND hwnd = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, wc.lpszClassName, L"Lumora开票助手", WS_POPUP, 100,
+                                100, w, h, nullptr, nullptr, wc.hInstance, nullptr);
     if (!hwnd)
         return 1;
     HDC screen = GetDC(nullptr);
@@ -243,14 +243,15 @@ int BareWindow(const wchar_t* pollUrl)
         int size;
         int weight;
     };
-    const Face faces[] = {{L"微软雅黑", 16, FW_NORMAL}, {L"微软雅黑", 15, FW_NORMAL}, {L"微软雅黑", 14, FW_NORMAL},
-                          {L"微软雅黑", 12, FW_NORMAL}, {L"微软雅黑", 18, FW_BOLD},   {L"PingFangSC-Regular", 15, FW_NORMAL}};
+    const Face faces[] = {{L"微软雅黑", 16, FW_NORMAL}, {L"微软雅黑", 15, FW_NORMAL},
+                          {L"微软雅黑", 14, FW_NORMAL}, {L"微软雅黑", 12, FW_NORMAL},
+                          {L"微软雅黑", 18, FW_BOLD},   {L"PingFangSC-Regular", 15, FW_NORMAL}};
     SetBkMode(mem, TRANSPARENT);
     int y = 70;
     std::vector<HFONT> fonts;
     for (const Face& f : faces) {
-        HFONT font = CreateFontW(-f.size, 0, 0, 0, f.weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0,
-                                 f.name);
+        HFONT font =
+            CreateFontW(-f.size, 0, 0, 0, f.weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, f.name);
         fonts.push_back(font);
         HGDIOBJ old = SelectObject(mem, font);
         RECT rc = {12, y, w - 12, y + 40};

@@ -130,9 +130,11 @@ struct ProfileValue {
 
 std::vector<ProfileValue> ReadProfile(const AppInstallation& inst)
 {
-    std::vector<ProfileValue> values = {
-        {L"User", L"Id", {}}, {L"Com", L"Id", {}}, {L"Com_HT91350100M000100Y43", L"CN", {}},
-        {L"Com_HT91350100M000100Y43", L"TC", {}}, {L"Com_HT91350100M000100Y43", L"KN", {}}};
+    std::vector<ProfileValue> values = {{L"User", L"Id", {}},
+                                        {L"Com", L"Id", {}},
+                                        {L"Com_HT91350100M000100Y43", L"CN", {}},
+                                        {L"Com_HT91350100M000100Y43", L"TC", {}},
+                                        {L"Com_HT91350100M000100Y43", L"KN", {}}};
     for (ProfileValue& v : values)
         v.value = inst.ProfileValue(v.section, v.key);
     return values;
@@ -220,8 +222,7 @@ class Observer {
 public:
     Observer(const AppProcess& app, HWND window, DWORD boundMs, Outcome& out)
         : m_app(app), m_window(window), m_bound(boundMs), m_out(out)
-    {
-    }
+    {}
     // Sends WM_NULL every 100 ms for `ms` (or until `until` holds), closing what
     // comes up; false once the program ended or stopped answering.
     bool Watch(DWORD ms, const std::function<bool()>& until = nullptr)
@@ -308,8 +309,9 @@ Outcome RunCase(const Case& c)
         for (const wchar_t* ext : {L".bmp", L".png"})
             CreateDirectoryW((inst.WorkingDir() + L"\\qr_" + kSellerKeyNo + ext).c_str(), nullptr);
     if (c.folder == Folder::InstallerUnwritable)
-        CreateDirectoryW((inst.WorkingDir() + L"\\MoravelUpgrade_" + std::wstring(c.version, c.version + strlen(c.version)) +
-                          L".exe").c_str(),
+        CreateDirectoryW((inst.WorkingDir() + L"\\MoravelUpgrade_" +
+                          std::wstring(c.version, c.version + strlen(c.version)) + L".exe")
+                             .c_str(),
                          nullptr);
     KernelHandle lock;
     if (c.profile == Profile::Locked)
@@ -457,8 +459,7 @@ Outcome RunCase(const Case& c)
             out.profileLost = true;
             out.note += "lost " + Narrow(before[i].section) + "/" + Narrow(before[i].key) + "; ";
         }
-    if (c.profile == Profile::ReadOnly &&
-        !(GetFileAttributesW(inst.Profile().c_str()) & FILE_ATTRIBUTE_READONLY)) {
+    if (c.profile == Profile::ReadOnly && !(GetFileAttributesW(inst.Profile().c_str()) & FILE_ATTRIBUTE_READONLY)) {
         out.profileLost = true;
         out.note += "read-only attribute gone; ";
     }
@@ -479,7 +480,10 @@ std::string Mutation(const char* kind, const char* endpoint)
 std::vector<Case> Cases()
 {
     std::vector<Case> cases;
-    auto add = [&](Case c) { cases.push_back(c); return &cases.back(); };
+    auto add = [&](Case c) {
+        cases.push_back(c);
+        return &cases.back();
+    };
     const char* mutations[] = {"cut", "flip", "deep", "bignum", "gbklead", "nul", "huge", "dupkeys"};
 
     // Start-up's flows against every service fault: version check, merchant
@@ -699,8 +703,9 @@ TEST(robustness, every_fault_leaves_the_program_alive_answering_its_profile_whol
     ASSERT_GE(cases.size(), 40u);
 
     int crashes = 0, hangs = 0, losses = 0, badWrites = 0, notRun = 0;
-    std::string table = "\n#  case                                      outcome                   crash hang(ms)/bound  "
-                        "profile  clean-writes\n";
+    std::string table =
+        "\n#  case                                      outcome                   crash hang(ms)/bound  "
+        "profile  clean-writes\n";
     int n = 0;
     for (const Case& c : cases) {
         const std::string label = std::string(FlowOf(c)) + ": " + c.name;
@@ -717,9 +722,9 @@ TEST(robustness, every_fault_leaves_the_program_alive_answering_its_profile_whol
         if (c.silent) {
             EXPECT_TRUE(out.shown.empty()) << shown;
         }
-        std::string outcome = out.crashed  ? "CRASH"
-                              : out.hung   ? "HANG"
-                              : out.notRun ? "NOT RUN"
+        std::string outcome = out.crashed     ? "CRASH"
+                              : out.hung      ? "HANG"
+                              : out.notRun    ? "NOT RUN"
                               : shown.empty() ? "alive, silent"
                                               : shown;
         char row[400];
@@ -727,7 +732,10 @@ TEST(robustness, every_fault_leaves_the_program_alive_answering_its_profile_whol
                       outcome.c_str(), out.crashed ? "YES" : "-", static_cast<unsigned long>(out.longestMs),
                       static_cast<unsigned long>(c.boundMs), out.hung ? "YES" : "-  ",
                       out.profileLost ? "LOST" : "intact",
-                      c.writes == Writes::Any ? "n/a" : out.badWrite ? "NO" : "yes", out.note.c_str());
+                      c.writes == Writes::Any ? "n/a"
+                      : out.badWrite          ? "NO"
+                                              : "yes",
+                      out.note.c_str());
         table += row;
         std::printf("%s", row);
         std::fflush(stdout);

@@ -32,7 +32,6 @@ std::string Utf8(const std::wstring& text)
 
 namespace {
 
-
 // One OutputDebugString of the debuggee, as UTF-8 without its line end.
 std::string ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info)
 {

@@ -70,4 +70,3 @@ private:
     std::wstring m_bin;
     bool m_ok = false;
 };
-

@@ -41,8 +41,7 @@ void Freed(void* handle)
     ReleaseSRWLockExclusive(&g_lock);
 }
 
-template <typename F>
-F Real(const wchar_t* module, const char* name)
+template <typename F> F Real(const wchar_t* module, const char* name)
 {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(module), name)));
 }
@@ -93,7 +92,7 @@ HBITMAP WINAPI HookCreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, 
 }
 
 HBITMAP WINAPI HookCreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* data,
-                                   const BITMAPINFO* info, UINT usage)
+                                  const BITMAPINFO* info, UINT usage)
 {
     REAL(L"gdi32", CreateDIBitmap);
     HBITMAP made = real(dc, header, init, data, info, usage);
@@ -109,9 +108,8 @@ HFONT WINAPI HookCreateFontIndirectW(const LOGFONTW* font)
     return made;
 }
 
-HFONT WINAPI HookCreateFontW(int h, int w, int esc, int orient, int weight, DWORD italic, DWORD underline,
-                             DWORD strike, DWORD charset, DWORD precision, DWORD clip, DWORD quality, DWORD pitch,
-                             LPCWSTR face)
+HFONT WINAPI HookCreateFontW(int h, int w, int esc, int orient, int weight, DWORD italic, DWORD underline, DWORD strike,
+                             DWORD charset, DWORD precision, DWORD clip, DWORD quality, DWORD pitch, LPCWSTR face)
 {
     REAL(L"gdi32", CreateFontW);
     HFONT made =
@@ -280,20 +278,35 @@ struct Hook {
     void* hook;
 };
 
-#define HOOK(dll, name) {dll, #name, reinterpret_cast<void*>(&Hook##name)}
+#define HOOK(dll, name)                                  \
+    {                                                    \
+        dll, #name, reinterpret_cast<void*>(&Hook##name) \
+    }
 const Hook kHooks[] = {
-    HOOK("gdi32.dll", CreateCompatibleDC),  HOOK("gdi32.dll", CreateDCW),
-    HOOK("gdi32.dll", CreateCompatibleBitmap), HOOK("gdi32.dll", CreateBitmap),
-    HOOK("gdi32.dll", CreateDIBSection),    HOOK("gdi32.dll", CreateDIBitmap),
-    HOOK("gdi32.dll", CreateFontIndirectW), HOOK("gdi32.dll", CreateFontW),
-    HOOK("gdi32.dll", CreateSolidBrush),    HOOK("gdi32.dll", CreatePatternBrush),
-    HOOK("gdi32.dll", CreatePen),           HOOK("gdi32.dll", CreateRectRgn),
-    HOOK("gdi32.dll", CreateRectRgnIndirect), HOOK("gdi32.dll", CreateRoundRectRgn),
-    HOOK("gdi32.dll", DeleteObject),        HOOK("gdi32.dll", DeleteDC),
-    HOOK("user32.dll", LoadImageW),         HOOK("user32.dll", CopyImage),
-    HOOK("user32.dll", GetIconInfo),        HOOK("user32.dll", GetDC),
-    HOOK("user32.dll", GetWindowDC),        HOOK("user32.dll", GetDCEx),
-    HOOK("user32.dll", ReleaseDC),          HOOK("user32.dll", SetWindowRgn),
+    HOOK("gdi32.dll", CreateCompatibleDC),
+    HOOK("gdi32.dll", CreateDCW),
+    HOOK("gdi32.dll", CreateCompatibleBitmap),
+    HOOK("gdi32.dll", CreateBitmap),
+    HOOK("gdi32.dll", CreateDIBSection),
+    HOOK("gdi32.dll", CreateDIBitmap),
+    HOOK("gdi32.dll", CreateFontIndirectW),
+    HOOK("gdi32.dll", CreateFontW),
+    HOOK("gdi32.dll", CreateSolidBrush),
+    HOOK("gdi32.dll", CreatePatternBrush),
+    HOOK("gdi32.dll", CreatePen),
+    HOOK("gdi32.dll", CreateRectRgn),
+    HOOK("gdi32.dll", CreateRectRgnIndirect),
+    HOOK("gdi32.dll", CreateRoundRectRgn),
+    HOOK("gdi32.dll", DeleteObject),
+    HOOK("gdi32.dll", DeleteDC),
+    HOOK("user32.dll", LoadImageW),
+    HOOK("user32.dll", CopyImage),
+    HOOK("user32.dll", GetIconInfo),
+    HOOK("user32.dll", GetDC),
+    HOOK("user32.dll", GetWindowDC),
+    HOOK("user32.dll", GetDCEx),
+    HOOK("user32.dll", ReleaseDC),
+    HOOK("user32.dll", SetWindowRgn),
     HOOK("gdiplus.dll", GdipCreateHBITMAPFromBitmap),
 };
 

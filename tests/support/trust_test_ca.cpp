@@ -83,8 +83,10 @@ int wmain(int argc, wchar_t** argv)
         CertCloseStore(root, 0);
     CertFreeCertificateContext(ca);
     if (!found) {
-        std::fprintf(stderr, "the Root store does not hold the CA after adding it; another CA named %ls is "
-                             "probably there already\n", subject.c_str());
+        std::fprintf(stderr,
+                     "the Root store does not hold the CA after adding it; another CA named %ls is "
+                     "probably there already\n",
+                     subject.c_str());
         return 1;
     }
     std::printf("trusted: %ls\n", subject.c_str());

@@ -29,7 +29,8 @@ const auto* const g_gdiplus = ::testing::AddGlobalTestEnvironment(new GdiplusEnv
 
 uint32_t Read32(const std::string& b, size_t at)
 {
-    return static_cast<uint32_t>(static_cast<uint8_t>(b[at])) | static_cast<uint32_t>(static_cast<uint8_t>(b[at + 1])) << 8 |
+    return static_cast<uint32_t>(static_cast<uint8_t>(b[at])) |
+           static_cast<uint32_t>(static_cast<uint8_t>(b[at + 1])) << 8 |
            static_cast<uint32_t>(static_cast<uint8_t>(b[at + 2])) << 16 |
            static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
 }
@@ -163,22 +164,14 @@ TEST(safename_check, values_that_could_leave_the_folder_are_refused)
         const wchar_t* value;
         bool safe;
     } cases[] = {
-        {L"", true},
-        {L"0a1b2c3d4e5f60718293a4b5c6d7e8f9", true},
-        {L"1.2.3", true},
-        {L"\u4E2D\u6587", true},
-        {L"..", false},
-        {L"a..b", false},
-        {L"..\\x", false},
-        {L"a/b", false},
-        {L"C:x", false},
-        {L"a*b", false},
-        {L"a?b", false},
-        {L"a|b", false},
-        {L"a\"b", false},
-        {L"<a>", false},
-        {L"a\nb", false},
-        {L"a\tb", false},
+        {L"", true},       {L"0a1b2c3d4e5f60718293a4b5c6d7e8f9", true},
+        {L"1.2.3", true},  {L"\u4E2D\u6587", true},
+        {L"..", false},    {L"a..b", false},
+        {L"..\\x", false}, {L"a/b", false},
+        {L"C:x", false},   {L"a*b", false},
+        {L"a?b", false},   {L"a|b", false},
+        {L"a\"b", false},  {L"<a>", false},
+        {L"a\nb", false},  {L"a\tb", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(IsSafeFileNamePart(c.value), c.safe) << "case of length " << wcslen(c.value);

@@ -37,7 +37,8 @@ protected:
 }  // namespace
 
 // Whatever goes wrong, the rows of the last good answer stay and the timer runs again.
-TEST_F(history_refresh, only_a_non_empty_answer_replaces_the_rows) {
+TEST_F(history_refresh, only_a_non_empty_answer_replaces_the_rows)
+{
     CHistoryRefresh refresh;
     MerchantCompany merchant = KnownMerchant();
     ASSERT_EQ(RefreshOutcome::Replaced, refresh.Run(m_transport, merchant, {}, Hooks()));
@@ -69,7 +70,8 @@ TEST_F(history_refresh, only_a_non_empty_answer_replaces_the_rows) {
 }
 
 // The same answer again is not read again: the rows stay as they are and nobody is told.
-TEST_F(history_refresh, answer_identical_to_the_shown_one_changes_nothing) {
+TEST_F(history_refresh, answer_identical_to_the_shown_one_changes_nothing)
+{
     CHistoryRefresh refresh;
     MerchantCompany merchant = KnownMerchant();
     ASSERT_EQ(RefreshOutcome::Replaced, refresh.Run(m_transport, merchant, {}, Hooks()));
@@ -90,7 +92,8 @@ TEST_F(history_refresh, answer_identical_to_the_shown_one_changes_nothing) {
 
 // The input window of the merchant resolution runs inside a refresh; a refresh
 // asked for meanwhile returns at once and leaves the timer to the outer one.
-TEST_F(history_refresh, refresh_inside_a_refresh_returns_at_once) {
+TEST_F(history_refresh, refresh_inside_a_refresh_returns_at_once)
+{
     ASSERT_TRUE(StandIns::Require(true, false));
     ASSERT_TRUE(StandIns::Ht()->Open(std::wstring(L"--hidden --seller-tax ") + kMerchantTax));
     CHistoryRefresh refresh;

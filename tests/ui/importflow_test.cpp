@@ -50,7 +50,8 @@ protected:
 
 // The buyer's full data is fetched, written as four fields, and only then
 // recorded under the merchant; the history is reloaded afterwards.
-TEST_F(import_flow, search_hit_fills_then_records) {
+TEST_F(import_flow, search_hit_fills_then_records)
+{
     ASSERT_TRUE(StandIns::Ht()->Open(L"--hidden"));
     CompanyRecord expected = m_hits[1];
     ASSERT_TRUE(GetCompanyInfo(m_transport, expected.KeyNo, expected));
@@ -69,7 +70,8 @@ TEST_F(import_flow, search_hit_fills_then_records) {
 // No issuing window: a search row says nothing and asks nothing, a history row
 // asks for the window; the selection path, which does not look first, fetches
 // but records nothing when the fill finds no target.
-TEST_F(import_flow, no_issuing_window) {
+TEST_F(import_flow, no_issuing_window)
+{
     EXPECT_EQ(ImportNext::RestartTimer, ImportSearchRow(m_transport, m_hits, 0, Merchant()));
     EXPECT_EQ(Paths{}, TakeRequestPaths());
     EXPECT_EQ(ImportNext::NoWindowMessage, ImportHistoryRecord(m_transport, m_history, 0));
@@ -80,7 +82,8 @@ TEST_F(import_flow, no_issuing_window) {
 }
 
 // A row that is not in the list (Enter with no selection gives -1) imports nothing.
-TEST_F(import_flow, rows_outside_the_list_import_nothing) {
+TEST_F(import_flow, rows_outside_the_list_import_nothing)
+{
     ASSERT_TRUE(StandIns::Ht()->Open(L"--hidden"));
     const int searchSize = static_cast<int>(m_hits.size());
     const int historySize = static_cast<int>(m_history.size());
@@ -95,11 +98,11 @@ TEST_F(import_flow, rows_outside_the_list_import_nothing) {
 
 // A history row goes in as it was recorded, with no telephone (so the address
 // is followed by one space), and the record is then marked as used again.
-TEST_F(import_flow, history_row_fills_and_updates_the_date) {
+TEST_F(import_flow, history_row_fills_and_updates_the_date)
+{
     ASSERT_TRUE(StandIns::Ht()->Open(L"--hidden"));
     const InvoiceRecord chosen = m_history.back();
-    EXPECT_EQ(ImportNext::Refresh,
-              ImportHistoryRecord(m_transport, m_history, static_cast<int>(m_history.size()) - 1));
+    EXPECT_EQ(ImportNext::Refresh, ImportHistoryRecord(m_transport, m_history, static_cast<int>(m_history.size()) - 1));
 
     const FieldLog written = StandIns::Ht()->TakeLog();
     ASSERT_EQ(4u, written.size());
@@ -124,7 +127,8 @@ TEST_F(import_flow, history_row_fills_and_updates_the_date) {
 // An invoicing program that stops answering in the middle of the fill leaves a
 // buyer block the merchant must be told about, and whose use must not be
 // recorded: neither the search hit nor the history row reports it to the service.
-TEST_F(import_flow, fill_cut_short_is_told_and_not_recorded) {
+TEST_F(import_flow, fill_cut_short_is_told_and_not_recorded)
+{
     ASSERT_TRUE(StandIns::Ht()->Open(L"--hidden"));
     TakeRequestPaths();
     ASSERT_TRUE(StandIns::Ht()->Hang(kFillWriteTimeoutMs + 2000));

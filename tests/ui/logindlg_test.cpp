@@ -30,8 +30,7 @@ protected:
             m_dlg.DestroyWindow();
         // The window ends its UI loop when destroyed; that quit is not for the next case.
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
+        while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
     }
 
     void Tick(int times)
@@ -40,8 +39,14 @@ protected:
             m_dlg.SendMessageW(WM_TIMER, CLoginDlg::kCountdownTimer, 0);
     }
     // The window's requests run on its worker: waits (pumping) until their answers are in.
-    void Settle() { EXPECT_TRUE(RunLoopUntil([&] { return !m_dlg.IsWindow() || !m_dlg.Busy(); }, 10000)); }
-    bool ProfileWritten() const { return GetFileAttributesW(m_dir.File(L"ops.dat").c_str()) != INVALID_FILE_ATTRIBUTES; }
+    void Settle()
+    {
+        EXPECT_TRUE(RunLoopUntil([&] { return !m_dlg.IsWindow() || !m_dlg.Busy(); }, 10000));
+    }
+    bool ProfileWritten() const
+    {
+        return GetFileAttributesW(m_dir.File(L"ops.dat").c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
 
     ScopedWorkDir m_dir;
     CLoginDlg m_dlg;

@@ -165,8 +165,7 @@ protected:
         // The window is the application's: its end posted WM_QUIT, which must not
         // end the next case's loops.
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
     }
 
     void Open(bool knownMerchant)
@@ -215,7 +214,10 @@ protected:
 
     void Type(wchar_t c) { SendMessageW(SearchEdit(), WM_CHAR, c, 1); }
     // The window's service calls run on its workers: pumps until every answer is in.
-    void Settle() { EXPECT_TRUE(RunLoopUntil([&] { return !m_dlg || !IsWindow(m_dlg->m_hWnd) || !m_dlg->Busy(); }, 15000)); }
+    void Settle()
+    {
+        EXPECT_TRUE(RunLoopUntil([&] { return !m_dlg || !IsWindow(m_dlg->m_hWnd) || !m_dlg->Busy(); }, 15000));
+    }
     // Types two characters: the pop-up opens with the hits of "誠運".
     void OpenHits()
     {

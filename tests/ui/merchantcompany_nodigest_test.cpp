@@ -28,7 +28,8 @@ TEST_F(merchant_company_nodigest, unhashable_bw_seller_files_nothing_and_is_told
             ASSERT_TRUE(WriteCompanyId(c.storedIdentity));
         }
         ASSERT_TRUE(StandIns::Require(false, true));
-        ASSERT_TRUE(StandIns::Bw()->Open(L"--hidden --seller-bank-line \"中国工商银行北京海淀支行0200004509200123456\""));
+        ASSERT_TRUE(
+            StandIns::Bw()->Open(L"--hidden --seller-bank-line \"中国工商银行北京海淀支行0200004509200123456\""));
         MerchantCompany merchant = LoadMerchantCompany();
         int asked = 0;
         std::vector<std::wstring> messages;

@@ -30,8 +30,7 @@ struct ScriptedPrompts {
 };
 
 const std::wstring kHtIdentity = std::wstring(L"_HT") + kMerchantTax;
-const std::wstring kMerchantSeller =
-    std::wstring(L"--seller-name ") + kMerchantName + L" --seller-tax " + kMerchantTax;
+const std::wstring kMerchantSeller = std::wstring(L"--seller-name ") + kMerchantName + L" --seller-tax " + kMerchantTax;
 
 using merchant_company = FlowTest;
 
@@ -40,7 +39,8 @@ using merchant_company = FlowTest;
 // First use: the identity is stored, its section created empty before the input
 // window asks, then name, tax code and key number land in it; the company
 // information follows by that key number.
-TEST_F(merchant_company, first_use_asks_and_stores_each_value) {
+TEST_F(merchant_company, first_use_asks_and_stores_each_value)
+{
     struct Case {
         const char* why;
         bool ht;
@@ -48,12 +48,17 @@ TEST_F(merchant_company, first_use_asks_and_stores_each_value) {
         std::wstring identity;
         Paths requests;
     } cases[] = {
-        {"HT: identity from the seller tax code", true, kMerchantSeller, kHtIdentity,
+        {"HT: identity from the seller tax code",
+         true,
+         kMerchantSeller,
+         kHtIdentity,
          {"GET /Invoice_getCompanyKeyno", "GET /Invoice_getCompanyInfo"}},
         // The seller bank line already gives a bank, which marks the information as known.
-        {"BW: identity from the seller bank line", false,
+        {"BW: identity from the seller bank line",
+         false,
          L"--seller-bank-line \"中国工商银行北京海淀支行0200004509200123456\"",
-         L"_BW351eb1065a5d8a6f6d7f331e049d6175", {"GET /Invoice_getCompanyKeyno"}},
+         L"_BW351eb1065a5d8a6f6d7f331e049d6175",
+         {"GET /Invoice_getCompanyKeyno"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -94,7 +99,8 @@ TEST_F(merchant_company, first_use_asks_and_stores_each_value) {
 
 // A complete profile is enough: the open issuing window of another company is
 // not read, and only the company information is fetched, once.
-TEST_F(merchant_company, restart_with_complete_profile_reads_no_window) {
+TEST_F(merchant_company, restart_with_complete_profile_reads_no_window)
+{
     ASSERT_TRUE(WriteCompanyId(kHtIdentity));
     ASSERT_TRUE(WriteCompanyNameAndTaxCode(kHtIdentity, WideToGbk(kMerchantName), WideToGbk(kMerchantTax)));
     ASSERT_TRUE(WriteCompanyKeyNo(kHtIdentity, WideToGbk(kMerchantKey)));
@@ -121,7 +127,8 @@ TEST_F(merchant_company, restart_with_complete_profile_reads_no_window) {
 // The stored identity in lower case is the window's identity: the profile is
 // neither rewritten nor read again, so the seller name from the window stays
 // (a re-read would have brought back the stale name) and no input is asked.
-TEST_F(merchant_company, identity_in_other_case_is_the_same) {
+TEST_F(merchant_company, identity_in_other_case_is_the_same)
+{
     std::wstring lower = kHtIdentity;
     for (wchar_t& ch : lower)
         ch = static_cast<wchar_t>(towlower(ch));
@@ -146,7 +153,8 @@ TEST_F(merchant_company, identity_in_other_case_is_the_same) {
 
 // No issuing window and an incomplete record: with messages the merchant is told
 // and nothing else happens; without, only the company information is tried.
-TEST_F(merchant_company, no_issuing_window_with_incomplete_record) {
+TEST_F(merchant_company, no_issuing_window_with_incomplete_record)
+{
     ASSERT_TRUE(StandIns::Require(true, false));
     for (bool showMessage : {true, false}) {
         SCOPED_TRACE(showMessage ? "with messages" : "without messages");
@@ -164,7 +172,8 @@ TEST_F(merchant_company, no_issuing_window_with_incomplete_record) {
 
 // A failing service leaves the key number unset in record and profile, keeps what
 // the merchant typed, and the next call tries again.
-TEST_F(merchant_company, service_failure_keeps_key_number_for_next_time) {
+TEST_F(merchant_company, service_failure_keeps_key_number_for_next_time)
+{
     ASSERT_TRUE(StandIns::Require(true, false));
     ASSERT_TRUE(StandIns::Ht()->Open(L"--hidden " + kMerchantSeller));
     ScriptedPrompts prompts;
@@ -190,7 +199,8 @@ TEST_F(merchant_company, service_failure_keeps_key_number_for_next_time) {
 // button: a resolution started from there while the window is open must not
 // open a second one, nor write over what the merchant is answering. (BW: no
 // seller name is read that would keep the second question away.)
-TEST_F(merchant_company, one_input_window_at_a_time) {
+TEST_F(merchant_company, one_input_window_at_a_time)
+{
     ASSERT_TRUE(StandIns::Require(false, true));
     ASSERT_TRUE(StandIns::Bw()->Open(L"--hidden"));
     const std::wstring identity = L"_BW351eb1065a5d8a6f6d7f331e049d6175";
@@ -213,7 +223,8 @@ TEST_F(merchant_company, one_input_window_at_a_time) {
 // A seller read the invoicing program did not answer tells nothing: the last
 // identity stays, nothing is asked, requested or written (no key number under an
 // empty identity), and the next call reads again.
-TEST_F(merchant_company, unanswered_seller_read_changes_nothing) {
+TEST_F(merchant_company, unanswered_seller_read_changes_nothing)
+{
     ASSERT_TRUE(StandIns::Require(true, false));
     ASSERT_TRUE(StandIns::Ht()->Open(L"--hidden " + kMerchantSeller));
     ASSERT_TRUE(WriteCompanyId(kHtIdentity));

@@ -17,7 +17,8 @@ std::wstring Chars(std::size_t count)
 }  // namespace
 
 // The cut sits exactly past the longest text shown whole.
-TEST(row_texts, names_are_cut_past_their_width) {
+TEST(row_texts, names_are_cut_past_their_width)
+{
     struct Case {
         const char* why;
         std::wstring (*format)(const std::wstring&);
@@ -38,7 +39,8 @@ TEST(row_texts, names_are_cut_past_their_width) {
 }
 
 // Only the clock time, in the zone asked for; a time no calendar holds gives nothing.
-TEST(row_texts, history_time_is_the_clock_time) {
+TEST(row_texts, history_time_is_the_clock_time)
+{
     TIME_ZONE_INFORMATION beijing{};
     beijing.Bias = -480;
     struct Case {
@@ -46,10 +48,8 @@ TEST(row_texts, history_time_is_the_clock_time) {
         std::int64_t seconds;
         std::wstring expected;
     } cases[] = {
-        {"epoch", 0, L"08:00:00"},
-        {"date dropped", 1700000000, L"06:13:20"},
-        {"before 1970", -1, L"07:59:59"},
-        {"far past", INT64_MIN, L""},
+        {"epoch", 0, L"08:00:00"},        {"date dropped", 1700000000, L"06:13:20"},
+        {"before 1970", -1, L"07:59:59"}, {"far past", INT64_MIN, L""},
         {"far future", INT64_MAX, L""},
     };
     for (const Case& c : cases) {
@@ -60,7 +60,8 @@ TEST(row_texts, history_time_is_the_clock_time) {
 }
 
 // Only the exact "wx" marks a row.
-TEST(row_texts, background_marks_wx_only) {
+TEST(row_texts, background_marks_wx_only)
+{
     EXPECT_EQ(L"#FFF8DC", HistoryRowBackground(L"wx"));
     for (const wchar_t* other : {L"WX", L"Wx", L"pc", L"", L"wx "})
         EXPECT_EQ(L"#FFFFFF", HistoryRowBackground(other)) << other;

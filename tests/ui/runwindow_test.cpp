@@ -19,6 +19,5 @@ TEST(start_up_window, window_that_cannot_be_created_is_told_and_ends_start_up)
     EXPECT_NE(0, kNoWindowExitCode);
     EXPECT_EQ(1, told);
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
 }

@@ -16,7 +16,10 @@ using Events = std::vector<std::string>;
 
 // The released setup of the next version and copies of it signed otherwise
 // (installer-variants.sh names each): "pinned.exe", "unsigned.exe", "other-key.exe", ...
-std::wstring Variant(const wchar_t* name) { return FromHostPath(L"UI_INSTALLER_VARIANTS") + L"\\" + name; }
+std::wstring Variant(const wchar_t* name)
+{
+    return FromHostPath(L"UI_INSTALLER_VARIANTS") + L"\\" + name;
+}
 
 // The full path the installer is started by, for a file of the working folder.
 std::wstring FullPath(const std::wstring& path)
@@ -26,7 +29,10 @@ std::wstring FullPath(const std::wstring& path)
     return n > 0 && n < MAX_PATH ? std::wstring(full, n) : path;
 }
 
-std::vector<std::wstring> Ran(const std::wstring& path) { return {FullPath(path)}; }
+std::vector<std::wstring> Ran(const std::wstring& path)
+{
+    return {FullPath(path)};
+}
 
 // Records everything the flow tells the main window, from either thread, and
 // answers the prompt with `answer`. The service publishes the released setup.
@@ -56,9 +62,10 @@ protected:
         UpgradeHooks hooks;
         hooks.downloadStarting = [this] { Note("Download thread just started."); };
         hooks.report = [this](const DownloadReport& report) {
-            Note(std::to_string(report.progress) + (report.message == L"下载开始"   ? " 下载开始"
-                                                    : report.message == L"下载完成" ? " 下载完成"
-                                                                                    : " ?") +
+            Note(std::to_string(report.progress) +
+                 (report.message == L"下载开始"   ? " 下载开始"
+                  : report.message == L"下载完成" ? " 下载完成"
+                                                  : " ?") +
                  (report.succeeded ? "" : " failed"));
             std::lock_guard<std::mutex> lock(m_mutex);
             m_last = report;
@@ -105,7 +112,8 @@ protected:
 
 // Versions are dotted numbers compared number by number; anything else never counts
 // as later, so a mistyped or hostile record cannot start an upgrade.
-TEST(upgrade_version, later_means_a_larger_number) {
+TEST(upgrade_version, later_means_a_larger_number)
+{
     struct Case {
         const wchar_t* offered;
         const wchar_t* own;
@@ -150,7 +158,8 @@ TEST(upgrade_version, later_means_a_larger_number) {
 
 // A version record naming our own version or an older one starts nothing: no download,
 // no prompt, and an installer of that name already on disk is not offered either.
-TEST_F(upgrade_flow, only_a_later_version_is_taken) {
+TEST_F(upgrade_flow, only_a_later_version_is_taken)
+{
     SetVersion("no=1.1&force=1&installer=MoravelUpgrade_1.1.exe");
     ASSERT_TRUE(CopyFileW(Variant(L"pinned.exe").c_str(), m_dir.File(L"MoravelUpgrade_1.1.exe").c_str(), FALSE));
     for (const wchar_t* own : {L"1.1", L"1.1.0", L"1.2", L"1.10", L"1.1 ", L""}) {
@@ -179,7 +188,8 @@ TEST_F(upgrade_flow, only_a_later_version_is_taken) {
 
 // Where an installer may come from. Under a TLS service only a TLS link, whatever the
 // spelling of the schemes; under a plain one only the hosts the build names.
-TEST(upgrade_link, allowed_only_where_the_service_says) {
+TEST(upgrade_link, allowed_only_where_the_service_says)
+{
     const std::vector<std::wstring> sites = {L"http://share.example.test/fapiao/e.html", L"http://Site.Example.test/"};
     struct Case {
         const wchar_t* link;
@@ -225,7 +235,8 @@ TEST(upgrade_link, allowed_only_where_the_service_says) {
 }
 
 // Through the flow: a link elsewhere under the plain service downloads and offers nothing.
-TEST_F(upgrade_flow, link_elsewhere_is_not_followed) {
+TEST_F(upgrade_flow, link_elsewhere_is_not_followed)
+{
     SetVersion("no=2.0&force=1&installer=MoravelUpgrade_1.1.exe&origin=http%3A%2F%2Felsewhere.test%3A1");
     CUpgradeFlow flow(Hooks(), kSignerSha256);
     EXPECT_EQ(UpgradeStep::None, flow.Check(m_transport, L"1.1"));
@@ -239,7 +250,8 @@ TEST_F(upgrade_flow, link_elsewhere_is_not_followed) {
 
 // The start is announced before the worker exists, then its two reports arrive,
 // and only the end of the download brings the prompt; OK runs the installer.
-TEST_F(upgrade_flow, download_reports_in_order_then_prompts) {
+TEST_F(upgrade_flow, download_reports_in_order_then_prompts)
+{
     struct Case {
         const char* why;
         const char* force;
@@ -261,9 +273,9 @@ TEST_F(upgrade_flow, download_reports_in_order_then_prompts) {
         CUpgradeFlow flow(Hooks(), kSignerSha256);
         ASSERT_EQ(UpgradeStep::DownloadStarted, flow.Check(m_transport, L"1.1"));
         FinishDownload(flow);
-        EXPECT_EQ((Events{"Download thread just started.", "0 下载开始", "100 下载完成",
-                          "ask " + std::to_string(c.style)}),
-                  m_events);
+        EXPECT_EQ(
+            (Events{"Download thread just started.", "0 下载开始", "100 下载完成", "ask " + std::to_string(c.style)}),
+            m_events);
         EXPECT_EQ(c.runs ? Ran(dir.File(L"MoravelUpgrade_2.0.exe")) : std::vector<std::wstring>{}, m_ran);
         EXPECT_TRUE(m_setup == ReadFileBytes(dir.File(L"MoravelUpgrade_2.0.exe")));
     }
@@ -274,9 +286,12 @@ TEST_F(upgrade_flow, download_reports_in_order_then_prompts) {
 // signing, valid when it signed (a timestamp proves when). Anything else of that name is
 // refused and deleted, so the next start downloads again. While the question is up the
 // checked file cannot be written, renamed or deleted: what was checked is what runs.
-TEST_F(upgrade_flow, only_the_publishers_installer_is_offered) {
+TEST_F(upgrade_flow, only_the_publishers_installer_is_offered)
+{
     auto copy = [](const wchar_t* variant) {
-        return [variant](const std::wstring& target) { return CopyFileW(Variant(variant).c_str(), target.c_str(), FALSE) != 0; };
+        return [variant](const std::wstring& target) {
+            return CopyFileW(Variant(variant).c_str(), target.c_str(), FALSE) != 0;
+        };
     };
     auto changed = [this](size_t at) {
         return [this, at](const std::wstring& target) {
@@ -290,7 +305,7 @@ TEST_F(upgrade_flow, only_the_publishers_installer_is_offered) {
         std::function<bool(const std::wstring&)> make;
         const wchar_t* pin;
         bool offered;
-        const char* said;  // in the debug line of a refusal
+        const char* said;   // in the debug line of a refusal
         bool link = false;  // the case is a symbolic link
     } cases[] = {
         // The keys pinned, in the certificates of their lifetime.
@@ -308,12 +323,13 @@ TEST_F(upgrade_flow, only_the_publishers_installer_is_offered) {
         {"another key, same CA", copy(L"other-key.exe"), kSignerSha256, false, "another key"},
         {"the publisher's key, from a CA the system does not trust", copy(L"untrusted-ca.exe"), kSignerSha256, false,
          "signature not accepted"},
-        {"a link to the publisher's installer", [](const std::wstring& t) {
-             return CreateSymbolicLinkW(t.c_str(), Variant(L"pinned.exe").c_str(), 0x2) != 0;
-         }, kSignerSha256, false, "not a plain file", true},
+        {"a link to the publisher's installer",
+         [](const std::wstring& t) { return CreateSymbolicLinkW(t.c_str(), Variant(L"pinned.exe").c_str(), 0x2) != 0; },
+         kSignerSha256, false, "not a plain file", true},
         {"one byte changed after signing", changed(m_setup.size() / 2), kSignerSha256, false, "signature not accepted"},
         {"one header byte changed after signing", changed(0x100), kSignerSha256, false, "signature not accepted"},
-        {"truncated", [this](const std::wstring& t) { return WriteFileBytes(t, m_setup.substr(0, m_setup.size() - 1000)); },
+        {"truncated",
+         [this](const std::wstring& t) { return WriteFileBytes(t, m_setup.substr(0, m_setup.size() - 1000)); },
          kSignerSha256, false, "signature not accepted"},
         {"empty", [](const std::wstring& t) { return WriteFileBytes(t, ""); }, kSignerSha256, false, "refused"},
         {"a directory", [](const std::wstring& t) { return CreateDirectoryW(t.c_str(), nullptr) != 0; }, kSignerSha256,
@@ -378,7 +394,8 @@ TEST_F(upgrade_flow, only_the_publishers_installer_is_offered) {
 
 // A build that pins no certificate never downloads nor offers an installer, and
 // refuses one it is asked to offer.
-TEST_F(upgrade_flow, without_a_pinned_certificate_nothing_is_offered) {
+TEST_F(upgrade_flow, without_a_pinned_certificate_nothing_is_offered)
+{
     SetVersion("no=2.0&force=0&installer=MoravelUpgrade_1.1.exe");
     CUpgradeFlow flow(Hooks(), L"");
     EXPECT_EQ(UpgradeStep::None, flow.Check(m_transport, L"1.1"));
@@ -393,7 +410,8 @@ TEST_F(upgrade_flow, without_a_pinned_certificate_nothing_is_offered) {
 
 // A downloaded installer swapped for another file before the prompt is checked as
 // what it is then: not offered, not opened.
-TEST_F(upgrade_flow, installer_swapped_after_download_is_not_opened) {
+TEST_F(upgrade_flow, installer_swapped_after_download_is_not_opened)
+{
     for (const wchar_t* swapped : {L"other-key.exe", L"unsigned.exe"}) {
         SCOPED_TRACE(std::string(swapped, swapped + wcslen(swapped)));
         ScopedWorkDir dir;
@@ -414,7 +432,8 @@ TEST_F(upgrade_flow, installer_swapped_after_download_is_not_opened) {
 
 // A download that did not arrive whole leaves no installer and no prompt, and
 // the next start downloads again.
-TEST_F(upgrade_flow, failed_download_leaves_nothing_to_offer) {
+TEST_F(upgrade_flow, failed_download_leaves_nothing_to_offer)
+{
     struct Case {
         const char* why;
         std::string setup;
@@ -443,7 +462,8 @@ TEST_F(upgrade_flow, failed_download_leaves_nothing_to_offer) {
 // outright: no file, no download, no prompt. (The substitute service publishes
 // no such version, so its answer is handed over directly, with a URL that
 // would download.)
-TEST_F(upgrade_flow, unsafe_version_is_refused) {
+TEST_F(upgrade_flow, unsafe_version_is_refused)
+{
     VersionRecord latest;
     latest.force_update = L"1";
     const std::string base = FixtureServiceUrl();
@@ -479,7 +499,8 @@ TEST_F(upgrade_flow, unsafe_version_is_refused) {
 
 // A check while the download runs starts no second one; ending the flow (the
 // main window closing) waits for the running download to finish.
-TEST_F(upgrade_flow, one_download_at_a_time_and_close_waits) {
+TEST_F(upgrade_flow, one_download_at_a_time_and_close_waits)
+{
     SetVersion("no=2.0&force=0&installer=MoravelUpgrade_1.1.exe");
     ASSERT_TRUE(ServiceControl("fault?mode=slow&seconds=2&only=download/MoravelUpgrade_1.1.exe"));
     m_answer = IDCANCEL;
@@ -497,7 +518,8 @@ TEST_F(upgrade_flow, one_download_at_a_time_and_close_waits) {
 }
 
 // No usable answer about the version: nothing happens.
-TEST_F(upgrade_flow, failed_version_request_does_nothing) {
+TEST_F(upgrade_flow, failed_version_request_does_nothing)
+{
     for (const char* mode : {"500", "nonjson", "drop", "wrongtypes"}) {
         SCOPED_TRACE(mode);
         ASSERT_TRUE(ServiceControl(std::string("fault?mode=") + mode));

@@ -114,4 +114,3 @@ bool RunLoopUntil(const std::function<bool()>& done, DWORD ms)
     check = nullptr;
     return done();
 }
-

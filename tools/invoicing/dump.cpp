@@ -19,7 +19,8 @@ namespace {
 
 constexpr size_t kCapacity = 4096;
 
-std::string JsonString(const std::wstring& text) {
+std::string JsonString(const std::wstring& text)
+{
     std::string out = "\"";
     for (char c : WideToUtf8(text)) {
         unsigned char byte = static_cast<unsigned char>(c);
@@ -43,17 +44,20 @@ struct Entry {
 };
 
 // A field that is not there prints as null; one that does not answer spoils the object.
-std::optional<std::string> JsonObject(std::initializer_list<Entry> entries) {
+std::optional<std::string> JsonObject(std::initializer_list<Entry> entries)
+{
     std::string json = "{";
     for (const Entry& entry : entries) {
-        if (json.size() > 1) json += ",";
+        if (json.size() > 1)
+            json += ",";
         json += std::string("\"") + entry.name + "\":";
         if (!entry.window) {
             json += "null";
             continue;
         }
         std::optional<std::wstring> text = ReadTextBounded(entry.window, kCapacity);
-        if (!text) return std::nullopt;
+        if (!text)
+            return std::nullopt;
         json += JsonString(*text);
     }
     return json + "}";
@@ -62,7 +66,8 @@ std::optional<std::string> JsonObject(std::initializer_list<Entry> entries) {
 KernelHandle g_out;
 
 // The text conversion traces to the standard output; the JSON keeps it to itself.
-void KeepStdoutForJson() {
+void KeepStdoutForJson()
+{
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     HANDLE copy = nullptr;
     if (out && out != INVALID_HANDLE_VALUE &&
@@ -71,7 +76,8 @@ void KeepStdoutForJson() {
     std::freopen("NUL", "w", stdout);
 }
 
-void Print(const std::string& json) {
+void Print(const std::string& json)
+{
     DWORD written = 0;
     std::string line = json + "\n";
     WriteFile(g_out.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
@@ -79,7 +85,8 @@ void Print(const std::string& json) {
 
 }  // namespace
 
-int wmain() {
+int wmain()
+{
     KeepStdoutForJson();
     std::optional<BuyerFields> buyer = FindBuyerFields();
     if (!buyer) {
@@ -92,16 +99,16 @@ int wmain() {
                                                        {"taxNumber", buyer->taxNumber},
                                                        {"addressPhone", buyer->addressPhone},
                                                        {"bankAccount", buyer->bankAccount}});
-    std::optional<std::string> sellerJson =
-        htTarget ? JsonObject({{"name", ChildAt(ChildAt(htTarget, 18), 1)}, {"taxNumber", ChildAt(ChildAt(htTarget, 17), 1)}})
-                 : JsonObject({{"name", ChildAt(bwSeller, 1)},
-                               {"taxNumber", ChildAt(bwSeller, 2)},
-                               {"bankLine", ChildAt(bwSeller, 5)}});
+    std::optional<std::string> sellerJson = htTarget ? JsonObject({{"name", ChildAt(ChildAt(htTarget, 18), 1)},
+                                                                   {"taxNumber", ChildAt(ChildAt(htTarget, 17), 1)}})
+                                                     : JsonObject({{"name", ChildAt(bwSeller, 1)},
+                                                                   {"taxNumber", ChildAt(bwSeller, 2)},
+                                                                   {"bankLine", ChildAt(bwSeller, 5)}});
     if (!buyerJson || !sellerJson) {
         Print("{\"error\":\"the invoicing program did not answer\"}");
         return 2;
     }
     Print(std::string("{\"variant\":\"") + (htTarget ? "HT" : "BW") + "\",\"buyer\":" + *buyerJson +
-                 ",\"seller\":" + *sellerJson + "}");
+          ",\"seller\":" + *sellerJson + "}");
     return 0;
 }

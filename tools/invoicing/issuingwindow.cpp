@@ -18,7 +18,8 @@ HFONT g_titleFont = nullptr;
 bool g_quitWhenLastClosed = false;
 std::vector<HWND> g_windows;
 
-HFONT MakeFont(int height, int weight) {
+HFONT MakeFont(int height, int weight)
+{
     LOGFONTW font = {};
     font.lfHeight = height;
     font.lfWeight = weight;
@@ -31,26 +32,32 @@ HFONT MakeFont(int height, int weight) {
 }
 
 HWND Make(const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int h, HWND parent,
-          const wchar_t* key, LONG_PTR look = kPlain) {
+          const wchar_t* key, LONG_PTR look = kPlain)
+{
     HWND window = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, x, y, w, h, parent,
                                   nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!window) return nullptr;
+    if (!window)
+        return nullptr;
     SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(g_font), FALSE);
-    if (look != kPlain) SetWindowLongPtrW(window, GWLP_USERDATA, look);
+    if (look != kPlain)
+        SetWindowLongPtrW(window, GWLP_USERDATA, look);
     WatchWindowText(window, key);
     return window;
 }
 
-HWND Panel(HWND parent, int x, int y, int w, int h, const wchar_t* text = L"", LONG_PTR look = kPlain) {
+HWND Panel(HWND parent, int x, int y, int w, int h, const wchar_t* text = L"", LONG_PTR look = kPlain)
+{
     return Make(kPanelClass, text, WS_CLIPCHILDREN, x, y, w, h, parent, L"panel", look);
 }
 
-HWND Edit(HWND parent, const wchar_t* text, int x, int y, int w, int h, const wchar_t* key, bool readOnly = false) {
+HWND Edit(HWND parent, const wchar_t* text, int x, int y, int w, int h, const wchar_t* key, bool readOnly = false)
+{
     return Make(L"EDIT", text, WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP | (readOnly ? ES_READONLY : 0), x, y, w, h,
                 parent, key);
 }
 
-HWND Label(HWND parent, const wchar_t* text, int x, int y, int w, int h) {
+HWND Label(HWND parent, const wchar_t* text, int x, int y, int w, int h)
+{
     return Make(L"STATIC", text, SS_RIGHT | SS_CENTERIMAGE, x, y, w, h, parent, L"label");
 }
 
@@ -92,24 +99,30 @@ const HtField kHtFields[] = {
     {L"纳税人识别号", L"buyer.tax", L"", 90, 152, 540, 110, Shape::LabelThenEdit, false},
     {L"地址、电话", L"buyer.address", L"", 90, 182, 540, 110, Shape::LabelThenEdit, false},
     {L"名    称", L"buyer.name", L"", 90, 122, 540, 110, Shape::LabelThenEdit, false},
-    {L"地址、电话", L"other", L"北京市海淀区中关村大街27号 010-62500000", 90, 414, 540, 110, Shape::LabelThenEdit, true},
-    {L"开户行及账号", L"other", L"中国工商银行北京海淀支行 0200004509200123456", 90, 444, 540, 110, Shape::LabelThenEdit, true},
+    {L"地址、电话", L"other", L"北京市海淀区中关村大街27号 010-62500000", 90, 414, 540, 110, Shape::LabelThenEdit,
+     true},
+    {L"开户行及账号", L"other", L"中国工商银行北京海淀支行 0200004509200123456", 90, 444, 540, 110,
+     Shape::LabelThenEdit, true},
     {L"复核", L"other", L"", 240, 490, 200, 60, Shape::LabelThenEdit, false},
     {L"开票人", L"other", L"管理员", 460, 490, 200, 60, Shape::LabelThenEdit, false},
 };
 
-void BuildHtTree(HWND frame, const IssuingOptions& options, int width, int height) {
+void BuildHtTree(HWND frame, const IssuingOptions& options, int width, int height)
+{
     Panel(frame, 0, 0, 0, 0, L"工具条");
     HWND anchor = Panel(frame, 0, 0, width, height, options.noAnchor ? L"FPtiankai_old" : L"FPtiankai_new");
-    if (options.emptyAnchor) return;
+    if (options.emptyAnchor)
+        return;
     HWND sheet = Panel(anchor, 0, 0, width, height, L"发票");
-    HWND face = Panel(sheet, 0, 0, width, height, options.special ? L"增值税专用发票" : L"增值税普通发票", kInvoiceFace);
+    HWND face =
+        Panel(sheet, 0, 0, width, height, options.special ? L"增值税专用发票" : L"增值税普通发票", kInvoiceFace);
     int count = std::min<int>(options.targetChildren, sizeof kHtFields / sizeof kHtFields[0]);
     for (int i = 0; i < count; ++i) {
         const HtField& f = kHtFields[i];
         HWND box = Panel(face, f.x, f.y, f.w, kRow - 2);
         const wchar_t* value = f.value;
-        if (!value) value = (i == 16) ? options.sellerTaxCode.c_str() : options.sellerName.c_str();
+        if (!value)
+            value = (i == 16) ? options.sellerTaxCode.c_str() : options.sellerName.c_str();
         bool buyer = i >= 18 && i <= 21;
         if (f.shape == Shape::EditThenLabel) {
             Edit(box, value, f.labelWidth, 0, f.w - f.labelWidth, kRow - 2, f.key, f.readOnly);
@@ -124,7 +137,8 @@ void BuildHtTree(HWND frame, const IssuingOptions& options, int width, int heigh
 }
 
 // BW: frame > first > first > #4 > first > #2 > (#2 seller block, #3 buyer block).
-void BuildBwTree(HWND frame, const IssuingOptions& options, int width, int height) {
+void BuildBwTree(HWND frame, const IssuingOptions& options, int width, int height)
+{
     HWND outer = Panel(frame, 0, 0, width, height);
     HWND body = Panel(outer, 0, 0, width, height);
     Panel(body, 0, 0, width, 48, options.special ? L"增值税专用发票" : L"增值税普通发票", kInvoiceFace);
@@ -134,7 +148,8 @@ void BuildBwTree(HWND frame, const IssuingOptions& options, int width, int heigh
     Label(header, L"发票号码", 300, 4, 70, kRow - 2);
     Edit(header, L"08865421", 376, 4, 200, kRow - 2, L"other", true);
     Panel(body, 0, 0, 0, 0, L"工具条");
-    if (options.shortTree) return;
+    if (options.shortTree)
+        return;
     HWND main = Panel(body, 0, 82, width, height - 82);
     HWND sheet = Panel(main, 0, 0, width, height - 82);
     Label(sheet, L"购销双方", 0, 0, 0, 0);
@@ -173,7 +188,8 @@ void BuildBwTree(HWND frame, const IssuingOptions& options, int width, int heigh
     Label(buyer, L"开户行及账号", 10, 98, 110, kRow - 2);
 }
 
-void PaintPanel(HWND window) {
+void PaintPanel(HWND window)
+{
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     RECT client;
@@ -205,8 +221,10 @@ void PaintPanel(HWND window) {
             SelectObject(dc, g_font);
             SetDCBrushColor(dc, RGB(150, 100, 60));
             HBRUSH edge = static_cast<HBRUSH>(GetStockObject(DC_BRUSH));
-            const struct { int top, bottom; const wchar_t* name; } groups[] = {
-                {114, 242, L"购买方"}, {254, 330, L""}, {346, 476, L"销售方"}};
+            const struct {
+                int top, bottom;
+                const wchar_t* name;
+            } groups[] = {{114, 242, L"购买方"}, {254, 330, L""}, {346, 476, L"销售方"}};
             for (const auto& g : groups) {
                 RECT box = {14, g.top, client.right - 14, g.bottom};
                 FrameRect(dc, &box, edge);
@@ -219,46 +237,57 @@ void PaintPanel(HWND window) {
     EndPaint(window, &paint);
 }
 
-LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
     switch (message) {
-        case WM_PAINT: PaintPanel(window); return 0;
-        case WM_ERASEBKGND: return 1;
-        case WM_CTLCOLORSTATIC: {
-            HDC dc = reinterpret_cast<HDC>(wParam);
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            // Read-only fields keep a white face, like the real form's.
-            if (GetWindowLongPtrW(reinterpret_cast<HWND>(lParam), GWL_STYLE) & ES_READONLY) {
-                SetBkColor(dc, RGB(250, 250, 245));
-                return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
-            }
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    case WM_PAINT:
+        PaintPanel(window);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        // Read-only fields keep a white face, like the real form's.
+        if (GetWindowLongPtrW(reinterpret_cast<HWND>(lParam), GWL_STYLE) & ES_READONLY) {
+            SetBkColor(dc, RGB(250, 250, 245));
+            return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
         }
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
     switch (message) {
-        case WM_CLOSE:
-            DestroyWindow(window);
-            if (g_quitWhenLastClosed && g_windows.empty()) PostQuitMessage(0);
-            return 0;
-        case WM_DESTROY:
-            g_windows.erase(std::remove(g_windows.begin(), g_windows.end(), window), g_windows.end());
-            return 0;
+    case WM_CLOSE:
+        DestroyWindow(window);
+        if (g_quitWhenLastClosed && g_windows.empty())
+            PostQuitMessage(0);
+        return 0;
+    case WM_DESTROY:
+        g_windows.erase(std::remove(g_windows.begin(), g_windows.end(), window), g_windows.end());
+        return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-std::wstring TitleFor(const IssuingOptions& options) {
-    if (options.hasTitle) return options.title;
-    if (options.variant == Variant::Ht) return options.special ? L"开具增值税专用发票" : L"开具增值税普通发票";
-    return options.special ? L"开票软件 - 增值税专用发票开具 [NO.00000001]" : L"开票软件 - 增值税普通发票开具 [NO.00000001]";
+std::wstring TitleFor(const IssuingOptions& options)
+{
+    if (options.hasTitle)
+        return options.title;
+    if (options.variant == Variant::Ht)
+        return options.special ? L"开具增值税专用发票" : L"开具增值税普通发票";
+    return options.special ? L"开票软件 - 增值税专用发票开具 [NO.00000001]"
+                           : L"开票软件 - 增值税普通发票开具 [NO.00000001]";
 }
 
 }  // namespace
 
-bool RegisterIssuingClasses(HINSTANCE instance) {
+bool RegisterIssuingClasses(HINSTANCE instance)
+{
     g_font = MakeFont(-14, FW_NORMAL);
     g_titleFont = MakeFont(-24, FW_BOLD);
     WNDCLASSEXW frame = {};
@@ -274,7 +303,8 @@ bool RegisterIssuingClasses(HINSTANCE instance) {
     return RegisterClassExW(&frame) && RegisterClassExW(&panel);
 }
 
-HWND CreateIssuingWindow(HINSTANCE instance, const IssuingOptions& options) {
+HWND CreateIssuingWindow(HINSTANCE instance, const IssuingOptions& options)
+{
     const int width = 940;
     const int height = options.variant == Variant::Ht ? 530 : 440;
     RECT bounds = {0, 0, width, height};
@@ -283,12 +313,16 @@ HWND CreateIssuingWindow(HINSTANCE instance, const IssuingOptions& options) {
     int offset = static_cast<int>(g_windows.size()) * 30;
     std::wstring title = TitleFor(options);
     SetFieldLogEnabled(false);
-    HWND frame = CreateWindowExW(0, kFrameClass, title.c_str(), style, 20 + offset, 20 + offset,
-                                 bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr, nullptr, instance, nullptr);
-    if (!frame) return nullptr;
+    HWND frame =
+        CreateWindowExW(0, kFrameClass, title.c_str(), style, 20 + offset, 20 + offset, bounds.right - bounds.left,
+                        bounds.bottom - bounds.top, nullptr, nullptr, instance, nullptr);
+    if (!frame)
+        return nullptr;
     WatchWindowText(frame, L"frame");
-    if (options.variant == Variant::Ht) BuildHtTree(frame, options, width, height);
-    else BuildBwTree(frame, options, width, height);
+    if (options.variant == Variant::Ht)
+        BuildHtTree(frame, options, width, height);
+    else
+        BuildBwTree(frame, options, width, height);
     g_windows.push_back(frame);
     if (!options.hidden) {
         ShowWindow(frame, SW_SHOWNORMAL);
@@ -298,10 +332,15 @@ HWND CreateIssuingWindow(HINSTANCE instance, const IssuingOptions& options) {
     return frame;
 }
 
-void DestroyAllIssuingWindows() {
+void DestroyAllIssuingWindows()
+{
     std::vector<HWND> windows = g_windows;
-    for (HWND window : windows) DestroyWindow(window);
+    for (HWND window : windows)
+        DestroyWindow(window);
     g_windows.clear();
 }
 
-void SetQuitWhenLastClosed(bool quit) { g_quitWhenLastClosed = quit; }
+void SetQuitWhenLastClosed(bool quit)
+{
+    g_quitWhenLastClosed = quit;
+}

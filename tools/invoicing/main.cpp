@@ -26,16 +26,19 @@ namespace {
 HINSTANCE g_instance = nullptr;
 IssuingOptions g_defaults;
 
-LRESULT RunCommand(const std::wstring& command) {
+LRESULT RunCommand(const std::wstring& command)
+{
     std::vector<std::wstring> words = SplitCommandLine(command);
-    if (words.empty()) return 0;
+    if (words.empty())
+        return 0;
     const std::wstring verb = words.front();
     words.erase(words.begin());
     if (verb == L"open") {
         StartOptions options;
         options.window = g_defaults;
         std::wstring error;
-        if (!ParseStartOptions(words, options, error)) return 0;
+        if (!ParseStartOptions(words, options, error))
+            return 0;
         return reinterpret_cast<LRESULT>(CreateIssuingWindow(g_instance, options.window));
     }
     if (verb == L"close-all") {
@@ -53,10 +56,12 @@ LRESULT RunCommand(const std::wstring& command) {
     return 0;
 }
 
-LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
     if (message == WM_COPYDATA) {
         const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        if (!data || data->dwData != kCommandData || !data->lpData) return 0;
+        if (!data || data->dwData != kCommandData || !data->lpData)
+            return 0;
         std::wstring command(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
         return RunCommand(command);
     }
@@ -69,20 +74,23 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-HWND CreateControlWindow() {
+HWND CreateControlWindow()
+{
     WNDCLASSEXW control = {};
     control.cbSize = sizeof control;
     control.lpfnWndProc = ControlProc;
     control.hInstance = g_instance;
     control.lpszClassName = kControlClass;
-    if (!RegisterClassExW(&control)) return nullptr;
+    if (!RegisterClassExW(&control))
+        return nullptr;
     std::wstring name = ControlWindowName(GetCurrentProcessId());
     return CreateWindowExW(0, kControlClass, name.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, g_instance, nullptr);
 }
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
+{
     g_instance = instance;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
@@ -98,9 +106,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     }
     g_defaults = options.window;
     SetFieldLogPath(options.logPath);
-    if (!RegisterIssuingClasses(instance) || !CreateControlWindow()) return 3;
+    if (!RegisterIssuingClasses(instance) || !CreateControlWindow())
+        return 3;
     if (!options.noWindow) {
-        if (!CreateIssuingWindow(instance, options.window)) return 4;
+        if (!CreateIssuingWindow(instance, options.window))
+            return 4;
         // Someone watching closes the form to end the program; tests end it by its handle.
         SetQuitWhenLastClosed(!options.window.hidden);
     }

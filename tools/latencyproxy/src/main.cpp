@@ -54,7 +54,8 @@ int main(int argc, char **argv) {
     return 1;
   }
   // The control port file first: whoever waits for the port file finds both.
-  if (!options.control_port_file.empty() && !WritePortFile(options.control_port_file, proxy.control_port())) {
+  if (!options.control_port_file.empty() &&
+      !WritePortFile(options.control_port_file, proxy.control_port())) {
     std::fprintf(stderr, "cannot write %s\n", options.control_port_file.c_str());
     return 1;
   }
@@ -62,8 +63,9 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "cannot write %s\n", options.port_file.c_str());
     return 1;
   }
-  std::printf("relaying 127.0.0.1:%d to %s:%d, round trip %d ms, control 127.0.0.1:%d\n", proxy.port(),
-              options.target_host.c_str(), options.target_port, options.rtt_ms, proxy.control_port());
+  std::printf("relaying 127.0.0.1:%d to %s:%d, round trip %d ms, control 127.0.0.1:%d\n",
+              proxy.port(), options.target_host.c_str(), options.target_port, options.rtt_ms,
+              proxy.control_port());
   std::fflush(stdout);
 
   std::thread signal_waiter([&proxy, &stop_signals] {

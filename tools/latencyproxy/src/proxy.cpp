@@ -50,7 +50,8 @@ int ListenOnLoopback(int port, int &bound_port, std::string &error) {
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   address.sin_port = htons(static_cast<uint16_t>(port));
   socklen_t length = sizeof address;
-  if (bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 || listen(fd, 256) != 0 ||
+  if (bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
+      listen(fd, 256) != 0 ||
       getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
     error = "cannot listen on 127.0.0.1:" + std::to_string(port) + ": " + std::strerror(errno);
     close(fd);
@@ -70,7 +71,8 @@ timespec ToTimespec(std::chrono::steady_clock::duration wait) {
 
 } // namespace
 
-LatencyProxy::LatencyProxy(const ProxySettings &settings) : settings_(settings), rtt_ms_(settings.rtt_ms) {
+LatencyProxy::LatencyProxy(const ProxySettings &settings)
+    : settings_(settings), rtt_ms_(settings.rtt_ms) {
   if (pipe2(wake_, O_NONBLOCK | O_CLOEXEC) != 0)
     wake_[0] = wake_[1] = -1;
 }
@@ -366,7 +368,8 @@ void LatencyProxy::Flush(Connection &c, Clock::time_point now) {
     Kill(c);
 }
 
-bool LatencyProxy::FlushDirection(Connection &c, Direction &d, int fd, bool to_client, Clock::time_point now) {
+bool LatencyProxy::FlushDirection(Connection &c, Direction &d, int fd, bool to_client,
+                                  Clock::time_point now) {
   while (!d.blocked && !d.queue.empty() && d.queue.front().due <= now) {
     Chunk &chunk = d.queue.front();
     if (chunk.bytes.empty()) {
@@ -500,7 +503,8 @@ void LatencyProxy::ReadControl(ControlClient &client) {
 }
 
 void LatencyProxy::WriteControl(ControlClient &client) {
-  const ssize_t n = send(client.fd, client.out.data() + client.sent, client.out.size() - client.sent, MSG_NOSIGNAL);
+  const ssize_t n = send(client.fd, client.out.data() + client.sent,
+                         client.out.size() - client.sent, MSG_NOSIGNAL);
   if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
     return;
   if (n > 0)

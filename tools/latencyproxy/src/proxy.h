@@ -48,8 +48,8 @@ private:
     size_t written = 0; // of the front chunk
     size_t queued_bytes = 0;
     bool source_open = true;
-    bool ended = false;      // the end was passed on
-    bool blocked = false;    // the destination's buffer is full
+    bool ended = false;   // the end was passed on
+    bool blocked = false; // the destination's buffer is full
   };
   struct Connection {
     uint64_t id = 0;
@@ -57,8 +57,8 @@ private:
     int target = -1;
     bool connecting = false;
     Clock::time_point first_relay{}; // accepted + one round trip
-    Direction up;   // client to target
-    Direction down; // target to client
+    Direction up;                    // client to target
+    Direction down;                  // target to client
     bool silent = false;
     bool cut = false;
     uint64_t cut_left = 0;

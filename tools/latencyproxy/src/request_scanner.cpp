@@ -37,7 +37,8 @@ bool IsRequestLine(const std::string &line) {
   if (first == std::string::npos)
     return false;
   const size_t second = line.find(' ', first + 1);
-  if (second == std::string::npos || second == first + 1 || line.find(' ', second + 1) != std::string::npos)
+  if (second == std::string::npos || second == first + 1 ||
+      line.find(' ', second + 1) != std::string::npos)
     return false;
   return IsToken(line.substr(0, first)) && line.compare(second + 1, 5, "HTTP/") == 0;
 }
@@ -82,7 +83,8 @@ void RequestScanner::Feed(const char *data, size_t size, std::vector<std::string
         state_ = State::kHeader;
       continue;
     }
-    if (kind_ == Kind::kNothingYet && header_.empty() && static_cast<unsigned char>(data[at]) == 0x16) {
+    if (kind_ == Kind::kNothingYet && header_.empty() &&
+        static_cast<unsigned char>(data[at]) == 0x16) {
       kind_ = Kind::kTls; // a TLS handshake record: nothing more is readable
       state_ = State::kStopped;
       break;

@@ -16,7 +16,8 @@ struct ScanCase {
   RequestScanner::Kind kind;
 };
 
-std::vector<std::string> ScanInPieces(const std::string &stream, size_t piece, RequestScanner &scanner) {
+std::vector<std::string> ScanInPieces(const std::string &stream, size_t piece,
+                                      RequestScanner &scanner) {
   std::vector<std::string> lines;
   for (size_t at = 0; at < stream.size(); at += piece)
     scanner.Feed(stream.data() + at, std::min(piece, stream.size() - at), lines);
@@ -31,20 +32,36 @@ TEST(RequestScanner, FindsRequestLinesAtMessageBoundariesOnly) {
       "GET /fake HTTP/1.1\r\n\r\n";
   const ScanCase cases[] = {
       // Kept-alive connections: several messages, bodies skipped by their length.
-      {"two gets", "GET /a?k=1 HTTP/1.1\r\nHost: x\r\n\r\nGET /b HTTP/1.1\r\n\r\n",
-       {"GET /a?k=1 HTTP/1.1", "GET /b HTTP/1.1"}, Kind::kHttp},
-      {"body that looks like a request", post_with_lookalike_body + "GET /after HTTP/1.1\r\n\r\n",
-       {"POST /Invoice_addFaiao HTTP/1.1", "GET /after HTTP/1.1"}, Kind::kHttp},
-      {"empty line between messages", "GET /a HTTP/1.1\r\n\r\n\r\nGET /b HTTP/1.1\r\n\r\n",
-       {"GET /a HTTP/1.1", "GET /b HTTP/1.1"}, Kind::kHttp},
-      // Raw GBK in a query stays one printable line.
-      {"bytes outside ascii", "GET /q?n=\xD3\xC3\\ HTTP/1.1\r\n\r\n", {"GET /q?n=\\xD3\\xC3\\\\ HTTP/1.1"}, Kind::kHttp},
-      // What cannot be followed ends the scan instead of inventing requests.
-      {"chunked body", "POST /c HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nGET /x HTTP/1.1\r\n\r\n",
-       {"POST /c HTTP/1.1"}, Kind::kHttp},
-      {"bad length", "POST /c HTTP/1.1\r\nContent-Length: 1x\r\n\r\nGET /x HTTP/1.1\r\n\r\n", {"POST /c HTTP/1.1"},
+      {"two gets",
+       "GET /a?k=1 HTTP/1.1\r\nHost: x\r\n\r\nGET /b HTTP/1.1\r\n\r\n",
+       {"GET /a?k=1 HTTP/1.1", "GET /b HTTP/1.1"},
        Kind::kHttp},
-      {"tls hello", std::string("\x16\x03\x01\x02\x00", 5) + "GET /x HTTP/1.1\r\n\r\n", {}, Kind::kTls},
+      {"body that looks like a request",
+       post_with_lookalike_body + "GET /after HTTP/1.1\r\n\r\n",
+       {"POST /Invoice_addFaiao HTTP/1.1", "GET /after HTTP/1.1"},
+       Kind::kHttp},
+      {"empty line between messages",
+       "GET /a HTTP/1.1\r\n\r\n\r\nGET /b HTTP/1.1\r\n\r\n",
+       {"GET /a HTTP/1.1", "GET /b HTTP/1.1"},
+       Kind::kHttp},
+      // Raw GBK in a query stays one printable line.
+      {"bytes outside ascii",
+       "GET /q?n=\xD3\xC3\\ HTTP/1.1\r\n\r\n",
+       {"GET /q?n=\\xD3\\xC3\\\\ HTTP/1.1"},
+       Kind::kHttp},
+      // What cannot be followed ends the scan instead of inventing requests.
+      {"chunked body",
+       "POST /c HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nGET /x HTTP/1.1\r\n\r\n",
+       {"POST /c HTTP/1.1"},
+       Kind::kHttp},
+      {"bad length",
+       "POST /c HTTP/1.1\r\nContent-Length: 1x\r\n\r\nGET /x HTTP/1.1\r\n\r\n",
+       {"POST /c HTTP/1.1"},
+       Kind::kHttp},
+      {"tls hello",
+       std::string("\x16\x03\x01\x02\x00", 5) + "GET /x HTTP/1.1\r\n\r\n",
+       {},
+       Kind::kTls},
       {"not http", "hello there\r\n\r\nGET /x HTTP/1.1\r\n\r\n", {}, Kind::kOther},
       {"endless header", "GET /a HTTP/1.1\r\nX: " + std::string(70000, 'a'), {}, Kind::kOther},
       {"nothing complete", "GET /a HTTP/1.1\r\nHost: x\r\n", {}, Kind::kNothingYet},
@@ -53,7 +70,8 @@ TEST(RequestScanner, FindsRequestLinesAtMessageBoundariesOnly) {
     // Whole, and a byte at a time: boundaries may fall anywhere in a TCP stream.
     for (size_t piece : {c.stream.size(), size_t{1}}) {
       RequestScanner scanner;
-      EXPECT_EQ(ScanInPieces(c.stream, piece, scanner), c.lines) << c.name << ", pieces of " << piece;
+      EXPECT_EQ(ScanInPieces(c.stream, piece, scanner), c.lines)
+          << c.name << ", pieces of " << piece;
       EXPECT_EQ(scanner.kind(), c.kind) << c.name << ", pieces of " << piece;
     }
   }
@@ -108,7 +126,8 @@ TEST(Options, RefusesUnusableValues) {
       argv.push_back(const_cast<char *>(arg));
     Options options;
     std::string error;
-    EXPECT_FALSE(ParseOptions(static_cast<int>(argv.size()), argv.data(), options, error)) << args[0];
+    EXPECT_FALSE(ParseOptions(static_cast<int>(argv.size()), argv.data(), options, error))
+        << args[0];
     EXPECT_FALSE(error.empty());
   }
   std::string host;

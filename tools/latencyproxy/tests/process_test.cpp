@@ -47,9 +47,9 @@ TEST(Process, WritesItsPortsIdlesWithoutSpinningAndEndsOnSigterm) {
   ASSERT_GE(pid, 0);
   if (pid == 0) {
     freopen("/dev/null", "w", stdout);
-    execl(LATENCYPROXY_BINARY, LATENCYPROXY_BINARY, "--listen-port", "0", "--port-file", port_file.c_str(),
-          "--control-port-file", control_file.c_str(), "--target", target.c_str(), "--rtt-ms", "30",
-          static_cast<char *>(nullptr));
+    execl(LATENCYPROXY_BINARY, LATENCYPROXY_BINARY, "--listen-port", "0", "--port-file",
+          port_file.c_str(), "--control-port-file", control_file.c_str(), "--target",
+          target.c_str(), "--rtt-ms", "30", static_cast<char *>(nullptr));
     _exit(127);
   }
   int port = 0;
@@ -109,8 +109,8 @@ TEST(Process, FixtureWritesTheProxiedUrlAndControlAndStops) {
   std::ofstream(dir + "/service-url") << "https://localhost:" << echo.port() << "/\n";
   const std::string script = PROXY_FIXTURE_SCRIPT;
   const std::string state = dir + "/proxy";
-  const std::string start = "bash " + script + " start " + state + " " + LATENCYPROXY_BINARY + " " + dir +
-                            "/service-url 20 >/dev/null";
+  const std::string start = "bash " + script + " start " + state + " " + LATENCYPROXY_BINARY + " " +
+                            dir + "/service-url 20 >/dev/null";
   ASSERT_EQ(std::system(start.c_str()), 0);
 
   std::string url, control;

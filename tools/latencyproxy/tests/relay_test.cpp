@@ -59,7 +59,8 @@ TEST(Relay, ManyConnectionsAtOnce) {
     ASSERT_TRUE(clients.back()->Send("connection " + std::to_string(i)));
   }
   for (int i = 0; i < 50; ++i)
-    EXPECT_EQ(clients[i]->Receive(std::to_string(i).size() + 11, 3000), "connection " + std::to_string(i));
+    EXPECT_EQ(clients[i]->Receive(std::to_string(i).size() + 11, 3000),
+              "connection " + std::to_string(i));
   EXPECT_EQ(StatsValue(proxy.Control("/stats"), "target_connections"), 50);
 }
 
@@ -144,7 +145,8 @@ TEST(Relay, SilentAnswersNothingAndHoldsConnectionsUntilTheOutageEnds) {
   }
   const std::string stats = proxy.Control("/stats");
   EXPECT_EQ(StatsValue(stats, "accepted"), 2) << stats;
-  EXPECT_EQ(StatsValue(stats, "target_connections"), 1) << "the silent connection reached the target";
+  EXPECT_EQ(StatsValue(stats, "target_connections"), 1)
+      << "the silent connection reached the target";
   EXPECT_TRUE(HasLine(stats, "request 2 GET /ask HTTP/1.1")) << stats;
 
   // Back to normal: what the outage held is closed, new connections work.
@@ -165,10 +167,10 @@ TEST(Relay, CutClosesAfterTheGivenBytesOfAnswer) {
     size_t after;
   };
   const Case cases[] = {
-      {0, 0},        // cut before the first byte
-      {0, 1000},     // inside the first chunk
-      {0, 70000},    // beyond one read of the proxy
-      {500, 100},    // counted from the switch on a kept-alive connection
+      {0, 0},     // cut before the first byte
+      {0, 1000},  // inside the first chunk
+      {0, 70000}, // beyond one read of the proxy
+      {500, 100}, // counted from the switch on a kept-alive connection
   };
   for (const Case &c : cases) {
     SCOPED_TRACE("before " + std::to_string(c.before) + " after " + std::to_string(c.after));
@@ -195,8 +197,12 @@ TEST(Relay, CutClosesAfterTheGivenBytesOfAnswer) {
 
 TEST(Stats, CountsConnectionsAndRequestLinesOverAKeptAliveConnection) {
   httplib::Server target;
-  target.Get("/one", [](const httplib::Request &, httplib::Response &res) { res.set_content("1", "text/plain"); });
-  target.Post("/two", [](const httplib::Request &req, httplib::Response &res) { res.set_content(req.body, "text/plain"); });
+  target.Get("/one", [](const httplib::Request &, httplib::Response &res) {
+    res.set_content("1", "text/plain");
+  });
+  target.Post("/two", [](const httplib::Request &req, httplib::Response &res) {
+    res.set_content(req.body, "text/plain");
+  });
   const int target_port = target.bind_to_any_port("127.0.0.1");
   std::thread serving([&target] { target.listen_after_bind(); });
   {

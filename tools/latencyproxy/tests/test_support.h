@@ -179,7 +179,8 @@ private:
 };
 
 inline double MillisecondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
 }
 
 // 0, 1, ..., 250, 0, ...: a shifted or repeated chunk shows.

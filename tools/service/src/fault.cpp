@@ -189,8 +189,8 @@ std::string MutateAnswer(const std::string &body, MutationKind kind, unsigned se
   case MutationKind::GbkLead:
     return ReplaceAll(ReplaceAll(body, "\",", "\x81\",", dataStart), "\"}", "\xFE\"}", dataStart);
   case MutationKind::Nul:
-    return ReplaceAll(ReplaceAll(body, "\",", std::string("\0\",", 3), dataStart), "\"}", "\\u0000\"}",
-                      dataStart);
+    return ReplaceAll(ReplaceAll(body, "\",", std::string("\0\",", 3), dataStart), "\"}",
+                      "\\u0000\"}", dataStart);
   case MutationKind::Huge: {
     std::string out = body;
     const size_t value = out.find("\":\"", dataStart);

@@ -45,9 +45,9 @@ struct FaultSettings {
   std::string only; // endpoint name the fault is limited to; empty: every request
   WrongTypesKind kind = WrongTypesKind::All;
   MutationKind mutation = MutationKind::Cut;
-  unsigned seed = 1;  // of "mutate"
-  std::string to;     // target of "redirect"
-  int redirect_status = 302;  // 301, 302, 303, 307 or 308
+  unsigned seed = 1;         // of "mutate"
+  std::string to;            // target of "redirect"
+  int redirect_status = 302; // 301, 302, 303, 307 or 308
 };
 
 // Parses the control request's values; false (settings unchanged) on an unknown value.

@@ -79,9 +79,9 @@ int main(int argc, char **argv) {
   });
   int port = server.Bind();
   if (port <= 0) {
-    std::fprintf(stderr, "cannot listen on %s:%d%s\n", options.server.host.c_str(),
-                 options.server.port,
-                 options.server.cert_file.empty() ? "" : " (or the certificate or key is unusable)");
+    std::fprintf(
+        stderr, "cannot listen on %s:%d%s\n", options.server.host.c_str(), options.server.port,
+        options.server.cert_file.empty() ? "" : " (or the certificate or key is unusable)");
     return 1;
   }
   if (!options.port_file.empty() && !WritePortFile(options.port_file, port)) {

@@ -242,7 +242,8 @@ void ServiceServer::ServeEndpoint(const httplib::Request &req, httplib::Response
   endpoints_.Handle(name, fields, origin, envelope);
   if (fault.mode == FaultMode::Mutate) {
     res.status = 200;
-    res.set_content(MutateAnswer(WriteJson(ToGbk(envelope)), fault.mutation, fault.seed), kJsonType);
+    res.set_content(MutateAnswer(WriteJson(ToGbk(envelope)), fault.mutation, fault.seed),
+                    kJsonType);
     return;
   }
   SetJson(res, 200, ApplyJsonFault(fault, envelope));
@@ -345,7 +346,8 @@ void ServiceServer::ServeControl(const httplib::Request &req, httplib::Response 
       return;
     }
     if (QueryValue(req, "mutation", mutation) && !ParseMutationKind(mutation, settings.mutation)) {
-      SetText(res, 400, "unknown mutation; use cut, flip, deep, bignum, gbklead, nul, huge or dupkeys\n");
+      SetText(res, 400,
+              "unknown mutation; use cut, flip, deep, bignum, gbklead, nul, huge or dupkeys\n");
       return;
     }
     if (QueryValue(req, "seed", seed))

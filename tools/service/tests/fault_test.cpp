@@ -25,9 +25,12 @@ TEST(mutate, each_kind_damages_the_answer_and_repeats_with_its_seed) {
 
 TEST(mutate, shapes_that_matter) {
   EXPECT_LT(MutateAnswer(kAnswer, MutationKind::Cut, 5).size(), kAnswer.size());
-  EXPECT_NE(std::string::npos, MutateAnswer(kAnswer, MutationKind::Deep, 1).find(std::string(20000, '[')));
+  EXPECT_NE(std::string::npos,
+            MutateAnswer(kAnswer, MutationKind::Deep, 1).find(std::string(20000, '[')));
   EXPECT_GE(MutateAnswer(kAnswer, MutationKind::Huge, 1).size(), kAnswer.size() + 400 * 1024);
-  EXPECT_NE(std::string::npos, MutateAnswer(kAnswer, MutationKind::BigNum, 1).find("\"KeyNo\":1e999,"));
-  EXPECT_NE(std::string::npos, MutateAnswer(kAnswer, MutationKind::Nul, 1).find(std::string("\0\"", 2)));
+  EXPECT_NE(std::string::npos,
+            MutateAnswer(kAnswer, MutationKind::BigNum, 1).find("\"KeyNo\":1e999,"));
+  EXPECT_NE(std::string::npos,
+            MutateAnswer(kAnswer, MutationKind::Nul, 1).find(std::string("\0\"", 2)));
   EXPECT_NE(std::string::npos, MutateAnswer(kAnswer, MutationKind::GbkLead, 1).find("\x81\","));
 }

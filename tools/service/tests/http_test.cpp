@@ -407,8 +407,11 @@ TEST_F(ServiceTest, redirect_sends_the_request_elsewhere) {
   EXPECT_EQ(302, res->status);
   EXPECT_EQ("http://localhost:9/invoice_getLastestVersion?x=1", res->get_header_value("Location"));
   // 307 and 308 tell a client to send a POST's body again: the transport must be shown one.
-  EXPECT_EQ(400, client_->Get("/_control/fault?mode=redirect&to=http%3A%2F%2Flocalhost%3A9&status=200")->status);
-  ASSERT_EQ("fault=redirect\n", Control("fault?mode=redirect&to=http%3A%2F%2Flocalhost%3A9&status=307"));
+  EXPECT_EQ(400,
+            client_->Get("/_control/fault?mode=redirect&to=http%3A%2F%2Flocalhost%3A9&status=200")
+                ->status);
+  ASSERT_EQ("fault=redirect\n",
+            Control("fault?mode=redirect&to=http%3A%2F%2Flocalhost%3A9&status=307"));
   res = client_->Post("/Invoice_loginbyverify", "phone=1", "application/x-www-form-urlencoded");
   ASSERT_TRUE(res);
   EXPECT_EQ(307, res->status);
@@ -418,7 +421,8 @@ TEST_F(ServiceTest, redirect_sends_the_request_elsewhere) {
 // The link a client is told to download from can be made to point elsewhere, to show
 // what a client does with a link it must not follow.
 TEST_F(ServiceTest, version_link_origin_can_be_replaced) {
-  ASSERT_NE(std::string::npos, Control("version?origin=HTTP%3A%2F%2Felsewhere%3A1").find("version="));
+  ASSERT_NE(std::string::npos,
+            Control("version?origin=HTTP%3A%2F%2Felsewhere%3A1").find("version="));
   Json::Value root;
   ASSERT_TRUE(GetJson("/invoice_getLastestVersion", root));
   EXPECT_EQ(0u, root["data"]["url"].asString().find("HTTP://elsewhere:1/download/")) << root;
@@ -507,7 +511,8 @@ protected:
     std::ofstream(dir_.path() + "/Lumora-1.2-setup.exe", std::ios::binary) << setup_;
     std::string path = dir_.path() + "/Lumora-1.2-setup.exe";
     std::string version_arg = "1.2";
-    std::vector<std::string> args = {"invoice-service", "--installer", path, "--version", version_arg};
+    std::vector<std::string> args = {"invoice-service", "--installer", path, "--version",
+                                     version_arg};
     std::vector<char *> argv;
     for (std::string &arg : args)
       argv.push_back(arg.data());

@@ -18,4 +18,4 @@ public:
     bool GetColorByName(const std::wstring&, COLORREF&) const { return false; }
 };
 
-} // namespace SOUI
+}  // namespace SOUI
