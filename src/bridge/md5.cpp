@@ -4,7 +4,7 @@
 #include <bcrypt.h>
 
 #include "base/handle.h"
-#include "engine/core/SSystemFunction.h"
+#include "base/systemfunction.h"
 
 namespace {
 bool Succeeded(NTSTATUS status)
@@ -14,7 +14,7 @@ bool Succeeded(NTSTATUS status)
 
 template <class Fn> Fn Bcrypt(const char* name)
 {
-    return SOUI::SystemFunction<Fn>(L"bcrypt.dll", name);
+    return SystemFunction<Fn>(L"bcrypt.dll", name);
 }
 
 // CNG's hashing, found on first use: an MD5 is needed only when a BW seller is read.

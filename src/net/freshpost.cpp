@@ -7,13 +7,13 @@
 
 #include "base/handle.h"
 #include "base/textconv.h"
-#include "engine/core/SSystemFunction.h"
+#include "base/systemfunction.h"
 
 namespace {
 
 template <class Fn> Fn WinHttp(const char* name)
 {
-    return SOUI::SystemFunction<Fn>(L"winhttp.dll", name);
+    return SystemFunction<Fn>(L"winhttp.dll", name);
 }
 
 // WinHTTP, found on first use: only a login or a recorded import needs it, so it stays out

@@ -7,7 +7,7 @@
 
 #include "config/buildurls.h"
 #include "engine/core/SResProviderMgr.h"
-#include "engine/core/SSystemFunction.h"
+#include "base/systemfunction.h"
 #include "engine/widgets/SImageWnd.h"
 #include "base/handle.h"
 #include "base/textconv.h"
@@ -123,8 +123,7 @@ void CBizcardDlg::OnDownload()
     ofn.lpstrDefExt = L"png";
     ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
     // comdlg32 brings the printing stack: loaded when a card is first saved.
-    static const auto saveDialog =
-        SOUI::SystemFunction<decltype(&GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
+    static const auto saveDialog = SystemFunction<decltype(&GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
     if (!saveDialog) {
         MessageBoxW(m_hWnd, L"下载失败！", L"错误", MB_SYSTEMMODAL | MB_ICONHAND);
         return;

@@ -11,11 +11,9 @@
 #include <cwctype>
 #include <vector>
 
-#include "engine/core/SSystemFunction.h"
+#include "base/systemfunction.h"
 
 namespace {
-
-using SOUI::SystemFunction;
 
 // Found when an upgrade is checked, the only time they are needed: crypt32 and wintrust
 // bring a TLS library and its dependencies into the process.

@@ -2,7 +2,7 @@
 # Fails when a shipped module imports a function Windows 7 SP1 may lack: every import must be
 # on the reviewed list (each checked against its documented minimum supported client), and
 # none of the Windows 8+ functions below may be imported at all; those are reached through
-# SystemFunction (engine/core/SSystemFunction.h) with a fallback.
+# SystemFunction (src/base/systemfunction.h) with a fallback.
 #   win7-imports.sh LIST MODULE...
 set -euo pipefail
 list=$1; shift
@@ -18,7 +18,7 @@ never=(SetProcessDpiAwarenessContext SetThreadDpiAwarenessContext GetThreadDpiAw
        GetSystemDpiForProcess OpenThemeDataForDpi)
 # Libraries Windows 7 does not have.
 never_dlls=(SHCORE.DLL UCRTBASE.DLL)
-# Libraries a rare path needs, found on first use (engine/core/SSystemFunction.h): imported, they
+# Libraries a rare path needs, found on first use (src/base/systemfunction.h): imported, they
 # would be loaded at every start with what they pull in (under Wine ~4 MB resident: a TLS
 # library and its dependencies, the printing stack).
 late_dlls=(BCRYPT.DLL CRYPT32.DLL WINTRUST.DLL COMDLG32.DLL WINHTTP.DLL)
