@@ -70,6 +70,7 @@ bool SSearchDropdownList::OnEditNotify(EventArgs* evt)
 {
     if (static_cast<EventRENotify*>(evt)->iNotify != EN_CHANGE)
         return false;
+    m_keysLeft = false;
     if (!PreparePopup())
         return false;
     EventFillSearchDropdownList fill(this);
@@ -110,13 +111,14 @@ bool SSearchDropdownList::PreparePopup()
 
 void SSearchDropdownList::OpenDropDown()
 {
-    if (m_pDropDownWnd && m_pEdit && ::GetFocus() == m_pEdit->GetNativeWnd())
+    if (m_pDropDownWnd && !m_keysLeft)
         ShowDropDown();
 }
 
 bool SSearchDropdownList::OnEditKillFocus(EventArgs*)
 {
     // The keys went elsewhere (another window, a message box): the choice is not being made.
+    m_keysLeft = true;
     if (m_pDropDownWnd)
         m_pDropDownWnd->EndDropDown(IDCANCEL);
     return false;

@@ -39,8 +39,9 @@ public:
         if (IsDroppedDown())
             ShowDropDown();
     }
-    // The pop-up shown with the rows it holds now, opened when closed, while the box's edit has
-    // the keyboard (a search whose answer comes after the merchant went elsewhere opens nothing).
+    // The pop-up shown with the rows it holds now, opened when closed, unless the keyboard left
+    // the box's edit since its text last changed (a search whose answer comes after the merchant
+    // went elsewhere opens nothing).
     void OpenDropDown();
     // The pop-up, shown or hidden; nullptr until the first change of the text.
     SDropdownList* GetDropdownList() const { return m_pDropDownWnd.get(); }
@@ -60,6 +61,8 @@ private:
     std::unique_ptr<SDropdownList> m_pDropDownWnd;
     // The selection event is running, with the click or key that ended the pop-up still on the stack.
     bool m_selecting = false;
+    // The edit lost the keyboard after its last change of text.
+    bool m_keysLeft = false;
     int m_dropAlign = 1;
     int m_maxDropHeight = 150;
     pugi::xml_document m_popupTemplate;
