@@ -32,18 +32,6 @@ const UINT kExitCommand = 6;  // the tray menu's "退出"
 // thread costs one round trip on a kept-alive connection and two on a new one (300 ms here).
 const double kAnswerBoundMs = 250;
 
-double NowMs()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 // What an edit of another process holds now.
 std::wstring EditText(HWND edit)
 {

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <thread>
 
+#include "msclock.h"
+
 // How long a window keeps a WM_NULL waiting, sent every 10 ms from a thread of ours: the
 // longest wait, the number of probes, and how many waited longer than `stallMs`.
 class AnswerProbe {
@@ -25,18 +27,6 @@ public:
     int Stalls() const { return m_stalls; }
 
 private:
-    static double NowMs()
-    {
-        static const LARGE_INTEGER frequency = [] {
-            LARGE_INTEGER f;
-            QueryPerformanceFrequency(&f);
-            return f;
-        }();
-        LARGE_INTEGER now;
-        QueryPerformanceCounter(&now);
-        return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-    }
-
     void Run()
     {
         while (!m_stop) {
